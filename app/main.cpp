@@ -1,0 +1,20 @@
+#include "import/office/SpreadsheetApplication.h"
+#include "platform/ProgramFolder.h"
+#include "shell/Form1.h"
+#include "shell/SettingsStore.h"
+#include "shell/WidgetDialogs.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    application.setApplicationName(QStringLiteral("Brindlequay"));
+
+    WidgetDialogs dialogs;
+    SettingsStore settings(SettingsStore::userFilePath());
+    Form1 window(dialogs, settings, spreadsheetEngineFactory(), programFolder());
+    dialogs.setOwner(&window);
+    window.Form_Load();
+    window.show();
+    return application.exec();
+}

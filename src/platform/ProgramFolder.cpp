@@ -1,0 +1,7 @@
+#include "platform/ProgramFolder.h"
+
+#include <QCoreApplication>
+
+QString programFolder() {
+    return QCoreApplication::applicationDirPath();
+}

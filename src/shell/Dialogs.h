@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The title of every message box that is given no title of its own.
+inline const QString kApplicationTitle = QStringLiteral("Brindlequay");
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Information, Warning, Critical };
+enum class MessageAnswer { Ok, Yes, No };
+
+// One modal message box or question, as the user is to see it.
+struct Message {
+    QString text;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+    QString title = kApplicationTitle;
+
+    bool operator==(const Message&) const = default;
+};
+
+// Everything that a person answers goes through here, so that tests can answer it instead.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Shows a modal message box or question and waits for the answer.
+    virtual MessageAnswer showMessage(const Message& message) = 0;
+    // Asks for one line of text; "" when cancelled.
+    virtual QString inputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText) = 0;
+    // Lets the user pick existing files; full paths in the chooser's order, none when cancelled.
+    virtual QStringList chooseFiles(const QString& title, const QString& filter) = 0;
+    // Lets the user pick a folder; its path, or "" when cancelled.
+    virtual QString chooseFolder(const QString& title) = 0;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "shell/Dialogs.h"
+
+#include <QString>
+
+#include <functional>
+
+// Where users send the screenshot of an error report.
+inline const QString kSupportAddress = QStringLiteral("support@brindlequay.example");
+
+// The text of the uniform error report for an error in one step of a reporting procedure.
+QString errorReportText(const QString& description, const QString& procedure, int stepNumber);
+
+// The description of the exception being handled; call only inside a catch block.
+QString describeCurrentException();
+
+// Runs a reporting procedure step by step: an error in a step is reported with that step's
+// number and the procedure carries on with its next step, as many times as errors arise.
+class ReportingProcedure {
+public:
+    ReportingProcedure(Dialogs& dialogs, QString procedureName);
+
+    // Runs one step; an error in it is reported and swallowed.
+    void step(int stepNumber, const std::function<void()>& body);
+    // Runs the test of a conditional; an error in it is reported and counts as passed, so the
+    // conditional's body runs.
+    bool test(int stepNumber, const std::function<bool()>& condition);
+
+    // Shows the report for the exception being handled; call only inside a catch block.
+    void reportCurrentException(int stepNumber);
+
+private:
+    Dialogs& m_dialogs;
+    QString m_procedureName;
+};
+
+// Runs an event handler that neither reports nor ignores errors: an error that escapes it is
+// shown to the user instead of reaching the event loop.
+void runUnreportedHandler(Dialogs& dialogs, const std::function<void()>& handler);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QRadioButton>
+
+// An option button that a click always selects and never unselects; the frame keeps the pair
+// exclusive, so that code can also leave both unselected.
+class OptionButton final : public QRadioButton {
+    Q_OBJECT
+public:
+    OptionButton(const QString& caption, QWidget* parent);
+
+protected:
+    void nextCheckState() override;
+};
+
+// A frame holding two option buttons that form one group.
+class OptionFrame final : public QGroupBox {
+    Q_OBJECT
+public:
+    OptionFrame(const QString& caption, const QString& upperCaption, const QString& lowerCaption,
+                QWidget* parent);
+
+    OptionButton* upper() const { return m_upper; }
+    OptionButton* lower() const { return m_lower; }
+
+    // Sets a button's value as code does: a change to selected unselects the other button and
+    // raises the click; unselecting raises nothing and selects no other button.
+    void setValue(OptionButton* button, bool selected);
+
+signals:
+    // A button was clicked by the user or selected by code.
+    void optionClicked(OptionButton* button);
+
+private:
+    OptionButton* sibling(OptionButton* button) const;
+
+    OptionButton* m_upper;
+    OptionButton* m_lower;
+};

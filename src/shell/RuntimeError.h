@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+// A run-time error as the reporting procedures see it: a description for the user and, where
+// the failing component gives one, an error number that callers may single out.
+class RuntimeError : public std::runtime_error {
+public:
+    explicit RuntimeError(const QString& description, int number = 0)
+        : std::runtime_error(description.toStdString()), m_description(description),
+          m_number(number) {}
+
+    // The text shown to the user as the error's description.
+    const QString& description() const { return m_description; }
+    // The component's error number; 0 when it gave none.
+    int number() const { return m_number; }
+
+private:
+    QString m_description;
+    int m_number;
+};
+
+// Numbers of the errors that the program raises itself or singles out when caught.
+namespace ErrorNumber {
+inline constexpr int TypeMismatch = 13;
+inline constexpr int InvalidArgument = 5;
+} // namespace ErrorNumber
