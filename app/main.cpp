@@ -1,5 +1,6 @@
 #include "import/office/SpreadsheetApplication.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SystemDesktop.h"
 #include "shell/Form1.h"
 #include "shell/SettingsStore.h"
 #include "shell/WidgetDialogs.h"
@@ -12,7 +13,8 @@ int main(int argc, char* argv[]) {
 
     WidgetDialogs dialogs;
     SettingsStore settings(SettingsStore::userFilePath());
-    Form1 window(dialogs, settings, spreadsheetEngineFactory(), programFolder());
+    SystemDesktop desktop;
+    Form1 window({dialogs, desktop, settings, spreadsheetEngineFactory(), programFolder()});
     dialogs.setOwner(&window);
     window.Form_Load();
     window.show();

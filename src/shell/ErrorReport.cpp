@@ -47,7 +47,11 @@ bool ReportingProcedure::test(int stepNumber, const std::function<bool()>& condi
 }
 
 void ReportingProcedure::reportCurrentException(int stepNumber) {
-    const QString text = errorReportText(describeCurrentException(), m_procedureName, stepNumber);
+    report(stepNumber, describeCurrentException());
+}
+
+void ReportingProcedure::report(int stepNumber, const QString& description) {
+    const QString text = errorReportText(description, m_procedureName, stepNumber);
     m_dialogs.showMessage(Message{text, MessageButtons::Ok, MessageIcon::Warning,
                                   QStringLiteral("Application Error")});
 }

@@ -29,6 +29,8 @@ public:
 
     // Shows the report for the exception being handled; call only inside a catch block.
     void reportCurrentException(int stepNumber);
+    // Shows the report for a failure that a step noted without raising it.
+    void report(int stepNumber, const QString& description);
 
 private:
     Dialogs& m_dialogs;

@@ -12,14 +12,24 @@
 #include "shell/SettingsStore.h"
 #include "shell/WrappingPushButton.h"
 
+#include "filelist/AddFilesDialog.h"
+#include "filelist/DroppedPaths.h"
+#include "filelist/FolderAdd.h"
+#include "filelist/SampleFiles.h"
+#include "platform/Desktop.h"
+#include "platform/EventPump.h"
+
+#include <QDropEvent>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 // The layout is given in twips; the window is laid out at 15 twips to the pixel.
@@ -42,11 +52,10 @@ const QString kListToolTip =
                    "and out of window to reveal full names.");
 } // namespace
 
-Form1::Form1(Dialogs& dialogs, SettingsStore& settings, SpreadsheetFactory spreadsheetFactory,
-             QString programFolder, QWidget* parent)
-    : QWidget(parent), m_dialogs(dialogs), m_settings(settings),
-      m_spreadsheetFactory(std::move(spreadsheetFactory)),
-      m_programFolder(std::move(programFolder)) {
+Form1::Form1(ShellServices services, QWidget* parent)
+    : QWidget(parent), m_dialogs(services.dialogs), m_desktop(services.desktop),
+      m_settings(services.settings), m_spreadsheetFactory(std::move(services.spreadsheetFactory)),
+      m_programFolder(std::move(services.programFolder)) {
     setObjectName(QStringLiteral("Form1"));
     createControls();
     connectHandlers();
@@ -83,15 +92,21 @@ void Form1::createControls() {
     button(PushButton4, "PushButton4", QStringLiteral("Start Importing Multiple XML Files"),
            twips(120, 6500, 7800, 405));
 
-    ListView1 = new QTreeWidget(this);
+    ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setGeometry(twips(120, 630, 6840, 2535));
+    ListView1->setModel(&m_fileList);
     ListView1->setRootIsDecorated(false);
+    ListView1->setItemsExpandable(false);
     ListView1->setUniformRowHeights(true);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are reordered by our own drag, never handed to other programs.
+    ListView1->setDragEnabled(false);
+    ListView1->viewport()->setAcceptDrops(true);
     ListView1->setToolTip(kListToolTip);
     ListView1->header()->setStretchLastSection(false);
     ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    ListView1->setColumnCount(0);
 
     Frame2 = new OptionFrame(QStringLiteral("Import Options"),
                              QStringLiteral("Import using MS Access (Access must be installed)"),
@@ -135,7 +150,18 @@ void Form1::createControls() {
 }
 
 void Form1::connectHandlers() {
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    // A press on a row picks it for dragging before any move with the button held.
+    connect(ListView1, &QAbstractItemView::pressed, this, [this](const QModelIndex& index) {
+        runUnreportedHandler(m_dialogs, [&] { ListView1_ItemClick(index.row() + 1); });
+    });
+    ListView1->installEventFilter(this);
     connect(Frame1, &OptionFrame::optionClicked, this, [this](OptionButton* button) {
         runUnreportedHandler(m_dialogs,
                              [&] { button == Option1 ? Option1_Click() : Option2_Click(); });
@@ -158,10 +184,17 @@ void Form1::connectHandlers() {
         static_cast<QWidget*>(watched)->setMouseTracking(true);
         watched->installEventFilter(this);
     }
+    ListView1->viewport()->setMouseTracking(true);
+    ListView1->viewport()->installEventFilter(this);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove) {
+    if (watched == ListView1 || watched == ListView1->viewport()) {
+        bool handled = false;
+        runUnreportedHandler(m_dialogs, [&] { handled = listViewEvent(event); });
+        if (handled)
+            return true;
+    } else if (event->type() == QEvent::MouseMove) {
         const auto chosen = m_pointerOnMove.constFind(watched);
         if (chosen != m_pointerOnMove.constEnd()) {
             runUnreportedHandler(m_dialogs, [&] {
@@ -209,7 +242,7 @@ void Form1::Form_Load() {
     procedure.step(130, [&] { restoreOption(Frame1, Option2, QStringLiteral("Option2"), "0"); });
     procedure.step(132, [&] { restoreOption(Frame2, Option3, QStringLiteral("Option3"), "1"); });
     procedure.step(134, [&] { restoreOption(Frame2, Option4, QStringLiteral("Option4"), "0"); });
-    procedure.step(136, [&] { ListView1->setHeaderLabels({QStringLiteral("XML File(s)")}); });
+    procedure.step(136, [&] { m_fileList.setColumnCaption(QStringLiteral("XML File(s)")); });
     procedure.step(138, [&] { setUpListColumn(); });
     procedure.step(140, [&] { CheckExcelInstalled(); });
 }
@@ -288,4 +321,179 @@ void Form1::PushButton3_Click() {
     procedure.step(100, [&] {
         m_dialogs.showMessage(Message{helpMessageText(), MessageButtons::Ok, MessageIcon::None});
     });
+}
+
+int Form1::selectedPosition() const {
+    const QModelIndexList selected = ListView1->selectionModel()->selectedRows();
+    return selected.isEmpty() ? 0 : selected.first().row() + 1;
+}
+
+void Form1::selectAndShow(int position) {
+    const QModelIndex row = m_fileList.index(position - 1);
+    ListView1->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
+    ListView1->scrollTo(row);
+}
+
+void Form1::reportWalkProblems(const WalkProblems& problems, ReportingProcedure* procedure,
+                               int stepNumber) {
+    const QString description = describeWalkProblems(problems);
+    if (description.isEmpty())
+        return;
+    if (procedure)
+        procedure->report(stepNumber, description);
+    else
+        m_dialogs.showMessage(Message{description, MessageButtons::Ok, MessageIcon::Warning});
+}
+
+void Form1::PushButton1_Click() {
+    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton1_Click"));
+    procedure.step(100, [&] { chooseAndAppendFiles(m_dialogs, m_fileList); });
+}
+
+void Form1::PushButton2_Click() {
+    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton2_Click"));
+    std::optional<FolderAddRequest> request;
+    procedure.step(100, [&] { request = askForFolderAdd(m_dialogs, m_settings); });
+    if (!request)
+        return;
+    procedure.step(102, [&] { setMousePointer(MousePointer::Hourglass); });
+    procedure.step(104, [&] {
+        WalkProblems problems;
+        EventPump events;
+        AddFilesFromFolder(
+            m_fileList, request->folder, request->pattern, [&] { events.pump(); }, problems);
+        reportWalkProblems(problems, &procedure, 104);
+    });
+    procedure.step(106, [&] { setMousePointer(MousePointer::Default); });
+}
+
+void Form1::PushButton5_Click() {
+    const int moved = moveUp(m_fileList, selectedPosition());
+    if (moved)
+        selectAndShow(moved);
+    ListView1->setFocus();
+}
+
+void Form1::PushButton6_Click() {
+    const int moved = moveDown(m_fileList, selectedPosition());
+    if (moved)
+        selectAndShow(moved);
+    ListView1->setFocus();
+}
+
+void Form1::PushButton7_Click() {
+    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton7_Click"));
+    procedure.step(100, [&] { m_fileList.clear(); });
+}
+
+void Form1::PushButton8_Click() {
+    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton8_Click"));
+    procedure.step(100, [&] { appendSampleFiles(m_fileList, m_programFolder); });
+    MessageAnswer answer = MessageAnswer::No;
+    procedure.step(102, [&] {
+        answer = m_dialogs.showMessage(
+            Message{openSamplesFolderQuestion(), MessageButtons::YesNo, MessageIcon::None});
+    });
+    if (answer == MessageAnswer::Yes)
+        procedure.step(104, [&] { m_desktop.openFolder(samplesFolder(m_programFolder) + '/'); });
+}
+
+bool Form1::listViewEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
+        return false;
+    case QEvent::MouseButtonPress:
+        ListView1_MouseDown();
+        return false;
+    case QEvent::MouseButtonRelease:
+        ListView1_MouseUp();
+        return false;
+    case QEvent::MouseButtonDblClick:
+        ListView1_DblClick();
+        return true;
+    case QEvent::MouseMove: {
+        ListView1_MouseMove(*static_cast<QMouseEvent*>(event));
+        // While a row is dragged the list must not move its selection on its own.
+        return m_rowDrag.active();
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        ListView1_OLEDragOver(*static_cast<QDropEvent*>(event));
+        return true;
+    case QEvent::Drop:
+        ListView1_OLEDragDrop(*static_cast<QDropEvent*>(event));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Form1::ListView1_KeyDown(int keyCode) {
+    // Delete removes whatever modifiers are held.
+    if (keyCode == Qt::Key_Delete)
+        m_fileList.remove(selectedPosition());
+}
+
+void Form1::ListView1_DblClick() {
+    m_fileList.remove(selectedPosition());
+}
+
+void Form1::ListView1_ItemClick(int position) {
+    if (!m_dragPointer) {
+        try {
+            m_dragPointer = loadCursorFile(besideProgram(QStringLiteral("drag.ico")));
+        } catch (...) {
+            // Without the picture a drag still works, under the arrow.
+            m_dragPointer = QCursor(Qt::ArrowCursor);
+        }
+    }
+    ListView1->viewport()->setCursor(*m_dragPointer);
+    m_rowDrag.rowClicked(position);
+}
+
+void Form1::ListView1_MouseDown() {
+    m_rowDrag.buttonPressed();
+}
+
+void Form1::ListView1_MouseUp() {
+    m_rowDrag.buttonReleased();
+    ListView1->viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void Form1::ListView1_MouseMove(const QMouseEvent& event) {
+    setMousePointer(MousePointer::afterMove(m_mousePointer, MousePointer::Default));
+    if (!m_rowDrag.active())
+        return;
+    const int target = ListView1->indexAt(event.position().toPoint()).row() + 1;
+    const int swappedTo = m_rowDrag.movedOver(target);
+    if (!swappedTo)
+        return;
+    ListView1->selectionModel()->setCurrentIndex(m_fileList.index(swappedTo - 1),
+                                                 QItemSelectionModel::ClearAndSelect);
+    const int scrollTo =
+        autoScrollRow(qRound(event.globalPosition().y()), swappedTo, m_fileList.count());
+    if (scrollTo)
+        ListView1->scrollTo(m_fileList.index(scrollTo - 1));
+}
+
+void Form1::ListView1_OLEDragOver(QDropEvent& event) {
+    if (droppedLocalPaths(event.mimeData()).isEmpty())
+        event.ignore();
+    else
+        event.acceptProposedAction();
+}
+
+void Form1::ListView1_OLEDragDrop(QDropEvent& event) {
+    const QStringList paths = droppedLocalPaths(event.mimeData());
+    if (paths.isEmpty()) {
+        event.ignore();
+        return;
+    }
+    event.acceptProposedAction();
+    WalkProblems problems;
+    EventPump events;
+    addDroppedPaths(
+        m_fileList, paths, [&] { events.pump(); }, problems);
+    reportWalkProblems(problems, nullptr, 0);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "filelist/FileList.h"
+#include "filelist/Reordering.h"
 #include "import/office/SpreadsheetApplication.h"
+
+#include "filelist/AddFolder.h"
 
 #include <QCursor>
 #include <QHash>
@@ -8,21 +12,34 @@
 
 #include <optional>
 
+class Desktop;
+class ReportingProcedure;
 class Dialogs;
 class SettingsStore;
 class OptionButton;
 class OptionFrame;
+class QDropEvent;
+class QMouseEvent;
 class QProgressBar;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
+
+// What the main window works with outside itself; tests pass their own.
+struct ShellServices {
+    Dialogs& dialogs;
+    Desktop& desktop;
+    SettingsStore& settings;
+    SpreadsheetFactory spreadsheetFactory;
+    // The folder that holds the program and the files delivered beside it.
+    QString programFolder;
+};
 
 // The main window: every control of the importer and the handlers of their events. Handlers
 // stay thin and forward to the logic of the file list and the import.
 class Form1 final : public QWidget {
     Q_OBJECT
 public:
-    Form1(Dialogs& dialogs, SettingsStore& settings, SpreadsheetFactory spreadsheetFactory,
-          QString programFolder, QWidget* parent = nullptr);
+    explicit Form1(ShellServices services, QWidget* parent = nullptr);
 
     // Prepares the window before it is first shown; every failing step is reported and skipped.
     void Form_Load();
@@ -33,11 +50,29 @@ public:
     // Whether a hand picture was loaded at start-up.
     bool hasMouseIcon() const { return m_mouseIcon.has_value(); }
 
+    // The files to import, in order.
+    FileList& fileList() { return m_fileList; }
+
+    void PushButton1_Click();
+    void PushButton2_Click();
     void PushButton3_Click();
+    void PushButton5_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void PushButton8_Click();
     void Option1_Click();
     void Option2_Click();
     void Option3_Click();
     void Option4_Click();
+
+    void ListView1_KeyDown(int keyCode);
+    void ListView1_DblClick();
+    void ListView1_ItemClick(int position);
+    void ListView1_MouseDown();
+    void ListView1_MouseMove(const QMouseEvent& event);
+    void ListView1_MouseUp();
+    void ListView1_OLEDragOver(QDropEvent& event);
+    void ListView1_OLEDragDrop(QDropEvent& event);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,14 +89,26 @@ private:
                        const QString& defaultText);
     void saveOptionPair(OptionFrame* frame, const QString& upperKey, const QString& lowerKey);
     QString besideProgram(const QString& name) const;
+    bool listViewEvent(QEvent* event);
+    // The position of the list's selected row; 0 when none is selected.
+    int selectedPosition() const;
+    void selectAndShow(int position);
+    void reportWalkProblems(const WalkProblems& problems, ReportingProcedure* procedure,
+                            int stepNumber);
 
     Dialogs& m_dialogs;
+    Desktop& m_desktop;
     SettingsStore& m_settings;
     SpreadsheetFactory m_spreadsheetFactory;
     QString m_programFolder;
 
+    FileList m_fileList;
+    RowDrag m_rowDrag{m_fileList};
+
     int m_mousePointer = 0;
     std::optional<QCursor> m_mouseIcon;
+    // The list's pointer while a row is dragged, loaded at the first click on a row.
+    std::optional<QCursor> m_dragPointer;
     // The pointer that a move over each watched control chooses.
     QHash<QObject*, int> m_pointerOnMove;
 
@@ -73,7 +120,7 @@ private:
     QPushButton* PushButton6 = nullptr;
     QPushButton* PushButton7 = nullptr;
     QPushButton* PushButton8 = nullptr;
-    QTreeWidget* ListView1 = nullptr;
+    QTreeView* ListView1 = nullptr;
     OptionFrame* Frame1 = nullptr;
     OptionFrame* Frame2 = nullptr;
     OptionButton* Option1 = nullptr;

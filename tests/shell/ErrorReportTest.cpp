@@ -3,6 +3,8 @@
 #include "shell/RuntimeError.h"
 #include "support/ScriptedDialogs.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

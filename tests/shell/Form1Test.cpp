@@ -1,7 +1,6 @@
 #include "shell/Form1.h"
 
-#include "shell/SettingsStore.h"
-#include "support/ScriptedDialogs.h"
+#include "support/MainWindowFixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,46 +13,12 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <memory>
 
 namespace {
-class NamedApplication final : public SpreadsheetApplication {
-public:
-    QString defaultValue() const override { return QStringLiteral("Microsoft Excel"); }
-};
-
-SpreadsheetFactory workingFactory() {
-    return [] { return std::make_unique<NamedApplication>(); };
-}
-
-// One main window over a program folder and a settings file of the test's own.
-struct Fixture {
-    explicit Fixture(SpreadsheetFactory factory = workingFactory())
-        : settings(folder.filePath(QStringLiteral("Kestrelix.ini"))),
-          window(dialogs, settings, std::move(factory), folder.filePath(QStringLiteral("dist"))) {
-        QDir(folder.path()).mkpath(QStringLiteral("dist/x"));
-    }
-
-    void deliver(const QString& name) {
-        QFile::copy(QStringLiteral(BRINDLEQUAY_RESOURCES_DIR "/") + name,
-                    folder.filePath(QStringLiteral("dist/") + name));
-    }
-    QString stored(const QString& key) { return settings.GetSetting(key, QStringLiteral("-")); }
-    template <typename T> T* control(const char* name) {
-        T* found = window.findChild<T*>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
-    }
-    bool selected(const char* option) { return control<QRadioButton>(option)->isChecked(); }
-
-    QTemporaryDir folder;
-    ScriptedDialogs dialogs;
-    SettingsStore settings;
-    Form1 window;
-};
+using Fixture = MainWindowFixture;
 
 void moveOver(QWidget* widget) {
     const QPointF inside(2, 2);
@@ -138,9 +103,10 @@ void Form1Test::windowCaptionListColumnAndFonts() {
     QVERIFY(!fixture.window.windowIcon().isNull());
     QCOMPARE(fixture.window.size(), QSize(536, 502));
 
-    auto* list = fixture.control<QTreeWidget>("ListView1");
-    QCOMPARE(list->columnCount(), 1);
-    QCOMPARE(list->headerItem()->text(0), QStringLiteral("XML File(s)"));
+    auto* list = fixture.control<QTreeView>("ListView1");
+    QCOMPARE(list->model()->columnCount(), 1);
+    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(),
+             QStringLiteral("XML File(s)"));
     QCOMPARE(list->header()->sectionSize(0), 6500 / 15);
     QCOMPARE(list->toolTip(),
              QStringLiteral("Drag and drop files here. Double-click item to remove it. Move bar "
@@ -331,7 +297,7 @@ void Form1Test::pointerFollowsTheControlsButKeepsTheHourglass() {
     moveOver(fixture.control<QGroupBox>("Frame2"));
     QCOMPARE(window.mousePointer(), 0);
     moveOver(fixture.control<QPushButton>("PushButton4"));
-    moveOver(fixture.control<QTreeWidget>("ListView1")->viewport());
+    moveOver(fixture.control<QTreeView>("ListView1")->viewport());
     QCOMPARE(window.mousePointer(), 0);
 
     window.setMousePointer(11);
@@ -339,7 +305,7 @@ void Form1Test::pointerFollowsTheControlsButKeepsTheHourglass() {
     for (QWidget* over : {static_cast<QWidget*>(fixture.control<QPushButton>("PushButton4")),
                           static_cast<QWidget*>(&window),
                           static_cast<QWidget*>(fixture.control<QGroupBox>("Frame1")),
-                          fixture.control<QTreeWidget>("ListView1")->viewport()}) {
+                          fixture.control<QTreeView>("ListView1")->viewport()}) {
         moveOver(over);
         QCOMPARE(window.mousePointer(), 11);
     }

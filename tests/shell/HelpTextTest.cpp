@@ -1,5 +1,7 @@
 #include "shell/HelpText.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 TEST(HelpText, IsTheExactMessageWithItsLoneCarriageReturns) {

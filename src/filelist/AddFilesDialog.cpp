@@ -1,0 +1,10 @@
+#include "filelist/AddFilesDialog.h"
+
+#include "filelist/FileList.h"
+#include "shell/Dialogs.h"
+
+void chooseAndAppendFiles(Dialogs& dialogs, FileList& list) {
+    list.appendAll(
+        dialogs.chooseFiles(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
+                            QStringLiteral("XML Files (*.xml)")));
+}

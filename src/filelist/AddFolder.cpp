@@ -1,0 +1,94 @@
+#include "filelist/AddFolder.h"
+
+#include "filelist/FileList.h"
+#include "platform/FolderListing.h"
+#include "platform/Paths.h"
+#include "platform/Wildcard.h"
+#include "shell/Dialogs.h"
+#include "shell/ErrorReport.h"
+
+#include <set>
+
+namespace {
+// The walk reads every folder once and keeps the file names with it, so that the files need
+// not be listed a second time after the walk.
+void listInto(ListedFolder& folder, QStringList& subfolders, WalkProblems& problems) {
+    try {
+        FolderEntries entries = readFolder(folder.path);
+        folder.fileNames = std::move(entries.files);
+        subfolders = std::move(entries.folders);
+        for (const QString& name : entries.unreadableNames)
+            problems << joinPath(folder.path, name) +
+                            QStringLiteral(": the name is not valid text");
+    } catch (...) {
+        problems << describeCurrentException();
+    }
+}
+} // namespace
+
+QString BrowseForFolder(Dialogs& dialogs, const QString& title) {
+    return dialogs.chooseFolder(title);
+}
+
+std::vector<ListedFolder> CollectSubfolders(const QString& top, const Yield& yield,
+                                            WalkProblems& problems) {
+    std::vector<ListedFolder> walked;
+    std::set<FolderIdentity> entered;
+    auto enterOnce = [&](const QString& folder) {
+        const std::optional<FolderIdentity> identity = folderIdentity(folder);
+        // A folder that cannot be examined is still listed, so that its error is reported.
+        return !identity || entered.insert(*identity).second;
+    };
+
+    std::vector<QString> level{top};
+    enterOnce(top);
+    while (!level.empty()) {
+        std::vector<QString> nextLevel;
+        for (const QString& folder : level) {
+            yield();
+            ListedFolder listed{folder, {}};
+            QStringList subfolders;
+            listInto(listed, subfolders, problems);
+            walked.push_back(std::move(listed));
+            for (const QString& name : subfolders) {
+                const QString path = joinPath(folder, name);
+                if (enterOnce(path))
+                    nextLevel.push_back(path);
+            }
+        }
+        level = std::move(nextLevel);
+    }
+    return walked;
+}
+
+QStringList ListFiles(const QString& folder, const QString& pattern) {
+    const Wildcard wildcard(pattern);
+    QStringList matching;
+    for (const QString& name : readFolder(folder).files)
+        if (wildcard.matches(name))
+            matching << name;
+    return matching;
+}
+
+void AddFilesFromFolder(FileList& list, const QString& folder, const QString& pattern,
+                        const Yield& yield, WalkProblems& problems) {
+    const Wildcard wildcard(pattern);
+    QStringList found;
+    for (const ListedFolder& listed : CollectSubfolders(folder, yield, problems))
+        for (const QString& name : listed.fileNames)
+            if (!name.startsWith(QLatin1Char('~')) && wildcard.matches(name))
+                found << joinPath(listed.path, name);
+    list.appendAll(found);
+}
+
+QString describeWalkProblems(const WalkProblems& problems) {
+    if (problems.isEmpty())
+        return {};
+    constexpr qsizetype kShown = 10;
+    QString text = QStringLiteral("Some folders or files could not be read and were left out:");
+    for (qsizetype i = 0; i < std::min(problems.size(), kShown); ++i)
+        text += QStringLiteral("\r\n") + problems.at(i);
+    if (problems.size() > kShown)
+        text += QStringLiteral("\r\n... and %1 more").arg(problems.size() - kShown);
+    return text;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// Hands paths to the desktop, outside the program.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Opens a folder in the file manager; a failure is not reported.
+    virtual void openFolder(const QString& path) = 0;
+};

@@ -1,0 +1,8 @@
+#include "platform/SystemDesktop.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+void SystemDesktop::openFolder(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/Desktop.h"
+
+// The user's own desktop.
+class SystemDesktop final : public Desktop {
+public:
+    void openFolder(const QString& path) override;
+};

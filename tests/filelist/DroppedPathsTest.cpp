@@ -1,0 +1,62 @@
+#include "filelist/DroppedPaths.h"
+
+#include "filelist/FileList.h"
+#include "filelist/SampleFiles.h"
+#include "support/TreeBuilder.h"
+
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+TEST(DroppedPaths, FoldersAreExpandedInTheDropsOrderAndFilesAppendedAsTheyAre) {
+    QTemporaryDir folder;
+    const QString root = folder.path();
+    makeTree(root, {"First/a.txt", "First/in/b.xml", "Second/c.xml", "Second/~skip.xml",
+                    "~$temp.xml", ".Hidden/h.xml"});
+    FileList list;
+    WalkProblems problems;
+    addDroppedPaths(
+        list,
+        {root + "/Second", root + "/~$temp.xml", root + "/First", root + "/.Hidden",
+         root + "/missing.xml"},
+        [] {}, problems);
+    EXPECT_EQ(relativeTo(root, list.paths()),
+              (QStringList{"Second/c.xml", "~$temp.xml", "First/a.txt", "First/in/b.xml", ".Hidden",
+                           "missing.xml"}));
+    EXPECT_TRUE(problems.isEmpty());
+}
+
+TEST(DroppedPaths, OnlyAListOfLocalFilesIsTaken) {
+    QMimeData text;
+    text.setText("/etc/passwd");
+    EXPECT_TRUE(droppedLocalPaths(&text).isEmpty());
+
+    QMimeData mixed;
+    mixed.setUrls({QUrl::fromLocalFile("/data/a.xml"), QUrl("https://example.org/b.xml")});
+    EXPECT_TRUE(droppedLocalPaths(&mixed).isEmpty());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/data/b.xml"), QUrl::fromLocalFile("/data/a b.xml")});
+    EXPECT_EQ(droppedLocalPaths(&files), (QStringList{"/data/b.xml", "/data/a b.xml"}));
+}
+
+TEST(SampleFiles, EveryFileOfTheSamplesFolderButNotOfItsSubFolders) {
+    QTemporaryDir program;
+    makeTree(program.path(), {"Samples/b.xml", "Samples/a.xml", "Samples/readme.txt",
+                              "Samples/.hidden", "Samples/more/c.xml"});
+    FileList list;
+    appendSampleFiles(list, program.path());
+    appendSampleFiles(list, program.path());
+    const QString samples = program.path() + "/Samples/";
+    const QStringList once{samples + ".hidden", samples + "a.xml", samples + "b.xml",
+                           samples + "readme.txt"};
+    EXPECT_EQ(list.paths(), once + once);
+
+    QTemporaryDir empty;
+    appendSampleFiles(list, empty.path());
+    EXPECT_EQ(list.count(), 8);
+}

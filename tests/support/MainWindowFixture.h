@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/Desktop.h"
+#include "shell/Form1.h"
+#include "shell/SettingsStore.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Records the folders handed to the desktop instead of opening them.
+class RecordingDesktop final : public Desktop {
+public:
+    void openFolder(const QString& path) override { openedFolders << path; }
+    QStringList openedFolders;
+};
+
+class NamedSpreadsheetApplication final : public SpreadsheetApplication {
+public:
+    QString defaultValue() const override { return QStringLiteral("Microsoft Excel"); }
+};
+
+inline SpreadsheetFactory workingSpreadsheetFactory() {
+    return [] { return std::make_unique<NamedSpreadsheetApplication>(); };
+}
+
+// One main window over a program folder ("dist") and a settings file of the test's own.
+struct MainWindowFixture {
+    explicit MainWindowFixture(SpreadsheetFactory factory = workingSpreadsheetFactory())
+        : settings(folder.filePath(QStringLiteral("Kestrelix.ini"))),
+          window({dialogs, desktop, settings, std::move(factory), programFolder()}) {
+        QDir(folder.path()).mkpath(QStringLiteral("dist/x"));
+    }
+
+    QString programFolder() const { return folder.filePath(QStringLiteral("dist")); }
+    // Lays a delivered file from the source tree beside the program.
+    void deliver(const QString& name) {
+        QFile::copy(QStringLiteral(BRINDLEQUAY_RESOURCES_DIR "/") + name,
+                    folder.filePath(QStringLiteral("dist/") + name));
+    }
+    QString stored(const QString& key) { return settings.GetSetting(key, QStringLiteral("-")); }
+    template <typename T> T* control(const char* name) {
+        T* found = window.findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    bool selected(const char* option) { return control<QRadioButton>(option)->isChecked(); }
+
+    QTemporaryDir folder;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    SettingsStore settings;
+    Form1 window;
+};

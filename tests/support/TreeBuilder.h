@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+// Makes files and folders below a root folder from relative paths ("a/b/c.xml"); a path that
+// ends in "/" makes a folder.
+inline void makeTree(const QString& root, const QStringList& relativePaths) {
+    for (const QString& relative : relativePaths) {
+        const QString path = root + QLatin1Char('/') + relative;
+        if (relative.endsWith(QLatin1Char('/'))) {
+            QDir().mkpath(path);
+            continue;
+        }
+        QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(path));
+        file.write("<r/>");
+    }
+}
+
+// The paths with the root and its separator cut off the front, for short expectations.
+inline QStringList relativeTo(const QString& root, const QStringList& paths) {
+    QStringList relative;
+    for (const QString& path : paths)
+        relative << (path.startsWith(root + QLatin1Char('/')) ? path.mid(root.size() + 1) : path);
+    return relative;
+}
