@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <filesystem>
 #include <sys/stat.h>
@@ -40,21 +41,25 @@ FolderEntries readFolder(const QString& folder) {
         if (error)
             throw RuntimeError(QStringLiteral("Cannot read the folder ") + folder + ": " +
                                describe(error));
-        const std::string& raw = it->path().filename().native();
-        const QString name = QFile::decodeName(QByteArray::fromStdString(raw));
-        if (QFile::encodeName(name).toStdString() != raw) {
+        const std::string raw = it->path().filename().native();
+        // File names are UTF-8 here; one that is not could never be opened again from its text.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString name = decoder(QByteArrayView(raw.data(), qsizetype(raw.size())));
+        if (decoder.hasError()) {
             entries.unreadableNames << name;
             continue;
         }
-        std::error_code statusError;
-        // A link counts as what it points to; a dangling link is neither file nor folder.
-        const fs::file_status status = it->status(statusError);
-        if (statusError)
+        // The listing already knows each entry's type; only a link needs a look at its target,
+        // which is what it counts as. A dangling link is neither file nor folder.
+        std::error_code typeError;
+        const bool isFolder = it->is_directory(typeError);
+        const bool isFile = !typeError && !isFolder && it->is_regular_file(typeError);
+        if (typeError)
             continue;
-        if (fs::is_directory(status)) {
+        if (isFolder) {
             if (!isHiddenName(name))
                 entries.folders << name;
-        } else if (fs::is_regular_file(status)) {
+        } else if (isFile) {
             entries.files << name;
         }
     }
