@@ -1,4 +1,5 @@
-#include "import/office/SpreadsheetApplication.h"
+#include "import/office/SpreadsheetEngine.h"
+#include "import/office/WorkbookWindow.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemDesktop.h"
 #include "shell/Form1.h"
@@ -14,7 +15,14 @@ int main(int argc, char* argv[]) {
     WidgetDialogs dialogs;
     SettingsStore settings(SettingsStore::userFilePath());
     SystemDesktop desktop;
-    Form1 window({dialogs, desktop, settings, spreadsheetEngineFactory(), programFolder()});
+    SpreadsheetEngine& spreadsheets = SpreadsheetEngine::shared();
+    // Every visible instance gets a window of its own that outlives the main window.
+    spreadsheets.setPresenter([](std::shared_ptr<EngineInstance> instance) {
+        auto* window = new WorkbookWindow(std::move(instance));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
+    Form1 window({dialogs, desktop, settings, spreadsheets, programFolder()});
     dialogs.setOwner(&window);
     window.Form_Load();
     window.show();

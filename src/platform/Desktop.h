@@ -9,4 +9,6 @@ public:
 
     // Opens a folder in the file manager; a failure is not reported.
     virtual void openFolder(const QString& path) = 0;
+    // Opens a file with the application the desktop chose for its type; false on failure.
+    virtual bool openFile(const QString& path) = 0;
 };

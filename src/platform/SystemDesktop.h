@@ -6,4 +6,5 @@
 class SystemDesktop final : public Desktop {
 public:
     void openFolder(const QString& path) override;
+    bool openFile(const QString& path) override;
 };

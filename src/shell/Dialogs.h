@@ -6,9 +6,9 @@
 // The title of every message box that is given no title of its own.
 inline const QString kApplicationTitle = QStringLiteral("Brindlequay");
 
-enum class MessageButtons { Ok, YesNo };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class MessageIcon { None, Information, Warning, Critical };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 // One modal message box or question, as the user is to see it.
 struct Message {
@@ -34,4 +34,7 @@ public:
     virtual QStringList chooseFiles(const QString& title, const QString& filter) = 0;
     // Lets the user pick a folder; its path, or "" when cancelled.
     virtual QString chooseFolder(const QString& title) = 0;
+    // Lets the user name a file to save, proposing `suggested`; "" when cancelled.
+    virtual QString chooseSaveFile(const QString& title, const QString& filter,
+                                   const QString& suggested) = 0;
 };

@@ -16,9 +16,13 @@
 #include "filelist/DroppedPaths.h"
 #include "filelist/FolderAdd.h"
 #include "filelist/SampleFiles.h"
+#include "import/ImportRun.h"
+#include "import/ImportSurface.h"
 #include "platform/Desktop.h"
 #include "platform/EventPump.h"
+#include "platform/TempFolder.h"
 
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QEvent>
 #include <QFile>
@@ -54,7 +58,7 @@ const QString kListToolTip =
 
 Form1::Form1(ShellServices services, QWidget* parent)
     : QWidget(parent), m_dialogs(services.dialogs), m_desktop(services.desktop),
-      m_settings(services.settings), m_spreadsheetFactory(std::move(services.spreadsheetFactory)),
+      m_settings(services.settings), m_spreadsheets(services.spreadsheets),
       m_programFolder(std::move(services.programFolder)) {
     setObjectName(QStringLiteral("Form1"));
     createControls();
@@ -153,6 +157,7 @@ void Form1::connectHandlers() {
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
@@ -287,7 +292,8 @@ void Form1::restoreOption(OptionFrame* frame, OptionButton* button, const QStrin
 void Form1::CheckExcelInstalled() {
     bool created = false;
     try {
-        created = m_spreadsheetFactory && m_spreadsheetFactory() != nullptr;
+        // The instance is let go at once; the check keeps nothing.
+        created = m_spreadsheets.create() != nullptr;
     } catch (...) {
         created = false;
     }
@@ -346,11 +352,15 @@ void Form1::reportWalkProblems(const WalkProblems& problems, ReportingProcedure*
 }
 
 void Form1::PushButton1_Click() {
+    if (m_runUnderway)
+        return;
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton1_Click"));
     procedure.step(100, [&] { chooseAndAppendFiles(m_dialogs, m_fileList); });
 }
 
 void Form1::PushButton2_Click() {
+    if (m_runUnderway)
+        return;
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton2_Click"));
     std::optional<FolderAddRequest> request;
     procedure.step(100, [&] { request = askForFolderAdd(m_dialogs, m_settings); });
@@ -367,7 +377,62 @@ void Form1::PushButton2_Click() {
     procedure.step(106, [&] { setMousePointer(MousePointer::Default); });
 }
 
+namespace {
+// What the import run reads from and shows on the main window.
+class Form1Surface final : public ImportSurface {
+public:
+    Form1Surface(Form1& window, OptionButton* option1, OptionButton* option2, OptionButton* option3,
+                 OptionButton* option4)
+        : m_window(window), m_option1(option1), m_option2(option2), m_option3(option3),
+          m_option4(option4) {}
+
+    SendMode sendMode() const override {
+        if (m_option1->isChecked())
+            return SendMode::OneSheet;
+        return m_option2->isChecked() ? SendMode::MultipleSheets : SendMode::None;
+    }
+    ImportRoute importRoute() const override {
+        if (m_option3->isChecked())
+            return ImportRoute::Database;
+        return m_option4->isChecked() ? ImportRoute::WithoutDatabase : ImportRoute::None;
+    }
+    int fileCount() const override { return m_window.fileList().count(); }
+    QString fileAt(int position) const override { return m_window.fileList().text(position); }
+    void setProgress(double percent) override { m_window.setProgress(percent); }
+    void setMousePointer(int pointer) override { m_window.setMousePointer(pointer); }
+    void processEvents() override { QCoreApplication::processEvents(); }
+
+private:
+    Form1& m_window;
+    OptionButton* m_option1;
+    OptionButton* m_option2;
+    OptionButton* m_option3;
+    OptionButton* m_option4;
+};
+} // namespace
+
+void Form1::setProgress(double percent) {
+    m_progress = percent;
+    ProgressBar1->setValue(qRound(percent));
+}
+
+void Form1::PushButton4_Click() {
+    // A click let through while a run processes events must not start a second run.
+    if (m_runUnderway)
+        return;
+    m_runUnderway = true;
+    Frame1->setLocked(true);
+    Frame2->setLocked(true);
+    Form1Surface surface(*this, Option1, Option2, Option3, Option4);
+    ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder()).run();
+    Frame1->setLocked(false);
+    Frame2->setLocked(false);
+    m_runUnderway = false;
+}
+
 void Form1::PushButton5_Click() {
+    if (m_runUnderway)
+        return;
     const int moved = moveUp(m_fileList, selectedPosition());
     if (moved)
         selectAndShow(moved);
@@ -375,6 +440,8 @@ void Form1::PushButton5_Click() {
 }
 
 void Form1::PushButton6_Click() {
+    if (m_runUnderway)
+        return;
     const int moved = moveDown(m_fileList, selectedPosition());
     if (moved)
         selectAndShow(moved);
@@ -382,11 +449,15 @@ void Form1::PushButton6_Click() {
 }
 
 void Form1::PushButton7_Click() {
+    if (m_runUnderway)
+        return;
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton7_Click"));
     procedure.step(100, [&] { m_fileList.clear(); });
 }
 
 void Form1::PushButton8_Click() {
+    if (m_runUnderway)
+        return;
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton8_Click"));
     procedure.step(100, [&] { appendSampleFiles(m_fileList, m_programFolder); });
     MessageAnswer answer = MessageAnswer::No;
@@ -398,7 +469,29 @@ void Form1::PushButton8_Click() {
         procedure.step(104, [&] { m_desktop.openFolder(samplesFolder(m_programFolder) + '/'); });
 }
 
+namespace {
+// Whether a list event would change the list, which is refused while a run reads it.
+bool wouldChangeTheList(const QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Delete;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 bool Form1::listViewEvent(QEvent* event) {
+    if (m_runUnderway && wouldChangeTheList(event)) {
+        event->ignore();
+        return true;
+    }
     switch (event->type()) {
     case QEvent::KeyPress:
         ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());

@@ -3,6 +3,7 @@
 #include "filelist/FileList.h"
 #include "filelist/Reordering.h"
 #include "import/office/SpreadsheetApplication.h"
+#include "platform/Desktop.h"
 
 #include "filelist/AddFolder.h"
 
@@ -29,7 +30,7 @@ struct ShellServices {
     Dialogs& dialogs;
     Desktop& desktop;
     SettingsStore& settings;
-    SpreadsheetFactory spreadsheetFactory;
+    SpreadsheetApplications& spreadsheets;
     // The folder that holds the program and the files delivered beside it.
     QString programFolder;
 };
@@ -50,12 +51,19 @@ public:
     // Whether a hand picture was loaded at start-up.
     bool hasMouseIcon() const { return m_mouseIcon.has_value(); }
 
+    // Whether an import run is under way; the list and the options cannot change meanwhile.
+    bool runUnderway() const { return m_runUnderway; }
+    // The progress bar's value as the run set it, 0 to 100.
+    double progress() const { return m_progress; }
+    void setProgress(double percent);
+
     // The files to import, in order.
     FileList& fileList() { return m_fileList; }
 
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton3_Click();
+    void PushButton4_Click();
     void PushButton5_Click();
     void PushButton6_Click();
     void PushButton7_Click();
@@ -99,13 +107,15 @@ private:
     Dialogs& m_dialogs;
     Desktop& m_desktop;
     SettingsStore& m_settings;
-    SpreadsheetFactory m_spreadsheetFactory;
+    SpreadsheetApplications& m_spreadsheets;
     QString m_programFolder;
 
     FileList m_fileList;
     RowDrag m_rowDrag{m_fileList};
 
     int m_mousePointer = 0;
+    bool m_runUnderway = false;
+    double m_progress = 0;
     std::optional<QCursor> m_mouseIcon;
     // The list's pointer while a row is dragged, loaded at the first click on a row.
     std::optional<QCursor> m_dragPointer;

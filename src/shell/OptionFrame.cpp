@@ -31,6 +31,11 @@ void OptionFrame::setValue(OptionButton* button, bool selected) {
         emit optionClicked(button);
 }
 
+void OptionFrame::setLocked(bool locked) {
+    m_upper->setLocked(locked);
+    m_lower->setLocked(locked);
+}
+
 OptionButton* OptionFrame::sibling(OptionButton* button) const {
     return button == m_upper ? m_lower : m_upper;
 }

@@ -10,8 +10,14 @@ class OptionButton final : public QRadioButton {
 public:
     OptionButton(const QString& caption, QWidget* parent);
 
+    // A locked button ignores clicks.
+    void setLocked(bool locked) { m_locked = locked; }
+
 protected:
     void nextCheckState() override;
+
+private:
+    bool m_locked = false;
 };
 
 // A frame holding two option buttons that form one group.
@@ -27,6 +33,8 @@ public:
     // Sets a button's value as code does: a change to selected unselects the other button and
     // raises the click; unselecting raises nothing and selects no other button.
     void setValue(OptionButton* button, bool selected);
+    // While locked, clicks change neither button.
+    void setLocked(bool locked);
 
 signals:
     // A button was clicked by the user or selected by code.

@@ -33,6 +33,18 @@ MessageAnswer WidgetDialogs::showMessage(const Message& message) {
     QMessageBox box(boxIcon(message.icon), message.title, displayText(message.text),
                     QMessageBox::NoButton, m_owner);
     box.setTextFormat(Qt::PlainText);
+    if (message.buttons == MessageButtons::YesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        default:
+            return MessageAnswer::Cancel;
+        }
+    }
     if (message.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -57,4 +69,9 @@ QStringList WidgetDialogs::chooseFiles(const QString& title, const QString& filt
 
 QString WidgetDialogs::chooseFolder(const QString& title) {
     return QFileDialog::getExistingDirectory(m_owner, title);
+}
+
+QString WidgetDialogs::chooseSaveFile(const QString& title, const QString& filter,
+                                      const QString& suggested) {
+    return QFileDialog::getSaveFileName(m_owner, title, suggested, filter);
 }

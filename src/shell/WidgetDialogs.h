@@ -17,6 +17,8 @@ public:
                      const QString& defaultText) override;
     QStringList chooseFiles(const QString& title, const QString& filter) override;
     QString chooseFolder(const QString& title) override;
+    QString chooseSaveFile(const QString& title, const QString& filter,
+                           const QString& suggested) override;
 
 private:
     QWidget* m_owner;

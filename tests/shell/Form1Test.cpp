@@ -324,11 +324,20 @@ void Form1Test::spreadsheetApplicationThatCannotStart_data() {
 
 void Form1Test::spreadsheetApplicationThatCannotStart() {
     QFETCH(bool, throws);
-    Fixture fixture([throws]() -> std::unique_ptr<SpreadsheetApplication> {
-        if (throws)
-            throw std::runtime_error("no such class");
-        return nullptr;
-    });
+    class Unavailable final : public SpreadsheetApplications {
+    public:
+        explicit Unavailable(bool throws) : m_throws(throws) {}
+        std::shared_ptr<SpreadsheetApplication> create() override {
+            if (m_throws)
+                throw std::runtime_error("no such class");
+            return nullptr;
+        }
+        std::shared_ptr<SpreadsheetApplication> attachRunning() override { return create(); }
+
+    private:
+        bool m_throws;
+    } unavailable(throws);
+    Fixture fixture(&unavailable);
     fixture.window.Form_Load();
     QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
     QCOMPARE(fixture.dialogs.shown[0],

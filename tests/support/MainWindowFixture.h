@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/office/SpreadsheetEngine.h"
 #include "platform/Desktop.h"
 #include "shell/Form1.h"
 #include "shell/SettingsStore.h"
@@ -16,23 +17,21 @@
 class RecordingDesktop final : public Desktop {
 public:
     void openFolder(const QString& path) override { openedFolders << path; }
+    bool openFile(const QString& path) override {
+        openedFiles << path;
+        return true;
+    }
     QStringList openedFolders;
+    QStringList openedFiles;
 };
 
-class NamedSpreadsheetApplication final : public SpreadsheetApplication {
-public:
-    QString defaultValue() const override { return QStringLiteral("Microsoft Excel"); }
-};
-
-inline SpreadsheetFactory workingSpreadsheetFactory() {
-    return [] { return std::make_unique<NamedSpreadsheetApplication>(); };
-}
-
-// One main window over a program folder ("dist") and a settings file of the test's own.
+// One main window over a program folder ("dist"), a settings file and a spreadsheet engine of
+// the test's own.
 struct MainWindowFixture {
-    explicit MainWindowFixture(SpreadsheetFactory factory = workingSpreadsheetFactory())
+    explicit MainWindowFixture(SpreadsheetApplications* applications = nullptr)
         : settings(folder.filePath(QStringLiteral("Kestrelix.ini"))),
-          window({dialogs, desktop, settings, std::move(factory), programFolder()}) {
+          window({dialogs, desktop, settings, applications ? *applications : engine,
+                  programFolder()}) {
         QDir(folder.path()).mkpath(QStringLiteral("dist/x"));
     }
 
@@ -52,6 +51,7 @@ struct MainWindowFixture {
     bool selected(const char* option) { return control<QRadioButton>(option)->isChecked(); }
 
     QTemporaryDir folder;
+    SpreadsheetEngine engine;
     ScriptedDialogs dialogs;
     RecordingDesktop desktop;
     SettingsStore settings;

@@ -34,6 +34,12 @@ public:
         return takeOr(folderAnswers, QString());
     }
 
+    QString chooseSaveFile(const QString& title, const QString&,
+                           const QString& suggested) override {
+        saveChooserRequests.push_back(title + QLatin1Char('|') + suggested);
+        return takeOr(saveAnswers, QString());
+    }
+
     // The texts of the messages shown so far.
     QStringList shownTexts() const {
         QStringList texts;
@@ -46,11 +52,13 @@ public:
     std::vector<InputRequest> inputRequests;
     QStringList fileChooserTitles;
     QStringList folderChooserTitles;
+    QStringList saveChooserRequests;
 
     std::deque<MessageAnswer> questionAnswers;
     std::deque<QString> inputAnswers;
     std::deque<QStringList> fileAnswers;
     std::deque<QString> folderAnswers;
+    std::deque<QString> saveAnswers;
 
 private:
     template <typename T> static T takeOr(std::deque<T>& script, T fallback) {

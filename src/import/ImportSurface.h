@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// Which of the send options is selected.
+enum class SendMode { None, OneSheet, MultipleSheets };
+// Which of the import routes is selected.
+enum class ImportRoute { None, Database, WithoutDatabase };
+
+// What an import run reads from and shows on the window that started it (or on the terminal of
+// the batch program). Options and the list are read at the moment the run needs them.
+class ImportSurface {
+public:
+    virtual ~ImportSurface() = default;
+
+    virtual SendMode sendMode() const = 0;
+    virtual ImportRoute importRoute() const = 0;
+    // The listed files, rows from 1.
+    virtual int fileCount() const = 0;
+    virtual QString fileAt(int position) const = 0;
+
+    // Progress of the run as a percentage, 0 to 100.
+    virtual void setProgress(double percent) = 0;
+    // The window's pointer: 0 default, 11 hourglass.
+    virtual void setMousePointer(int pointer) = 0;
+    // Lets pending window events run.
+    virtual void processEvents() = 0;
+};

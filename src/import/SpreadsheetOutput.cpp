@@ -1,0 +1,132 @@
+#include "import/SpreadsheetOutput.h"
+
+#include "import/CsvConversion.h"
+#include "import/CsvPaths.h"
+#include "import/Excel1.h"
+#include "import/ImportSurface.h"
+#include "import/TextFiles.h"
+#include "import/office/SpreadsheetApplication.h"
+#include "shell/ErrorReport.h"
+
+#include <memory>
+#include <optional>
+
+namespace {
+void showProgress(ImportSurface& surface, int done) {
+    const int listed = surface.fileCount();
+    if (listed > 0)
+        surface.setProgress(100.0 * done / listed);
+}
+
+void oneSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
+                    SpreadsheetApplications& applications, const QString& temporaryFolder) {
+    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"));
+    const QString combinedPath = CsvPaths::combinedFile(temporaryFolder);
+    std::optional<TextFileWriter> combined;
+    procedure.step(100, [&] { combined.emplace(combinedPath); });
+    for (int i = 1; i <= csvPaths.size(); ++i) {
+        procedure.step(102, [&] { surface.processEvents(); });
+        std::string text;
+        procedure.step(104, [&] { text = ReadTextFile(csvPaths.at(i - 1)); });
+        procedure.step(106, [&] {
+            if (!combined)
+                return;
+            combined->append(text);
+            combined->append("\r\n");
+        });
+        procedure.step(108, [&] { showProgress(surface, i); });
+    }
+    std::shared_ptr<SpreadsheetApplication> source;
+    procedure.step(110, [&] { source = applications.create(); });
+    procedure.step(112, [&] {
+        if (combined)
+            combined->commit();
+        combined.reset();
+    });
+    procedure.step(114, [&] { source->setDisplayAlerts(false); });
+    procedure.step(116, [&] { source->openWorkbook(combinedPath); });
+    // A block left on the clipboard by an earlier copy must never stand in for this one.
+    bool copied = false;
+    procedure.step(118, [&] {
+        source->copyUsedRange(source->activeWorkbook().activeSheet());
+        copied = true;
+    });
+    std::shared_ptr<SpreadsheetApplication> target;
+    procedure.step(120, [&] {
+        target = applications.create();
+        target->addWorkbook();
+    });
+    if (copied)
+        procedure.step(122, [&] { target->paste(target->activeWorkbook().activeSheet()); });
+    procedure.step(
+        124, [&] { target->activeWorkbook().activeSheet().selectRange(QStringLiteral("A1")); });
+    procedure.step(126, [&] { target->setVisible(true); });
+    procedure.step(128, [&] {
+        source->quit();
+        source->setDisplayAlerts(true);
+    });
+    procedure.step(130, [&] { RemoveFile(combinedPath); });
+}
+
+void multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
+                         SpreadsheetApplications& applications) {
+    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"));
+    std::int32_t nameCounter = 0;
+    std::shared_ptr<SpreadsheetApplication> target;
+    for (int i = 1; i <= csvPaths.size(); ++i) {
+        procedure.step(100, [&] { surface.processEvents(); });
+        const QString path = csvPaths.at(i - 1);
+        bool copied = false;
+        procedure.step(102, [&] {
+            const std::shared_ptr<SpreadsheetApplication> source = applications.create();
+            source->setDisplayAlerts(false);
+            source->openWorkbook(path);
+            source->copyUsedRange(source->activeWorkbook().activeSheet());
+            copied = true;
+            source->quit();
+        });
+        procedure.step(104, [&] {
+            if (ExcelIsRunning(applications)) {
+                target = applications.attachRunning();
+            } else {
+                target = applications.create();
+                target->addWorkbook();
+            }
+        });
+        procedure.step(106, [&] { target->activeWorkbook().addSheet(); });
+        QString candidate;
+        procedure.step(108, [&] { candidate = CleanSheetName(FileNameOf(path)); });
+        procedure.step(110, [&] {
+            while (SheetNameExists(*target, candidate))
+                candidate += QString::number(++nameCounter);
+        });
+        procedure.step(112, [&] {
+            Workbook& workbook = target->activeWorkbook();
+            workbook.renameSheet(workbook.activeSheet(), candidate);
+        });
+        procedure.step(114, [&] {
+            Worksheet& sheet = target->activeWorkbook().activeSheet();
+            if (copied)
+                target->paste(sheet);
+            sheet.selectRange(QStringLiteral("A1"));
+        });
+        procedure.step(116, [&] { showProgress(surface, i); });
+    }
+    if (target)
+        procedure.step(118, [&] { target->setVisible(true); });
+}
+} // namespace
+
+void ImportToExcel(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
+                   SpreadsheetApplications& applications, const QString& temporaryFolder) {
+    switch (surface.sendMode()) {
+    case SendMode::OneSheet:
+        oneSheetOutput(csvPaths, surface, dialogs, applications, temporaryFolder);
+        break;
+    case SendMode::MultipleSheets:
+        multipleSheetOutput(csvPaths, surface, dialogs, applications);
+        break;
+    case SendMode::None:
+        break;
+    }
+}

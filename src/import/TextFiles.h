@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QFile;
+
+// Writes a text file in pieces, replacing any file of that name. The text goes to a file beside
+// the target that takes the target's place only on commit, so a file abandoned half-way is
+// never seen and an older file survives it.
+class TextFileWriter {
+public:
+    // Raises an error when the file cannot be created.
+    explicit TextFileWriter(const QString& fileName);
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    void append(std::string_view text);
+    // Puts the file in place; raises an error when it cannot.
+    void commit();
+
+private:
+    QString m_fileName;
+    std::unique_ptr<QFile> m_partial;
+    bool m_committed = false;
+};
+
+// Writes `text` followed by CR LF to the file, replacing it; raises an error on failure.
+void WriteTextFile(std::string_view text, const QString& fileName);
+
+// The whole content of a text file as UTF-8: "" when there is no such file, the literal
+// "empty file" for an empty one, UTF-16 code units when the first byte is 0xFE or 0xFF (the
+// byte-order mark stays as the first character), the bytes as they are otherwise.
+std::string ReadTextFile(const QString& path);
+
+// Deletes the file; every error is ignored.
+void RemoveFile(const QString& path);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string_view>
+
+// The nodes of a document inside its root element, in document order, as the import reads
+// them: adjacent character data joined into one text, whitespace-only text dropped, names with
+// their prefixes, everything in UTF-8.
+class XmlEvents {
+public:
+    virtual ~XmlEvents() = default;
+
+    // An element opens; `attributes` holds name and value pairs and ends with a null.
+    virtual void startElement(std::string_view name, const char* const* attributes) = 0;
+    virtual void endElement() = 0;
+    virtual void text(std::string_view value) = 0;
+    virtual void cdata(std::string_view value) = 0;
+    virtual void comment(std::string_view value) = 0;
+    virtual void processingInstruction(std::string_view target, std::string_view data) = 0;
+};
+
+// Why a document could not be read: the parser's reason, and the line and the position in the
+// line where it stopped (both from 1; 0 when the file could not be opened at all).
+struct XmlError {
+    QString reason;
+    qint64 line = 0;
+    qint64 position = 0;
+};
+
+// Reads an XML file, feeding its nodes to `events`. Encodings beyond UTF-8, UTF-16,
+// ISO-8859-1 and US-ASCII are converted first; a byte-order mark is honoured. External entities
+// are never loaded. Gives the error when the file is not well-formed or cannot be read.
+std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events);
+
+// The same for a document held in memory.
+std::optional<XmlError> readXmlBytes(std::string_view document, XmlEvents& events);

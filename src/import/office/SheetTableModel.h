@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+class Worksheet;
+
+// Shows one sheet in a grid: column letters, row numbers, and each cell as it shows its value.
+// Cells are read from the sheet on demand, so a sheet of a million rows costs nothing up front.
+class SheetTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit SheetTableModel(const Worksheet& sheet, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    const Worksheet& m_sheet;
+    int m_rows;
+    int m_columns;
+};
+
+// The letters of a column, from 1: A, B, ..., Z, AA, ...
+QString columnLetters(int column);

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The most rows and columns a sheet may hold, as the saved format allows.
+inline constexpr int kMaxRows = 1048576;
+inline constexpr int kMaxColumns = 16384;
+
+// One cell, stored compactly: a number with its decimals, or a text kept in the sheet's arena.
+struct Cell {
+    enum class Kind : std::uint8_t { Empty, Number, Text };
+
+    union {
+        double number;
+        std::uint64_t textOffset;
+    };
+    std::uint32_t textLength = 0;
+    Kind kind = Kind::Empty;
+    std::uint8_t decimals = 0;
+
+    Cell() : number(0) {}
+};
+
+// A rectangle of cells, rows and columns from 1.
+struct CellRange {
+    int firstRow = 0;
+    int firstColumn = 0;
+    int lastRow = 0;
+    int lastColumn = 0;
+
+    bool isEmpty() const { return firstRow == 0; }
+    int rowCount() const { return isEmpty() ? 0 : lastRow - firstRow + 1; }
+    int columnCount() const { return isEmpty() ? 0 : lastColumn - firstColumn + 1; }
+};
+
+// The cells of one sheet, row by row; only rows and columns up to the last used ones take room.
+class CellStore {
+public:
+    // Stores a text as a cell takes it: a number when reading it as one loses nothing, the
+    // exact text otherwise, and nothing for "". Raises an error outside the sheet's limits.
+    void setText(int row, int column, std::string_view text);
+    // Places a cell taken from another store.
+    void setCell(int row, int column, const Cell& cell, std::string_view text);
+
+    const Cell* cell(int row, int column) const;
+    // The text of a text cell.
+    std::string_view textOf(const Cell& cell) const {
+        return std::string_view(m_texts).substr(cell.textOffset, cell.textLength);
+    }
+    // What the cell shows: the text, or the number with its decimals; "" for an empty cell.
+    std::string display(int row, int column) const;
+
+    // The rows that hold anything, from 1; rows below the last are not stored.
+    int storedRowCount() const { return static_cast<int>(m_rows.size()); }
+    int storedColumnCount(int row) const;
+    // The bounding box of the non-empty cells; empty when there are none.
+    CellRange usedRange() const;
+    // The number of non-empty cells.
+    std::int64_t cellCount() const { return m_cellCount; }
+    // Grows with every change, so that a saved state can be recognised.
+    std::uint64_t revision() const { return m_revision; }
+
+    // A copy of the cells of `range`, placed from A1.
+    CellStore copy(const CellRange& range) const;
+    // Places every cell of `block` with its A1 at (row, column).
+    void paste(const CellStore& block, int row, int column);
+
+private:
+    Cell& slot(int row, int column);
+    void keepText(Cell& cell, std::string_view text);
+
+    std::vector<std::vector<Cell>> m_rows;
+    std::string m_texts;
+    std::int64_t m_cellCount = 0;
+    std::uint64_t m_revision = 0;
+};
+
+// One sheet of a workbook: its name, its cells and its active cell.
+class Worksheet {
+public:
+    explicit Worksheet(QString name) : m_name(std::move(name)) {}
+
+    const QString& name() const { return m_name; }
+    // Sets the name without checking it; the workbook checks names.
+    void setNameUnchecked(const QString& name) { m_name = name; }
+
+    CellStore& cells() { return m_cells; }
+    const CellStore& cells() const { return m_cells; }
+
+    // The active cell, from which a paste places its block.
+    int activeRow() const { return m_activeRow; }
+    int activeColumn() const { return m_activeColumn; }
+    // Selects one cell given as a reference such as "A1" or "C12"; raises an error for another.
+    void selectRange(const QString& reference);
+
+private:
+    QString m_name;
+    CellStore m_cells;
+    int m_activeRow = 1;
+    int m_activeColumn = 1;
+};
+
+// The reference of a cell such as "B7".
+QString cellReference(int row, int column);
