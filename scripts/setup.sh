@@ -7,7 +7,7 @@ packages=(
     g++ cmake ninja-build pkgconf
     qt6-base-dev libgl-dev
     libexpat1-dev libsqlite3-dev libxlsxwriter-dev
-    libgtest-dev
+    libgtest-dev unzip
     fonts-liberation
 )
 

@@ -61,7 +61,9 @@ std::string ReadTextFile(const QString& path) {
         throw RuntimeError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
     const auto first = static_cast<unsigned char>(bytes.at(0));
     if (first == 0xFE || first == 0xFF) {
-        QStringDecoder fromUtf16(QStringDecoder::Utf16LE, QStringDecoder::Flag::Stateless);
+        QStringDecoder fromUtf16(QStringDecoder::Utf16LE,
+                                 QStringDecoder::Flag::Stateless |
+                                     QStringDecoder::Flag::ConvertInitialBom);
         return QString(fromUtf16(bytes)).toStdString();
     }
     return bytes.toStdString();

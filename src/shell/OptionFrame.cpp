@@ -1,5 +1,7 @@
 #include "shell/OptionFrame.h"
 
+#include <QEvent>
+
 OptionButton::OptionButton(const QString& caption, QWidget* parent)
     : QRadioButton(caption, parent) {
     setAutoExclusive(false);
@@ -7,6 +9,24 @@ OptionButton::OptionButton(const QString& caption, QWidget* parent)
 
 void OptionButton::nextCheckState() {
     setChecked(true);
+}
+
+bool OptionButton::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (m_locked) {
+            event->accept();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QRadioButton::event(event);
 }
 
 OptionFrame::OptionFrame(const QString& caption, const QString& upperCaption,

@@ -10,11 +10,12 @@ class OptionButton final : public QRadioButton {
 public:
     OptionButton(const QString& caption, QWidget* parent);
 
-    // A locked button ignores clicks.
+    // A locked button takes no clicks and no keys.
     void setLocked(bool locked) { m_locked = locked; }
 
 protected:
     void nextCheckState() override;
+    bool event(QEvent* event) override;
 
 private:
     bool m_locked = false;

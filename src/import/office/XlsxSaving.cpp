@@ -26,7 +26,7 @@ std::string protectEscapes(std::string_view text) {
             std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i) + 2,
                         text.begin() + static_cast<std::ptrdiff_t>(i) + 6,
                         [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })) {
-            result.append("_x005F");
+            result.append("_x005F_");
             continue;
         }
         result.push_back(text[i]);

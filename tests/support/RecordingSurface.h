@@ -1,0 +1,27 @@
+#pragma once
+
+#include "import/ImportSurface.h"
+
+#include <QStringList>
+
+#include <vector>
+
+// Stands in for the main window: options and list as the test sets them, and a record of the
+// progress values and pointers the run showed.
+class RecordingSurface final : public ImportSurface {
+public:
+    SendMode sendMode() const override { return send; }
+    ImportRoute importRoute() const override { return route; }
+    int fileCount() const override { return static_cast<int>(files.size()); }
+    QString fileAt(int position) const override { return files.value(position - 1); }
+    void setProgress(double percent) override { progress.push_back(percent); }
+    void setMousePointer(int pointer) override { pointers.push_back(pointer); }
+    void processEvents() override { ++eventRounds; }
+
+    SendMode send = SendMode::OneSheet;
+    ImportRoute route = ImportRoute::WithoutDatabase;
+    QStringList files;
+    std::vector<double> progress;
+    std::vector<int> pointers;
+    int eventRounds = 0;
+};
