@@ -1,0 +1,8 @@
+#include "import/batch/BatchImport.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    return runBatchImport(QCoreApplication::arguments(), stdin, stdout, stderr);
+}

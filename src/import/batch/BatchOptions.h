@@ -1,0 +1,29 @@
+#pragma once
+
+#include "import/ImportSurface.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the batch program was asked to do.
+struct BatchOptions {
+    SendMode sendMode = SendMode::OneSheet;
+    ImportRoute route = ImportRoute::WithoutDatabase;
+    QString extension = QStringLiteral("xml");
+    QString output;
+    // Files and folders in the order given; "-" stands for the paths on standard input.
+    QStringList paths;
+    bool quiet = false;
+};
+
+// The outcome of reading the command line: options to run with, or a text to print and the
+// exit status to end with (help, version, or a usage error).
+struct ParsedCommandLine {
+    std::optional<BatchOptions> options;
+    QString message;
+    int exitStatus = 0;
+};
+
+ParsedCommandLine parseBatchCommandLine(const QStringList& arguments);
