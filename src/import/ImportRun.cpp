@@ -2,6 +2,7 @@
 
 #include "import/CsvConversion.h"
 #include "import/CsvPaths.h"
+#include "import/DatabaseRoute.h"
 #include "import/Excel1.h"
 #include "import/ImportSurface.h"
 #include "import/SpreadsheetOutput.h"
@@ -10,7 +11,6 @@
 #include "shell/Dialogs.h"
 #include "shell/ErrorReport.h"
 #include "shell/MousePointer.h"
-#include "shell/RuntimeError.h"
 
 #include <optional>
 
@@ -22,9 +22,10 @@ QString errorReadingMessage(const QString& path, const QString& reason, qint64 l
 }
 
 ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
-                     SpreadsheetApplications& applications, QString temporaryFolder)
+                     SpreadsheetApplications& applications, QString temporaryFolder,
+                     QString databasePath)
     : m_surface(surface), m_dialogs(dialogs), m_applications(applications),
-      m_temporaryFolder(std::move(temporaryFolder)) {}
+      m_temporaryFolder(std::move(temporaryFolder)), m_databasePath(std::move(databasePath)) {}
 
 void ImportRun::run() {
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton4_Click"));
@@ -41,7 +42,8 @@ void ImportRun::run() {
         } else {
             const ImportRoute route = m_surface.importRoute();
             if (route == ImportRoute::Database)
-                procedure.step(108, [&] { routeThroughDatabase(); });
+                routeThroughDatabase(m_surface, m_dialogs, m_applications, m_databasePath,
+                                     procedure);
             else if (route == ImportRoute::WithoutDatabase)
                 routeWithoutDatabase(procedure);
             procedure.step(110, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
@@ -80,10 +82,4 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
     procedure.step(122, [&] {
         ImportToExcel(csvPaths, m_surface, m_dialogs, m_applications, m_temporaryFolder);
     });
-}
-
-void ImportRun::routeThroughDatabase() {
-    // The route through the work database is not part of this program yet.
-    throw RuntimeError(QStringLiteral("Importing through the work database is not available "
-                                      "yet; choose \"Import without using MS Access\""));
 }

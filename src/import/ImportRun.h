@@ -12,19 +12,20 @@ class SpreadsheetApplications;
 // and the run goes on with its next step.
 class ImportRun {
 public:
+    // `databasePath` is the work database of the route through the database.
     ImportRun(ImportSurface& surface, Dialogs& dialogs, SpreadsheetApplications& applications,
-              QString temporaryFolder);
+              QString temporaryFolder, QString databasePath);
 
     void run();
 
 private:
     void routeWithoutDatabase(class ReportingProcedure& procedure);
-    void routeThroughDatabase();
 
     ImportSurface& m_surface;
     Dialogs& m_dialogs;
     SpreadsheetApplications& m_applications;
     QString m_temporaryFolder;
+    QString m_databasePath;
 };
 
 // The message for a file that could not be read as XML.

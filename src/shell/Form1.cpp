@@ -424,7 +424,9 @@ void Form1::PushButton4_Click() {
     Frame1->setLocked(true);
     Frame2->setLocked(true);
     Form1Surface surface(*this, Option1, Option2, Option3, Option4);
-    ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder()).run();
+    ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(),
+              besideProgram(QStringLiteral("temp.mdb")))
+        .run();
     Frame1->setLocked(false);
     Frame2->setLocked(false);
     m_runUnderway = false;

@@ -32,7 +32,9 @@ struct RunFixture {
         file.write(text);
         return path;
     }
-    void run() { ImportRun(surface, dialogs, engine, temp.path()).run(); }
+    void run() {
+        ImportRun(surface, dialogs, engine, temp.path(), inputs.filePath("temp.mdb")).run();
+    }
     QByteArray tempFile(const QString& relative) {
         QFile file(temp.filePath(relative));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
@@ -128,17 +130,6 @@ TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
     EXPECT_EQ(oneSheet.tempFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
     ASSERT_EQ(oneSheet.shown.size(), 1u);
     EXPECT_EQ(oneSheet.shown[0]->activeWorkbook().sheet(1).cells().display(1, 3), "kept");
-}
-
-TEST(ImportRun, TheDatabaseRouteSaysItIsNotThereYet) {
-    RunFixture run;
-    run.surface.route = ImportRoute::Database;
-    run.surface.files = {run.xml("a.xml", "<a/>")};
-    run.run();
-    const QStringList texts = run.dialogs.shownTexts();
-    ASSERT_EQ(texts.size(), 2);
-    EXPECT_TRUE(texts[0].contains("PushButton4_Click at line 108"));
-    EXPECT_EQ(texts[1], "Done.");
 }
 
 TEST(TempFolder, TheTempVariableInAnyCaseOrThePlatformsFolder) {

@@ -8,6 +8,8 @@
 #include "import/office/SpreadsheetEngine.h"
 #include "import/office/XlsxSaving.h"
 #include "platform/FolderListing.h"
+#include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TempFolder.h"
 #include "shell/ErrorReport.h"
 
@@ -72,12 +74,6 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
                      qPrintable(options.output), qPrintable(target.absolutePath()));
         return NothingWritten;
     }
-    if (options.route == ImportRoute::Database) {
-        std::fputs("brindlequay-batch: the database route is not available in this version; "
-                   "use --route flatten\n",
-                   errors);
-        return NothingWritten;
-    }
 
     const QStringList files = gatherFiles(options, input, dialogs);
     ConsoleSurface surface(options.sendMode, options.route, files, errors,
@@ -87,7 +83,9 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     SpreadsheetEngine engine;
     std::shared_ptr<EngineInstance> result;
     engine.setPresenter([&result](std::shared_ptr<EngineInstance> shown) { result = shown; });
-    ImportRun(surface, dialogs, engine, temporaryFolder()).run();
+    ImportRun(surface, dialogs, engine, temporaryFolder(),
+              joinPath(programFolder(), QStringLiteral("temp.mdb")))
+        .run();
     surface.clearProgress();
 
     if (dialogs.sawNoFiles())

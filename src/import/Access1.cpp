@@ -1,0 +1,84 @@
+#include "import/Access1.h"
+
+#include "shell/Dialogs.h"
+#include "shell/RuntimeError.h"
+
+#include "platform/Paths.h"
+
+namespace {
+QString connectionText(const QString& path, const QString& password) {
+    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
+           QStringLiteral(";JET OLEDB:Database Password=") + password;
+}
+
+bool isUserTable(qint32 attributes) {
+    return attributes >= 0 && attributes != 1 && attributes != 2;
+}
+} // namespace
+
+std::optional<QStringList> ListWorkTables(const QString& path, const QString& password,
+                                          Dialogs& dialogs) {
+    if (!FileExists(path))
+        return std::nullopt;
+    try {
+        QStringList names;
+        for (const TableDefinition& table : tableDefinitions(path, password.trimmed()))
+            if (isUserTable(table.attributes))
+                names << table.name;
+        return names;
+    } catch (const RuntimeError& error) {
+        if (error.number() == kUnrecognizedDatabaseError)
+            dialogs.showMessage(Message{QStringLiteral("Unrecognized MS Access Database File")});
+        return std::nullopt;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+void ClearWorkDatabase(const QString& path, const QString& password, Dialogs& dialogs) {
+    const std::optional<QStringList> tables = ListWorkTables(path, password, dialogs);
+    if (!tables)
+        return;
+    for (const QString& table : *tables)
+        DropWorkTable(table, path);
+}
+
+void DropWorkTable(const QString& name, const QString& path) {
+    DatabaseConnection connection(connectionText(path, QString()));
+    try {
+        connection.execute(QStringLiteral("DROP TABLE `") + name + QStringLiteral("`"));
+    } catch (...) {
+        // A table that cannot be dropped stays; the next run lists it again.
+    }
+}
+
+QStringList WorkTableNames(const QString& path, const QString& password, Dialogs& dialogs) {
+    return ListWorkTables(path, password, dialogs).value_or(QStringList());
+}
+
+TableRows ReadTableRows(const QString& table, const QString& path, const QString& password) {
+    DatabaseConnection connection(connectionText(path, password));
+    Recordset records(QStringLiteral("SELECT * FROM `") + table + QStringLiteral("`"), connection);
+    TableRows rows;
+    QStringList names;
+    for (int i = 0; i < records.fieldCount(); ++i)
+        names << NullToDefault(records.fieldName(i), QString());
+    rows.fields.push_back(names);
+    for (int record = 1; record <= records.recordCount(); ++record, records.moveNext()) {
+        QStringList values;
+        for (int i = 0; i < records.fieldCount(); ++i)
+            values << NullToDefault(records.value(i), QString());
+        rows.fields.push_back(values);
+    }
+    for (const QStringList& fields : rows.fields) {
+        QString joined;
+        for (const QString& field : fields)
+            joined += field + kFieldSeparator;
+        rows.joined << joined;
+    }
+    return rows;
+}
+
+QString NullToDefault(const FieldValue& value, const QString& fallback) {
+    return value.value_or(fallback);
+}

@@ -1,0 +1,89 @@
+#include "import/DatabaseRoute.h"
+
+#include "import/Access1.h"
+#include "import/Excel1.h"
+#include "import/ImportSurface.h"
+#include "import/office/DatabaseApplication.h"
+#include "import/office/SpreadsheetApplication.h"
+#include "shell/ErrorReport.h"
+
+#include <memory>
+#include <optional>
+
+namespace {
+void importIntoDatabase(ImportSurface& surface, Dialogs& dialogs, const QString& databasePath,
+                        ReportingProcedure& procedure) {
+    procedure.step(200, [&] { ClearWorkDatabase(databasePath, QString(), dialogs); });
+    std::unique_ptr<DatabaseApplication> database;
+    procedure.step(202, [&] {
+        database = std::make_unique<DatabaseApplication>();
+        database->setVisible(true);
+    });
+    procedure.step(204, [&] { database->OpenCurrentDatabase(databasePath); });
+    const int count = surface.fileCount();
+    for (int i = 1; i <= count; ++i)
+        procedure.step(206, [&] { database->ImportXml(surface.fileAt(i)); });
+    procedure.step(208, [&] { database->quit(); });
+}
+
+// Writes one table's rows from `firstRow` down, each field into a cell of its own and an empty
+// text right of the last field.
+void writeRows(const TableRows& rows, Worksheet& sheet, int firstRow, ImportSurface& surface) {
+    for (size_t r = 0; r < rows.fields.size(); ++r) {
+        surface.processEvents();
+        const QStringList& fields = rows.fields[r];
+        const int row = firstRow + static_cast<int>(r);
+        for (int f = 0; f <= fields.size(); ++f) {
+            surface.processEvents();
+            const QByteArray text = f < fields.size() ? fields[f].toUtf8() : QByteArray();
+            sheet.cells().setText(row, f + 1, std::string_view(text.constData(), text.size()));
+        }
+    }
+}
+} // namespace
+
+void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
+                          SpreadsheetApplications& applications, const QString& databasePath,
+                          ReportingProcedure& procedure) {
+    importIntoDatabase(surface, dialogs, databasePath, procedure);
+
+    std::shared_ptr<SpreadsheetApplication> spreadsheet;
+    procedure.step(210, [&] {
+        spreadsheet = applications.create();
+        spreadsheet->setVisible(true);
+        spreadsheet->setDisplayAlerts(false);
+        spreadsheet->addWorkbook();
+    });
+    QStringList tables;
+    procedure.step(212, [&] { tables = WorkTableNames(databasePath, QString(), dialogs); });
+    const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
+    int rowOffset = 0;
+    for (qsizetype k = 0; k < tables.size(); ++k) {
+        const QString& table = tables.at(k);
+        procedure.step(214, [&] { surface.setProgress(100.0 * (k + 1) / tables.size()); });
+        if (table.contains(QLatin1String("ImportErrors")))
+            continue;
+        if (sheetPerTable)
+            procedure.step(216, [&] { spreadsheet->activeWorkbook().addSheet(); });
+        procedure.step(218, [&] {
+            Workbook& workbook = spreadsheet->activeWorkbook();
+            workbook.renameSheet(workbook.activeSheet(), CleanSheetName(table));
+        });
+        // A table that cannot be read writes nothing, rather than another table's rows.
+        std::optional<TableRows> rows;
+        procedure.step(220, [&] { rows = ReadTableRows(table, databasePath, QString()); });
+        if (!rows)
+            continue;
+        procedure.step(222, [&] {
+            writeRows(*rows, spreadsheet->activeWorkbook().activeSheet(),
+                      sheetPerTable ? 1 : 1 + rowOffset, surface);
+        });
+        rowOffset += static_cast<int>(rows->fields.size());
+    }
+    procedure.step(224, [&] {
+        spreadsheet->workbook(spreadsheet->workbookCount()).deleteSheet(QStringLiteral("Sheet2"));
+    });
+    procedure.step(226, [&] {
+        spreadsheet->workbook(spreadsheet->workbookCount()).deleteSheet(QStringLiteral("Sheet3"));
+    });
+}

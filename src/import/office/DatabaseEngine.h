@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The number of the error raised for a file that is not a database.
+inline constexpr int kUnrecognizedDatabaseError = 3343;
+
+// One open database file. A missing file is never created, and a file that is not a database
+// raises the error numbered kUnrecognizedDatabaseError.
+class DatabaseFile {
+public:
+    DatabaseFile(const QString& path, bool readOnly);
+    ~DatabaseFile();
+    DatabaseFile(const DatabaseFile&) = delete;
+    DatabaseFile& operator=(const DatabaseFile&) = delete;
+
+    // Prepares exactly one statement; more than one in the text is refused.
+    sqlite3_stmt* prepare(const QString& statement);
+    // Runs one statement that gives no rows.
+    void execute(const QString& statement);
+    // Raises the error of the last call, in the words of the engine.
+    [[noreturn]] void raise(int code, const QString& doing);
+
+    sqlite3* handle() const { return m_db; }
+    const QString& path() const { return m_path; }
+
+private:
+    QString m_path;
+    sqlite3* m_db = nullptr;
+};
+
+// A table as the engine lists it: its name and its flags (negative for the engine's own tables).
+struct TableDefinition {
+    QString name;
+    qint32 attributes = 0;
+};
+
+// The database engine: lists the table definitions of a database file, in the engine's order.
+// A password other than blanks is refused, as the work database takes none.
+std::vector<TableDefinition> tableDefinitions(const QString& path, const QString& password);
+
+// A connection to a database file made from a connection text that names the file after
+// "Data Source=" and a password after "Database Password=".
+class DatabaseConnection {
+public:
+    explicit DatabaseConnection(const QString& connectionText);
+
+    // Carries out one statement.
+    void execute(const QString& statement);
+
+    DatabaseFile& file() { return *m_file; }
+
+private:
+    std::unique_ptr<DatabaseFile> m_file;
+};
+
+// The value of one field: none stands for Null.
+using FieldValue = std::optional<QString>;
+
+// Static, read-only rows of a query, all read when it is opened.
+class Recordset {
+public:
+    Recordset(const QString& query, DatabaseConnection& connection);
+
+    int fieldCount() const { return static_cast<int>(m_names.size()); }
+    // The name of field `position`, from 0.
+    const QString& fieldName(int position) const { return m_names[static_cast<size_t>(position)]; }
+    // The value of field `position` of the current record.
+    const FieldValue& value(int position) const;
+    int recordCount() const { return static_cast<int>(m_rows.size()); }
+    void moveNext() { ++m_current; }
+    bool atEnd() const { return m_current >= m_rows.size(); }
+
+private:
+    std::vector<QString> m_names;
+    std::vector<std::vector<FieldValue>> m_rows;
+    size_t m_current = 0;
+};
+
+// The text with every double quote doubled, inside double quotes: an identifier for a statement.
+QString quotedIdentifier(const QString& name);

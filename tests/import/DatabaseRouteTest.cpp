@@ -1,0 +1,122 @@
+#include "import/ImportRun.h"
+
+#include "import/office/SpreadsheetEngine.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingSurface.h"
+#include "support/ScriptedDialogs.h"
+#include "support/SqliteFixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+struct DatabaseRun {
+    DatabaseRun() {
+        runSql(database, "CREATE TABLE seed(x); DROP TABLE seed;");
+        surface.route = ImportRoute::Database;
+        engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { shown.push_back(i); });
+    }
+    void xml(const char* name, const QByteArray& text) {
+        const QString path = folder.filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        surface.files << path;
+    }
+    void run() { ImportRun(surface, dialogs, engine, folder.path(), database).run(); }
+    Workbook& result() { return shown.at(0)->activeWorkbook(); }
+    std::string cell(int sheet, int row, int column) {
+        return result().sheet(sheet).cells().display(row, column);
+    }
+
+    QTemporaryDir folder;
+    QString database = folder.filePath("temp.mdb");
+    SpreadsheetEngine engine;
+    ScriptedDialogs dialogs;
+    RecordingSurface surface;
+    std::vector<std::shared_ptr<EngineInstance>> shown;
+};
+
+QByteArray records(const char* element, int count) {
+    QByteArray xml = "<root>";
+    for (int i = 1; i <= count; ++i)
+        xml += QByteArray("<") + element + "><n>" + QByteArray::number(i) + "</n><v>" + element +
+               "</v></" + element + ">";
+    return xml + "</root>";
+}
+} // namespace
+
+TEST(DatabaseRoute, OneSheetPutsTheTablesOneBelowTheOther) {
+    DatabaseRun run;
+    run.xml("a.xml", records("alpha", 3));
+    run.xml("b.xml", records("beta", 5));
+    run.run();
+    ASSERT_EQ(run.shown.size(), 1u);
+    EXPECT_EQ(run.result().sheetNames(), QStringList{"beta"});
+    EXPECT_EQ(run.cell(1, 1, 1), "n");
+    EXPECT_EQ(run.cell(1, 4, 1), "3");
+    EXPECT_EQ(run.cell(1, 5, 1), "n");
+    EXPECT_EQ(run.cell(1, 5, 2), "v");
+    EXPECT_EQ(run.cell(1, 10, 1), "5");
+    EXPECT_EQ(run.cell(1, 10, 2), "beta");
+    EXPECT_EQ(run.cell(1, 10, 3), "");
+    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 10);
+    EXPECT_EQ(run.surface.progress, (std::vector<double>{50, 100, 0}));
+    EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
+}
+
+TEST(DatabaseRoute, OneSheetPerTableLastTableFirstAndTheFirstSheetLeftEmpty) {
+    DatabaseRun run;
+    run.surface.send = SendMode::MultipleSheets;
+    run.xml("a.xml", records("alpha", 1));
+    run.xml("b.xml", records("beta", 2));
+    run.xml("c.xml", records("gamma", 3));
+    run.run();
+    EXPECT_EQ(run.result().sheetNames(), (QStringList{"gamma", "beta", "alpha", "Sheet1"}));
+    EXPECT_EQ(run.cell(1, 4, 1), "3");
+    EXPECT_EQ(run.cell(3, 2, 2), "alpha");
+    EXPECT_TRUE(run.result().sheet(4).cells().usedRange().isEmpty());
+}
+
+TEST(DatabaseRoute, ImportErrorTablesAreNeverWritten) {
+    DatabaseRun run;
+    run.xml("a.xml", "<r><File_ImportErrors><e>x</e></File_ImportErrors></r>");
+    run.run();
+    EXPECT_EQ(run.result().sheetNames(), QStringList{"Sheet1"});
+    EXPECT_TRUE(run.result().sheet(1).cells().usedRange().isEmpty());
+    EXPECT_EQ(run.surface.progress, (std::vector<double>{100, 0}));
+}
+
+TEST(DatabaseRoute, ATableThatCannotBeReadWritesNothingAndTheRestGoOn) {
+    DatabaseRun run;
+    // A table left from an earlier run that no statement can name is never dropped.
+    runSql(run.database, "CREATE TABLE \"odd`name\"(x); INSERT INTO \"odd`name\" VALUES ('old');");
+    run.xml("a.xml", records("alpha", 2));
+    run.xml("broken.xml", "<r><a>&</a></r>");
+    run.run();
+    const QStringList texts = run.dialogs.shownTexts();
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_TRUE(texts[0].contains("broken.xml is not well-formed XML"));
+    EXPECT_TRUE(texts[0].contains("PushButton4_Click at line 206"));
+    EXPECT_TRUE(texts[1].contains("PushButton4_Click at line 220"));
+    EXPECT_EQ(texts[2], "Done.");
+    EXPECT_EQ(run.cell(1, 1, 1), "n");
+    EXPECT_EQ(run.cell(1, 3, 2), "alpha");
+    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 3);
+}
+
+TEST(DatabaseRoute, AFileThatIsNoDatabaseIsSaidSo) {
+    DatabaseRun run;
+    QFile file(run.database);
+    file.open(QIODevice::WriteOnly);
+    file.write(QByteArray(2048, 'z'));
+    file.close();
+    run.xml("a.xml", records("alpha", 1));
+    run.run();
+    const QStringList texts = run.dialogs.shownTexts();
+    ASSERT_GE(texts.size(), 2);
+    EXPECT_EQ(texts[0], "Unrecognized MS Access Database File");
+    EXPECT_EQ(texts.back(), "Done.");
+}
