@@ -56,8 +56,16 @@ QStringList WorkTableNames(const QString& path, const QString& password, Dialogs
     return ListWorkTables(path, password, dialogs).value_or(QStringList());
 }
 
+DatabaseConnection openWorkDatabase(const QString& path, const QString& password) {
+    return DatabaseConnection(connectionText(path, password));
+}
+
 TableRows ReadTableRows(const QString& table, const QString& path, const QString& password) {
-    DatabaseConnection connection(connectionText(path, password));
+    DatabaseConnection connection = openWorkDatabase(path, password);
+    return ReadTableRows(table, connection);
+}
+
+TableRows ReadTableRows(const QString& table, DatabaseConnection& connection) {
     Recordset records(QStringLiteral("SELECT * FROM `") + table + QStringLiteral("`"), connection);
     TableRows rows;
     QStringList names;

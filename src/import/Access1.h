@@ -39,6 +39,11 @@ struct TableRows {
 // Reads a whole table: the field names first, then every record. Raises an error when the
 // database or the table cannot be read.
 TableRows ReadTableRows(const QString& table, const QString& path, const QString& password);
+// The same through a connection already open, as a run that reads many tables does.
+TableRows ReadTableRows(const QString& table, DatabaseConnection& connection);
+
+// The connection through which the work database's tables are read.
+DatabaseConnection openWorkDatabase(const QString& path, const QString& password);
 
 // The fallback for a Null value, the value itself otherwise.
 QString NullToDefault(const FieldValue& value, const QString& fallback);

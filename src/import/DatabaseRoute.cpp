@@ -56,34 +56,42 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     });
     QStringList tables;
     procedure.step(212, [&] { tables = WorkTableNames(databasePath, QString(), dialogs); });
+    // One connection reads every table: opening the database costs a reading of its whole
+    // catalogue, which a run of many tables would otherwise pay once per table.
+    std::optional<DatabaseConnection> connection;
+    if (!tables.isEmpty())
+        procedure.step(214, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
     const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
     int rowOffset = 0;
     for (qsizetype k = 0; k < tables.size(); ++k) {
         const QString& table = tables.at(k);
-        procedure.step(214, [&] { surface.setProgress(100.0 * (k + 1) / tables.size()); });
+        procedure.step(216, [&] { surface.setProgress(100.0 * (k + 1) / tables.size()); });
         if (table.contains(QLatin1String("ImportErrors")))
             continue;
         if (sheetPerTable)
-            procedure.step(216, [&] { spreadsheet->activeWorkbook().addSheet(); });
-        procedure.step(218, [&] {
+            procedure.step(218, [&] { spreadsheet->activeWorkbook().addSheet(); });
+        procedure.step(220, [&] {
             Workbook& workbook = spreadsheet->activeWorkbook();
             workbook.renameSheet(workbook.activeSheet(), CleanSheetName(table));
         });
         // A table that cannot be read writes nothing, rather than another table's rows.
         std::optional<TableRows> rows;
-        procedure.step(220, [&] { rows = ReadTableRows(table, databasePath, QString()); });
+        procedure.step(222, [&] {
+            rows = connection ? ReadTableRows(table, *connection)
+                              : ReadTableRows(table, databasePath, QString());
+        });
         if (!rows)
             continue;
-        procedure.step(222, [&] {
+        procedure.step(224, [&] {
             writeRows(*rows, spreadsheet->activeWorkbook().activeSheet(),
                       sheetPerTable ? 1 : 1 + rowOffset, surface);
         });
         rowOffset += static_cast<int>(rows->fields.size());
     }
-    procedure.step(224, [&] {
+    procedure.step(226, [&] {
         spreadsheet->workbook(spreadsheet->workbookCount()).deleteSheet(QStringLiteral("Sheet2"));
     });
-    procedure.step(226, [&] {
+    procedure.step(228, [&] {
         spreadsheet->workbook(spreadsheet->workbookCount()).deleteSheet(QStringLiteral("Sheet3"));
     });
 }

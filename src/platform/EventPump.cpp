@@ -6,13 +6,12 @@ namespace {
 constexpr qint64 kIntervalMs = 15;
 }
 
-EventPump::EventPump() {
-    m_sinceLastPump.start();
-}
+EventPump::EventPump() = default;
 
 void EventPump::pump() {
-    if (m_sinceLastPump.elapsed() < kIntervalMs)
+    // The first call always lets events run, so even a short loop answers what is pending.
+    if (m_sinceLastPump.isValid() && m_sinceLastPump.elapsed() < kIntervalMs)
         return;
     QCoreApplication::processEvents();
-    m_sinceLastPump.restart();
+    m_sinceLastPump.start();
 }

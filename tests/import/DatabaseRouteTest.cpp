@@ -100,7 +100,7 @@ TEST(DatabaseRoute, ATableThatCannotBeReadWritesNothingAndTheRestGoOn) {
     ASSERT_EQ(texts.size(), 3);
     EXPECT_TRUE(texts[0].contains("broken.xml is not well-formed XML"));
     EXPECT_TRUE(texts[0].contains("PushButton4_Click at line 206"));
-    EXPECT_TRUE(texts[1].contains("PushButton4_Click at line 220"));
+    EXPECT_TRUE(texts[1].contains("PushButton4_Click at line 222"));
     EXPECT_EQ(texts[2], "Done.");
     EXPECT_EQ(run.cell(1, 1, 1), "n");
     EXPECT_EQ(run.cell(1, 3, 2), "alpha");

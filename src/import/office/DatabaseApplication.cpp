@@ -5,10 +5,13 @@
 #include "shell/RuntimeError.h"
 
 DatabaseApplication::DatabaseApplication() = default;
+// Without a quit, what was imported is not kept: the open transaction is abandoned.
 DatabaseApplication::~DatabaseApplication() = default;
 
 void DatabaseApplication::OpenCurrentDatabase(const QString& path) {
     m_database = std::make_unique<DatabaseFile>(path, false);
+    // Every import of the session goes into one transaction, written to disk once at the end.
+    m_database->execute(QStringLiteral("BEGIN"));
 }
 
 void DatabaseApplication::ImportXml(const QString& dataSource) {
@@ -18,5 +21,7 @@ void DatabaseApplication::ImportXml(const QString& dataSource) {
 }
 
 void DatabaseApplication::quit() {
+    if (m_database)
+        m_database->execute(QStringLiteral("COMMIT"));
     m_database.reset();
 }

@@ -67,24 +67,29 @@ void DatabaseFile::execute(const QString& statement) {
         raise(code, QStringLiteral("carry out a statement"));
 }
 
+QStringList DatabaseFile::tableNames() {
+    sqlite3_stmt* listing = prepare(
+        QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid"));
+    QStringList names;
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(listing)) == SQLITE_ROW)
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(listing, 0)));
+    sqlite3_finalize(listing);
+    if (code != SQLITE_DONE)
+        raise(code, QStringLiteral("list its tables"));
+    return names;
+}
+
 std::vector<TableDefinition> tableDefinitions(const QString& path, const QString& password) {
     if (!password.trimmed().isEmpty())
         throw RuntimeError(QStringLiteral("Not a valid password."));
     DatabaseFile file(path, true);
-    sqlite3_stmt* listing = file.prepare(
-        QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid"));
     std::vector<TableDefinition> tables;
-    int code = SQLITE_OK;
-    while ((code = sqlite3_step(listing)) == SQLITE_ROW) {
-        const QString name =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(listing, 0)));
+    for (const QString& name : file.tableNames()) {
         // The engine's own tables carry the system flag, the top bit.
         const bool system = name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
         tables.push_back({name, system ? std::numeric_limits<qint32>::min() : 0});
     }
-    sqlite3_finalize(listing);
-    if (code != SQLITE_DONE)
-        file.raise(code, QStringLiteral("list its tables"));
     return tables;
 }
 

@@ -29,6 +29,9 @@ public:
     // Raises the error of the last call, in the words of the engine.
     [[noreturn]] void raise(int code, const QString& doing);
 
+    // The names of the tables, in the engine's order, as this connection sees them.
+    QStringList tableNames();
+
     sqlite3* handle() const { return m_db; }
     const QString& path() const { return m_path; }
 

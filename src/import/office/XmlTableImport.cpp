@@ -12,6 +12,7 @@
 #include <set>
 #include <sqlite3.h>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -84,18 +85,40 @@ private:
     std::vector<Node*> m_open;
 };
 
+// Names unique without regard to letter case, as the engine compares them: a name already
+// taken gets the smallest free number appended.
+class UniqueNames {
+public:
+    std::string claim(const std::string& wanted) {
+        std::string name = wanted;
+        for (int number = 1; m_folded.count(folded(name)); ++number)
+            name = wanted + std::to_string(number);
+        m_folded.insert(folded(name));
+        return name;
+    }
+    void take(const std::string& name) { m_folded.insert(folded(name)); }
+
+private:
+    static std::string folded(const std::string& name) {
+        return QString::fromStdString(name).toCaseFolded().toStdString();
+    }
+
+    std::unordered_set<std::string> m_folded;
+};
+
 // One table being made: its columns, found by a key of their own, and its rows.
 struct Table {
     std::string baseName;
     std::vector<std::string> columnNames;
     std::map<std::string, size_t> columnByKey;
+    UniqueNames columnNamesTaken;
     std::vector<std::vector<std::optional<std::string>>> rows;
 
     size_t column(const std::string& key, const std::string& wanted) {
         const auto found = columnByKey.find(key);
         if (found != columnByKey.end())
             return found->second;
-        columnNames.push_back(uniqueAmong(wanted, columnNames));
+        columnNames.push_back(columnNamesTaken.claim(wanted));
         for (auto& row : rows)
             row.resize(columnNames.size());
         return columnByKey[key] = columnNames.size() - 1;
@@ -105,24 +128,6 @@ struct Table {
         const size_t at = column(key, name);
         row.resize(columnNames.size());
         row[at] = value;
-    }
-
-    // `wanted`, or `wanted` with the smallest free number appended, unique without regard to
-    // letter case among `taken`.
-    static std::string uniqueAmong(const std::string& wanted,
-                                   const std::vector<std::string>& taken) {
-        auto free = [&](const std::string& candidate) {
-            const QString folded = QString::fromStdString(candidate).toCaseFolded();
-            for (const std::string& name : taken)
-                if (QString::fromStdString(name).toCaseFolded() == folded)
-                    return false;
-            return true;
-        };
-        if (free(wanted))
-            return wanted;
-        for (int number = 1;; ++number)
-            if (free(wanted + std::to_string(number)))
-                return wanted + std::to_string(number);
     }
 };
 
@@ -169,7 +174,7 @@ private:
         if (found != m_tableByKey.end())
             return m_tables[found->second];
         m_tableByKey[key] = m_tables.size();
-        m_tables.push_back(Table{name, {}, {}, {}});
+        m_tables.push_back(Table{name, {}, {}, {}, {}});
         return m_tables.back();
     }
 
@@ -228,12 +233,11 @@ private:
     std::map<std::string, size_t> m_tableByKey;
 };
 
-void writeTable(DatabaseFile& database, Table& table, std::vector<std::string>& takenNames) {
+void writeTable(DatabaseFile& database, Table& table, UniqueNames& takenNames) {
     // A record whose every value repeats keeps them all in tables of their own.
     if (table.columnNames.empty())
         return;
-    const std::string name = Table::uniqueAmong(table.baseName, takenNames);
-    takenNames.push_back(name);
+    const std::string name = takenNames.claim(table.baseName);
     QStringList columns;
     for (const std::string& column : table.columnNames)
         columns << quotedIdentifier(QString::fromStdString(column)) + QStringLiteral(" TEXT");
@@ -277,16 +281,19 @@ void importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) {
     const std::unique_ptr<Node> root = builder.takeRoot();
     TablePlanner planner(*root);
 
-    std::vector<std::string> takenNames;
-    for (const TableDefinition& existing : tableDefinitions(database.path(), QString()))
-        takenNames.push_back(existing.name.toStdString());
-    database.execute(QStringLiteral("BEGIN"));
+    UniqueNames takenNames;
+    for (const QString& existing : database.tableNames())
+        takenNames.take(existing.toStdString());
+    // A savepoint lets a file that fails half-way leave nothing behind, also inside a longer
+    // transaction of the caller's.
+    database.execute(QStringLiteral("SAVEPOINT xml_import"));
     try {
         for (Table& table : planner.tables())
             writeTable(database, table, takenNames);
-        database.execute(QStringLiteral("COMMIT"));
+        database.execute(QStringLiteral("RELEASE xml_import"));
     } catch (...) {
-        sqlite3_exec(database.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(database.handle(), "ROLLBACK TO xml_import; RELEASE xml_import", nullptr,
+                     nullptr, nullptr);
         throw;
     }
 }
