@@ -5,7 +5,8 @@
 #   bench/batch_vs_peers.sh            # RUNS=3 by default; RUNS=1 for a quick pass
 #
 # Needs the workshop beside the project (../shared/bench), a built build/dist/brindlequay-batch,
-# and Debian's python3-lxml, python3-xlsxwriter and python3-openpyxl for the peers.
+# Debian's python3-lxml and python3-xlsxwriter for the lxml peer, and libpugixml-dev for the
+# workshop's floor probe.
 set -uo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)

@@ -436,20 +436,20 @@ void Form1::PushButton4_Click() {
 }
 
 void Form1::PushButton5_Click() {
-    if (m_runUnderway)
-        return;
-    const int moved = moveUp(m_fileList, selectedPosition());
-    if (moved)
-        selectAndShow(moved);
-    ListView1->setFocus();
+    moveSelectedRow(moveUp);
 }
 
 void Form1::PushButton6_Click() {
+    moveSelectedRow(moveDown);
+}
+
+void Form1::moveSelectedRow(int (*moveRow)(FileList&, int)) {
     if (m_runUnderway)
         return;
-    const int moved = moveDown(m_fileList, selectedPosition());
+    const int moved = moveRow(m_fileList, selectedPosition());
     if (moved)
         selectAndShow(moved);
+    // The list takes the focus in every case, so that its selection shows.
     ListView1->setFocus();
 }
 

@@ -101,6 +101,7 @@ private:
     // The position of the list's selected row; 0 when none is selected.
     int selectedPosition() const;
     void selectAndShow(int position);
+    void moveSelectedRow(int (*moveRow)(FileList&, int));
     void reportWalkProblems(const WalkProblems& problems, ReportingProcedure* procedure,
                             int stepNumber);
 

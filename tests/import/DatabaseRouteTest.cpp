@@ -5,6 +5,7 @@
 #include "support/RecordingSurface.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SqliteFixture.h"
+#include "support/TreeBuilder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,11 +20,7 @@ struct DatabaseRun {
         engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { shown.push_back(i); });
     }
     void xml(const char* name, const QByteArray& text) {
-        const QString path = folder.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        surface.files << path;
+        surface.files << writeFile(folder.filePath(name), text);
     }
     void run() { ImportRun(surface, dialogs, engine, folder.path(), database).run(); }
     Workbook& result() { return shown.at(0)->activeWorkbook(); }

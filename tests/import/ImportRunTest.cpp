@@ -5,6 +5,7 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingSurface.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,12 +26,7 @@ struct RunFixture {
         engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { shown.push_back(i); });
     }
     QString xml(const QString& relative, const QByteArray& text) {
-        const QString path = inputs.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        return path;
+        return writeFile(inputs.filePath(relative), text);
     }
     void run() {
         ImportRun(surface, dialogs, engine, temp.path(), inputs.filePath("temp.mdb")).run();

@@ -4,6 +4,7 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingSurface.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,12 +24,8 @@ struct Output {
         engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { shown.push_back(i); });
     }
     QString csv(const QString& relative, std::string_view text) {
-        const QString path = temp.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text.data(), static_cast<qint64>(text.size()));
-        return path;
+        return writeFile(temp.filePath(relative),
+                         QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     }
     void run(const QStringList& paths) {
         ImportToExcel(paths, surface, dialogs, engine, temp.path());

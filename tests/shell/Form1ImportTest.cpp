@@ -1,6 +1,7 @@
 #include "shell/Form1.h"
 
 #include "support/MainWindowFixture.h"
+#include "support/TreeBuilder.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,11 +20,7 @@ struct ImportFixture : MainWindowFixture {
     }
     ~ImportFixture() { qunsetenv("TEMP"); }
     QString xml(const char* name, const QByteArray& text) {
-        const QString path = inputs.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        return path;
+        return writeFile(inputs.filePath(name), text);
     }
     void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
 

@@ -5,6 +5,16 @@
 #include <QString>
 #include <QStringList>
 
+// Writes a file with the given bytes, making its folders; gives its path.
+inline QString writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot create %s", qPrintable(path));
+    file.write(bytes);
+    return path;
+}
+
 // Makes files and folders below a root folder from relative paths ("a/b/c.xml"); a path that
 // ends in "/" makes a folder.
 inline void makeTree(const QString& root, const QStringList& relativePaths) {
@@ -14,11 +24,7 @@ inline void makeTree(const QString& root, const QStringList& relativePaths) {
             QDir().mkpath(path);
             continue;
         }
-        QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot create %s", qPrintable(path));
-        file.write("<r/>");
+        writeFile(path, "<r/>");
     }
 }
 

@@ -1,5 +1,6 @@
 // Runs the batch program itself, as a script or a scheduled job would.
 #include "support/QtPrinters.h"
+#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,12 +24,7 @@ struct BatchFixture {
         writeFile("tree/sub/deeper/c.XML", "<r><v>c</v></r>");
     }
     QString writeFile(const QString& relative, const QByteArray& text) {
-        const QString path = inputs.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        return path;
+        return ::writeFile(inputs.filePath(relative), text);
     }
     Outcome run(const QStringList& arguments, const QByteArray& input = {}) {
         QProcess batch;
