@@ -5,6 +5,7 @@
 
 class Dialogs;
 class ImportSurface;
+class ReportingProcedure;
 class SpreadsheetApplications;
 
 // One press of the start button: checks that a run can start, takes the selected route over
@@ -19,7 +20,7 @@ public:
     void run();
 
 private:
-    void routeWithoutDatabase(class ReportingProcedure& procedure);
+    void routeWithoutDatabase(ReportingProcedure& procedure);
 
     ImportSurface& m_surface;
     Dialogs& m_dialogs;

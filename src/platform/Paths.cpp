@@ -15,10 +15,6 @@ std::filesystem::path nativePath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-QString fromNativePath(const std::filesystem::path& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
-
 bool FileExists(const QString& path) {
     if (path.isEmpty())
         return false;

@@ -25,5 +25,4 @@ private:
 // Numbers of the errors that the program raises itself or singles out when caught.
 namespace ErrorNumber {
 inline constexpr int TypeMismatch = 13;
-inline constexpr int InvalidArgument = 5;
 } // namespace ErrorNumber

@@ -58,7 +58,12 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     layout->addWidget(m_tabs, 0, Qt::AlignLeft);
     setCentralWidget(centre);
 
-    connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) { showSheet(index + 1); });
+    // The sheet the user looks at is the active one, before which a later import adds sheets.
+    connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
+        if (Workbook* book = workbook())
+            book->activate(index + 1);
+        showSheet(index + 1);
+    });
     auto* watch = new QTimer(this);
     connect(watch, &QTimer::timeout, this, [this] {
         if (workbook() && workbook()->revision() != m_shownRevision)
