@@ -32,6 +32,8 @@ ReportingProcedure::ReportingProcedure(Dialogs& dialogs, QString procedureName)
 void ReportingProcedure::step(int stepNumber, const std::function<void()>& body) {
     try {
         body();
+    } catch (const ProcedureAbandoned&) {
+        throw;
     } catch (...) {
         reportCurrentException(stepNumber);
     }
@@ -40,6 +42,8 @@ void ReportingProcedure::step(int stepNumber, const std::function<void()>& body)
 bool ReportingProcedure::test(int stepNumber, const std::function<bool()>& condition) {
     try {
         return condition();
+    } catch (const ProcedureAbandoned&) {
+        throw;
     } catch (...) {
         reportCurrentException(stepNumber);
         return true;

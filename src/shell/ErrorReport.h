@@ -15,6 +15,10 @@ QString errorReportText(const QString& description, const QString& procedure, in
 // The description of the exception being handled; call only inside a catch block.
 QString describeCurrentException();
 
+// Raised to end a procedure at once, as when the window that runs it is closed: it passes
+// through every step without being reported.
+struct ProcedureAbandoned {};
+
 // Runs a reporting procedure step by step: an error in a step is reported with that step's
 // number and the procedure carries on with its next step, as many times as errors arise.
 class ReportingProcedure {

@@ -22,6 +22,7 @@
 #include "platform/EventPump.h"
 #include "platform/TempFolder.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QEvent>
@@ -401,8 +402,13 @@ public:
     void setProgress(double percent) override { m_window.setProgress(percent); }
     void setMousePointer(int pointer) override { m_window.setMousePointer(pointer); }
     // Long loops call this for every cell; the pump lets events run often enough to keep the
-    // window responsive without paying for it on every call.
-    void processEvents() override { m_events.pump(); }
+    // window responsive without paying for it on every call. A window closed meanwhile ends
+    // the run there.
+    void processEvents() override {
+        m_events.pump();
+        if (m_window.closeRequested())
+            throw ProcedureAbandoned{};
+    }
 
 private:
     Form1& m_window;
@@ -413,6 +419,13 @@ private:
     EventPump m_events;
 };
 } // namespace
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing ends the importer at once and saves nothing; a run under way stops at its next
+    // chance to look at the window.
+    m_closeRequested = m_runUnderway;
+    event->accept();
+}
 
 void Form1::setProgress(double percent) {
     m_progress = percent;
@@ -427,9 +440,13 @@ void Form1::PushButton4_Click() {
     Frame1->setLocked(true);
     Frame2->setLocked(true);
     Form1Surface surface(*this, Option1, Option2, Option3, Option4);
-    ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(),
-              besideProgram(QStringLiteral("temp.mdb")))
-        .run();
+    try {
+        ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(),
+                  besideProgram(QStringLiteral("temp.mdb")))
+            .run();
+    } catch (const ProcedureAbandoned&) {
+        // The window was closed during the run: the importer ends without another word.
+    }
     Frame1->setLocked(false);
     Frame2->setLocked(false);
     m_runUnderway = false;

@@ -53,6 +53,8 @@ public:
 
     // Whether an import run is under way; the list and the options cannot change meanwhile.
     bool runUnderway() const { return m_runUnderway; }
+    // Whether the window was closed while a run was under way.
+    bool closeRequested() const { return m_closeRequested; }
     // The progress bar's value as the run set it, 0 to 100.
     double progress() const { return m_progress; }
     void setProgress(double percent);
@@ -84,6 +86,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
@@ -116,6 +119,7 @@ private:
 
     int m_mousePointer = 0;
     bool m_runUnderway = false;
+    bool m_closeRequested = false;
     double m_progress = 0;
     std::optional<QCursor> m_mouseIcon;
     // The list's pointer while a row is dragged, loaded at the first click on a row.

@@ -76,6 +76,15 @@ TEST(ErrorReport, ForeignExceptionsStillGiveADescription) {
     EXPECT_TRUE(dialogs.shown[1].text.startsWith(QStringLiteral("Unknown error\r\n")));
 }
 
+TEST(ErrorReport, AnAbandonedProcedureEndsWithoutAReport) {
+    ScriptedDialogs dialogs;
+    ReportingProcedure procedure(dialogs, QStringLiteral("PushButton4_Click"));
+    EXPECT_THROW(procedure.step(100, [] { throw ProcedureAbandoned{}; }), ProcedureAbandoned);
+    EXPECT_THROW(procedure.test(102, []() -> bool { throw ProcedureAbandoned{}; }),
+                 ProcedureAbandoned);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST(ErrorReport, AnErrorInAnUnreportingHandlerIsShownNotRaised) {
     ScriptedDialogs dialogs;
     EXPECT_NO_THROW(runUnreportedHandler(dialogs, [] { failWith(QStringLiteral("broken")); }));

@@ -35,6 +35,7 @@ class Form1ImportTest : public QObject {
 private slots:
     void startImportsTheListIntoAVisibleWorkbook();
     void nothingChangesTheListOrOptionsWhileARunIsUnderWay();
+    void closingTheWindowEndsARunAtOnce();
 };
 
 void Form1ImportTest::startImportsTheListIntoAVisibleWorkbook() {
@@ -98,6 +99,22 @@ void Form1ImportTest::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {
     // Once the run is over, the same actions work again.
     fixture.click("PushButton7");
     QCOMPARE(fixture.window.fileList().count(), 0);
+}
+
+void Form1ImportTest::closingTheWindowEndsARunAtOnce() {
+    ImportFixture fixture;
+    QTest::mouseClick(fixture.control<QRadioButton>("Option4"), Qt::LeftButton);
+    fixture.window.fileList().appendAll(
+        {fixture.xml("a.xml", "<a><v>1</v></a>"), fixture.xml("b.xml", "<b><v>2</v></b>")});
+    QMetaObject::invokeMethod(
+        &fixture.window, [&] { fixture.window.close(); }, Qt::QueuedConnection);
+    fixture.click("PushButton4");
+
+    QVERIFY(!fixture.window.isVisible());
+    QVERIFY(!fixture.window.runUnderway());
+    QVERIFY(fixture.dialogs.shown.empty());
+    QVERIFY(fixture.results.empty());
+    QVERIFY(fixture.engine.runningInstances().empty());
 }
 
 QTEST_MAIN(Form1ImportTest)
