@@ -5,6 +5,7 @@
 #include "shell/CursorFile.h"
 #include "shell/Dialogs.h"
 #include "shell/ErrorReport.h"
+#include "shell/Form1Surface.h"
 #include "shell/HelpText.h"
 #include "shell/MousePointer.h"
 #include "shell/OptionFrame.h"
@@ -377,48 +378,6 @@ void Form1::PushButton2_Click() {
     });
     procedure.step(106, [&] { setMousePointer(MousePointer::Default); });
 }
-
-namespace {
-// What the import run reads from and shows on the main window.
-class Form1Surface final : public ImportSurface {
-public:
-    Form1Surface(Form1& window, OptionButton* option1, OptionButton* option2, OptionButton* option3,
-                 OptionButton* option4)
-        : m_window(window), m_option1(option1), m_option2(option2), m_option3(option3),
-          m_option4(option4) {}
-
-    SendMode sendMode() const override {
-        if (m_option1->isChecked())
-            return SendMode::OneSheet;
-        return m_option2->isChecked() ? SendMode::MultipleSheets : SendMode::None;
-    }
-    ImportRoute importRoute() const override {
-        if (m_option3->isChecked())
-            return ImportRoute::Database;
-        return m_option4->isChecked() ? ImportRoute::WithoutDatabase : ImportRoute::None;
-    }
-    int fileCount() const override { return m_window.fileList().count(); }
-    QString fileAt(int position) const override { return m_window.fileList().text(position); }
-    void setProgress(double percent) override { m_window.setProgress(percent); }
-    void setMousePointer(int pointer) override { m_window.setMousePointer(pointer); }
-    // Long loops call this for every cell; the pump lets events run often enough to keep the
-    // window responsive without paying for it on every call. A window closed meanwhile ends
-    // the run there.
-    void processEvents() override {
-        m_events.pump();
-        if (m_window.closeRequested())
-            throw ProcedureAbandoned{};
-    }
-
-private:
-    Form1& m_window;
-    OptionButton* m_option1;
-    OptionButton* m_option2;
-    OptionButton* m_option3;
-    OptionButton* m_option4;
-    EventPump m_events;
-};
-} // namespace
 
 void Form1::closeEvent(QCloseEvent* event) {
     // Closing ends the importer at once and saves nothing; a run under way stops at its next
