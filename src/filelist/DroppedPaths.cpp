@@ -18,12 +18,17 @@ QStringList droppedLocalPaths(const QMimeData* data) {
     return paths;
 }
 
-void addDroppedPaths(FileList& list, const QStringList& paths, const Yield& yield,
-                     WalkProblems& problems) {
+void addPaths(FileList& list, const QStringList& paths, const QString& pattern, const Yield& yield,
+              WalkProblems& problems) {
     for (const QString& path : paths) {
         if (isVisibleFolder(path))
-            AddFilesFromFolder(list, path, QStringLiteral("*.*"), yield, problems);
+            AddFilesFromFolder(list, path, pattern, yield, problems);
         else
             list.append(path);
     }
+}
+
+void addDroppedPaths(FileList& list, const QStringList& paths, const Yield& yield,
+                     WalkProblems& problems) {
+    addPaths(list, paths, QStringLiteral("*.*"), yield, problems);
 }

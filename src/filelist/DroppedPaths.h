@@ -8,7 +8,11 @@ class QMimeData;
 // and folders.
 QStringList droppedLocalPaths(const QMimeData* data);
 
-// Appends what was dropped on the list, in the drop's order: a folder that a listing shows is
-// replaced by every file of its tree; anything else is appended as it is.
+// Appends paths in their order: a folder that a listing shows is replaced by every file of its
+// tree whose name matches `pattern`; anything else is appended as it is.
+void addPaths(FileList& list, const QStringList& paths, const QString& pattern, const Yield& yield,
+              WalkProblems& problems);
+
+// Appends what was dropped on the list: every file of a dropped folder, whatever its name.
 void addDroppedPaths(FileList& list, const QStringList& paths, const Yield& yield,
                      WalkProblems& problems);

@@ -78,11 +78,16 @@ TableRows ReadTableRows(const QString& table, DatabaseConnection& connection) {
             values << NullToDefault(records.value(i), QString());
         rows.fields.push_back(values);
     }
-    for (const QStringList& fields : rows.fields) {
-        QString joined;
-        for (const QString& field : fields)
-            joined += field + kFieldSeparator;
-        rows.joined << joined;
+    return rows;
+}
+
+QStringList TableRows::joined() const {
+    QStringList rows;
+    for (const QStringList& row : fields) {
+        QString line;
+        for (const QString& field : row)
+            line += field + kFieldSeparator;
+        rows << line;
     }
     return rows;
 }

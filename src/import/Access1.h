@@ -32,8 +32,10 @@ QStringList WorkTableNames(const QString& path, const QString& password, Dialogs
 // separator, and the same values kept apart, so a value holding the separator cannot shift
 // the cells of its row.
 struct TableRows {
-    QStringList joined;
     std::vector<QStringList> fields;
+
+    // Row 0 the field names, then the records, every value followed by the separator.
+    QStringList joined() const;
 };
 
 // Reads a whole table: the field names first, then every record. Raises an error when the

@@ -10,6 +10,14 @@ enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class MessageIcon { None, Information, Warning, Critical };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
+// A message's text with its line breaks (CR LF, or a lone CR) as line feeds, as a label or a
+// terminal shows them.
+inline QString withLineFeeds(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 // One modal message box or question, as the user is to see it.
 struct Message {
     QString text;

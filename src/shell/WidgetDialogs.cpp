@@ -5,13 +5,6 @@
 #include <QMessageBox>
 
 namespace {
-// Messages carry their line breaks as CR LF or a lone CR; a label breaks lines only at LF.
-QString displayText(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Information:
@@ -30,7 +23,7 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 WidgetDialogs::WidgetDialogs(QWidget* owner) : m_owner(owner) {}
 
 MessageAnswer WidgetDialogs::showMessage(const Message& message) {
-    QMessageBox box(boxIcon(message.icon), message.title, displayText(message.text),
+    QMessageBox box(boxIcon(message.icon), message.title, withLineFeeds(message.text),
                     QMessageBox::NoButton, m_owner);
     box.setTextFormat(Qt::PlainText);
     if (message.buttons == MessageButtons::YesNoCancel) {
@@ -58,7 +51,7 @@ MessageAnswer WidgetDialogs::showMessage(const Message& message) {
 QString WidgetDialogs::inputBox(const QString& prompt, const QString& title,
                                 const QString& defaultText) {
     bool accepted = false;
-    const QString answer = QInputDialog::getText(m_owner, title, displayText(prompt),
+    const QString answer = QInputDialog::getText(m_owner, title, withLineFeeds(prompt),
                                                  QLineEdit::Normal, defaultText, &accepted);
     return accepted ? answer : QString();
 }

@@ -23,10 +23,10 @@ TEST(Access1, ReadTableRowsJoinsEveryValueWithTheSeparatorAfterIt) {
     runSql(db.path, "CREATE TABLE people(id, name); INSERT INTO people VALUES (1, 'Ann');"
                     "INSERT INTO people VALUES (2, NULL); CREATE TABLE none(a TEXT, b TEXT);");
     const TableRows rows = ReadTableRows("people", db.path, "");
-    EXPECT_EQ(rows.joined, (QStringList{"id|xxspearaeatorxx|name|xxspearaeatorxx|",
-                                        "1|xxspearaeatorxx|Ann|xxspearaeatorxx|",
-                                        "2|xxspearaeatorxx||xxspearaeatorxx|"}));
-    EXPECT_EQ(ReadTableRows("none", db.path, "").joined,
+    EXPECT_EQ(rows.joined(), (QStringList{"id|xxspearaeatorxx|name|xxspearaeatorxx|",
+                                          "1|xxspearaeatorxx|Ann|xxspearaeatorxx|",
+                                          "2|xxspearaeatorxx||xxspearaeatorxx|"}));
+    EXPECT_EQ(ReadTableRows("none", db.path, "").joined(),
               QStringList{"a|xxspearaeatorxx|b|xxspearaeatorxx|"});
 }
 
@@ -35,7 +35,7 @@ TEST(Access1, AValueHoldingTheSeparatorKeepsItsRowsCellsApart) {
     runSql(db.path, "CREATE TABLE t(\"a|xxspearaeatorxx|b\", c);"
                     "INSERT INTO t VALUES ('x|xxspearaeatorxx|y', 'z');");
     const TableRows rows = ReadTableRows("t", db.path, "");
-    EXPECT_EQ(rows.joined[1], "x|xxspearaeatorxx|y|xxspearaeatorxx|z|xxspearaeatorxx|");
+    EXPECT_EQ(rows.joined()[1], "x|xxspearaeatorxx|y|xxspearaeatorxx|z|xxspearaeatorxx|");
     EXPECT_EQ(rows.fields[0], (QStringList{"a|xxspearaeatorxx|b", "c"}));
     EXPECT_EQ(rows.fields[1], (QStringList{"x|xxspearaeatorxx|y", "z"}));
 }

@@ -1,6 +1,6 @@
 #include "import/ImportRun.h"
 
-#include "import/office/SpreadsheetEngine.h"
+#include "support/PresentingEngine.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingSurface.h"
 #include "support/ScriptedDialogs.h"
@@ -13,11 +13,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct DatabaseRun {
+struct DatabaseRun : PresentingEngine {
     DatabaseRun() {
         runSql(database, "CREATE TABLE seed(x); DROP TABLE seed;");
         surface.route = ImportRoute::Database;
-        engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { shown.push_back(i); });
     }
     void xml(const char* name, const QByteArray& text) {
         surface.files << writeFile(folder.filePath(name), text);
@@ -30,10 +29,8 @@ struct DatabaseRun {
 
     QTemporaryDir folder;
     QString database = folder.filePath("temp.mdb");
-    SpreadsheetEngine engine;
     ScriptedDialogs dialogs;
     RecordingSurface surface;
-    std::vector<std::shared_ptr<EngineInstance>> shown;
 };
 
 QByteArray records(const char* element, int count) {

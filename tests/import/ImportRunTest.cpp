@@ -1,7 +1,7 @@
 #include "import/ImportRun.h"
 
-#include "import/office/SpreadsheetEngine.h"
 #include "platform/TempFolder.h"
+#include "support/PresentingEngine.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingSurface.h"
 #include "support/ScriptedDialogs.h"
@@ -14,17 +14,12 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct RunFixture {
+struct RunFixture : PresentingEngine {
     QTemporaryDir inputs;
     QTemporaryDir temp;
-    SpreadsheetEngine engine;
     ScriptedDialogs dialogs;
     RecordingSurface surface;
-    std::vector<std::shared_ptr<EngineInstance>> shown;
 
-    RunFixture() {
-        engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { shown.push_back(i); });
-    }
     QString xml(const QString& relative, const QByteArray& text) {
         return writeFile(inputs.filePath(relative), text);
     }

@@ -1,6 +1,6 @@
 #include "import/SpreadsheetOutput.h"
 
-#include "import/office/SpreadsheetEngine.h"
+#include "support/PresentingEngine.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingSurface.h"
 #include "support/ScriptedDialogs.h"
@@ -13,16 +13,11 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct Output {
+struct Output : PresentingEngine {
     QTemporaryDir temp;
-    SpreadsheetEngine engine;
     ScriptedDialogs dialogs;
     RecordingSurface surface;
-    std::vector<std::shared_ptr<EngineInstance>> shown;
 
-    Output() {
-        engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { shown.push_back(i); });
-    }
     QString csv(const QString& relative, std::string_view text) {
         return writeFile(temp.filePath(relative),
                          QByteArray(text.data(), static_cast<qsizetype>(text.size())));

@@ -1,13 +1,12 @@
 #include "import/batch/BatchImport.h"
 
-#include "filelist/AddFolder.h"
+#include "filelist/DroppedPaths.h"
 #include "filelist/FileList.h"
 #include "import/ImportRun.h"
 #include "import/batch/BatchOptions.h"
 #include "import/batch/ConsoleReporting.h"
 #include "import/office/SpreadsheetEngine.h"
 #include "import/office/XlsxSaving.h"
-#include "platform/FolderListing.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TempFolder.h"
@@ -44,14 +43,8 @@ QStringList gatherFiles(const BatchOptions& options, std::FILE* input, ConsoleDi
         given << (path == QLatin1String("-") ? readPathLines(input) : QStringList{path});
     FileList list;
     WalkProblems problems;
-    const QString pattern = QStringLiteral("*.") + options.extension;
-    for (const QString& path : given) {
-        if (isVisibleFolder(path))
-            AddFilesFromFolder(
-                list, path, pattern, [] {}, problems);
-        else
-            list.append(path);
-    }
+    addPaths(
+        list, given, QStringLiteral("*.") + options.extension, [] {}, problems);
     if (!problems.isEmpty())
         dialogs.showMessage(Message{describeWalkProblems(problems)});
     return list.paths();

@@ -1,11 +1,8 @@
 #include "import/batch/ConsoleReporting.h"
 
 namespace {
-void printLine(std::FILE* stream, QString text) {
-    // Messages carry CR LF or a lone CR as their line breaks; a terminal wants LF.
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const QByteArray bytes = text.toUtf8();
+void printLine(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = withLineFeeds(text).toUtf8();
     std::fprintf(stream, "%s\n", bytes.constData());
     std::fflush(stream);
 }

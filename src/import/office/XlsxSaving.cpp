@@ -111,8 +111,10 @@ void writeSheet(XlsxFile& file, const Worksheet& sheet) {
                 continue;
             }
             const std::string_view text = cells.textOf(*cell);
-            if (QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).size() >
-                kMaxCellCharacters)
+            // A text never has more characters than bytes, so only a long one is counted.
+            if (text.size() > kMaxCellCharacters &&
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).size() >
+                    kMaxCellCharacters)
                 throw RuntimeError(QStringLiteral("Cell %1!%2 holds more than %3 characters, "
                                                   "more than the .xlsx format allows in a cell")
                                        .arg(sheet.name(), cellReference(row, column))
