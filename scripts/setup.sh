@@ -7,6 +7,7 @@ packages=(
     g++ cmake ninja-build pkgconf
     qt6-base-dev libgl-dev
     libexpat1-dev libsqlite3-dev libxlsxwriter-dev
+    zlib1g-dev # xlsxwriter.pc links -lz, but libxlsxwriter-dev does not bring it
     libgtest-dev unzip
     fonts-liberation
 )
@@ -18,12 +19,19 @@ for package in "${packages[@]}"; do
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
+install=(apt-get install --no-install-recommends "${missing[@]}")
 as_root=()
 if [[ $(id -u) -ne 0 ]]; then
-    command -v sudo >/dev/null || { echo "setup: run as root or install sudo" >&2; exit 1; }
-    as_root=(sudo)
+    # sudo is used only where it can work here: without a password, or with someone to type it.
+    if command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [[ -t 0 ]]; }; then
+        as_root=(sudo)
+    else
+        echo "setup: these Debian packages are missing: ${missing[*]}" >&2
+        echo "setup: installing them needs root; ask an administrator to run:" >&2
+        echo "    ${install[*]}" >&2
+        exit 1
+    fi
 fi
 echo "setup: installing ${missing[*]}"
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" </dev/null
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive "${install[@]}" -y -qq </dev/null
