@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 std::string flatten(std::string_view xml) {
     std::string csv;
@@ -142,13 +144,24 @@ TEST(ConvertToCSV, FilesInOtherEncodingsAreConvertedFirst) {
               "a,\xc3\xa9\r\n");
 }
 
-TEST(ConvertToCSV, AFileThatCannotBeReadIsAnError) {
-    std::string csv;
-    const std::optional<XmlError> error =
-        ConvertToCSV(QStringLiteral("/no/such/file.xml"), ",", [&](std::string_view) {});
-    ASSERT_TRUE(error);
-    EXPECT_TRUE(error->reason.contains(QStringLiteral("cannot open")));
-    EXPECT_EQ(error->line, 0);
+TEST(ConvertToCSV, OnlyAnExistingRegularFileIsRead) {
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath("pipe.xml");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A FIFO with no writer would block an open or a read for ever.
+    const std::pair<QString, const char*> cases[] = {
+        {QStringLiteral("/no/such/file.xml"), "cannot open the file: No such file or directory"},
+        {fifo, "not a regular file"},
+        {folder.path(), "not a regular file"},
+        {QStringLiteral("/dev/null"), "not a regular file"},
+    };
+    for (const auto& [path, reason] : cases) {
+        const std::optional<XmlError> error = ConvertToCSV(
+            path, ",", [&](std::string_view) { ADD_FAILURE() << "read " << path.toStdString(); });
+        ASSERT_TRUE(error) << path.toStdString();
+        EXPECT_EQ(error->reason, QString::fromUtf8(reason));
+        EXPECT_EQ(error->line, 0);
+    }
 }
 
 TEST(CsvConversion, FileNameAndExtension) {
