@@ -2,17 +2,21 @@
 
 #include "import/Access1.h"
 #include "import/Excel1.h"
+#include "import/ImportResult.h"
 #include "import/ImportSurface.h"
 #include "import/office/DatabaseApplication.h"
 #include "import/office/SpreadsheetApplication.h"
+#include "import/office/XmlTableImport.h"
 #include "shell/ErrorReport.h"
 
 #include <memory>
 #include <optional>
 
 namespace {
-void importIntoDatabase(ImportSurface& surface, Dialogs& dialogs, const QString& databasePath,
-                        ReportingProcedure& procedure) {
+// Imports every listed file; gives the tables made.
+QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
+                               const QString& databasePath, ReportingProcedure& procedure,
+                               ImportResult& result) {
     procedure.step(200, [&] { ClearWorkDatabase(databasePath, QString(), dialogs); });
     std::unique_ptr<DatabaseApplication> database;
     procedure.step(202, [&] {
@@ -21,9 +25,28 @@ void importIntoDatabase(ImportSurface& surface, Dialogs& dialogs, const QString&
     });
     procedure.step(204, [&] { database->OpenCurrentDatabase(databasePath); });
     const int count = surface.fileCount();
-    for (int i = 1; i <= count; ++i)
-        procedure.step(206, [&] { database->ImportXml(surface.fileAt(i)); });
-    procedure.step(208, [&] { database->quit(); });
+    for (int i = 1; i <= count; ++i) {
+        FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
+        const size_t failuresBefore = result.failures.size();
+        procedure.step(206, [&] {
+            try {
+                database->ImportXml(outcome.path);
+                outcome.imported = true;
+            } catch (const XmlFileError& error) {
+                outcome.reason = error.xmlError().reason;
+                outcome.line = error.xmlError().line;
+                outcome.position = error.xmlError().position;
+                throw;
+            }
+        });
+        result.claimFailures(outcome, failuresBefore);
+    }
+    QStringList made;
+    procedure.step(208, [&] {
+        made = database->importedTables();
+        database->quit();
+    });
+    return made;
 }
 
 // Writes one table's rows from `firstRow` down, each field into a cell of its own and an empty
@@ -44,8 +67,8 @@ void writeRows(const TableRows& rows, Worksheet& sheet, int firstRow, ImportSurf
 
 void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                           SpreadsheetApplications& applications, const QString& databasePath,
-                          ReportingProcedure& procedure) {
-    importIntoDatabase(surface, dialogs, databasePath, procedure);
+                          ReportingProcedure& procedure, ImportResult& result) {
+    const QStringList made = importIntoDatabase(surface, dialogs, databasePath, procedure, result);
 
     std::shared_ptr<SpreadsheetApplication> spreadsheet;
     procedure.step(210, [&] {
@@ -53,9 +76,13 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         spreadsheet->setVisible(true);
         spreadsheet->setDisplayAlerts(false);
         spreadsheet->addWorkbook();
+        result.spreadsheet = spreadsheet;
     });
     QStringList tables;
-    procedure.step(212, [&] { tables = WorkTableNames(databasePath, QString(), dialogs); });
+    procedure.step(212, [&] {
+        tables = WorkTableNames(databasePath, QString(), dialogs);
+        tables.removeIf([&](const QString& table) { return !made.contains(table); });
+    });
     // One connection reads every table: opening the database costs a reading of its whole
     // catalogue, which a run of many tables would otherwise pay once per table.
     std::optional<DatabaseConnection> connection;
@@ -85,6 +112,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         procedure.step(224, [&] {
             writeRows(*rows, spreadsheet->activeWorkbook().activeSheet(),
                       sheetPerTable ? 1 : 1 + rowOffset, surface);
+            result.tables << table;
         });
         rowOffset += static_cast<int>(rows->fields.size());
     }

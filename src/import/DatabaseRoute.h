@@ -3,14 +3,17 @@
 #include <QString>
 
 class Dialogs;
+struct ImportResult;
 class ImportSurface;
 class ReportingProcedure;
 class SpreadsheetApplications;
 
 // The route through the work database: every listed file is imported into tables of the
 // database, and every table (but the import's error tables) is written cell by cell into a new,
-// visible workbook, all on one sheet or one sheet per table. Steps are reported through the
-// run's procedure and the route goes on after a failing one.
+// visible workbook, all on one sheet or one sheet per table. Only tables that this run made are
+// written: a table left by an earlier run, which a failed clearing kept, never reaches the
+// workbook. Steps are reported through the run's procedure and the route goes on after a
+// failing one. Each file's outcome, the tables written and the workbook go into `result`.
 void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                           SpreadsheetApplications& applications, const QString& databasePath,
-                          ReportingProcedure& procedure);
+                          ReportingProcedure& procedure, ImportResult& result);

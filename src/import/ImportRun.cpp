@@ -8,9 +8,12 @@
 #include "import/SpreadsheetOutput.h"
 #include "import/TextFiles.h"
 #include "platform/Paths.h"
+#include "platform/RunWorkspace.h"
 #include "shell/Dialogs.h"
 #include "shell/ErrorReport.h"
 #include "shell/MousePointer.h"
+
+#include <QFile>
 
 #include <optional>
 
@@ -27,59 +30,101 @@ ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
     : m_surface(surface), m_dialogs(dialogs), m_applications(applications),
       m_temporaryFolder(std::move(temporaryFolder)), m_databasePath(std::move(databasePath)) {}
 
-void ImportRun::run() {
-    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton4_Click"));
+ImportResult ImportRun::run() {
+    m_result = ImportResult();
+    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton4_Click"),
+                                 &m_result.failures);
     procedure.step(100, [&] { m_surface.setMousePointer(MousePointer::Hourglass); });
     const bool abandon =
         procedure.test(102, [&] { return CancelForOpenExcel(m_applications, m_dialogs); });
-    if (!abandon) {
+    if (abandon) {
+        m_result.ending = ImportResult::Ending::Cancelled;
+    } else {
         const bool empty = procedure.test(104, [&] { return m_surface.fileCount() < 1; });
+        const ImportRoute route = m_surface.importRoute();
+        const bool needsWorkspace =
+            route == ImportRoute::WithoutDatabase || m_databasePath.isEmpty();
         if (empty) {
+            m_result.ending = ImportResult::Ending::NoFiles;
             procedure.step(106, [&] {
                 m_surface.setMousePointer(MousePointer::Default);
                 m_dialogs.showMessage(Message{QStringLiteral("No files added.")});
             });
+        } else if (needsWorkspace && !makeWorkspace()) {
+            m_result.ending = ImportResult::Ending::NoWorkspace;
         } else {
-            const ImportRoute route = m_surface.importRoute();
-            if (route == ImportRoute::Database)
-                routeThroughDatabase(m_surface, m_dialogs, m_applications, m_databasePath,
-                                     procedure);
-            else if (route == ImportRoute::WithoutDatabase)
+            if (route == ImportRoute::Database) {
+                const QString databasePath =
+                    m_databasePath.isEmpty() ? freshWorkDatabase() : m_databasePath;
+                routeThroughDatabase(m_surface, m_dialogs, m_applications, databasePath, procedure,
+                                     m_result);
+            } else if (route == ImportRoute::WithoutDatabase) {
                 routeWithoutDatabase(procedure);
+            }
             procedure.step(110, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
             procedure.step(112, [&] { m_surface.setProgress(0); });
         }
     }
     procedure.step(114, [&] { m_surface.setMousePointer(MousePointer::Default); });
+    return std::move(m_result);
+}
+
+bool ImportRun::makeWorkspace() {
+    try {
+        m_result.workspace = makeRunWorkspace(m_temporaryFolder);
+        return true;
+    } catch (...) {
+        m_result.stopReason = describeCurrentException();
+        m_dialogs.showMessage(
+            Message{m_result.stopReason + QStringLiteral("\r\nNothing was imported."),
+                    MessageButtons::Ok, MessageIcon::Critical});
+        return false;
+    }
+}
+
+QString ImportRun::freshWorkDatabase() {
+    const QString path = joinPath(m_result.workspace, QStringLiteral("temp.mdb"));
+    // An empty file is an empty database to the engine.
+    QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    return path;
 }
 
 void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
     QStringList csvPaths;
-    CsvPaths paths(m_temporaryFolder);
+    CsvPaths paths(m_result.workspace);
     const int count = m_surface.fileCount();
     for (int i = 1; i <= count; ++i) {
         procedure.step(116, [&] { m_surface.setProgress(100.0 * i / m_surface.fileCount()); });
-        const QString xmlPath = m_surface.fileAt(i);
+        FileOutcome& outcome = m_result.files.emplace_back(m_surface.fileAt(i));
+        const QString& xmlPath = outcome.path;
+        const size_t failuresBefore = m_result.failures.size();
         std::optional<QString> csvPath;
         procedure.step(118, [&] { csvPath = paths.pathFor(xmlPath); });
-        if (!csvPath)
-            continue;
-        procedure.step(120, [&] {
-            TextFileWriter csv(*csvPath);
-            const std::optional<XmlError> error =
-                ConvertToCSV(xmlPath, ",", [&](std::string_view piece) { csv.append(piece); });
-            if (error) {
-                m_dialogs.showMessage(Message{
-                    errorReadingMessage(xmlPath, error->reason, error->line, error->position)});
-                return;
-            }
-            csv.append("\r\n");
-            csv.commit();
-            if (FileExists(*csvPath))
-                csvPaths << *csvPath;
-        });
+        if (csvPath) {
+            procedure.step(120, [&] {
+                TextFileWriter csv(*csvPath);
+                const std::optional<XmlError> error =
+                    ConvertToCSV(xmlPath, ",", [&](std::string_view piece) { csv.append(piece); });
+                if (error) {
+                    outcome.reason = error->reason;
+                    outcome.line = error->line;
+                    outcome.position = error->position;
+                    m_dialogs.showMessage(Message{
+                        errorReadingMessage(xmlPath, error->reason, error->line, error->position)});
+                    return;
+                }
+                csv.append("\r\n");
+                csv.commit();
+                if (FileExists(*csvPath)) {
+                    csvPaths << *csvPath;
+                    outcome.imported = true;
+                }
+            });
+        }
+        m_result.claimFailures(outcome, failuresBefore);
     }
     procedure.step(122, [&] {
-        ImportToExcel(csvPaths, m_surface, m_dialogs, m_applications, m_temporaryFolder);
+        m_result.spreadsheet = ImportToExcel(csvPaths, m_surface, m_dialogs, m_applications,
+                                             m_result.workspace, m_result.failures);
     });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/ImportResult.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,16 +12,22 @@ class SpreadsheetApplications;
 
 // One press of the start button: checks that a run can start, takes the selected route over
 // every listed file with the progress bar, and ends with "Done.". Every failing step is reported
-// and the run goes on with its next step.
+// and the run goes on with its next step. The run's files go to a private folder of its own
+// inside the temporary folder.
 class ImportRun {
 public:
-    // `databasePath` is the work database of the route through the database.
+    // `databasePath` is the work database of the route through the database; "" gives the run
+    // a fresh one in its private folder.
     ImportRun(ImportSurface& surface, Dialogs& dialogs, SpreadsheetApplications& applications,
               QString temporaryFolder, QString databasePath);
 
-    void run();
+    // Runs once and tells what happened.
+    ImportResult run();
 
 private:
+    bool makeWorkspace();
+    // An empty work database in the run's folder.
+    QString freshWorkDatabase();
     void routeWithoutDatabase(ReportingProcedure& procedure);
 
     ImportSurface& m_surface;
@@ -27,6 +35,7 @@ private:
     SpreadsheetApplications& m_applications;
     QString m_temporaryFolder;
     QString m_databasePath;
+    ImportResult m_result;
 };
 
 // The message for a file that could not be read as XML.

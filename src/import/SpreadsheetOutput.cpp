@@ -18,10 +18,13 @@ void showProgress(ImportSurface& surface, int done) {
         surface.setProgress(100.0 * done / listed);
 }
 
-void oneSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
-                    SpreadsheetApplications& applications, const QString& temporaryFolder) {
-    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"));
-    const QString combinedPath = CsvPaths::combinedFile(temporaryFolder);
+std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPaths,
+                                                       ImportSurface& surface, Dialogs& dialogs,
+                                                       SpreadsheetApplications& applications,
+                                                       const QString& workspace,
+                                                       std::vector<StepFailure>& failures) {
+    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &failures);
+    const QString combinedPath = CsvPaths::combinedFile(workspace);
     std::optional<TextFileWriter> combined;
     procedure.step(100, [&] { combined.emplace(combinedPath); });
     for (int i = 1; i <= csvPaths.size(); ++i) {
@@ -66,11 +69,13 @@ void oneSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         source->setDisplayAlerts(true);
     });
     procedure.step(130, [&] { RemoveFile(combinedPath); });
+    return target;
 }
 
-void multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
-                         SpreadsheetApplications& applications) {
-    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"));
+std::shared_ptr<SpreadsheetApplication>
+multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
+                    SpreadsheetApplications& applications, std::vector<StepFailure>& failures) {
+    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &failures);
     std::int32_t nameCounter = 0;
     std::shared_ptr<SpreadsheetApplication> target;
     for (int i = 1; i <= csvPaths.size(); ++i) {
@@ -114,19 +119,22 @@ void multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Di
     }
     if (target)
         procedure.step(118, [&] { target->setVisible(true); });
+    return target;
 }
 } // namespace
 
-void ImportToExcel(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
-                   SpreadsheetApplications& applications, const QString& temporaryFolder) {
+std::shared_ptr<SpreadsheetApplication> ImportToExcel(const QStringList& csvPaths,
+                                                      ImportSurface& surface, Dialogs& dialogs,
+                                                      SpreadsheetApplications& applications,
+                                                      const QString& workspace,
+                                                      std::vector<StepFailure>& failures) {
     switch (surface.sendMode()) {
     case SendMode::OneSheet:
-        oneSheetOutput(csvPaths, surface, dialogs, applications, temporaryFolder);
-        break;
+        return oneSheetOutput(csvPaths, surface, dialogs, applications, workspace, failures);
     case SendMode::MultipleSheets:
-        multipleSheetOutput(csvPaths, surface, dialogs, applications);
-        break;
+        return multipleSheetOutput(csvPaths, surface, dialogs, applications, failures);
     case SendMode::None:
         break;
     }
+    return nullptr;
 }

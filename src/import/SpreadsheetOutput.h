@@ -1,14 +1,25 @@
 #pragma once
 
+#include "shell/ErrorReport.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 class Dialogs;
 class ImportSurface;
+class SpreadsheetApplication;
 class SpreadsheetApplications;
 
 // Turns the CSV files of a run into one new, visible, unsaved workbook: all on the first sheet
-// (one-sheet mode: the texts are joined into one file first), or one sheet per file named after
-// it (multiple-sheet mode). Every failing step is reported and the output goes on.
-void ImportToExcel(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
-                   SpreadsheetApplications& applications, const QString& temporaryFolder);
+// (one-sheet mode: the texts are joined into one file of the run's folder `workspace` first),
+// or one sheet per file named after it (multiple-sheet mode). Every failing step is reported,
+// and added to `failures`, and the output goes on. Gives the instance that holds the workbook,
+// none when none was made.
+std::shared_ptr<SpreadsheetApplication> ImportToExcel(const QStringList& csvPaths,
+                                                      ImportSurface& surface, Dialogs& dialogs,
+                                                      SpreadsheetApplications& applications,
+                                                      const QString& workspace,
+                                                      std::vector<StepFailure>& failures);

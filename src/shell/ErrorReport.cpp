@@ -26,8 +26,9 @@ QString describeCurrentException() {
     }
 }
 
-ReportingProcedure::ReportingProcedure(Dialogs& dialogs, QString procedureName)
-    : m_dialogs(dialogs), m_procedureName(std::move(procedureName)) {}
+ReportingProcedure::ReportingProcedure(Dialogs& dialogs, QString procedureName,
+                                       std::vector<StepFailure>* failures)
+    : m_dialogs(dialogs), m_procedureName(std::move(procedureName)), m_failures(failures) {}
 
 void ReportingProcedure::step(int stepNumber, const std::function<void()>& body) {
     try {
@@ -55,6 +56,8 @@ void ReportingProcedure::reportCurrentException(int stepNumber) {
 }
 
 void ReportingProcedure::report(int stepNumber, const QString& description) {
+    if (m_failures)
+        m_failures->push_back({m_procedureName, stepNumber, description});
     const QString text = errorReportText(description, m_procedureName, stepNumber);
     m_dialogs.showMessage(Message{text, MessageButtons::Ok, MessageIcon::Warning,
                                   QStringLiteral("Application Error")});

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 // Where users send the screenshot of an error report.
 inline const QString kSupportAddress = QStringLiteral("support@brindlequay.example");
@@ -19,11 +20,23 @@ QString describeCurrentException();
 // through every step without being reported.
 struct ProcedureAbandoned {};
 
+// A step of a reporting procedure that failed, kept for callers that act on the outcome
+// rather than read the reports.
+struct StepFailure {
+    QString procedure;
+    int step = 0;
+    QString description;
+
+    bool operator==(const StepFailure&) const = default;
+};
+
 // Runs a reporting procedure step by step: an error in a step is reported with that step's
 // number and the procedure carries on with its next step, as many times as errors arise.
 class ReportingProcedure {
 public:
-    ReportingProcedure(Dialogs& dialogs, QString procedureName);
+    // Every failure is also added to `failures` when given.
+    ReportingProcedure(Dialogs& dialogs, QString procedureName,
+                       std::vector<StepFailure>* failures = nullptr);
 
     // Runs one step; an error in it is reported and swallowed.
     void step(int stepNumber, const std::function<void()>& body);
@@ -39,6 +52,7 @@ public:
 private:
     Dialogs& m_dialogs;
     QString m_procedureName;
+    std::vector<StepFailure>* m_failures;
 };
 
 // Runs an event handler that neither reports nor ignores errors: an error that escapes it is

@@ -1,5 +1,6 @@
 #include "import/ImportRun.h"
 
+#include "support/PermissionsEnforced.h"
 #include "support/PresentingEngine.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingSurface.h"
@@ -21,7 +22,9 @@ struct DatabaseRun : PresentingEngine {
     void xml(const char* name, const QByteArray& text) {
         surface.files << writeFile(folder.filePath(name), text);
     }
-    void run() { ImportRun(surface, dialogs, engine, folder.path(), database).run(); }
+    ImportResult run() {
+        return ImportRun(surface, dialogs, engine, folder.path(), database).run();
+    }
     Workbook& result() { return shown.at(0)->activeWorkbook(); }
     std::string cell(int sheet, int row, int column) {
         return result().sheet(sheet).cells().display(row, column);
@@ -83,22 +86,44 @@ TEST(DatabaseRoute, ImportErrorTablesAreNeverWritten) {
     EXPECT_EQ(run.surface.progress, (std::vector<double>{100, 0}));
 }
 
-TEST(DatabaseRoute, ATableThatCannotBeReadWritesNothingAndTheRestGoOn) {
+TEST(DatabaseRoute, AnEarlierRunsTableThatStayedIsNeverWritten) {
     DatabaseRun run;
     // A table left from an earlier run that no statement can name is never dropped.
     runSql(run.database, "CREATE TABLE \"odd`name\"(x); INSERT INTO \"odd`name\" VALUES ('old');");
     run.xml("a.xml", records("alpha", 2));
     run.xml("broken.xml", "<r><a>&</a></r>");
-    run.run();
+    const ImportResult result = run.run();
     const QStringList texts = run.dialogs.shownTexts();
-    ASSERT_EQ(texts.size(), 3);
+    ASSERT_EQ(texts.size(), 2);
     EXPECT_TRUE(texts[0].contains("broken.xml is not well-formed XML"));
     EXPECT_TRUE(texts[0].contains("PushButton4_Click at line 206"));
-    EXPECT_TRUE(texts[1].contains("PushButton4_Click at line 222"));
-    EXPECT_EQ(texts[2], "Done.");
+    EXPECT_EQ(texts[1], "Done.");
     EXPECT_EQ(run.cell(1, 1, 1), "n");
     EXPECT_EQ(run.cell(1, 3, 2), "alpha");
     EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 3);
+
+    EXPECT_EQ(result.tables, QStringList{"alpha"});
+    ASSERT_EQ(result.files.size(), 2u);
+    EXPECT_TRUE(result.files[0].imported);
+    EXPECT_FALSE(result.files[1].imported);
+    EXPECT_EQ(result.files[1].reason, "not well-formed (invalid token)");
+    EXPECT_EQ(result.files[1].line, 1);
+    EXPECT_EQ(result.files[1].position, 8);
+}
+
+TEST(DatabaseRoute, AWorkDatabaseThatCannotBeWrittenGivesNoneOfItsOldRows) {
+    DatabaseRun run;
+    runSql(run.database, "CREATE TABLE alpha(n, v); INSERT INTO alpha VALUES ('secret', 'old');");
+    QFile::setPermissions(run.database, QFileDevice::ReadOwner);
+    run.xml("a.xml", records("alpha", 1));
+    {
+        const PermissionsEnforced asAUser;
+        const ImportResult result = run.run();
+        EXPECT_EQ(result.importedCount(), 0);
+        EXPECT_TRUE(result.tables.isEmpty());
+    }
+    for (int sheet = 1; sheet <= run.result().sheetCount(); ++sheet)
+        EXPECT_TRUE(run.result().sheet(sheet).cells().usedRange().isEmpty());
 }
 
 TEST(DatabaseRoute, AFileThatIsNoDatabaseIsSaidSo) {

@@ -9,9 +9,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 struct RunFixture : PresentingEngine {
@@ -23,11 +26,15 @@ struct RunFixture : PresentingEngine {
     QString xml(const QString& relative, const QByteArray& text) {
         return writeFile(inputs.filePath(relative), text);
     }
+    ImportResult result;
+
     void run() {
-        ImportRun(surface, dialogs, engine, temp.path(), inputs.filePath("temp.mdb")).run();
+        result =
+            ImportRun(surface, dialogs, engine, temp.path(), inputs.filePath("temp.mdb")).run();
     }
-    QByteArray tempFile(const QString& relative) {
-        QFile file(temp.filePath(relative));
+    // A file of the last run's own folder.
+    QByteArray workFile(const QString& relative) {
+        QFile file(QDir(result.workspace).filePath(relative));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
     }
 };
@@ -77,8 +84,19 @@ TEST(ImportRun, EveryBrokenFileIsNamedWithReasonLineAndPosition) {
     EXPECT_EQ(texts[3], "Done.");
     // The output still ran, on nothing: an empty workbook.
     ASSERT_EQ(run.shown.size(), 1u);
-    EXPECT_TRUE(QDir(run.temp.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(run.result.spreadsheet, run.shown[0]);
+    EXPECT_TRUE(QDir(run.result.workspace).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(run.surface.progress.back(), 0);
+
+    ASSERT_EQ(run.result.files.size(), 3u);
+    EXPECT_EQ(run.result.importedCount(), 0);
+    EXPECT_EQ(run.result.files[0].reason, "not well-formed (invalid token)");
+    EXPECT_EQ(run.result.files[0].line, 2);
+    EXPECT_EQ(run.result.files[0].position, 5);
+    EXPECT_EQ(run.result.files[2].path, run.inputs.filePath("missing.xml"));
+    EXPECT_TRUE(run.result.files[2].reason.startsWith("cannot open the file"));
+    EXPECT_EQ(run.result.files[2].line, 0);
+    EXPECT_FALSE(run.result.complete());
 }
 
 TEST(ImportRun, CsvFilesAreNamedAfterTheirXmlFilesAndProgressCountsFiles) {
@@ -87,16 +105,58 @@ TEST(ImportRun, CsvFilesAreNamedAfterTheirXmlFilesAndProgressCountsFiles) {
                          run.xml("README", "<r><v>2</v></r>"), run.xml("empty.xml", "<r/>"),
                          run.xml("c.xml", "<r><v>3</v></r>")};
     run.run();
-    EXPECT_EQ(run.tempFile("a.b.csv"), "r,v,1\r\n\r\n");
-    EXPECT_EQ(run.tempFile("README.csv"), "r,v,2\r\n\r\n");
-    EXPECT_EQ(run.tempFile("empty.csv"), "\r\n");
+    EXPECT_EQ(run.workFile("a.b.csv"), "r,v,1\r\n\r\n");
+    EXPECT_EQ(run.workFile("README.csv"), "r,v,2\r\n\r\n");
+    EXPECT_EQ(run.workFile("empty.csv"), "\r\n");
     EXPECT_EQ(run.surface.progress, (std::vector<double>{25, 50, 75, 100, 25, 50, 75, 100, 0}));
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
+    EXPECT_TRUE(run.result.complete());
 
-    // A second run over the same file replaces its CSV file.
+    // A second run over the same file writes into a folder of its own; the first is left as
+    // it was, so runs at once never take each other's files.
+    const QString firstWorkspace = run.result.workspace;
     run.xml("a.b.xml", "<r><v>changed</v></r>");
     run.run();
-    EXPECT_EQ(run.tempFile("a.b.csv"), "r,v,changed\r\n\r\n");
+    EXPECT_NE(run.result.workspace, firstWorkspace);
+    EXPECT_EQ(run.workFile("a.b.csv"), "r,v,changed\r\n\r\n");
+    QFile first(QDir(firstWorkspace).filePath("a.b.csv"));
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), "r,v,1\r\n\r\n");
+}
+
+TEST(ImportRun, TheRunsFolderIsPrivateAndNoNameInTheSharedFolderIsFollowed) {
+    RunFixture run;
+    const QString victim = run.xml("victim.txt", "precious");
+    // Another user of a shared temporary folder plants links at the names a run once used.
+    for (const char* name : {"a.csv", "a.csv.partial", "combined.csv", "combined.csv.partial"})
+        ASSERT_TRUE(QFile::link(victim, run.temp.filePath(name)));
+    run.surface.files = {run.xml("a.xml", "<r><v>1</v></r>")};
+    run.run();
+    EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
+    EXPECT_EQ(run.workFile("a.csv"), "r,v,1\r\n\r\n");
+    QFile planted(victim);
+    ASSERT_TRUE(planted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(planted.readAll(), "precious");
+    EXPECT_EQ(QFileInfo(run.result.workspace).path(), run.temp.path());
+    EXPECT_EQ(std::filesystem::status(run.result.workspace.toStdString()).permissions(),
+              std::filesystem::perms::owner_all);
+}
+
+TEST(ImportRun, WithoutAFolderOfItsOwnTheRunImportsNothing) {
+    RunFixture run;
+    run.surface.files = {run.xml("a.xml", "<r><v>1</v></r>")};
+    ImportRun importRun(run.surface, run.dialogs, run.engine, run.temp.filePath("missing"),
+                        run.inputs.filePath("temp.mdb"));
+    const ImportResult result = importRun.run();
+    EXPECT_EQ(result.ending, ImportResult::Ending::NoWorkspace);
+    EXPECT_TRUE(result.files.empty());
+    EXPECT_TRUE(run.shown.empty());
+    const QStringList texts = run.dialogs.shownTexts();
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].startsWith("Cannot create a folder for this run in " +
+                                    run.temp.filePath("missing") + ": No such file or directory"))
+        << texts[0].toStdString();
+    EXPECT_EQ(run.surface.pointers.back(), 0);
 }
 
 TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
@@ -107,9 +167,9 @@ TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
                          run.xml("two/a.txt", "<r><v>second</v></r>"),
                          run.xml("combined.xml", "<r><v>kept</v></r>")};
     run.run();
-    EXPECT_EQ(run.tempFile("a.csv"), "r,v,first\r\n\r\n");
-    EXPECT_EQ(run.tempFile("brindlequay-2/a.csv"), "r,v,second\r\n\r\n");
-    EXPECT_EQ(run.tempFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
+    EXPECT_EQ(run.workFile("a.csv"), "r,v,first\r\n\r\n");
+    EXPECT_EQ(run.workFile("brindlequay-2/a.csv"), "r,v,second\r\n\r\n");
+    EXPECT_EQ(run.workFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
     ASSERT_EQ(run.shown.size(), 1u);
     EXPECT_EQ(run.shown[0]->activeWorkbook().sheetNames().mid(0, 4),
               (QStringList{"combined.csv", "a.csv1", "b.csv", "a.csv"}));
@@ -118,7 +178,7 @@ TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
     RunFixture oneSheet;
     oneSheet.surface.files = {oneSheet.xml("combined.xml", "<r><v>kept</v></r>")};
     oneSheet.run();
-    EXPECT_EQ(oneSheet.tempFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
+    EXPECT_EQ(oneSheet.workFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
     ASSERT_EQ(oneSheet.shown.size(), 1u);
     EXPECT_EQ(oneSheet.shown[0]->activeWorkbook().sheet(1).cells().display(1, 3), "kept");
 }

@@ -17,13 +17,14 @@ struct Output : PresentingEngine {
     QTemporaryDir temp;
     ScriptedDialogs dialogs;
     RecordingSurface surface;
+    std::vector<StepFailure> failures;
 
     QString csv(const QString& relative, std::string_view text) {
         return writeFile(temp.filePath(relative),
                          QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     }
     void run(const QStringList& paths) {
-        ImportToExcel(paths, surface, dialogs, engine, temp.path());
+        ImportToExcel(paths, surface, dialogs, engine, temp.path(), failures);
     }
     Workbook& result() { return shown.at(0)->activeWorkbook(); }
     std::string cell(int sheet, int row, int column) {
@@ -99,6 +100,9 @@ TEST(ImportToExcel, MultipleSheetsGoToARunningInstanceAndReportRefusedNames) {
         output.dialogs.shown[0].text.startsWith("The sheet name \"a.csv\" is already taken"))
         << output.dialogs.shown[0].text.toStdString();
     EXPECT_TRUE(output.dialogs.shown[0].text.contains("ImportToExcel at line 112"));
+    ASSERT_EQ(output.failures.size(), 1u);
+    EXPECT_EQ(output.failures[0].step, 112);
+    EXPECT_TRUE(output.dialogs.shown[0].text.startsWith(output.failures[0].description));
 }
 
 TEST(ImportToExcel, AFileThatCannotBeOpenedNeverGetsAnotherFilesCells) {

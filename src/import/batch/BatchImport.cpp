@@ -8,11 +8,12 @@
 #include "import/office/SpreadsheetEngine.h"
 #include "import/office/XlsxSaving.h"
 #include "platform/Paths.h"
-#include "platform/ProgramFolder.h"
 #include "platform/TempFolder.h"
 #include "shell/ErrorReport.h"
+#include "shell/RuntimeError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -37,17 +38,62 @@ QStringList readPathLines(std::FILE* input) {
 }
 
 // The files to import, as the window's list would hold them: files as given, folders expanded.
-QStringList gatherFiles(const BatchOptions& options, std::FILE* input, ConsoleDialogs& dialogs) {
+QStringList gatherFiles(const BatchOptions& options, std::FILE* input, WalkProblems& problems) {
     QStringList given;
     for (const QString& path : options.paths)
         given << (path == QLatin1String("-") ? readPathLines(input) : QStringList{path});
     FileList list;
-    WalkProblems problems;
     addPaths(
         list, given, QStringLiteral("*.") + options.extension, [] {}, problems);
-    if (!problems.isEmpty())
-        dialogs.showMessage(Message{describeWalkProblems(problems)});
     return list.paths();
+}
+
+// The listed file that is the very file `output` names, however either is spelled; "" when
+// none is.
+QString inputAt(const QString& output, const QStringList& files) {
+    std::error_code error;
+    for (const QString& file : files)
+        if (std::filesystem::equivalent(nativePath(output), nativePath(file), error))
+            return file;
+    return {};
+}
+
+// A work database the user named is made when missing, so that the import has a file to open.
+void makeWorkDatabase(const QString& path) {
+    QFile file(path);
+    if (!file.exists() && !file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw RuntimeError(
+            QStringLiteral("cannot create the work database %1: %2").arg(path, file.errorString()));
+}
+
+int exitStatusAfter(const ImportResult& result, const BatchOptions& options, ConsoleReport& report,
+                    int problemsBefore) {
+    switch (result.ending) {
+    case ImportResult::Ending::NoFiles:
+        report.problem(QStringLiteral("No files added."));
+        return NothingWritten;
+    case ImportResult::Ending::NoWorkspace:
+        report.problem(result.stopReason);
+        return NothingWritten;
+    case ImportResult::Ending::Cancelled:
+        return NothingWritten;
+    case ImportResult::Ending::Finished:
+        break;
+    }
+    const int problems = problemsBefore + report.problems(result);
+    if (result.importedCount() == 0 || !result.spreadsheet ||
+        result.spreadsheet->workbookCount() == 0) {
+        report.problem(QStringLiteral("no file could be imported, so nothing was written"));
+        return NothingWritten;
+    }
+    try {
+        saveAsXlsx(result.spreadsheet->activeWorkbook(), options.output);
+    } catch (...) {
+        report.problem(describeCurrentException());
+        return NothingWritten;
+    }
+    report.news(QStringLiteral("Wrote %1").arg(options.output));
+    return problems > 0 ? SomeFailed : AllImported;
 }
 } // namespace
 
@@ -59,40 +105,53 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         return parsed.exitStatus;
     }
     const BatchOptions& options = *parsed.options;
-    ConsoleDialogs dialogs(errors, options.quiet);
+    ConsoleReport report(errors, options.quiet);
 
     const QFileInfo target(options.output);
     if (!target.absoluteDir().exists()) {
-        std::fprintf(errors, "brindlequay-batch: cannot write %s: the folder %s does not exist\n",
-                     qPrintable(options.output), qPrintable(target.absolutePath()));
+        report.problem(QStringLiteral("cannot write %1: the folder %2 does not exist")
+                           .arg(options.output, target.absolutePath()));
         return NothingWritten;
     }
 
-    const QStringList files = gatherFiles(options, input, dialogs);
+    WalkProblems walkProblems;
+    const QStringList files = gatherFiles(options, input, walkProblems);
+    if (const QString same = inputAt(options.output, files); !same.isEmpty()) {
+        std::fputs(usageErrorText(QStringLiteral("the output %1 is the input %2; it is left as it "
+                                                 "is")
+                                      .arg(options.output, same))
+                       .toUtf8()
+                       .constData(),
+                   errors);
+        return NothingWritten;
+    }
+    if (!walkProblems.isEmpty())
+        report.problem(describeWalkProblems(walkProblems));
+    if (!options.workDatabase.isEmpty()) {
+        try {
+            makeWorkDatabase(options.workDatabase);
+        } catch (...) {
+            report.problem(describeCurrentException());
+            return NothingWritten;
+        }
+    }
+
     ConsoleSurface surface(options.sendMode, options.route, files, errors,
                            !options.quiet && isatty(fileno(errors)));
-    dialogs.beforeMessage = [&surface] { surface.clearProgress(); };
-
+    report.beforeLine = [&surface] { surface.clearProgress(); };
+    UnattendedDialogs dialogs;
+    // An engine of its own: nothing of another run's instances or clipboard reaches this one.
     SpreadsheetEngine engine;
-    std::shared_ptr<EngineInstance> result;
-    engine.setPresenter([&result](std::shared_ptr<EngineInstance> shown) { result = shown; });
-    ImportRun(surface, dialogs, engine, temporaryFolder(),
-              joinPath(programFolder(), QStringLiteral("temp.mdb")))
-        .run();
+    const ImportResult result =
+        ImportRun(surface, dialogs, engine, temporaryFolder(), options.workDatabase).run();
     surface.clearProgress();
 
-    if (dialogs.sawNoFiles())
-        return NothingWritten;
-    if (!result || result->workbookCount() == 0) {
-        std::fputs("brindlequay-batch: no workbook was made, so nothing was written\n", errors);
-        return NothingWritten;
+    const int status = exitStatusAfter(result, options, report, walkProblems.isEmpty() ? 0 : 1);
+    if (!result.workspace.isEmpty()) {
+        if (options.keepWork)
+            report.news(QStringLiteral("The run's files are in %1").arg(result.workspace));
+        else
+            QDir(result.workspace).removeRecursively();
     }
-    try {
-        saveAsXlsx(result->activeWorkbook(), options.output);
-    } catch (...) {
-        std::fprintf(errors, "brindlequay-batch: %s\n", qPrintable(describeCurrentException()));
-        return NothingWritten;
-    }
-    dialogs.report(QStringLiteral("Wrote %1").arg(options.output));
-    return dialogs.problems() > 0 ? SomeFailed : AllImported;
+    return status;
 }

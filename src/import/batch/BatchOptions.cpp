@@ -5,7 +5,8 @@
 namespace {
 const QString kUsage = QStringLiteral(
     "Usage: brindlequay-batch [--one-sheet | --multiple-sheets] [--route flatten | database]\n"
-    "                         [--ext EXT] [--quiet] -o OUTPUT.xlsx PATH...\n"
+    "                         [--ext EXT] [--quiet] [--keep-work] [--work-database FILE]\n"
+    "                         -o OUTPUT.xlsx PATH...\n"
     "\n"
     "Imports XML files into one new workbook and saves it as OUTPUT.xlsx.\n"
     "\n"
@@ -19,20 +20,27 @@ const QString kUsage = QStringLiteral(
     "                       database: tables of the work database, written cell by cell\n"
     "  --ext EXT            the extension of the files taken from folders (default xml;\n"
     "                       * for every file)\n"
+    "  --keep-work          keep the run's own folder in the temporary folder: its CSV files\n"
+    "                       and its work database (removed by default)\n"
+    "  --work-database FILE import through this work database (an SQLite file, made when\n"
+    "                       missing) and keep its tables; by default a fresh one is used\n"
     "  -q, --quiet          print nothing but errors\n"
     "  -h, --help           print this text\n"
     "  -v, --version        print the version\n"
     "\n"
     "Exit status: 0 every file imported; 1 some files failed but the workbook was written;\n"
-    "2 a usage error, or nothing could be written.\n");
+    "2 a usage error, or nothing could be imported or written (an existing OUTPUT is then\n"
+    "left as it was).\n");
 
 ParsedCommandLine usageError(const QString& text) {
-    return {std::nullopt,
-            QStringLiteral("brindlequay-batch: ") + text +
-                QStringLiteral("\nTry 'brindlequay-batch --help'.\n"),
-            2};
+    return {std::nullopt, usageErrorText(text), 2};
 }
 } // namespace
+
+QString usageErrorText(const QString& problem) {
+    return QStringLiteral("brindlequay-batch: ") + problem +
+           QStringLiteral("\nTry 'brindlequay-batch --help'.\n");
+}
 
 ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -43,9 +51,13 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QString(), QStringLiteral("FILE"));
     const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")});
+    const QCommandLineOption keepWork(QStringLiteral("keep-work"));
+    const QCommandLineOption workDatabase(QStringLiteral("work-database"), QString(),
+                                          QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({oneSheet, multipleSheets, route, extension, output, quiet, help, version});
+    parser.addOptions({oneSheet, multipleSheets, route, extension, output, quiet, keepWork,
+                       workDatabase, help, version});
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help))
@@ -76,6 +88,10 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     if (options.output.isEmpty())
         return usageError(QStringLiteral("no output workbook: give -o OUTPUT.xlsx"));
     options.quiet = parser.isSet(quiet);
+    options.keepWork = parser.isSet(keepWork);
+    options.workDatabase = parser.value(workDatabase);
+    if (parser.isSet(workDatabase) && options.workDatabase.isEmpty())
+        return usageError(QStringLiteral("--work-database needs a file"));
     options.paths = parser.positionalArguments();
     return {options, QString(), 0};
 }

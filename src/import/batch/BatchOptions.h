@@ -16,6 +16,10 @@ struct BatchOptions {
     // Files and folders in the order given; "-" stands for the paths on standard input.
     QStringList paths;
     bool quiet = false;
+    // Leave the run's own folder (its CSV files, its work database) in the temporary folder.
+    bool keepWork = false;
+    // The work database to import into and keep; "" for a fresh one in the run's folder.
+    QString workDatabase;
 };
 
 // The outcome of reading the command line: options to run with, or a text to print and the
@@ -27,3 +31,6 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine parseBatchCommandLine(const QStringList& arguments);
+
+// The lines that tell of a usage error, ending with the hint to the help text.
+QString usageErrorText(const QString& problem);

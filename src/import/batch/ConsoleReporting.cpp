@@ -8,26 +8,37 @@ void printLine(std::FILE* stream, const QString& text) {
 }
 } // namespace
 
-MessageAnswer ConsoleDialogs::showMessage(const Message& message) {
-    const bool done = message.text == QLatin1String("Done.");
-    m_sawNoFiles = m_sawNoFiles || message.text == QLatin1String("No files added.");
-    if (!done)
-        ++m_problems;
-    if (!done || !m_quiet) {
-        if (beforeMessage)
-            beforeMessage();
-        printLine(m_errors, message.text);
-    }
-    // No one is there to answer: a question is taken as agreed.
-    return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+void ConsoleReport::print(const QString& text) {
+    if (beforeLine)
+        beforeLine();
+    printLine(m_errors, text);
 }
 
-void ConsoleDialogs::report(const QString& text) {
-    if (m_quiet)
-        return;
-    if (beforeMessage)
-        beforeMessage();
-    printLine(m_errors, text);
+void ConsoleReport::problem(const QString& text) {
+    print(QStringLiteral("brindlequay-batch: ") + text);
+}
+
+void ConsoleReport::news(const QString& text) {
+    if (!m_quiet)
+        print(text);
+}
+
+int ConsoleReport::problems(const ImportResult& result) {
+    int count = 0;
+    for (const FileOutcome& file : result.files) {
+        if (file.imported)
+            continue;
+        QString line = file.path + QStringLiteral(": ") + file.reason;
+        if (file.line > 0)
+            line += QStringLiteral(", line %1, position %2").arg(file.line).arg(file.position);
+        problem(line);
+        ++count;
+    }
+    for (const StepFailure& failure : result.failures) {
+        problem(failure.description);
+        ++count;
+    }
+    return count;
 }
 
 ConsoleSurface::ConsoleSurface(SendMode sendMode, ImportRoute route, QStringList files,

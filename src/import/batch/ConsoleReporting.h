@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/ImportResult.h"
 #include "import/ImportSurface.h"
 #include "shell/Dialogs.h"
 
@@ -8,33 +9,40 @@
 
 #include <cstdio>
 
-// Shows every message on standard error, without waiting for an answer, and counts those that
-// tell of a problem.
-class ConsoleDialogs final : public Dialogs {
+// No one is there to answer: the batch program's run shows nothing and takes every question as
+// agreed. What happened reaches the terminal from the run's result instead.
+class UnattendedDialogs final : public Dialogs {
 public:
-    ConsoleDialogs(std::FILE* errors, bool quiet) : m_errors(errors), m_quiet(quiet) {}
-
-    MessageAnswer showMessage(const Message& message) override;
+    MessageAnswer showMessage(const Message& message) override {
+        return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+    }
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
     QStringList chooseFiles(const QString&, const QString&) override { return {}; }
     QString chooseFolder(const QString&) override { return {}; }
     QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
+};
 
-    // Prints a line of the program's own.
-    void report(const QString& text);
-    // How many messages told of a problem.
-    int problems() const { return m_problems; }
-    // Whether the run said there was nothing to import.
-    bool sawNoFiles() const { return m_sawNoFiles; }
+// The batch program's lines on standard error: problems always, the rest unless quiet.
+class ConsoleReport {
+public:
+    ConsoleReport(std::FILE* errors, bool quiet) : m_errors(errors), m_quiet(quiet) {}
 
-    // Called before a message is printed, so a progress line can make room for it.
-    std::function<void()> beforeMessage;
+    // A problem, after the program's name.
+    void problem(const QString& text);
+    // A line that is only news.
+    void news(const QString& text);
+    // One line for every file that failed ("FILE: reason, line L, position P") and every
+    // step that failed; gives how many lines told of a problem.
+    int problems(const ImportResult& result);
+
+    // Called before a line is printed, so a progress line can make room for it.
+    std::function<void()> beforeLine;
 
 private:
+    void print(const QString& text);
+
     std::FILE* m_errors;
     bool m_quiet;
-    int m_problems = 0;
-    bool m_sawNoFiles = false;
 };
 
 // The batch program's stand-in for the main window: options and list from the command line,

@@ -17,7 +17,7 @@ void DatabaseApplication::OpenCurrentDatabase(const QString& path) {
 void DatabaseApplication::ImportXml(const QString& dataSource) {
     if (!m_database)
         throw RuntimeError(QStringLiteral("There is no current database to import into."));
-    importXmlIntoTables(*m_database, dataSource);
+    m_importedTables << importXmlIntoTables(*m_database, dataSource);
 }
 
 void DatabaseApplication::quit() {

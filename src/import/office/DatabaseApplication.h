@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -19,9 +20,12 @@ public:
     void OpenCurrentDatabase(const QString& path);
     // Imports one XML file into new tables of the open database.
     void ImportXml(const QString& dataSource);
+    // The tables that the imports of this session made, in order.
+    const QStringList& importedTables() const { return m_importedTables; }
     // Lets go of the database.
     void quit();
 
 private:
     std::unique_ptr<DatabaseFile> m_database;
+    QStringList m_importedTables;
 };

@@ -233,10 +233,11 @@ private:
     std::map<std::string, size_t> m_tableByKey;
 };
 
-void writeTable(DatabaseFile& database, Table& table, UniqueNames& takenNames) {
+// Gives the table's name, or "" when the table holds nothing and so was not made.
+std::string writeTable(DatabaseFile& database, Table& table, UniqueNames& takenNames) {
     // A record whose every value repeats keeps them all in tables of their own.
     if (table.columnNames.empty())
-        return;
+        return {};
     const std::string name = takenNames.claim(table.baseName);
     QStringList columns;
     for (const std::string& column : table.columnNames)
@@ -267,17 +268,21 @@ void writeTable(DatabaseFile& database, Table& table, UniqueNames& takenNames) {
         }
     }
     sqlite3_finalize(insert);
+    return name;
 }
 } // namespace
 
-void importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) {
+XmlFileError::XmlFileError(const QString& path, XmlError error)
+    : RuntimeError(QStringLiteral("The file %1 is not well-formed XML: %2 (line %3, position %4)")
+                       .arg(path, error.reason)
+                       .arg(error.line)
+                       .arg(error.position)),
+      m_error(std::move(error)) {}
+
+QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) {
     TreeBuilder builder;
-    if (const std::optional<XmlError> error = readXmlFile(xmlPath, builder))
-        throw RuntimeError(QStringLiteral("The file %1 is not well-formed XML: %2 (line %3, "
-                                          "position %4)")
-                               .arg(xmlPath, error->reason)
-                               .arg(error->line)
-                               .arg(error->position));
+    if (std::optional<XmlError> error = readXmlFile(xmlPath, builder))
+        throw XmlFileError(xmlPath, std::move(*error));
     const std::unique_ptr<Node> root = builder.takeRoot();
     TablePlanner planner(*root);
 
@@ -287,13 +292,16 @@ void importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) {
     // A savepoint lets a file that fails half-way leave nothing behind, also inside a longer
     // transaction of the caller's.
     database.execute(QStringLiteral("SAVEPOINT xml_import"));
+    QStringList made;
     try {
         for (Table& table : planner.tables())
-            writeTable(database, table, takenNames);
+            if (const std::string name = writeTable(database, table, takenNames); !name.empty())
+                made << QString::fromStdString(name);
         database.execute(QStringLiteral("RELEASE xml_import"));
     } catch (...) {
         sqlite3_exec(database.handle(), "ROLLBACK TO xml_import; RELEASE xml_import", nullptr,
                      nullptr, nullptr);
         throw;
     }
+    return made;
 }

@@ -1,8 +1,22 @@
 #pragma once
 
+#include "import/XmlReader.h"
+#include "shell/RuntimeError.h"
+
 #include <QString>
+#include <QStringList>
 
 class DatabaseFile;
+
+// Raised for a file that could not be read as XML; carries the reader's reason and place.
+class XmlFileError : public RuntimeError {
+public:
+    XmlFileError(const QString& path, XmlError error);
+    const XmlError& xmlError() const { return m_error; }
+
+private:
+    XmlError m_error;
+};
 
 // Imports an XML file into new tables of an open database, so that every value of the file
 // lands in some table:
@@ -20,6 +34,7 @@ class DatabaseFile;
 // - a name already taken by a table, of this file or an earlier one, gets the smallest free
 //   number appended ("order1", "order2"), compared without regard to letter case;
 // - tables are made in the order in which their first row appears in the file.
-// Raises an error naming the file, the reason, the line and the position when the file is not
-// well-formed; nothing of such a file is imported.
-void importXmlIntoTables(DatabaseFile& database, const QString& xmlPath);
+// Gives the names of the tables made, in order. Raises an XmlFileError naming the file, the
+// reason, the line and the position when the file is not well-formed; nothing of such a file is
+// imported.
+QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath);

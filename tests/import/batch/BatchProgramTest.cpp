@@ -4,10 +4,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 struct Outcome {
@@ -60,8 +63,16 @@ TEST(BatchProgram, OneSheetFromANestedFolder) {
     EXPECT_LT(sheet.indexOf("<t>a</t>"), sheet.indexOf("<t>b</t>"));
     EXPECT_LT(sheet.indexOf("<t>b</t>"), sheet.indexOf("<t>c</t>"));
     EXPECT_FALSE(sheet.contains("not taken"));
-    // The CSV files stay in the temporary folder, as the window program leaves them.
-    EXPECT_TRUE(QFile::exists(batch.temp.filePath("a.csv")));
+    // The run's own folder goes with it, unless asked to stay.
+    EXPECT_TRUE(QDir(batch.temp.path()).isEmpty());
+    const Outcome kept = batch.run(
+        {"--keep-work", "-o", batch.out("kept.xlsx"), batch.inputs.filePath("tree/a.xml")});
+    EXPECT_EQ(kept.exitStatus, 0) << kept.errors.toStdString();
+    const QStringList folders =
+        QDir(batch.temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_TRUE(kept.errors.contains(batch.temp.filePath(folders[0])));
+    EXPECT_TRUE(QFile::exists(batch.temp.filePath(folders[0] + "/a.csv")));
 }
 
 TEST(BatchProgram, MultipleSheetsWithEveryFileOfAFolderAndAFileAsGiven) {
@@ -84,8 +95,8 @@ TEST(BatchProgram, ABrokenFileIsReportedAndTheOthersImported) {
     const Outcome outcome =
         batch.run({"-o", batch.out("some.xlsx"), broken, batch.inputs.filePath("tree/a.xml")});
     EXPECT_EQ(outcome.exitStatus, 1);
-    EXPECT_TRUE(outcome.errors.contains("Error reading " + broken +
-                                        "\nerror:not well-formed (invalid token)\nLine:1\n"))
+    EXPECT_TRUE(outcome.errors.contains("brindlequay-batch: " + broken +
+                                        ": not well-formed (invalid token), line 1, position 10\n"))
         << outcome.errors.toStdString();
     EXPECT_TRUE(
         batch.part(batch.out("some.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
@@ -116,6 +127,54 @@ TEST(BatchProgram, NothingToWriteEndsWithStatusTwoAndLeavesNothing) {
     EXPECT_TRUE(missingFolder.errors.contains("does not exist"))
         << missingFolder.errors.toStdString();
     EXPECT_TRUE(QDir(batch.results.path()).isEmpty());
+}
+
+TEST(BatchProgram, ARunThatImportsNothingLeavesTheOlderOutputAsItWas) {
+    BatchFixture batch;
+    const QString older = batch.writeFile("older.xlsx", "a good workbook of yesterday");
+    const QString broken = batch.writeFile("broken.xml", "<r>");
+    const QString fifo = batch.inputs.filePath("pipe.xml");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const char* route : {"flatten", "database"}) {
+        const Outcome outcome = batch.run({"--route", route, "-o", older, broken, fifo});
+        EXPECT_EQ(outcome.exitStatus, 2) << route;
+        EXPECT_TRUE(outcome.errors.contains(fifo + ": not a regular file\n"))
+            << outcome.errors.toStdString();
+        EXPECT_TRUE(outcome.errors.contains("nothing was written")) << outcome.errors.toStdString();
+        QFile file(older);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), "a good workbook of yesterday");
+    }
+    EXPECT_TRUE(QDir(batch.temp.path()).isEmpty());
+}
+
+TEST(BatchProgram, AnOutputThatIsOneOfTheInputsIsAUsageError) {
+    BatchFixture batch;
+    const QString input = batch.inputs.filePath("tree/a.xml");
+    // The file as given, and by another spelling while a folder lists it.
+    const std::pair<QString, QString> cases[] = {
+        {input, input},
+        {batch.inputs.filePath("tree/sub/../a.xml"), batch.inputs.filePath("tree")},
+    };
+    for (const auto& [output, path] : cases) {
+        const Outcome outcome = batch.run({"-o", output, path});
+        EXPECT_EQ(outcome.exitStatus, 2);
+        EXPECT_TRUE(outcome.errors.contains("is the input " + input))
+            << outcome.errors.toStdString();
+    }
+    QFile file(input);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "<r><v>a</v></r>");
+}
+
+TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesOfTheRun) {
+    BatchFixture batch;
+    const QString database = batch.results.filePath("work.db");
+    const Outcome outcome = batch.run({"--route", "database", "--work-database", database, "-o",
+                                       batch.out("db.xlsx"), batch.inputs.filePath("tree/a.xml")});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
+    EXPECT_TRUE(QFileInfo(database).size() > 0);
+    EXPECT_TRUE(batch.part(batch.out("db.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
 }
 
 TEST(BatchProgram, UsageHelpAndVersion) {

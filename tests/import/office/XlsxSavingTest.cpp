@@ -46,6 +46,13 @@ TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStand) {
     EXPECT_TRUE(partOf(path, "xl/styles.xml").contains("formatCode=\"0.00\""));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"out.xlsx"});
+
+    // Saving again over it keeps the file's permission bits, whatever the process's umask.
+    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::WriteGroup | QFileDevice::ReadUser | QFileDevice::WriteUser;
+    ASSERT_TRUE(QFile::setPermissions(path, shared));
+    saveAsXlsx(*book, path);
+    EXPECT_EQ(QFile::permissions(path), shared);
 }
 
 TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFile) {

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "shell/ErrorReport.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+class SpreadsheetApplication;
+
+// How one listed file fared in a run.
+struct FileOutcome {
+    explicit FileOutcome(QString filePath) : path(std::move(filePath)) {}
+
+    QString path;
+    bool imported = false;
+    // Why it was not imported, and where in the document for one that is not well-formed
+    // (line and position from 1; 0 when the file could not be read at all).
+    QString reason;
+    qint64 line = 0;
+    qint64 position = 0;
+};
+
+// What one import run did, for the window or the batch program to act on; nobody has to read
+// the messages the run showed.
+struct ImportResult {
+    enum class Ending {
+        Finished,
+        NoFiles,
+        // The user chose not to go on beside an open spreadsheet application.
+        Cancelled,
+        // The run's private folder could not be made, so nothing was imported.
+        NoWorkspace,
+    };
+
+    Ending ending = Ending::Finished;
+    // Why the run stopped before importing anything, where the ending gives no reason itself.
+    QString stopReason;
+    // Every listed file that the run came to, in list order.
+    std::vector<FileOutcome> files;
+    // The work-database tables written into the workbook, in order.
+    QStringList tables;
+    // The steps that failed, with the description each report gave; a failure of one file's
+    // own import is that file's reason instead.
+    std::vector<StepFailure> failures;
+    // The run's private folder; "" when none was made.
+    QString workspace;
+    // The instance that holds the new workbook; none when no workbook was made.
+    std::shared_ptr<SpreadsheetApplication> spreadsheet;
+
+    qsizetype importedCount() const {
+        return std::count_if(files.begin(), files.end(),
+                             [](const FileOutcome& file) { return file.imported; });
+    }
+    // Every listed file imported and no step failed.
+    bool complete() const {
+        return ending == Ending::Finished && failures.empty() &&
+               importedCount() == static_cast<qsizetype>(files.size());
+    }
+
+    // Makes the step failures since `failuresBefore` the reason of a file that was not
+    // imported, rather than failures of the run.
+    void claimFailures(FileOutcome& file, size_t failuresBefore) {
+        if (file.imported || failures.size() <= failuresBefore)
+            return;
+        if (file.reason.isEmpty())
+            file.reason = failures.back().description;
+        failures.erase(failures.begin() + static_cast<std::ptrdiff_t>(failuresBefore),
+                       failures.end());
+    }
+};
