@@ -6,10 +6,11 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 export QT_QPA_PLATFORM=offscreen
-# Tests never touch the real user's settings.
+# Tests never touch the real user's settings or data.
 XDG_CONFIG_HOME=$(mktemp -d)
-export XDG_CONFIG_HOME
-trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+XDG_DATA_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME XDG_DATA_HOME
+trap 'rm -rf "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"' EXIT
 
 run_suite() {
     local folder=$1

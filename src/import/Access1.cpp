@@ -11,6 +11,15 @@ QString connectionText(const QString& path, const QString& password) {
            QStringLiteral(";JET OLEDB:Database Password=") + password;
 }
 
+// An error of the statement itself is ignored: a table that cannot be dropped stays, and the
+// next run lists it again.
+void dropTable(DatabaseConnection& connection, const QString& name) {
+    try {
+        connection.execute(QStringLiteral("DROP TABLE `") + name + QStringLiteral("`"));
+    } catch (...) {
+    }
+}
+
 bool isUserTable(qint32 attributes) {
     return attributes >= 0 && attributes != 1 && attributes != 2;
 }
@@ -37,19 +46,17 @@ std::optional<QStringList> ListWorkTables(const QString& path, const QString& pa
 
 void ClearWorkDatabase(const QString& path, const QString& password, Dialogs& dialogs) {
     const std::optional<QStringList> tables = ListWorkTables(path, password, dialogs);
-    if (!tables)
+    if (!tables || tables->isEmpty())
         return;
-    for (const QString& table : *tables)
-        DropWorkTable(table, path);
-}
-
-void DropWorkTable(const QString& name, const QString& path) {
+    // One connection and one transaction for them all: a run that left thousands of tables
+    // would otherwise pay for a connection and a commit each, minutes in all.
     DatabaseConnection connection(connectionText(path, QString()));
-    try {
-        connection.execute(QStringLiteral("DROP TABLE `") + name + QStringLiteral("`"));
-    } catch (...) {
-        // A table that cannot be dropped stays; the next run lists it again.
-    }
+    connection.execute(QStringLiteral("BEGIN"));
+    for (const QString& table : *tables)
+        dropTable(connection, table);
+    connection.execute(QStringLiteral("COMMIT"));
+    // The file gives back the room of what was dropped instead of growing run after run.
+    connection.execute(QStringLiteral("VACUUM"));
 }
 
 QStringList WorkTableNames(const QString& path, const QString& password, Dialogs& dialogs) {

@@ -18,12 +18,9 @@ inline const QString kFieldSeparator = QStringLiteral("|xxspearaeatorxx|");
 std::optional<QStringList> ListWorkTables(const QString& path, const QString& password,
                                           Dialogs& dialogs);
 
-// Drops every user table of the database, one connection each. Raises an error when a
-// connection cannot be opened; a table that cannot be dropped stays.
+// Drops every user table of the database in one transaction and gives the room back. Raises an
+// error when the database cannot be opened or written; a table that cannot be dropped stays.
 void ClearWorkDatabase(const QString& path, const QString& password, Dialogs& dialogs);
-
-// Drops one table, its name in grave accents; an error of the statement itself is ignored.
-void DropWorkTable(const QString& name, const QString& path);
 
 // The user tables of the database as a list, empty when there are none.
 QStringList WorkTableNames(const QString& path, const QString& password, Dialogs& dialogs);

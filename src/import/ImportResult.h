@@ -34,6 +34,8 @@ struct ImportResult {
         Cancelled,
         // The run's private folder could not be made, so nothing was imported.
         NoWorkspace,
+        // No work database could be had (in use by another run, or unusable).
+        NoWorkDatabase,
     };
 
     Ending ending = Ending::Finished;

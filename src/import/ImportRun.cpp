@@ -7,6 +7,7 @@
 #include "import/ImportSurface.h"
 #include "import/SpreadsheetOutput.h"
 #include "import/TextFiles.h"
+#include "import/WorkDatabaseSource.h"
 #include "platform/Paths.h"
 #include "platform/RunWorkspace.h"
 #include "shell/Dialogs.h"
@@ -26,60 +27,79 @@ QString errorReadingMessage(const QString& path, const QString& reason, qint64 l
 
 ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
                      SpreadsheetApplications& applications, QString temporaryFolder,
-                     QString databasePath)
+                     WorkDatabaseSource* database)
     : m_surface(surface), m_dialogs(dialogs), m_applications(applications),
-      m_temporaryFolder(std::move(temporaryFolder)), m_databasePath(std::move(databasePath)) {}
+      m_temporaryFolder(std::move(temporaryFolder)), m_database(database) {}
+
+ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
+                     SpreadsheetApplications& applications, QString temporaryFolder,
+                     const QString& databasePath)
+    : ImportRun(surface, dialogs, applications, std::move(temporaryFolder), nullptr) {
+    if (!databasePath.isEmpty()) {
+        m_namedDatabase = std::make_unique<NamedWorkDatabase>(databasePath);
+        m_database = m_namedDatabase.get();
+    }
+}
+
+ImportRun::~ImportRun() = default;
 
 ImportResult ImportRun::run() {
     m_result = ImportResult();
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton4_Click"),
                                  &m_result.failures);
     procedure.step(100, [&] { m_surface.setMousePointer(MousePointer::Hourglass); });
-    const bool abandon =
-        procedure.test(102, [&] { return CancelForOpenExcel(m_applications, m_dialogs); });
-    if (abandon) {
+    if (procedure.test(102, [&] { return CancelForOpenExcel(m_applications, m_dialogs); })) {
         m_result.ending = ImportResult::Ending::Cancelled;
+    } else if (procedure.test(104, [&] { return m_surface.fileCount() < 1; })) {
+        m_result.ending = ImportResult::Ending::NoFiles;
+        procedure.step(106, [&] {
+            m_surface.setMousePointer(MousePointer::Default);
+            m_dialogs.showMessage(Message{QStringLiteral("No files added.")});
+        });
     } else {
-        const bool empty = procedure.test(104, [&] { return m_surface.fileCount() < 1; });
-        const ImportRoute route = m_surface.importRoute();
-        const bool needsWorkspace =
-            route == ImportRoute::WithoutDatabase || m_databasePath.isEmpty();
-        if (empty) {
-            m_result.ending = ImportResult::Ending::NoFiles;
-            procedure.step(106, [&] {
-                m_surface.setMousePointer(MousePointer::Default);
-                m_dialogs.showMessage(Message{QStringLiteral("No files added.")});
-            });
-        } else if (needsWorkspace && !makeWorkspace()) {
-            m_result.ending = ImportResult::Ending::NoWorkspace;
-        } else {
-            if (route == ImportRoute::Database) {
-                const QString databasePath =
-                    m_databasePath.isEmpty() ? freshWorkDatabase() : m_databasePath;
-                routeThroughDatabase(m_surface, m_dialogs, m_applications, databasePath, procedure,
-                                     m_result);
-            } else if (route == ImportRoute::WithoutDatabase) {
-                routeWithoutDatabase(procedure);
-            }
-            procedure.step(110, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
-            procedure.step(112, [&] { m_surface.setProgress(0); });
-        }
+        importEveryFile(procedure);
     }
     procedure.step(114, [&] { m_surface.setMousePointer(MousePointer::Default); });
     return std::move(m_result);
 }
 
-bool ImportRun::makeWorkspace() {
-    try {
-        m_result.workspace = makeRunWorkspace(m_temporaryFolder);
-        return true;
-    } catch (...) {
-        m_result.stopReason = describeCurrentException();
-        m_dialogs.showMessage(
-            Message{m_result.stopReason + QStringLiteral("\r\nNothing was imported."),
-                    MessageButtons::Ok, MessageIcon::Critical});
-        return false;
+void ImportRun::importEveryFile(ReportingProcedure& procedure) {
+    const ImportRoute route = m_surface.importRoute();
+    const bool needsWorkspace =
+        route == ImportRoute::WithoutDatabase || (route == ImportRoute::Database && !m_database);
+    if (needsWorkspace) {
+        try {
+            m_result.workspace = makeRunWorkspace(m_temporaryFolder);
+        } catch (...) {
+            stop(ImportResult::Ending::NoWorkspace, describeCurrentException());
+            return;
+        }
     }
+    if (route == ImportRoute::Database) {
+        // Held to the end of the run, so that no other run clears or fills it meanwhile.
+        HeldWorkDatabase database;
+        if (m_database)
+            database = m_database->hold(m_dialogs);
+        else
+            database.path = freshWorkDatabase();
+        if (database.path.isEmpty()) {
+            stop(ImportResult::Ending::NoWorkDatabase, database.problem);
+            return;
+        }
+        routeThroughDatabase(m_surface, m_dialogs, m_applications, database.path, procedure,
+                             m_result);
+    } else if (route == ImportRoute::WithoutDatabase) {
+        routeWithoutDatabase(procedure);
+    }
+    procedure.step(110, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
+    procedure.step(112, [&] { m_surface.setProgress(0); });
+}
+
+void ImportRun::stop(ImportResult::Ending ending, const QString& reason) {
+    m_result.ending = ending;
+    m_result.stopReason = reason;
+    m_dialogs.showMessage(Message{reason + QStringLiteral("\r\nNothing was imported."),
+                                  MessageButtons::Ok, MessageIcon::Critical});
 }
 
 QString ImportRun::freshWorkDatabase() {

@@ -9,6 +9,8 @@ class Dialogs;
 class ImportSurface;
 class ReportingProcedure;
 class SpreadsheetApplications;
+class NamedWorkDatabase;
+class WorkDatabaseSource;
 
 // One press of the start button: checks that a run can start, takes the selected route over
 // every listed file with the progress bar, and ends with "Done.". Every failing step is reported
@@ -16,16 +18,22 @@ class SpreadsheetApplications;
 // inside the temporary folder.
 class ImportRun {
 public:
-    // `databasePath` is the work database of the route through the database; "" gives the run
-    // a fresh one in its private folder.
+    // `database` gives the work database of the route through the database; none gives the
+    // run a fresh one in its private folder.
     ImportRun(ImportSurface& surface, Dialogs& dialogs, SpreadsheetApplications& applications,
-              QString temporaryFolder, QString databasePath);
+              QString temporaryFolder, WorkDatabaseSource* database);
+    // The same with the work database at `databasePath`, made when missing; "" for none.
+    ImportRun(ImportSurface& surface, Dialogs& dialogs, SpreadsheetApplications& applications,
+              QString temporaryFolder, const QString& databasePath);
+    ~ImportRun();
 
     // Runs once and tells what happened.
     ImportResult run();
 
 private:
-    bool makeWorkspace();
+    void importEveryFile(ReportingProcedure& procedure);
+    // Ends the run before anything is imported, saying why.
+    void stop(ImportResult::Ending ending, const QString& reason);
     // An empty work database in the run's folder.
     QString freshWorkDatabase();
     void routeWithoutDatabase(ReportingProcedure& procedure);
@@ -34,7 +42,8 @@ private:
     Dialogs& m_dialogs;
     SpreadsheetApplications& m_applications;
     QString m_temporaryFolder;
-    QString m_databasePath;
+    WorkDatabaseSource* m_database;
+    std::unique_ptr<NamedWorkDatabase> m_namedDatabase;
     ImportResult m_result;
 };
 

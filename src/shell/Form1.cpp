@@ -61,7 +61,8 @@ const QString kListToolTip =
 Form1::Form1(ShellServices services, QWidget* parent)
     : QWidget(parent), m_dialogs(services.dialogs), m_desktop(services.desktop),
       m_settings(services.settings), m_spreadsheets(services.spreadsheets),
-      m_programFolder(std::move(services.programFolder)) {
+      m_programFolder(std::move(services.programFolder)),
+      m_workDatabase(besideProgram(QStringLiteral("temp.mdb")), usersOwnWorkDatabasePath()) {
     setObjectName(QStringLiteral("Form1"));
     createControls();
     connectHandlers();
@@ -400,9 +401,7 @@ void Form1::PushButton4_Click() {
     Frame2->setLocked(true);
     Form1Surface surface(*this, Option1, Option2, Option3, Option4);
     try {
-        ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(),
-                  besideProgram(QStringLiteral("temp.mdb")))
-            .run();
+        ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(), &m_workDatabase).run();
     } catch (const ProcedureAbandoned&) {
         // The window was closed during the run: the importer ends without another word.
     }

@@ -2,6 +2,7 @@
 
 #include "filelist/FileList.h"
 #include "filelist/Reordering.h"
+#include "import/WorkDatabaseSource.h"
 #include "import/office/SpreadsheetApplication.h"
 #include "platform/Desktop.h"
 
@@ -113,6 +114,7 @@ private:
     SettingsStore& m_settings;
     SpreadsheetApplications& m_spreadsheets;
     QString m_programFolder;
+    WorkDatabaseChoice m_workDatabase;
 
     FileList m_fileList;
     RowDrag m_rowDrag{m_fileList};

@@ -5,6 +5,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/SqliteFixture.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -55,9 +56,15 @@ TEST(Access1, ListingSkipsTheEnginesTablesAndClearingKeepsWhatCannotBeDropped) {
                     "CREATE TABLE line(y);");
     EXPECT_EQ(WorkTableNames(db.path, "", db.dialogs), (QStringList{"orders", "a`b", "line"}));
     EXPECT_EQ(WorkTableNames(db.path, "   ", db.dialogs), (QStringList{"orders", "a`b", "line"}));
+    runSql(db.path,
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+           "INSERT INTO line SELECT hex(randomblob(500)) FROM n;");
+    const qint64 filled = QFileInfo(db.path).size();
     ClearWorkDatabase(db.path, "", db.dialogs);
     EXPECT_EQ(WorkTableNames(db.path, "", db.dialogs), QStringList{"a`b"});
     EXPECT_TRUE(db.dialogs.shown.empty());
+    // The room of the dropped tables is given back, so the file does not grow run after run.
+    EXPECT_LT(QFileInfo(db.path).size(), filled / 10);
 }
 
 TEST(Access1, AFileThatIsNoDatabaseIsSaidSoAndAMissingOneIsNot) {

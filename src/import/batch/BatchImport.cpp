@@ -10,10 +10,8 @@
 #include "platform/Paths.h"
 #include "platform/TempFolder.h"
 #include "shell/ErrorReport.h"
-#include "shell/RuntimeError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -58,14 +56,6 @@ QString inputAt(const QString& output, const QStringList& files) {
     return {};
 }
 
-// A work database the user named is made when missing, so that the import has a file to open.
-void makeWorkDatabase(const QString& path) {
-    QFile file(path);
-    if (!file.exists() && !file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw RuntimeError(
-            QStringLiteral("cannot create the work database %1: %2").arg(path, file.errorString()));
-}
-
 int exitStatusAfter(const ImportResult& result, const BatchOptions& options, ConsoleReport& report,
                     int problemsBefore) {
     switch (result.ending) {
@@ -73,6 +63,7 @@ int exitStatusAfter(const ImportResult& result, const BatchOptions& options, Con
         report.problem(QStringLiteral("No files added."));
         return NothingWritten;
     case ImportResult::Ending::NoWorkspace:
+    case ImportResult::Ending::NoWorkDatabase:
         report.problem(result.stopReason);
         return NothingWritten;
     case ImportResult::Ending::Cancelled:
@@ -127,14 +118,6 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     }
     if (!walkProblems.isEmpty())
         report.problem(describeWalkProblems(walkProblems));
-    if (!options.workDatabase.isEmpty()) {
-        try {
-            makeWorkDatabase(options.workDatabase);
-        } catch (...) {
-            report.problem(describeCurrentException());
-            return NothingWritten;
-        }
-    }
 
     ConsoleSurface surface(options.sendMode, options.route, files, errors,
                            !options.quiet && isatty(fileno(errors)));

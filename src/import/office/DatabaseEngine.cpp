@@ -80,6 +80,36 @@ QStringList DatabaseFile::tableNames() {
     return names;
 }
 
+QString workDatabaseProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("it does not exist");
+    if (!info.isFile())
+        return QStringLiteral("it is not a file");
+    try {
+        DatabaseFile file(path, false);
+        // The engine opens a file it may not write for reading only, without a word.
+        if (sqlite3_db_readonly(file.handle(), "main") == 1)
+            return QStringLiteral("it cannot be written");
+        // A change that is rolled back proves that the journal beside the file can be made.
+        file.execute(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            file.execute(QStringLiteral("CREATE TABLE \"brindlequay write probe\" (x)"));
+        } catch (...) {
+            sqlite3_exec(file.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+        file.execute(QStringLiteral("ROLLBACK"));
+    } catch (const RuntimeError& error) {
+        if (error.number() == kUnrecognizedDatabaseError)
+            return QStringLiteral("it is not a database");
+        if (error.number() == SQLITE_READONLY)
+            return QStringLiteral("it cannot be written");
+        return error.description();
+    }
+    return {};
+}
+
 std::vector<TableDefinition> tableDefinitions(const QString& path, const QString& password) {
     if (!password.trimmed().isEmpty())
         throw RuntimeError(QStringLiteral("Not a valid password."));

@@ -40,6 +40,11 @@ private:
     sqlite3* m_db = nullptr;
 };
 
+// Why the file at `path` cannot serve as a work database, "" when it can: it is missing or no
+// regular file, no database, or the engine cannot write it (the file, or the folder where its
+// journal goes). Nothing of the file is changed.
+QString workDatabaseProblem(const QString& path);
+
 // A table as the engine lists it: its name and its flags (negative for the engine's own tables).
 struct TableDefinition {
     QString name;
