@@ -8,6 +8,7 @@
 #include "import/office/SpreadsheetApplication.h"
 #include "import/office/XmlTableImport.h"
 #include "shell/ErrorReport.h"
+#include "shell/RuntimeError.h"
 
 #include <memory>
 #include <optional>
@@ -71,13 +72,19 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     const QStringList made = importIntoDatabase(surface, dialogs, databasePath, procedure, result);
 
     std::shared_ptr<SpreadsheetApplication> spreadsheet;
+    Workbook* workbook = nullptr;
     procedure.step(210, [&] {
         spreadsheet = applications.create();
         spreadsheet->setVisible(true);
         spreadsheet->setDisplayAlerts(false);
-        spreadsheet->addWorkbook();
+        workbook = &spreadsheet->addWorkbook();
         result.spreadsheet = spreadsheet;
     });
+    // The route writes to the sheets it made, whatever the user looks at meanwhile.
+    std::optional<BeingFilled> filling;
+    if (workbook)
+        filling.emplace(*workbook);
+    Worksheet* sheet = workbook ? &workbook->activeSheet() : nullptr;
     QStringList tables;
     procedure.step(212, [&] {
         tables = WorkTableNames(databasePath, QString(), dialogs);
@@ -96,11 +103,9 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         if (table.contains(QLatin1String("ImportErrors")))
             continue;
         if (sheetPerTable)
-            procedure.step(218, [&] { spreadsheet->activeWorkbook().addSheet(); });
-        procedure.step(220, [&] {
-            Workbook& workbook = spreadsheet->activeWorkbook();
-            workbook.renameSheet(workbook.activeSheet(), CleanSheetName(table));
-        });
+            procedure.step(218, [&] { sheet = &mustBeSet(workbook).addSheet(); });
+        procedure.step(
+            220, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), CleanSheetName(table)); });
         // A table that cannot be read writes nothing, rather than another table's rows.
         std::optional<TableRows> rows;
         procedure.step(222, [&] {
@@ -110,16 +115,11 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         if (!rows)
             continue;
         procedure.step(224, [&] {
-            writeRows(*rows, spreadsheet->activeWorkbook().activeSheet(),
-                      sheetPerTable ? 1 : 1 + rowOffset, surface);
+            writeRows(*rows, mustBeSet(sheet), sheetPerTable ? 1 : 1 + rowOffset, surface);
             result.tables << table;
         });
         rowOffset += static_cast<int>(rows->fields.size());
     }
-    procedure.step(226, [&] {
-        spreadsheet->workbook(spreadsheet->workbookCount()).deleteSheet(QStringLiteral("Sheet2"));
-    });
-    procedure.step(228, [&] {
-        spreadsheet->workbook(spreadsheet->workbookCount()).deleteSheet(QStringLiteral("Sheet3"));
-    });
+    procedure.step(226, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
+    procedure.step(228, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
 }

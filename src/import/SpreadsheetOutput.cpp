@@ -7,6 +7,7 @@
 #include "import/TextFiles.h"
 #include "import/office/SpreadsheetApplication.h"
 #include "shell/ErrorReport.h"
+#include "shell/RuntimeError.h"
 
 #include <memory>
 #include <optional>
@@ -46,26 +47,26 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
             combined->commit();
         combined.reset();
     });
-    procedure.step(114, [&] { source->setDisplayAlerts(false); });
-    procedure.step(116, [&] { source->openWorkbook(combinedPath); });
+    procedure.step(114, [&] { mustBeSet(source.get()).setDisplayAlerts(false); });
+    procedure.step(116, [&] { mustBeSet(source.get()).openWorkbook(combinedPath); });
     // A block left on the clipboard by an earlier copy must never stand in for this one.
     bool copied = false;
     procedure.step(118, [&] {
-        source->copyUsedRange(source->activeWorkbook().activeSheet());
+        mustBeSet(source.get()).copyUsedRange(source->activeWorkbook().activeSheet());
         copied = true;
     });
     std::shared_ptr<SpreadsheetApplication> target;
+    Worksheet* first = nullptr;
     procedure.step(120, [&] {
         target = applications.create();
-        target->addWorkbook();
+        first = &target->addWorkbook().activeSheet();
     });
     if (copied)
-        procedure.step(122, [&] { target->paste(target->activeWorkbook().activeSheet()); });
-    procedure.step(
-        124, [&] { target->activeWorkbook().activeSheet().selectRange(QStringLiteral("A1")); });
-    procedure.step(126, [&] { target->setVisible(true); });
+        procedure.step(122, [&] { target->paste(mustBeSet(first)); });
+    procedure.step(124, [&] { mustBeSet(first).selectRange(QStringLiteral("A1")); });
+    procedure.step(126, [&] { mustBeSet(target.get()).setVisible(true); });
     procedure.step(128, [&] {
-        source->quit();
+        mustBeSet(source.get()).quit();
         source->setDisplayAlerts(true);
     });
     procedure.step(130, [&] { RemoveFile(combinedPath); });
@@ -78,6 +79,8 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
     ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &failures);
     std::int32_t nameCounter = 0;
     std::shared_ptr<SpreadsheetApplication> target;
+    // The output writes to the sheet it added, whatever the user looks at meanwhile.
+    std::optional<BeingFilled> filling;
     for (int i = 1; i <= csvPaths.size(); ++i) {
         procedure.step(100, [&] { surface.processEvents(); });
         const QString path = csvPaths.at(i - 1);
@@ -90,6 +93,8 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
             copied = true;
             source->quit();
         });
+        // Let go of the last workbook before the instance that holds it may be.
+        filling.reset();
         procedure.step(104, [&] {
             if (ExcelIsRunning(applications)) {
                 target = applications.attachRunning();
@@ -98,25 +103,28 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
                 target->addWorkbook();
             }
         });
-        procedure.step(106, [&] { target->activeWorkbook().addSheet(); });
+        Workbook* workbook = nullptr;
+        Worksheet* sheet = nullptr;
+        procedure.step(106, [&] {
+            workbook = &mustBeSet(target.get()).activeWorkbook();
+            filling.emplace(*workbook);
+            sheet = &workbook->addSheet();
+        });
         QString candidate;
         procedure.step(108, [&] { candidate = CleanSheetName(FileNameOf(path)); });
         procedure.step(110, [&] {
-            while (SheetNameExists(*target, candidate))
+            while (SheetNameExists(mustBeSet(target.get()), candidate))
                 candidate += QString::number(++nameCounter);
         });
-        procedure.step(112, [&] {
-            Workbook& workbook = target->activeWorkbook();
-            workbook.renameSheet(workbook.activeSheet(), candidate);
-        });
+        procedure.step(112, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), candidate); });
         procedure.step(114, [&] {
-            Worksheet& sheet = target->activeWorkbook().activeSheet();
             if (copied)
-                target->paste(sheet);
-            sheet.selectRange(QStringLiteral("A1"));
+                target->paste(mustBeSet(sheet));
+            mustBeSet(sheet).selectRange(QStringLiteral("A1"));
         });
         procedure.step(116, [&] { showProgress(surface, i); });
     }
+    filling.reset();
     if (target)
         procedure.step(118, [&] { target->setVisible(true); });
     return target;

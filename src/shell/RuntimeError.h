@@ -22,6 +22,15 @@ private:
     int m_number;
 };
 
+// What an object variable that an earlier step sets points at; raises the error that an unset
+// object variable raises when that step failed, so that the next step is reported instead of
+// reaching through nothing.
+template <typename T> T& mustBeSet(T* object) {
+    if (!object)
+        throw RuntimeError(QStringLiteral("Object variable not set"), 91);
+    return *object;
+}
+
 // Numbers of the errors that the program raises itself or singles out when caught.
 namespace ErrorNumber {
 inline constexpr int TypeMismatch = 13;

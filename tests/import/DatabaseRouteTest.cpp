@@ -139,3 +139,31 @@ TEST(DatabaseRoute, AFileThatIsNoDatabaseIsSaidSo) {
     EXPECT_EQ(texts[0], "Unrecognized MS Access Database File");
     EXPECT_EQ(texts.back(), "Done.");
 }
+
+TEST(DatabaseRoute, ASheetChosenDuringTheRunDoesNotSteerTheWrites) {
+    for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        DatabaseRun run;
+        run.surface.send = send;
+        run.xml("a.xml", records("alpha", 2));
+        run.xml("b.xml", records("beta", 2));
+        // The user picks another sheet whenever the run lets events through, as a view that
+        // did not hold back would.
+        run.surface.onProcessEvents = [&] {
+            if (!run.shown.empty())
+                run.shown[0]->activeWorkbook().activate(
+                    run.shown[0]->activeWorkbook().sheetCount());
+        };
+        run.run();
+        // Where the new sheets stand is the view's to keep; what they hold is the route's.
+        Workbook& book = run.result();
+        if (send == SendMode::OneSheet) {
+            EXPECT_EQ(book.sheetNames(), QStringList{"beta"});
+            EXPECT_EQ(book.sheet("beta").cells().display(6, 2), "beta");
+        } else {
+            EXPECT_EQ(book.sheetCount(), 3);
+            EXPECT_EQ(book.sheet("beta").cells().display(3, 2), "beta");
+            EXPECT_EQ(book.sheet("alpha").cells().display(3, 2), "alpha");
+            EXPECT_TRUE(book.sheet("Sheet1").cells().usedRange().isEmpty());
+        }
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // Stands in for the main window: options and list as the test sets them, and a record of the
@@ -16,7 +17,11 @@ public:
     QString fileAt(int position) const override { return files.value(position - 1); }
     void setProgress(double percent) override { progress.push_back(percent); }
     void setMousePointer(int pointer) override { pointers.push_back(pointer); }
-    void processEvents() override { ++eventRounds; }
+    void processEvents() override {
+        ++eventRounds;
+        if (onProcessEvents)
+            onProcessEvents();
+    }
 
     SendMode send = SendMode::OneSheet;
     ImportRoute route = ImportRoute::WithoutDatabase;
@@ -24,4 +29,6 @@ public:
     std::vector<double> progress;
     std::vector<int> pointers;
     int eventRounds = 0;
+    // What the user does while the run lets events through.
+    std::function<void()> onProcessEvents;
 };

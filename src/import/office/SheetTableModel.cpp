@@ -8,9 +8,10 @@ constexpr int kMinimumRows = 100;
 constexpr int kMinimumColumns = 26;
 } // namespace
 
-SheetTableModel::SheetTableModel(const Worksheet& sheet, QObject* parent)
-    : QAbstractTableModel(parent), m_sheet(sheet) {
-    const CellRange used = sheet.cells().usedRange();
+SheetTableModel::SheetTableModel(std::weak_ptr<const Worksheet> sheet, QObject* parent)
+    : QAbstractTableModel(parent), m_sheet(std::move(sheet)) {
+    const std::shared_ptr<const Worksheet> shown = m_sheet.lock();
+    const CellRange used = shown ? shown->cells().usedRange() : CellRange{};
     m_rows = std::max(kMinimumRows, used.lastRow);
     m_columns = std::max(kMinimumColumns, used.lastColumn);
 }
@@ -24,16 +25,17 @@ int SheetTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant SheetTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid())
+    const std::shared_ptr<const Worksheet> sheet = m_sheet.lock();
+    if (!index.isValid() || !sheet)
         return {};
     const int row = index.row() + 1;
     const int column = index.column() + 1;
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        const std::string shown = m_sheet.cells().display(row, column);
+        const std::string shown = sheet->cells().display(row, column);
         return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
     }
     if (role == Qt::TextAlignmentRole) {
-        const Cell* cell = m_sheet.cells().cell(row, column);
+        const Cell* cell = sheet->cells().cell(row, column);
         const bool number = cell && cell->kind == Cell::Kind::Number;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }

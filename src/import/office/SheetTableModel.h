@@ -2,14 +2,17 @@
 
 #include <QAbstractTableModel>
 
+#include <memory>
+
 class Worksheet;
 
 // Shows one sheet in a grid: column letters, row numbers, and each cell as it shows its value.
 // Cells are read from the sheet on demand, so a sheet of a million rows costs nothing up front.
+// A sheet deleted meanwhile shows as empty until the view is given another.
 class SheetTableModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit SheetTableModel(const Worksheet& sheet, QObject* parent = nullptr);
+    explicit SheetTableModel(std::weak_ptr<const Worksheet> sheet, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -18,7 +21,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    const Worksheet& m_sheet;
+    std::weak_ptr<const Worksheet> m_sheet;
     int m_rows;
     int m_columns;
 };

@@ -28,14 +28,14 @@ void checkSheetName(const QString& name, const QStringList& others) {
 std::unique_ptr<Workbook> Workbook::createNew(const QString& name) {
     std::unique_ptr<Workbook> workbook(new Workbook(name));
     for (int i = 1; i <= 3; ++i)
-        workbook->m_sheets.push_back(std::make_unique<Worksheet>(QStringLiteral("Sheet%1").arg(i)));
+        workbook->m_sheets.push_back(std::make_shared<Worksheet>(QStringLiteral("Sheet%1").arg(i)));
     workbook->m_nextSheetNumber = 4;
     return workbook;
 }
 
 std::unique_ptr<Workbook> Workbook::createWithSheet(const QString& name, const QString& sheetName) {
     std::unique_ptr<Workbook> workbook(new Workbook(name));
-    workbook->m_sheets.push_back(std::make_unique<Worksheet>(sheetName));
+    workbook->m_sheets.push_back(std::make_shared<Worksheet>(sheetName));
     workbook->m_nextSheetNumber = 1;
     return workbook;
 }
@@ -45,6 +45,11 @@ Worksheet& Workbook::sheet(int index) {
         throw RuntimeError(
             QStringLiteral("Subscript out of range: the workbook has no sheet %1").arg(index));
     return *m_sheets[static_cast<size_t>(index - 1)];
+}
+
+std::weak_ptr<const Worksheet> Workbook::watchSheet(int index) const {
+    sheet(index);
+    return m_sheets[static_cast<size_t>(index - 1)];
 }
 
 const Worksheet& Workbook::sheet(int index) const {
@@ -90,7 +95,7 @@ Worksheet& Workbook::addSheet() {
     do
         name = QStringLiteral("Sheet%1").arg(m_nextSheetNumber++);
     while (indexOf(name) >= 0);
-    m_sheets.insert(m_sheets.begin() + m_active, std::make_unique<Worksheet>(name));
+    m_sheets.insert(m_sheets.begin() + m_active, std::make_shared<Worksheet>(name));
     ++m_structureRevision;
     return activeSheet();
 }

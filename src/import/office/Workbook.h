@@ -33,6 +33,9 @@ public:
     Worksheet& sheet(const QString& name);
     QStringList sheetNames() const;
 
+    // A handle on sheet `index` that a view holds: it expires when the sheet is deleted.
+    std::weak_ptr<const Worksheet> watchSheet(int index) const;
+
     Worksheet& activeSheet() { return *m_sheets[static_cast<size_t>(m_active)]; }
     int activeIndex() const { return m_active + 1; }
     void activate(int index);
@@ -43,6 +46,11 @@ public:
     void renameSheet(Worksheet& sheet, const QString& name);
     // Deletes the sheet of that name; a workbook keeps at least one sheet.
     void deleteSheet(const QString& name);
+
+    // While an import fills the workbook, a view shows it but does not steer it: choosing a
+    // sheet there does not make it the active one.
+    void setBeingFilled(bool beingFilled) { m_beingFilled = beingFilled; }
+    bool isBeingFilled() const { return m_beingFilled; }
 
     // Whether anything changed since the workbook was last saved or opened; a new workbook
     // counts as changed.
@@ -57,9 +65,25 @@ private:
     int indexOf(const QString& name) const;
 
     QString m_name;
-    std::vector<std::unique_ptr<Worksheet>> m_sheets;
+    // Shared only with the weak handles of views.
+    std::vector<std::shared_ptr<Worksheet>> m_sheets;
     int m_active = 0;
     int m_nextSheetNumber = 1;
     std::uint64_t m_structureRevision = 0;
     std::optional<std::uint64_t> m_savedRevision;
+    bool m_beingFilled = false;
+};
+
+// Marks a workbook as being filled for as long as it lives.
+class BeingFilled {
+public:
+    explicit BeingFilled(Workbook& workbook) : m_workbook(workbook) {
+        m_workbook.setBeingFilled(true);
+    }
+    ~BeingFilled() { m_workbook.setBeingFilled(false); }
+    BeingFilled(const BeingFilled&) = delete;
+    BeingFilled& operator=(const BeingFilled&) = delete;
+
+private:
+    Workbook& m_workbook;
 };

@@ -58,9 +58,11 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     layout->addWidget(m_tabs, 0, Qt::AlignLeft);
     setCentralWidget(centre);
 
-    // The sheet the user looks at is the active one, before which a later import adds sheets.
+    // The sheet the user looks at is the active one, before which a later import adds sheets;
+    // while an import fills the workbook, looking changes nothing.
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
-        if (Workbook* book = workbook())
+        Workbook* book = workbook();
+        if (book && !book->isBeingFilled())
             book->activate(index + 1);
         showSheet(index + 1);
     });
@@ -104,7 +106,7 @@ void WorkbookWindow::showSheet(int index) {
     Workbook* book = workbook();
     if (!book || index < 1 || index > book->sheetCount())
         return;
-    auto model = std::make_unique<SheetTableModel>(book->sheet(index));
+    auto model = std::make_unique<SheetTableModel>(book->watchSheet(index));
     m_grid->setModel(model.get());
     m_model = std::move(model);
 }

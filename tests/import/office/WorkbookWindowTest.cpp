@@ -45,6 +45,8 @@ private slots:
     void closingAChangedWorkbookAsksFirst();
     void theInstanceEndsWithItsWindow();
     void laterImportsShowUp();
+    void aWorkbookBeingFilledIsShownButNotSteered();
+    void aDeletedSheetIsLetGo();
 };
 
 void WorkbookWindowTest::showsTheSheetsInTheirOrder() {
@@ -122,6 +124,29 @@ void WorkbookWindowTest::laterImportsShowUp() {
     WindowFixture fixture;
     fixture.instance->activeWorkbook().addSheet();
     QTRY_COMPARE(fixture.tabs()->count(), 5);
+}
+
+void WorkbookWindowTest::aWorkbookBeingFilledIsShownButNotSteered() {
+    WindowFixture fixture;
+    Workbook& book = fixture.instance->activeWorkbook();
+    {
+        const BeingFilled filling(book);
+        fixture.tabs()->setCurrentIndex(2);
+        QCOMPARE(fixture.shown(1, 1), QString());
+        QCOMPARE(book.activeIndex(), 1);
+    }
+    fixture.tabs()->setCurrentIndex(1);
+    QCOMPARE(book.activeIndex(), 2);
+}
+
+void WorkbookWindowTest::aDeletedSheetIsLetGo() {
+    WindowFixture fixture;
+    QCOMPARE(fixture.shown(1, 1), QStringLiteral("order"));
+    // The sheet goes between two looks of the window: the grid must not reach into it.
+    fixture.instance->activeWorkbook().deleteSheet("orders.csv");
+    QCOMPARE(fixture.shown(1, 1), QString());
+    fixture.grid()->viewport()->repaint();
+    QTRY_COMPARE(fixture.tabs()->count(), 3);
 }
 
 QTEST_MAIN(WorkbookWindowTest)
