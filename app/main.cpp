@@ -1,10 +1,10 @@
-#include "import/office/SpreadsheetEngine.h"
-#include "import/office/WorkbookWindow.h"
-#include "platform/ProgramFolder.h"
-#include "platform/SystemDesktop.h"
-#include "shell/Form1.h"
-#include "shell/SettingsStore.h"
-#include "shell/WidgetDialogs.h"
+#include "base/ProgramFolder.h"
+#include "base/SettingsStore.h"
+#include "office/SpreadsheetEngine.h"
+#include "ui/Form1.h"
+#include "ui/SystemDesktop.h"
+#include "ui/WidgetDialogs.h"
+#include "ui/WorkbookWindow.h"
 
 #include <QApplication>
 

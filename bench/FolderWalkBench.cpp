@@ -5,9 +5,9 @@
 // Builds the tree on first use (100,000 files in 2,000 folders, a tenth of them .xml), then
 // prints the best of three runs of each: find, the walk into the list model alone, and the walk
 // into a list model shown by a real list view (offscreen).
+#include "base/EventPump.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileList.h"
-#include "platform/EventPump.h"
 
 #include <QApplication>
 #include <QDir>

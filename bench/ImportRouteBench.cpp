@@ -5,11 +5,11 @@
 // The default list (500 files of 80 records of 4 fields) makes about 200,000 cells through the
 // work database. The real main window runs offscreen and its start button is pressed for each
 // route; messages are answered at once.
-#include "import/office/SpreadsheetEngine.h"
-#include "platform/Desktop.h"
-#include "shell/Dialogs.h"
-#include "shell/Form1.h"
-#include "shell/SettingsStore.h"
+#include "base/Dialogs.h"
+#include "base/SettingsStore.h"
+#include "office/SpreadsheetEngine.h"
+#include "ui/Desktop.h"
+#include "ui/Form1.h"
 
 #include <QApplication>
 #include <QDir>

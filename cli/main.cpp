@@ -1,4 +1,4 @@
-#include "import/batch/BatchImport.h"
+#include "batch/BatchImport.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #include "filelist/AddFilesDialog.h"
 
+#include "base/Dialogs.h"
 #include "filelist/FileList.h"
-#include "shell/Dialogs.h"
 
 void chooseAndAppendFiles(Dialogs& dialogs, FileList& list) {
     list.appendAll(

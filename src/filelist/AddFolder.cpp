@@ -1,11 +1,11 @@
 #include "filelist/AddFolder.h"
 
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "base/FolderListing.h"
+#include "base/Paths.h"
+#include "base/Wildcard.h"
 #include "filelist/FileList.h"
-#include "platform/FolderListing.h"
-#include "platform/Paths.h"
-#include "platform/Wildcard.h"
-#include "shell/Dialogs.h"
-#include "shell/ErrorReport.h"
 
 #include <set>
 

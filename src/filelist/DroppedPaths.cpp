@@ -1,7 +1,7 @@
 #include "filelist/DroppedPaths.h"
 
+#include "base/FolderListing.h"
 #include "filelist/FileList.h"
-#include "platform/FolderListing.h"
 
 #include <QMimeData>
 #include <QUrl>

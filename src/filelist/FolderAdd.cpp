@@ -1,8 +1,8 @@
 #include "filelist/FolderAdd.h"
 
+#include "base/Dialogs.h"
+#include "base/SettingsStore.h"
 #include "filelist/AddFolder.h"
-#include "shell/Dialogs.h"
-#include "shell/SettingsStore.h"
 
 std::optional<FolderAddRequest> askForFolderAdd(Dialogs& dialogs, SettingsStore& settings) {
     const QString extension = dialogs.inputBox(

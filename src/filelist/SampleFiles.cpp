@@ -1,9 +1,9 @@
 #include "filelist/SampleFiles.h"
 
+#include "base/FolderListing.h"
+#include "base/Paths.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileList.h"
-#include "platform/FolderListing.h"
-#include "platform/Paths.h"
 
 QString samplesFolder(const QString& programFolder) {
     return joinPath(programFolder, QStringLiteral("Samples"));

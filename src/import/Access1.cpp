@@ -1,9 +1,9 @@
 #include "import/Access1.h"
 
-#include "shell/Dialogs.h"
-#include "shell/RuntimeError.h"
+#include "base/Dialogs.h"
+#include "base/RuntimeError.h"
 
-#include "platform/Paths.h"
+#include "base/Paths.h"
 
 namespace {
 QString connectionText(const QString& path, const QString& password) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/office/DatabaseEngine.h"
+#include "office/DatabaseEngine.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "import/CsvPaths.h"
 
-#include "import/CsvConversion.h"
-#include "platform/Paths.h"
-#include "shell/RuntimeError.h"
+#include "base/Paths.h"
+#include "base/RuntimeError.h"
+#include "xml/CsvConversion.h"
 
 #include <QDir>
 

@@ -1,14 +1,14 @@
 #include "import/DatabaseRoute.h"
 
+#include "base/ErrorReport.h"
+#include "base/RuntimeError.h"
 #include "import/Access1.h"
 #include "import/Excel1.h"
 #include "import/ImportResult.h"
 #include "import/ImportSurface.h"
-#include "import/office/DatabaseApplication.h"
-#include "import/office/SpreadsheetApplication.h"
-#include "import/office/XmlTableImport.h"
-#include "shell/ErrorReport.h"
-#include "shell/RuntimeError.h"
+#include "office/DatabaseApplication.h"
+#include "office/SpreadsheetApplication.h"
+#include "office/XmlTableImport.h"
 
 #include <memory>
 #include <optional>

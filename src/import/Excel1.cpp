@@ -1,7 +1,7 @@
 #include "import/Excel1.h"
 
-#include "import/office/SpreadsheetApplication.h"
-#include "shell/Dialogs.h"
+#include "base/Dialogs.h"
+#include "office/SpreadsheetApplication.h"
 
 bool ExcelIsRunning(SpreadsheetApplications& applications) {
     try {

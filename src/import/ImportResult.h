@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ErrorReport.h"
+#include "base/ErrorReport.h"
 
 #include <QString>
 #include <QStringList>

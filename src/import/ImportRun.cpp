@@ -1,18 +1,18 @@
 #include "import/ImportRun.h"
 
-#include "import/CsvConversion.h"
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "base/MousePointer.h"
+#include "base/Paths.h"
+#include "base/RunWorkspace.h"
+#include "base/TextFiles.h"
 #include "import/CsvPaths.h"
 #include "import/DatabaseRoute.h"
 #include "import/Excel1.h"
 #include "import/ImportSurface.h"
 #include "import/SpreadsheetOutput.h"
-#include "import/TextFiles.h"
 #include "import/WorkDatabaseSource.h"
-#include "platform/Paths.h"
-#include "platform/RunWorkspace.h"
-#include "shell/Dialogs.h"
-#include "shell/ErrorReport.h"
-#include "shell/MousePointer.h"
+#include "xml/CsvConversion.h"
 
 #include <QFile>
 

@@ -1,13 +1,13 @@
 #include "import/SpreadsheetOutput.h"
 
-#include "import/CsvConversion.h"
+#include "base/ErrorReport.h"
+#include "base/RuntimeError.h"
+#include "base/TextFiles.h"
 #include "import/CsvPaths.h"
 #include "import/Excel1.h"
 #include "import/ImportSurface.h"
-#include "import/TextFiles.h"
-#include "import/office/SpreadsheetApplication.h"
-#include "shell/ErrorReport.h"
-#include "shell/RuntimeError.h"
+#include "office/SpreadsheetApplication.h"
+#include "xml/CsvConversion.h"
 
 #include <memory>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "import/WorkDatabaseSource.h"
 
-#include "import/office/DatabaseEngine.h"
-#include "platform/Paths.h"
-#include "shell/Dialogs.h"
+#include "base/Dialogs.h"
+#include "base/Paths.h"
+#include "office/DatabaseEngine.h"
 
 #include <QDir>
 #include <QFile>

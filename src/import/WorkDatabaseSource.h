@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ExclusiveFileLock.h"
+#include "base/ExclusiveFileLock.h"
 
 #include <QString>
 

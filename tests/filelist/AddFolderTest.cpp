@@ -1,7 +1,7 @@
 #include "filelist/AddFolder.h"
 
+#include "base/Wildcard.h"
 #include "filelist/FileList.h"
-#include "platform/Wildcard.h"
 #include "support/PermissionsEnforced.h"
 #include "support/TreeBuilder.h"
 

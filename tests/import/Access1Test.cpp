@@ -1,6 +1,6 @@
 #include "import/Access1.h"
 
-#include "shell/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SqliteFixture.h"

@@ -1,6 +1,6 @@
 #include "import/Excel1.h"
 
-#include "import/office/SpreadsheetEngine.h"
+#include "office/SpreadsheetEngine.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
 

@@ -1,6 +1,5 @@
 #include "import/ImportRun.h"
 
-#include "platform/TempFolder.h"
 #include "support/PresentingEngine.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingSurface.h"
@@ -181,17 +180,4 @@ TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
     EXPECT_EQ(oneSheet.workFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
     ASSERT_EQ(oneSheet.shown.size(), 1u);
     EXPECT_EQ(oneSheet.shown[0]->activeWorkbook().sheet(1).cells().display(1, 3), "kept");
-}
-
-TEST(TempFolder, TheTempVariableInAnyCaseOrThePlatformsFolder) {
-    const QByteArray saved = qgetenv("TEMP");
-    qunsetenv("TEMP");
-    qputenv("temp", "/somewhere/else");
-    EXPECT_EQ(temporaryFolder(), "/somewhere/else");
-    qputenv("temp", "");
-    EXPECT_EQ(temporaryFolder(), QDir::cleanPath(QDir::tempPath()));
-    qunsetenv("temp");
-    EXPECT_EQ(temporaryFolder(), QDir::cleanPath(QDir::tempPath()));
-    if (!saved.isNull())
-        qputenv("TEMP", saved);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "import/office/SpreadsheetEngine.h"
-#include "platform/Desktop.h"
-#include "shell/Form1.h"
-#include "shell/SettingsStore.h"
+#include "base/SettingsStore.h"
+#include "office/SpreadsheetEngine.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/Desktop.h"
+#include "ui/Form1.h"
 
 #include <QDir>
 #include <QFile>

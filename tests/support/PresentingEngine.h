@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/office/SpreadsheetEngine.h"
+#include "office/SpreadsheetEngine.h"
 
 #include <memory>
 #include <vector>

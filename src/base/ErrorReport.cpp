@@ -1,0 +1,73 @@
+#include "base/ErrorReport.h"
+
+#include "base/RuntimeError.h"
+
+#include <exception>
+#include <new>
+
+QString errorReportText(const QString& description, const QString& procedure, int stepNumber) {
+    return description + QStringLiteral("\r\n") + QStringLiteral("in Tamsforge2/19/2015.Form1.") +
+           procedure + QStringLiteral(" ") + QStringLiteral("at line ") +
+           QString::number(stepNumber) + QStringLiteral("\r\r") +
+           QStringLiteral("Please email screenshot of this message to ") + kSupportAddress;
+}
+
+QString describeCurrentException() {
+    try {
+        throw;
+    } catch (const RuntimeError& error) {
+        return error.description();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+ReportingProcedure::ReportingProcedure(Dialogs& dialogs, QString procedureName,
+                                       std::vector<StepFailure>* failures)
+    : m_dialogs(dialogs), m_procedureName(std::move(procedureName)), m_failures(failures) {}
+
+void ReportingProcedure::step(int stepNumber, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const ProcedureAbandoned&) {
+        throw;
+    } catch (...) {
+        reportCurrentException(stepNumber);
+    }
+}
+
+bool ReportingProcedure::test(int stepNumber, const std::function<bool()>& condition) {
+    try {
+        return condition();
+    } catch (const ProcedureAbandoned&) {
+        throw;
+    } catch (...) {
+        reportCurrentException(stepNumber);
+        return true;
+    }
+}
+
+void ReportingProcedure::reportCurrentException(int stepNumber) {
+    report(stepNumber, describeCurrentException());
+}
+
+void ReportingProcedure::report(int stepNumber, const QString& description) {
+    if (m_failures)
+        m_failures->push_back({m_procedureName, stepNumber, description});
+    const QString text = errorReportText(description, m_procedureName, stepNumber);
+    m_dialogs.showMessage(Message{text, MessageButtons::Ok, MessageIcon::Warning,
+                                  QStringLiteral("Application Error")});
+}
+
+void runUnreportedHandler(Dialogs& dialogs, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (...) {
+        dialogs.showMessage(
+            Message{describeCurrentException(), MessageButtons::Ok, MessageIcon::Critical});
+    }
+}

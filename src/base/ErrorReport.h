@@ -1,0 +1,60 @@
+#pragma once
+
+#include "base/Dialogs.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+// Where users send the screenshot of an error report.
+inline const QString kSupportAddress = QStringLiteral("support@brindlequay.example");
+
+// The text of the uniform error report for an error in one step of a reporting procedure.
+QString errorReportText(const QString& description, const QString& procedure, int stepNumber);
+
+// The description of the exception being handled; call only inside a catch block.
+QString describeCurrentException();
+
+// Raised to end a procedure at once, as when the window that runs it is closed: it passes
+// through every step without being reported.
+struct ProcedureAbandoned {};
+
+// A step of a reporting procedure that failed, kept for callers that act on the outcome
+// rather than read the reports.
+struct StepFailure {
+    QString procedure;
+    int step = 0;
+    QString description;
+
+    bool operator==(const StepFailure&) const = default;
+};
+
+// Runs a reporting procedure step by step: an error in a step is reported with that step's
+// number and the procedure carries on with its next step, as many times as errors arise.
+class ReportingProcedure {
+public:
+    // Every failure is also added to `failures` when given.
+    ReportingProcedure(Dialogs& dialogs, QString procedureName,
+                       std::vector<StepFailure>* failures = nullptr);
+
+    // Runs one step; an error in it is reported and swallowed.
+    void step(int stepNumber, const std::function<void()>& body);
+    // Runs the test of a conditional; an error in it is reported and counts as passed, so the
+    // conditional's body runs.
+    bool test(int stepNumber, const std::function<bool()>& condition);
+
+    // Shows the report for the exception being handled; call only inside a catch block.
+    void reportCurrentException(int stepNumber);
+    // Shows the report for a failure that a step noted without raising it.
+    void report(int stepNumber, const QString& description);
+
+private:
+    Dialogs& m_dialogs;
+    QString m_procedureName;
+    std::vector<StepFailure>* m_failures;
+};
+
+// Runs an event handler that neither reports nor ignores errors: an error that escapes it is
+// shown to the user instead of reaching the event loop.
+void runUnreportedHandler(Dialogs& dialogs, const std::function<void()>& handler);

@@ -1,0 +1,24 @@
+#include "base/Paths.h"
+
+#include <QDir>
+
+#include <system_error>
+
+QString joinPath(const QString& folder, const QString& name) {
+    const QChar separator = QDir::separator();
+    if (folder.endsWith(separator) || folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + separator + name;
+}
+
+std::filesystem::path nativePath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+bool FileExists(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    std::error_code error;
+    [[maybe_unused]] const auto changed = std::filesystem::last_write_time(nativePath(path), error);
+    return !error;
+}

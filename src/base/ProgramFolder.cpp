@@ -1,0 +1,7 @@
+#include "base/ProgramFolder.h"
+
+#include <QCoreApplication>
+
+QString programFolder() {
+    return QCoreApplication::applicationDirPath();
+}

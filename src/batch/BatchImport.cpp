@@ -1,0 +1,140 @@
+#include "batch/BatchImport.h"
+
+#include "base/ErrorReport.h"
+#include "base/Paths.h"
+#include "base/TempFolder.h"
+#include "batch/BatchOptions.h"
+#include "batch/ConsoleReporting.h"
+#include "filelist/DroppedPaths.h"
+#include "filelist/FileList.h"
+#include "import/ImportRun.h"
+#include "office/SpreadsheetEngine.h"
+#include "office/XlsxSaving.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+namespace {
+enum ExitStatus { AllImported = 0, SomeFailed = 1, NothingWritten = 2 };
+
+QStringList readPathLines(std::FILE* input) {
+    QStringList paths;
+    char* line = nullptr;
+    size_t capacity = 0;
+    ssize_t length = 0;
+    while ((length = getline(&line, &capacity, input)) >= 0) {
+        QString path = QString::fromUtf8(line, length);
+        while (path.endsWith(QLatin1Char('\n')) || path.endsWith(QLatin1Char('\r')))
+            path.chop(1);
+        if (!path.isEmpty())
+            paths << path;
+    }
+    free(line);
+    return paths;
+}
+
+// The files to import, as the window's list would hold them: files as given, folders expanded.
+QStringList gatherFiles(const BatchOptions& options, std::FILE* input, WalkProblems& problems) {
+    QStringList given;
+    for (const QString& path : options.paths)
+        given << (path == QLatin1String("-") ? readPathLines(input) : QStringList{path});
+    FileList list;
+    addPaths(
+        list, given, QStringLiteral("*.") + options.extension, [] {}, problems);
+    return list.paths();
+}
+
+// The listed file that is the very file `output` names, however either is spelled; "" when
+// none is.
+QString inputAt(const QString& output, const QStringList& files) {
+    std::error_code error;
+    for (const QString& file : files)
+        if (std::filesystem::equivalent(nativePath(output), nativePath(file), error))
+            return file;
+    return {};
+}
+
+int exitStatusAfter(const ImportResult& result, const BatchOptions& options, ConsoleReport& report,
+                    int problemsBefore) {
+    switch (result.ending) {
+    case ImportResult::Ending::NoFiles:
+        report.problem(QStringLiteral("No files added."));
+        return NothingWritten;
+    case ImportResult::Ending::NoWorkspace:
+    case ImportResult::Ending::NoWorkDatabase:
+        report.problem(result.stopReason);
+        return NothingWritten;
+    case ImportResult::Ending::Cancelled:
+        return NothingWritten;
+    case ImportResult::Ending::Finished:
+        break;
+    }
+    const int problems = problemsBefore + report.problems(result);
+    if (result.importedCount() == 0 || !result.spreadsheet ||
+        result.spreadsheet->workbookCount() == 0) {
+        report.problem(QStringLiteral("no file could be imported, so nothing was written"));
+        return NothingWritten;
+    }
+    try {
+        saveAsXlsx(result.spreadsheet->activeWorkbook(), options.output);
+    } catch (...) {
+        report.problem(describeCurrentException());
+        return NothingWritten;
+    }
+    report.news(QStringLiteral("Wrote %1").arg(options.output));
+    return problems > 0 ? SomeFailed : AllImported;
+}
+} // namespace
+
+int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* output,
+                   std::FILE* errors) {
+    const ParsedCommandLine parsed = parseBatchCommandLine(arguments);
+    if (!parsed.options) {
+        std::fputs(parsed.message.toUtf8().constData(), parsed.exitStatus == 0 ? output : errors);
+        return parsed.exitStatus;
+    }
+    const BatchOptions& options = *parsed.options;
+    ConsoleReport report(errors, options.quiet);
+
+    const QFileInfo target(options.output);
+    if (!target.absoluteDir().exists()) {
+        report.problem(QStringLiteral("cannot write %1: the folder %2 does not exist")
+                           .arg(options.output, target.absolutePath()));
+        return NothingWritten;
+    }
+
+    WalkProblems walkProblems;
+    const QStringList files = gatherFiles(options, input, walkProblems);
+    if (const QString same = inputAt(options.output, files); !same.isEmpty()) {
+        std::fputs(usageErrorText(QStringLiteral("the output %1 is the input %2; it is left as it "
+                                                 "is")
+                                      .arg(options.output, same))
+                       .toUtf8()
+                       .constData(),
+                   errors);
+        return NothingWritten;
+    }
+    if (!walkProblems.isEmpty())
+        report.problem(describeWalkProblems(walkProblems));
+
+    ConsoleSurface surface(options.sendMode, options.route, files, errors,
+                           !options.quiet && isatty(fileno(errors)));
+    report.beforeLine = [&surface] { surface.clearProgress(); };
+    UnattendedDialogs dialogs;
+    // An engine of its own: nothing of another run's instances or clipboard reaches this one.
+    SpreadsheetEngine engine;
+    const ImportResult result =
+        ImportRun(surface, dialogs, engine, temporaryFolder(), options.workDatabase).run();
+    surface.clearProgress();
+
+    const int status = exitStatusAfter(result, options, report, walkProblems.isEmpty() ? 0 : 1);
+    if (!result.workspace.isEmpty()) {
+        if (options.keepWork)
+            report.news(QStringLiteral("The run's files are in %1").arg(result.workspace));
+        else
+            QDir(result.workspace).removeRecursively();
+    }
+    return status;
+}

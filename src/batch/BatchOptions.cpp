@@ -1,0 +1,97 @@
+#include "batch/BatchOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+const QString kUsage = QStringLiteral(
+    "Usage: brindlequay-batch [--one-sheet | --multiple-sheets] [--route flatten | database]\n"
+    "                         [--ext EXT] [--quiet] [--keep-work] [--work-database FILE]\n"
+    "                         -o OUTPUT.xlsx PATH...\n"
+    "\n"
+    "Imports XML files into one new workbook and saves it as OUTPUT.xlsx.\n"
+    "\n"
+    "  PATH                 a file (taken as it is) or a folder (every file of its tree whose\n"
+    "                       name ends in .EXT); \"-\" reads more paths from standard input,\n"
+    "                       one a line\n"
+    "  -o, --output FILE    the workbook to write; it replaces an older file only when complete\n"
+    "  --one-sheet          every file onto one sheet (the default)\n"
+    "  --multiple-sheets    one sheet per file\n"
+    "  --route ROUTE        flatten (the default): element paths and values, one line each;\n"
+    "                       database: tables of the work database, written cell by cell\n"
+    "  --ext EXT            the extension of the files taken from folders (default xml;\n"
+    "                       * for every file)\n"
+    "  --keep-work          keep the run's own folder in the temporary folder: its CSV files\n"
+    "                       and its work database (removed by default)\n"
+    "  --work-database FILE import through this work database (an SQLite file, made when\n"
+    "                       missing) and keep its tables; by default a fresh one is used\n"
+    "  -q, --quiet          print nothing but errors\n"
+    "  -h, --help           print this text\n"
+    "  -v, --version        print the version\n"
+    "\n"
+    "Exit status: 0 every file imported; 1 some files failed but the workbook was written;\n"
+    "2 a usage error, or nothing could be imported or written (an existing OUTPUT is then\n"
+    "left as it was).\n");
+
+ParsedCommandLine usageError(const QString& text) {
+    return {std::nullopt, usageErrorText(text), 2};
+}
+} // namespace
+
+QString usageErrorText(const QString& problem) {
+    return QStringLiteral("brindlequay-batch: ") + problem +
+           QStringLiteral("\nTry 'brindlequay-batch --help'.\n");
+}
+
+ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption oneSheet(QStringLiteral("one-sheet"));
+    const QCommandLineOption multipleSheets(QStringLiteral("multiple-sheets"));
+    const QCommandLineOption route(QStringLiteral("route"), QString(), QStringLiteral("ROUTE"));
+    const QCommandLineOption extension(QStringLiteral("ext"), QString(), QStringLiteral("EXT"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QString(), QStringLiteral("FILE"));
+    const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")});
+    const QCommandLineOption keepWork(QStringLiteral("keep-work"));
+    const QCommandLineOption workDatabase(QStringLiteral("work-database"), QString(),
+                                          QStringLiteral("FILE"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({oneSheet, multipleSheets, route, extension, output, quiet, keepWork,
+                       workDatabase, help, version});
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help))
+        return {std::nullopt, kUsage, 0};
+    if (parser.isSet(version))
+        return {std::nullopt, QStringLiteral("brindlequay-batch " BRINDLEQUAY_VERSION "\n"), 0};
+
+    BatchOptions options;
+    if (parser.isSet(oneSheet) && parser.isSet(multipleSheets))
+        return usageError(QStringLiteral("--one-sheet and --multiple-sheets exclude each other"));
+    if (parser.isSet(multipleSheets))
+        options.sendMode = SendMode::MultipleSheets;
+    if (parser.isSet(route)) {
+        const QString chosen = parser.value(route);
+        if (chosen == QLatin1String("flatten"))
+            options.route = ImportRoute::WithoutDatabase;
+        else if (chosen == QLatin1String("database"))
+            options.route = ImportRoute::Database;
+        else
+            return usageError(
+                QStringLiteral("unknown route '%1': use flatten or database").arg(chosen));
+    }
+    if (parser.isSet(extension))
+        options.extension = parser.value(extension);
+    if (options.extension.isEmpty())
+        return usageError(QStringLiteral("--ext needs an extension"));
+    options.output = parser.value(output);
+    if (options.output.isEmpty())
+        return usageError(QStringLiteral("no output workbook: give -o OUTPUT.xlsx"));
+    options.quiet = parser.isSet(quiet);
+    options.keepWork = parser.isSet(keepWork);
+    options.workDatabase = parser.value(workDatabase);
+    if (parser.isSet(workDatabase) && options.workDatabase.isEmpty())
+        return usageError(QStringLiteral("--work-database needs a file"));
+    options.paths = parser.positionalArguments();
+    return {options, QString(), 0};
+}

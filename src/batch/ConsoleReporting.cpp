@@ -1,0 +1,70 @@
+#include "batch/ConsoleReporting.h"
+
+namespace {
+void printLine(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = withLineFeeds(text).toUtf8();
+    std::fprintf(stream, "%s\n", bytes.constData());
+    std::fflush(stream);
+}
+} // namespace
+
+void ConsoleReport::print(const QString& text) {
+    if (beforeLine)
+        beforeLine();
+    printLine(m_errors, text);
+}
+
+void ConsoleReport::problem(const QString& text) {
+    print(QStringLiteral("brindlequay-batch: ") + text);
+}
+
+void ConsoleReport::news(const QString& text) {
+    if (!m_quiet)
+        print(text);
+}
+
+int ConsoleReport::problems(const ImportResult& result) {
+    int count = 0;
+    for (const FileOutcome& file : result.files) {
+        if (file.imported)
+            continue;
+        QString line = file.path + QStringLiteral(": ") + file.reason;
+        if (file.line > 0)
+            line += QStringLiteral(", line %1, position %2").arg(file.line).arg(file.position);
+        problem(line);
+        ++count;
+    }
+    for (const StepFailure& failure : result.failures) {
+        problem(failure.description);
+        ++count;
+    }
+    return count;
+}
+
+ConsoleSurface::ConsoleSurface(SendMode sendMode, ImportRoute route, QStringList files,
+                               std::FILE* errors, bool showProgress)
+    : m_sendMode(sendMode), m_route(route), m_files(std::move(files)), m_errors(errors),
+      m_showProgress(showProgress) {
+    m_elapsed.start();
+}
+
+void ConsoleSurface::setProgress(double percent) {
+    if (!m_showProgress || percent <= 0)
+        return;
+    constexpr int kWidth = 30;
+    const int filled = std::clamp(static_cast<int>(percent * kWidth / 100), 0, kWidth);
+    const int done = static_cast<int>(percent * fileCount() / 100 + 0.5);
+    const qint64 seconds = m_elapsed.elapsed() / 1000;
+    std::fprintf(m_errors, "\r[%s%s] %d/%d files  %lld:%02lld", QByteArray(filled, '#').constData(),
+                 QByteArray(kWidth - filled, '.').constData(), done, fileCount(),
+                 static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60));
+    std::fflush(m_errors);
+    m_progressShown = true;
+}
+
+void ConsoleSurface::clearProgress() {
+    if (!m_progressShown)
+        return;
+    std::fprintf(m_errors, "\r\033[K");
+    m_progressShown = false;
+}

@@ -1,0 +1,69 @@
+#include "office/CellValue.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace {
+constexpr int kMaxSignificantDigits = 15;
+// More decimals than this cannot be shown by the number formats of the saved file.
+constexpr int kMaxDecimals = 30;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+} // namespace
+
+std::optional<LosslessNumber> losslessNumber(std::string_view text) {
+    size_t at = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative)
+        at = 1;
+    const size_t integerStart = at;
+    while (at < text.size() && isDigit(text[at]))
+        ++at;
+    const size_t integerDigits = at - integerStart;
+    if (integerDigits == 0 || (integerDigits > 1 && text[integerStart] == '0'))
+        return std::nullopt;
+    size_t fractionDigits = 0;
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        const size_t fractionStart = at;
+        while (at < text.size() && isDigit(text[at]))
+            ++at;
+        fractionDigits = at - fractionStart;
+        if (fractionDigits == 0)
+            return std::nullopt;
+    }
+    if (at != text.size() || static_cast<int>(fractionDigits) > kMaxDecimals)
+        return std::nullopt;
+
+    // Significant digits run from the first non-zero digit to the last digit written.
+    int significant = 0;
+    bool started = false;
+    bool nonZero = false;
+    for (size_t i = integerStart; i < text.size(); ++i) {
+        if (!isDigit(text[i]))
+            continue;
+        started = started || text[i] != '0';
+        nonZero = nonZero || text[i] != '0';
+        if (started)
+            ++significant;
+    }
+    if (significant > kMaxSignificantDigits)
+        return std::nullopt;
+    // A negative zero would come back without its sign.
+    if (negative && !nonZero)
+        return std::nullopt;
+
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc())
+        return std::nullopt;
+    return LosslessNumber{value, static_cast<int>(fractionDigits)};
+}
+
+std::string formatNumber(double value, int decimals) {
+    char buffer[64];
+    const int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return std::string(buffer, static_cast<size_t>(length));
+}

@@ -1,0 +1,127 @@
+#include "office/CsvOpening.h"
+
+#include "base/RuntimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace {
+constexpr qint64 kChunk = 4 << 20;
+
+// A sheet name that the workbook accepts, made from a file name.
+QString sheetNameFor(const QString& fileName) {
+    QString name = QFileInfo(fileName).completeBaseName();
+    if (QFileInfo(fileName).suffix().isEmpty())
+        name = QFileInfo(fileName).fileName();
+    for (QChar refused : QStringLiteral(":\\/?*[]"))
+        name.replace(refused, QLatin1Char('_'));
+    name = name.left(31);
+    while (name.startsWith(QLatin1Char('\'')))
+        name.remove(0, 1);
+    while (name.endsWith(QLatin1Char('\'')))
+        name.chop(1);
+    return name.isEmpty() ? QStringLiteral("Sheet1") : name;
+}
+
+// Splits text into lines and fields and stores them, row by row.
+class CsvCells {
+public:
+    explicit CsvCells(CellStore& cells) : m_cells(cells) {}
+
+    void feed(std::string_view text) {
+        for (char c : text) {
+            if (c == '\n' && m_afterCarriageReturn) {
+                m_afterCarriageReturn = false;
+                continue;
+            }
+            m_afterCarriageReturn = c == '\r';
+            if (c == '\r' || c == '\n')
+                endLine();
+            else if (c == ',')
+                endField();
+            else
+                m_field.push_back(c);
+        }
+    }
+
+    void finish() {
+        if (!m_field.empty() || m_column > 1)
+            endLine();
+    }
+
+    QString shortfall() const {
+        QString text;
+        if (m_rowsLeftOut > 0)
+            text = QStringLiteral("%1 lines beyond the sheet's 1,048,576 rows were not loaded")
+                       .arg(m_rowsLeftOut);
+        if (m_fieldsLeftOut > 0)
+            text += (text.isEmpty() ? QString() : QStringLiteral("; ")) +
+                    QStringLiteral("%1 values beyond the sheet's 16,384 columns were not loaded")
+                        .arg(m_fieldsLeftOut);
+        return text;
+    }
+
+private:
+    void endField() {
+        if (m_row > kMaxRows) {
+            // counted by the line
+        } else if (m_column > kMaxColumns) {
+            if (!m_field.empty())
+                ++m_fieldsLeftOut;
+        } else if (!m_field.empty()) {
+            m_cells.setText(m_row, m_column, m_field);
+        }
+        m_field.clear();
+        ++m_column;
+    }
+    void endLine() {
+        endField();
+        if (m_row > kMaxRows)
+            ++m_rowsLeftOut;
+        ++m_row;
+        m_column = 1;
+    }
+
+    CellStore& m_cells;
+    std::string m_field;
+    int m_row = 1;
+    int m_column = 1;
+    bool m_afterCarriageReturn = false;
+    qint64 m_rowsLeftOut = 0;
+    qint64 m_fieldsLeftOut = 0;
+};
+} // namespace
+
+OpenedCsv openCsvFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RuntimeError(QStringLiteral("Cannot open ") + path + QStringLiteral(": ") +
+                           file.errorString());
+    const QString fileName = QFileInfo(path).fileName();
+    OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
+    CsvCells cells(opened.workbook->activeSheet().cells());
+
+    QByteArray chunk = file.read(kChunk);
+    const bool utf16 = chunk.startsWith("\xFF\xFE");
+    if (chunk.startsWith("\xEF\xBB\xBF"))
+        chunk.remove(0, 3);
+    QStringDecoder fromUtf16(QStringDecoder::Utf16LE);
+    while (!chunk.isEmpty()) {
+        if (utf16) {
+            const QByteArray utf8 = QString(fromUtf16(chunk)).toUtf8();
+            cells.feed(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+        } else {
+            cells.feed(std::string_view(chunk.constData(), static_cast<size_t>(chunk.size())));
+        }
+        chunk = file.read(kChunk);
+    }
+    if (file.error() != QFileDevice::NoError)
+        throw RuntimeError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +
+                           file.errorString());
+    cells.finish();
+    opened.workbook->markSaved();
+    if (!cells.shortfall().isEmpty())
+        opened.shortfall = fileName + QStringLiteral(": ") + cells.shortfall();
+    return opened;
+}

@@ -1,0 +1,27 @@
+#include "office/DatabaseApplication.h"
+
+#include "base/RuntimeError.h"
+#include "office/DatabaseEngine.h"
+#include "office/XmlTableImport.h"
+
+DatabaseApplication::DatabaseApplication() = default;
+// Without a quit, what was imported is not kept: the open transaction is abandoned.
+DatabaseApplication::~DatabaseApplication() = default;
+
+void DatabaseApplication::OpenCurrentDatabase(const QString& path) {
+    m_database = std::make_unique<DatabaseFile>(path, false);
+    // Every import of the session goes into one transaction, written to disk once at the end.
+    m_database->execute(QStringLiteral("BEGIN"));
+}
+
+void DatabaseApplication::ImportXml(const QString& dataSource) {
+    if (!m_database)
+        throw RuntimeError(QStringLiteral("There is no current database to import into."));
+    m_importedTables << importXmlIntoTables(*m_database, dataSource);
+}
+
+void DatabaseApplication::quit() {
+    if (m_database)
+        m_database->execute(QStringLiteral("COMMIT"));
+    m_database.reset();
+}

@@ -1,0 +1,183 @@
+#include "office/DatabaseEngine.h"
+
+#include "base/RuntimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <limits>
+#include <sqlite3.h>
+
+DatabaseFile::DatabaseFile(const QString& path, bool readOnly) : m_path(path) {
+    if (!QFileInfo(path).isFile())
+        throw RuntimeError(QStringLiteral("Could not find file '%1'.").arg(path));
+    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    try {
+        const int code =
+            sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+        if (code != SQLITE_OK)
+            raise(code, QStringLiteral("open"));
+        sqlite3_busy_timeout(m_db, 2000);
+        // The engine only learns that a file is no database when it first reads it.
+        sqlite3_stmt* probe = prepare(QStringLiteral("SELECT count(*) FROM sqlite_schema"));
+        const int stepped = sqlite3_step(probe);
+        sqlite3_finalize(probe);
+        if (stepped != SQLITE_ROW)
+            raise(stepped, QStringLiteral("read"));
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        throw;
+    }
+}
+
+DatabaseFile::~DatabaseFile() {
+    sqlite3_close_v2(m_db);
+}
+
+void DatabaseFile::raise(int code, const QString& doing) {
+    if (code == SQLITE_NOTADB)
+        throw RuntimeError(QStringLiteral("Unrecognized database format '%1'.").arg(m_path),
+                           kUnrecognizedDatabaseError);
+    const char* message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
+    throw RuntimeError(QStringLiteral("The database %1 could not %2: %3")
+                           .arg(m_path, doing, QString::fromUtf8(message)),
+                       code);
+}
+
+sqlite3_stmt* DatabaseFile::prepare(const QString& statement) {
+    const QByteArray text = statement.toUtf8();
+    sqlite3_stmt* prepared = nullptr;
+    const char* rest = nullptr;
+    const int code =
+        sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &prepared, &rest);
+    if (code != SQLITE_OK)
+        raise(code, QStringLiteral("prepare a statement"));
+    if (rest && !QByteArray(rest).trimmed().isEmpty()) {
+        sqlite3_finalize(prepared);
+        throw RuntimeError(QStringLiteral("Characters found after end of SQL statement."));
+    }
+    return prepared;
+}
+
+void DatabaseFile::execute(const QString& statement) {
+    sqlite3_stmt* prepared = prepare(statement);
+    const int code = sqlite3_step(prepared);
+    sqlite3_finalize(prepared);
+    if (code != SQLITE_DONE && code != SQLITE_ROW)
+        raise(code, QStringLiteral("carry out a statement"));
+}
+
+QStringList DatabaseFile::tableNames() {
+    sqlite3_stmt* listing = prepare(
+        QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid"));
+    QStringList names;
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(listing)) == SQLITE_ROW)
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(listing, 0)));
+    sqlite3_finalize(listing);
+    if (code != SQLITE_DONE)
+        raise(code, QStringLiteral("list its tables"));
+    return names;
+}
+
+QString workDatabaseProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("it does not exist");
+    if (!info.isFile())
+        return QStringLiteral("it is not a file");
+    try {
+        DatabaseFile file(path, false);
+        // The engine opens a file it may not write for reading only, without a word.
+        if (sqlite3_db_readonly(file.handle(), "main") == 1)
+            return QStringLiteral("it cannot be written");
+        // A change that is rolled back proves that the journal beside the file can be made.
+        file.execute(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            file.execute(QStringLiteral("CREATE TABLE \"brindlequay write probe\" (x)"));
+        } catch (...) {
+            sqlite3_exec(file.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+        file.execute(QStringLiteral("ROLLBACK"));
+    } catch (const RuntimeError& error) {
+        if (error.number() == kUnrecognizedDatabaseError)
+            return QStringLiteral("it is not a database");
+        if (error.number() == SQLITE_READONLY)
+            return QStringLiteral("it cannot be written");
+        return error.description();
+    }
+    return {};
+}
+
+std::vector<TableDefinition> tableDefinitions(const QString& path, const QString& password) {
+    if (!password.trimmed().isEmpty())
+        throw RuntimeError(QStringLiteral("Not a valid password."));
+    DatabaseFile file(path, true);
+    std::vector<TableDefinition> tables;
+    for (const QString& name : file.tableNames()) {
+        // The engine's own tables carry the system flag, the top bit.
+        const bool system = name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
+        tables.push_back({name, system ? std::numeric_limits<qint32>::min() : 0});
+    }
+    return tables;
+}
+
+namespace {
+const QString kDataSource = QStringLiteral("Data Source=");
+const QString kPassword = QStringLiteral(";JET OLEDB:Database Password=");
+} // namespace
+
+DatabaseConnection::DatabaseConnection(const QString& connectionText) {
+    // The file's path is taken whole, up to the password setting, so a ";" in it does no harm.
+    const qsizetype source = connectionText.indexOf(kDataSource, 0, Qt::CaseInsensitive);
+    if (source < 0)
+        throw RuntimeError(QStringLiteral("The connection names no database file."));
+    const qsizetype start = source + kDataSource.size();
+    const qsizetype password = connectionText.lastIndexOf(kPassword, -1, Qt::CaseInsensitive);
+    const qsizetype end = password > start ? password : connectionText.size();
+    if (password > start && !connectionText.mid(password + kPassword.size()).trimmed().isEmpty())
+        throw RuntimeError(QStringLiteral("Not a valid password."));
+    m_file = std::make_unique<DatabaseFile>(connectionText.mid(start, end - start), false);
+}
+
+void DatabaseConnection::execute(const QString& statement) {
+    m_file->execute(statement);
+}
+
+Recordset::Recordset(const QString& query, DatabaseConnection& connection) {
+    sqlite3_stmt* prepared = connection.file().prepare(query);
+    const int columns = sqlite3_column_count(prepared);
+    for (int i = 0; i < columns; ++i)
+        m_names.push_back(QString::fromUtf8(sqlite3_column_name(prepared, i)));
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(prepared)) == SQLITE_ROW) {
+        std::vector<FieldValue> row;
+        row.reserve(static_cast<size_t>(columns));
+        for (int i = 0; i < columns; ++i) {
+            if (sqlite3_column_type(prepared, i) == SQLITE_NULL) {
+                row.emplace_back(std::nullopt);
+                continue;
+            }
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
+            row.emplace_back(QString::fromUtf8(text, sqlite3_column_bytes(prepared, i)));
+        }
+        m_rows.push_back(std::move(row));
+    }
+    sqlite3_finalize(prepared);
+    if (code != SQLITE_DONE)
+        connection.file().raise(code, QStringLiteral("read a table"));
+}
+
+const FieldValue& Recordset::value(int position) const {
+    if (atEnd())
+        throw RuntimeError(QStringLiteral("Either BOF or EOF is True, or the current record has "
+                                          "been deleted."));
+    return m_rows[m_current][static_cast<size_t>(position)];
+}
+
+QString quotedIdentifier(const QString& name) {
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}

@@ -1,0 +1,126 @@
+#include "office/Workbook.h"
+
+#include "base/RuntimeError.h"
+
+void checkSheetName(const QString& name, const QStringList& others) {
+    if (name.isEmpty())
+        throw RuntimeError(QStringLiteral("A sheet name cannot be empty"));
+    if (name.size() > 31)
+        throw RuntimeError(
+            QStringLiteral("The sheet name \"%1\" is longer than 31 characters").arg(name));
+    for (QChar refused : QStringLiteral(":\\/?*[]"))
+        if (name.contains(refused))
+            throw RuntimeError(QStringLiteral("The sheet name \"%1\" contains \"%2\"; a sheet "
+                                              "name cannot contain : \\ / ? * [ or ]")
+                                   .arg(name, refused));
+    if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
+        throw RuntimeError(QStringLiteral("The sheet name \"%1\" begins or ends with an "
+                                          "apostrophe")
+                               .arg(name));
+    for (const QString& other : others)
+        if (other.compare(name, Qt::CaseInsensitive) == 0)
+            throw RuntimeError(QStringLiteral("The sheet name \"%1\" is already taken by the "
+                                              "sheet \"%2\" (names are compared without regard "
+                                              "to letter case)")
+                                   .arg(name, other));
+}
+
+std::unique_ptr<Workbook> Workbook::createNew(const QString& name) {
+    std::unique_ptr<Workbook> workbook(new Workbook(name));
+    for (int i = 1; i <= 3; ++i)
+        workbook->m_sheets.push_back(std::make_shared<Worksheet>(QStringLiteral("Sheet%1").arg(i)));
+    workbook->m_nextSheetNumber = 4;
+    return workbook;
+}
+
+std::unique_ptr<Workbook> Workbook::createWithSheet(const QString& name, const QString& sheetName) {
+    std::unique_ptr<Workbook> workbook(new Workbook(name));
+    workbook->m_sheets.push_back(std::make_shared<Worksheet>(sheetName));
+    workbook->m_nextSheetNumber = 1;
+    return workbook;
+}
+
+Worksheet& Workbook::sheet(int index) {
+    if (index < 1 || index > sheetCount())
+        throw RuntimeError(
+            QStringLiteral("Subscript out of range: the workbook has no sheet %1").arg(index));
+    return *m_sheets[static_cast<size_t>(index - 1)];
+}
+
+std::weak_ptr<const Worksheet> Workbook::watchSheet(int index) const {
+    sheet(index);
+    return m_sheets[static_cast<size_t>(index - 1)];
+}
+
+const Worksheet& Workbook::sheet(int index) const {
+    return const_cast<Workbook*>(this)->sheet(index);
+}
+
+int Workbook::indexOf(const QString& name) const {
+    for (int i = 0; i < sheetCount(); ++i)
+        if (m_sheets[static_cast<size_t>(i)]->name().compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+Worksheet& Workbook::sheet(const QString& name) {
+    const int index = indexOf(name);
+    if (index < 0)
+        throw RuntimeError(
+            QStringLiteral("Subscript out of range: the workbook has no sheet named \"%1\"")
+                .arg(name));
+    return *m_sheets[static_cast<size_t>(index)];
+}
+
+QStringList Workbook::sheetNames() const {
+    QStringList names;
+    for (const auto& sheet : m_sheets)
+        names << sheet->name();
+    return names;
+}
+
+std::uint64_t Workbook::revision() const {
+    std::uint64_t total = m_structureRevision;
+    for (const auto& sheet : m_sheets)
+        total += sheet->cells().revision();
+    return total;
+}
+
+void Workbook::activate(int index) {
+    m_active = std::clamp(index, 1, sheetCount()) - 1;
+}
+
+Worksheet& Workbook::addSheet() {
+    QString name;
+    do
+        name = QStringLiteral("Sheet%1").arg(m_nextSheetNumber++);
+    while (indexOf(name) >= 0);
+    m_sheets.insert(m_sheets.begin() + m_active, std::make_shared<Worksheet>(name));
+    ++m_structureRevision;
+    return activeSheet();
+}
+
+void Workbook::renameSheet(Worksheet& sheet, const QString& name) {
+    QStringList others;
+    for (const auto& other : m_sheets)
+        if (other.get() != &sheet)
+            others << other->name();
+    checkSheetName(name, others);
+    sheet.setNameUnchecked(name);
+    ++m_structureRevision;
+}
+
+void Workbook::deleteSheet(const QString& name) {
+    const int index = indexOf(name);
+    if (index < 0)
+        throw RuntimeError(
+            QStringLiteral("Subscript out of range: the workbook has no sheet named \"%1\"")
+                .arg(name));
+    if (sheetCount() == 1)
+        throw RuntimeError(QStringLiteral("A workbook must keep at least one sheet"));
+    // The total of the revisions only ever grows, so a removed sheet leaves its share behind.
+    m_structureRevision += m_sheets[static_cast<size_t>(index)]->cells().revision() + 1;
+    m_sheets.erase(m_sheets.begin() + index);
+    if (m_active > index || m_active >= sheetCount())
+        m_active = std::max(0, m_active - 1);
+}

@@ -1,0 +1,155 @@
+#include "office/XlsxSaving.h"
+
+#include "base/Paths.h"
+#include "base/RuntimeError.h"
+#include "office/Workbook.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <xlsxwriter.h>
+
+namespace {
+// Readers of the format turn "_xHHHH_" into the character HHHH; a text that holds such a run
+// gets its underscore escaped so that it reads back as written.
+std::string protectEscapes(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '_' && i + 6 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+            text[i + 6] == '_' &&
+            std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i) + 2,
+                        text.begin() + static_cast<std::ptrdiff_t>(i) + 6,
+                        [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })) {
+            result.append("_x005F_");
+            continue;
+        }
+        result.push_back(text[i]);
+    }
+    return result;
+}
+
+class XlsxFile {
+public:
+    XlsxFile(const QString& path, const QString& scratchFolder)
+        : m_scratch(QFile::encodeName(scratchFolder).toStdString()) {
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = m_scratch.data();
+        options.use_zip64 = LXW_TRUE;
+        m_book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+        if (!m_book)
+            throw RuntimeError(QStringLiteral("Cannot create the workbook file ") + path);
+    }
+    ~XlsxFile() {
+        if (m_book)
+            workbook_close(m_book);
+    }
+    XlsxFile(const XlsxFile&) = delete;
+    XlsxFile& operator=(const XlsxFile&) = delete;
+
+    lxw_worksheet* addSheet(const QString& name) {
+        lxw_worksheet* sheet = workbook_add_worksheet(m_book, name.toUtf8().constData());
+        if (!sheet)
+            throw RuntimeError(QStringLiteral("The sheet \"%1\" cannot be saved").arg(name));
+        return sheet;
+    }
+
+    // The format that shows a number with `decimals` decimals; none for whole numbers.
+    lxw_format* numberFormat(int decimals) {
+        if (decimals == 0)
+            return nullptr;
+        auto found = m_formats.find(decimals);
+        if (found != m_formats.end())
+            return found->second;
+        lxw_format* format = workbook_add_format(m_book);
+        const std::string pattern = "0." + std::string(static_cast<size_t>(decimals), '0');
+        format_set_num_format(format, pattern.c_str());
+        return m_formats.emplace(decimals, format).first->second;
+    }
+
+    void close(const QString& path) {
+        const lxw_error error = workbook_close(m_book);
+        m_book = nullptr;
+        if (error != LXW_NO_ERROR)
+            throw RuntimeError(QStringLiteral("Cannot write the workbook file %1: %2")
+                                   .arg(path, QString::fromUtf8(lxw_strerror(error))));
+    }
+
+private:
+    std::string m_scratch;
+    lxw_workbook* m_book = nullptr;
+    std::map<int, lxw_format*> m_formats;
+};
+
+void check(lxw_error error, const Worksheet& sheet, int row, int column) {
+    if (error != LXW_NO_ERROR)
+        throw RuntimeError(QStringLiteral("Cell %1!%2 cannot be saved: %3")
+                               .arg(sheet.name(), cellReference(row, column),
+                                    QString::fromUtf8(lxw_strerror(error))));
+}
+
+void writeSheet(XlsxFile& file, const Worksheet& sheet) {
+    lxw_worksheet* target = file.addSheet(sheet.name());
+    const CellStore& cells = sheet.cells();
+    for (int row = 1; row <= cells.storedRowCount(); ++row) {
+        for (int column = 1; column <= cells.storedColumnCount(row); ++column) {
+            const Cell* cell = cells.cell(row, column);
+            if (!cell)
+                continue;
+            const auto r = static_cast<lxw_row_t>(row - 1);
+            const auto c = static_cast<lxw_col_t>(column - 1);
+            if (cell->kind == Cell::Kind::Number) {
+                check(worksheet_write_number(target, r, c, cell->number,
+                                             file.numberFormat(cell->decimals)),
+                      sheet, row, column);
+                continue;
+            }
+            const std::string_view text = cells.textOf(*cell);
+            // A text never has more characters than bytes, so only a long one is counted.
+            if (text.size() > kMaxCellCharacters &&
+                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).size() >
+                    kMaxCellCharacters)
+                throw RuntimeError(QStringLiteral("Cell %1!%2 holds more than %3 characters, "
+                                                  "more than the .xlsx format allows in a cell")
+                                       .arg(sheet.name(), cellReference(row, column))
+                                       .arg(kMaxCellCharacters));
+            check(worksheet_write_string(target, r, c, protectEscapes(text).c_str(), nullptr),
+                  sheet, row, column);
+        }
+    }
+}
+} // namespace
+
+void saveAsXlsx(const Workbook& workbook, const QString& path) {
+    const QFileInfo target(path);
+    if (!target.absoluteDir().exists())
+        throw RuntimeError(QStringLiteral("Cannot save %1: the folder %2 does not exist")
+                               .arg(path, target.absolutePath()));
+    QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.brindlequay-save-XXXXXX"));
+    if (!scratch.isValid())
+        throw RuntimeError(QStringLiteral("Cannot save %1: %2").arg(path, scratch.errorString()));
+    const QString partial = scratch.filePath(QStringLiteral("workbook.xlsx"));
+    {
+        XlsxFile file(partial, scratch.path());
+        for (int i = 1; i <= workbook.sheetCount(); ++i)
+            writeSheet(file, workbook.sheet(i));
+        file.close(path);
+    }
+    // A replaced workbook keeps who may read and write it.
+    std::error_code error;
+    const std::filesystem::file_status older = std::filesystem::status(nativePath(path), error);
+    if (!error && std::filesystem::is_regular_file(older))
+        std::filesystem::permissions(nativePath(partial), older.permissions(), error);
+    // Renaming within one folder replaces the old file in one step.
+    error.clear();
+    std::filesystem::rename(nativePath(partial), nativePath(path), error);
+    if (error)
+        throw RuntimeError(QStringLiteral("Cannot write %1: %2")
+                               .arg(path, QString::fromLocal8Bit(error.message().c_str())));
+}

@@ -1,7 +1,0 @@
-#include "platform/ProgramFolder.h"
-
-#include <QCoreApplication>
-
-QString programFolder() {
-    return QCoreApplication::applicationDirPath();
-}

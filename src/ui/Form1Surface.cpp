@@ -1,0 +1,39 @@
+#include "ui/Form1Surface.h"
+
+#include "base/ErrorReport.h"
+#include "ui/Form1.h"
+#include "ui/OptionFrame.h"
+
+SendMode Form1Surface::sendMode() const {
+    if (m_option1->isChecked())
+        return SendMode::OneSheet;
+    return m_option2->isChecked() ? SendMode::MultipleSheets : SendMode::None;
+}
+
+ImportRoute Form1Surface::importRoute() const {
+    if (m_option3->isChecked())
+        return ImportRoute::Database;
+    return m_option4->isChecked() ? ImportRoute::WithoutDatabase : ImportRoute::None;
+}
+
+int Form1Surface::fileCount() const {
+    return m_window.fileList().count();
+}
+
+QString Form1Surface::fileAt(int position) const {
+    return m_window.fileList().text(position);
+}
+
+void Form1Surface::setProgress(double percent) {
+    m_window.setProgress(percent);
+}
+
+void Form1Surface::setMousePointer(int pointer) {
+    m_window.setMousePointer(pointer);
+}
+
+void Form1Surface::processEvents() {
+    m_events.pump();
+    if (m_window.closeRequested())
+        throw ProcedureAbandoned{};
+}

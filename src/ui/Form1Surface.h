@@ -1,0 +1,35 @@
+#pragma once
+
+#include "base/EventPump.h"
+#include "import/ImportSurface.h"
+
+class Form1;
+class OptionButton;
+
+// What the import run reads from and shows on the main window.
+class Form1Surface final : public ImportSurface {
+public:
+    Form1Surface(Form1& window, OptionButton* option1, OptionButton* option2, OptionButton* option3,
+                 OptionButton* option4)
+        : m_window(window), m_option1(option1), m_option2(option2), m_option3(option3),
+          m_option4(option4) {}
+
+    SendMode sendMode() const override;
+    ImportRoute importRoute() const override;
+    int fileCount() const override;
+    QString fileAt(int position) const override;
+    void setProgress(double percent) override;
+    void setMousePointer(int pointer) override;
+    // Long loops call this for every cell; the pump lets events run often enough to keep the
+    // window responsive without paying for it on every call. A window closed meanwhile ends
+    // the run there.
+    void processEvents() override;
+
+private:
+    Form1& m_window;
+    OptionButton* m_option1;
+    OptionButton* m_option2;
+    OptionButton* m_option3;
+    OptionButton* m_option4;
+    EventPump m_events;
+};

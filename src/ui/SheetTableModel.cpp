@@ -1,0 +1,53 @@
+#include "ui/SheetTableModel.h"
+
+#include "office/Worksheet.h"
+
+namespace {
+// A grid shows a little room beyond the last used cell, as spreadsheet applications do.
+constexpr int kMinimumRows = 100;
+constexpr int kMinimumColumns = 26;
+} // namespace
+
+SheetTableModel::SheetTableModel(std::weak_ptr<const Worksheet> sheet, QObject* parent)
+    : QAbstractTableModel(parent), m_sheet(std::move(sheet)) {
+    const std::shared_ptr<const Worksheet> shown = m_sheet.lock();
+    const CellRange used = shown ? shown->cells().usedRange() : CellRange{};
+    m_rows = std::max(kMinimumRows, used.lastRow);
+    m_columns = std::max(kMinimumColumns, used.lastColumn);
+}
+
+int SheetTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int SheetTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_columns;
+}
+
+QVariant SheetTableModel::data(const QModelIndex& index, int role) const {
+    const std::shared_ptr<const Worksheet> sheet = m_sheet.lock();
+    if (!index.isValid() || !sheet)
+        return {};
+    const int row = index.row() + 1;
+    const int column = index.column() + 1;
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        const std::string shown = sheet->cells().display(row, column);
+        return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const Cell* cell = sheet->cells().cell(row, column);
+        const bool number = cell && cell->kind == Cell::Kind::Number;
+        return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    return {};
+}
+
+QVariant SheetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    return orientation == Qt::Horizontal ? columnLetters(section + 1) : QVariant(section + 1);
+}
+
+QString columnLetters(int column) {
+    return cellReference(1, column).chopped(1);
+}

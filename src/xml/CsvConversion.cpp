@@ -1,0 +1,138 @@
+#include "xml/CsvConversion.h"
+
+#include <QDir>
+
+#include <vector>
+
+namespace {
+constexpr size_t kFlushAt = 1 << 20;
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Walks the document as it is read. An element's line can only be written once it is known
+// whether it has children, which is at its first child or at its end; the path of the open
+// elements is kept on a stack of our own, so depth costs no call stack.
+class CsvFlattener final : public XmlEvents {
+public:
+    CsvFlattener(std::string separator, std::function<void(std::string_view)> write)
+        : m_separator(std::move(separator)), m_write(std::move(write)) {}
+
+    void startElement(std::string_view name, const char* const*) override {
+        if (m_open.empty()) {
+            m_path.assign(name);
+        } else {
+            childArrives();
+        }
+        m_open.push_back({std::string(name), false, m_path.size()});
+    }
+
+    void endElement() override {
+        const Open closing = std::move(m_open.back());
+        m_open.pop_back();
+        if (m_open.empty())
+            return;
+        if (closing.hasChildren)
+            m_path.resize(closing.pathBefore);
+        else
+            leafLine(closing.name, {});
+    }
+
+    void text(std::string_view value) override {
+        childArrives();
+        m_out.append(m_path).append(m_separator);
+        // The five characters "&#13;" are taken out of text values, wherever they stand.
+        for (size_t from = 0;;) {
+            const size_t at = value.find("&#13;", from);
+            m_out.append(value.substr(from, at - from));
+            if (at == std::string_view::npos)
+                break;
+            from = at + 5;
+        }
+        m_out.append(kLineEnd);
+        flushIfLarge();
+    }
+
+    void cdata(std::string_view value) override {
+        childArrives();
+        leafLine("#cdata-section", value);
+    }
+    void comment(std::string_view value) override {
+        childArrives();
+        leafLine("#comment", value);
+    }
+    void processingInstruction(std::string_view target, std::string_view data) override {
+        childArrives();
+        leafLine(target, data);
+    }
+
+    void finish() {
+        if (!m_out.empty())
+            m_write(m_out);
+        m_out.clear();
+    }
+
+private:
+    struct Open {
+        std::string name;
+        bool hasChildren;
+        size_t pathBefore;
+    };
+
+    // The innermost open element turns out to have children: below the root, its name joins
+    // the path that its children's lines carry.
+    void childArrives() {
+        Open& parent = m_open.back();
+        if (parent.hasChildren)
+            return;
+        parent.hasChildren = true;
+        if (m_open.size() > 1)
+            m_path.append(m_separator).append(parent.name);
+    }
+
+    void leafLine(std::string_view name, std::string_view value) {
+        m_out.append(m_path).append(m_separator).append(name).append(m_separator).append(value);
+        m_out.append(kLineEnd);
+        flushIfLarge();
+    }
+
+    void flushIfLarge() {
+        if (m_out.size() < kFlushAt)
+            return;
+        m_write(m_out);
+        m_out.clear();
+    }
+
+    std::string m_separator;
+    std::function<void(std::string_view)> m_write;
+    std::string m_path;
+    std::vector<Open> m_open;
+    std::string m_out;
+};
+} // namespace
+
+std::optional<XmlError> ConvertToCSV(const QString& xmlPath, const std::string& separator,
+                                     const std::function<void(std::string_view)>& write) {
+    CsvFlattener flattener(separator, write);
+    std::optional<XmlError> error = readXmlFile(xmlPath, flattener);
+    if (!error)
+        flattener.finish();
+    return error;
+}
+
+std::optional<XmlError> ConvertToCSV(std::string_view xmlDocument, const std::string& separator,
+                                     std::string& csvText) {
+    CsvFlattener flattener(separator, [&](std::string_view piece) { csvText.append(piece); });
+    std::optional<XmlError> error = readXmlBytes(xmlDocument, flattener);
+    if (!error)
+        flattener.finish();
+    return error;
+}
+
+QString FileNameOf(const QString& path) {
+    const qsizetype at = path.lastIndexOf(QDir::separator());
+    return at < 0 ? path : path.mid(at + 1);
+}
+
+QString StripExtension(const QString& name) {
+    const qsizetype at = name.lastIndexOf(QLatin1Char('.'));
+    return at < 0 ? name : name.left(at);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "xml/XmlReader.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+// Flattens a document into CSV text: one line for every value inside the root element, led by
+// the names of the elements on the way down to it, joined by the separator, ending in CR LF.
+// Text values lose every "&#13;"; comments, character-data sections, processing instructions
+// and empty elements give a line with their name and value. No quoting, no header.
+//
+// The text is handed to `write` in pieces as it grows, so a large file never has to be held
+// whole. Gives the parser's error when the document is not well-formed.
+std::optional<XmlError> ConvertToCSV(const QString& xmlPath, const std::string& separator,
+                                     const std::function<void(std::string_view)>& write);
+
+// The same for a document held in memory, appending the lines to `csvText`.
+std::optional<XmlError> ConvertToCSV(std::string_view xmlDocument, const std::string& separator,
+                                     std::string& csvText);
+
+// The part of a path after its last separator, or the whole path when it has none.
+QString FileNameOf(const QString& path);
+
+// The part of a name before its last ".", or the whole name when it has no dot.
+QString StripExtension(const QString& name);

@@ -1,0 +1,279 @@
+#include "xml/XmlReader.h"
+
+#include <QFile>
+
+#include <expat.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+constexpr qsizetype kChunk = 1 << 20;
+
+bool isXmlWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Turns Expat's callbacks into the import's nodes.
+class ExpatAdapter {
+public:
+    explicit ExpatAdapter(XmlEvents& events, const char* encoding) : m_events(events) {
+        m_parser = XML_ParserCreate(encoding);
+        XML_SetUserData(m_parser, this);
+        XML_SetElementHandler(m_parser, &ExpatAdapter::onStart, &ExpatAdapter::onEnd);
+        XML_SetCharacterDataHandler(m_parser, &ExpatAdapter::onCharacters);
+        XML_SetCdataSectionHandler(m_parser, &ExpatAdapter::onCdataStart,
+                                   &ExpatAdapter::onCdataEnd);
+        XML_SetCommentHandler(m_parser, &ExpatAdapter::onComment);
+        XML_SetProcessingInstructionHandler(m_parser, &ExpatAdapter::onInstruction);
+    }
+    ~ExpatAdapter() { XML_ParserFree(m_parser); }
+    ExpatAdapter(const ExpatAdapter&) = delete;
+    ExpatAdapter& operator=(const ExpatAdapter&) = delete;
+
+    // Feeds one piece of the document; gives false once the document is known to be broken.
+    bool feed(const char* data, qsizetype size, bool last) {
+        return XML_Parse(m_parser, data, static_cast<int>(size), last) == XML_STATUS_OK;
+    }
+
+    XmlError error() const {
+        return {QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(m_parser))),
+                static_cast<qint64>(XML_GetCurrentLineNumber(m_parser)),
+                static_cast<qint64>(XML_GetCurrentColumnNumber(m_parser)) + 1};
+    }
+
+private:
+    static ExpatAdapter& self(void* data) { return *static_cast<ExpatAdapter*>(data); }
+
+    void flushText() {
+        if (m_text.empty())
+            return;
+        const bool blank = std::all_of(m_text.begin(), m_text.end(), isXmlWhitespace);
+        if (!blank && m_depth > 0)
+            m_events.text(m_text);
+        m_text.clear();
+    }
+
+    static void onStart(void* data, const XML_Char* name, const XML_Char** attributes) {
+        ExpatAdapter& adapter = self(data);
+        adapter.flushText();
+        ++adapter.m_depth;
+        adapter.m_events.startElement(name, attributes);
+    }
+    static void onEnd(void* data, const XML_Char*) {
+        ExpatAdapter& adapter = self(data);
+        adapter.flushText();
+        --adapter.m_depth;
+        adapter.m_events.endElement();
+    }
+    static void onCharacters(void* data, const XML_Char* characters, int length) {
+        ExpatAdapter& adapter = self(data);
+        (adapter.m_inCdata ? adapter.m_cdata : adapter.m_text)
+            .append(characters, static_cast<size_t>(length));
+    }
+    static void onCdataStart(void* data) {
+        ExpatAdapter& adapter = self(data);
+        adapter.flushText();
+        adapter.m_inCdata = true;
+    }
+    static void onCdataEnd(void* data) {
+        ExpatAdapter& adapter = self(data);
+        adapter.m_inCdata = false;
+        if (adapter.m_depth > 0)
+            adapter.m_events.cdata(adapter.m_cdata);
+        adapter.m_cdata.clear();
+    }
+    static void onComment(void* data, const XML_Char* text) {
+        ExpatAdapter& adapter = self(data);
+        adapter.flushText();
+        if (adapter.m_depth > 0)
+            adapter.m_events.comment(text);
+    }
+    static void onInstruction(void* data, const XML_Char* target, const XML_Char* text) {
+        ExpatAdapter& adapter = self(data);
+        adapter.flushText();
+        if (adapter.m_depth > 0)
+            adapter.m_events.processingInstruction(target, text);
+    }
+
+    XML_Parser m_parser;
+    XmlEvents& m_events;
+    std::string m_text;
+    std::string m_cdata;
+    bool m_inCdata = false;
+    int m_depth = 0;
+};
+
+// The encoding named in the XML declaration at the start of `head`; "" when there is none.
+std::string declaredEncoding(std::string_view head) {
+    if (!head.starts_with("<?xml"))
+        return {};
+    const size_t end = head.find("?>");
+    const std::string_view declaration = head.substr(0, end);
+    size_t at = declaration.find("encoding");
+    if (at == std::string_view::npos)
+        return {};
+    at = declaration.find_first_of("\"'", at);
+    if (at == std::string_view::npos)
+        return {};
+    const size_t close = declaration.find(declaration[at], at + 1);
+    if (close == std::string_view::npos)
+        return {};
+    return std::string(declaration.substr(at + 1, close - at - 1));
+}
+
+bool expatReadsItself(std::string encoding) {
+    for (char& c : encoding)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return encoding.empty() || encoding == "UTF-8" || encoding == "UTF-16" ||
+           encoding == "ISO-8859-1" || encoding == "US-ASCII" || encoding == "UTF-16LE" ||
+           encoding == "UTF-16BE" || encoding == "LATIN1" || encoding == "ASCII";
+}
+
+// Whether the bytes begin the way a document without a byte-order mark or declaration in an
+// 8-bit encoding cannot: a byte-order mark, or UTF-16 text.
+bool startsAsUnicode(std::string_view head) {
+    return head.starts_with("\xEF\xBB\xBF") || head.starts_with("\xFF\xFE") ||
+           head.starts_with("\xFE\xFF") || head.starts_with(std::string_view("<\0", 2)) ||
+           head.starts_with(std::string_view("\0<", 2));
+}
+
+// Converts a document from another encoding to UTF-8 piece by piece.
+class Converter {
+public:
+    explicit Converter(const std::string& from) : m_handle(iconv_open("UTF-8", from.c_str())) {}
+    ~Converter() {
+        if (ok())
+            iconv_close(m_handle);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool ok() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts `input` (with what was left over from the last piece) into `output`; gives false
+    // on a byte sequence that the encoding does not have.
+    bool convert(std::string_view input, bool last, std::string& output) {
+        m_pending.append(input);
+        output.clear();
+        char* in = m_pending.data();
+        size_t inLeft = m_pending.size();
+        while (inLeft > 0) {
+            char buffer[1 << 16];
+            char* out = buffer;
+            size_t outLeft = sizeof buffer;
+            const size_t result = iconv(m_handle, &in, &inLeft, &out, &outLeft);
+            output.append(buffer, static_cast<size_t>(out - buffer));
+            if (result != static_cast<size_t>(-1))
+                continue;
+            if (errno == E2BIG)
+                continue;
+            if (errno == EINVAL && !last)
+                break;
+            m_pending.erase(0, m_pending.size() - inLeft);
+            return false;
+        }
+        m_pending.erase(0, m_pending.size() - inLeft);
+        return true;
+    }
+
+private:
+    iconv_t m_handle;
+    std::string m_pending;
+};
+
+// Reads a document from `next` (which gives "" at its end) and parses it.
+template <typename NextPiece>
+std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& events) {
+    std::string encoding;
+    if (!startsAsUnicode(head))
+        encoding = declaredEncoding(head);
+    if (expatReadsItself(encoding)) {
+        ExpatAdapter adapter(events, nullptr);
+        for (std::string_view piece = head;; piece = next()) {
+            const bool last = piece.empty();
+            if (!adapter.feed(piece.data(), static_cast<qsizetype>(piece.size()), last))
+                return adapter.error();
+            if (last)
+                return std::nullopt;
+        }
+    }
+    Converter converter(encoding);
+    if (!converter.ok())
+        return XmlError{QStringLiteral("unknown encoding: ") + QString::fromStdString(encoding), 1,
+                        1};
+    // The declaration still names the old encoding; the parser is told the text is UTF-8.
+    ExpatAdapter adapter(events, "UTF-8");
+    std::string converted;
+    qint64 lines = 1;
+    for (std::string_view piece = head;; piece = next()) {
+        const bool last = piece.empty();
+        if (!converter.convert(piece, last, converted))
+            return XmlError{QStringLiteral("a byte sequence that is not ") +
+                                QString::fromStdString(encoding) + QStringLiteral(" text"),
+                            lines + std::count(converted.begin(), converted.end(), '\n'), 1};
+        lines += std::count(converted.begin(), converted.end(), '\n');
+        if (!adapter.feed(converted.data(), static_cast<qsizetype>(converted.size()), last))
+            return adapter.error();
+        if (last)
+            return std::nullopt;
+    }
+}
+
+// Opens only a regular file: a FIFO or a device would block the run for ever on opening or
+// reading, so the open does not wait and the type is checked before any read.
+std::optional<XmlError> openRegularFile(const QString& path, QFile& file) {
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return XmlError{QStringLiteral("cannot open the file: ") +
+                            QString::fromLocal8Bit(std::strerror(errno)),
+                        0, 0};
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return XmlError{QStringLiteral("not a regular file"), 0, 0};
+    }
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return XmlError{QStringLiteral("cannot open the file: ") + file.errorString(), 0, 0};
+    }
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
+    QFile file;
+    if (std::optional<XmlError> error = openRegularFile(path, file))
+        return error;
+    QByteArray piece(kChunk, Qt::Uninitialized);
+    QString readError;
+    auto next = [&]() -> std::string_view {
+        const qint64 got = file.read(piece.data(), kChunk);
+        if (got < 0) {
+            readError = file.errorString();
+            return {};
+        }
+        return {piece.constData(), static_cast<size_t>(got)};
+    };
+    const std::string head(next());
+    if (head.empty() && !readError.isEmpty())
+        return XmlError{QStringLiteral("cannot read the file: ") + readError, 0, 0};
+    std::optional<XmlError> error = parse(head, next, events);
+    if (!readError.isEmpty())
+        return XmlError{QStringLiteral("cannot read the file: ") + readError, 0, 0};
+    return error;
+}
+
+std::optional<XmlError> readXmlBytes(std::string_view document, XmlEvents& events) {
+    return parse(
+        document, []() -> std::string_view { return {}; }, events);
+}

@@ -1,0 +1,153 @@
+#include "ui/WorkbookWindow.h"
+
+#include "office/SpreadsheetEngine.h"
+#include "support/MainWindowFixture.h"
+#include "ui/SheetTableModel.h"
+
+#include <QProcess>
+#include <QTabBar>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+// A visible instance with one workbook, as an import leaves it, shown in a window.
+struct WindowFixture {
+    WindowFixture() {
+        instance = std::static_pointer_cast<EngineInstance>(engine.create());
+        Workbook& book = instance->addWorkbook();
+        book.addSheet();
+        book.renameSheet(book.activeSheet(), "orders.csv");
+        book.activeSheet().cells().setText(1, 1, "order");
+        book.activeSheet().cells().setText(1, 2, "12.50");
+        book.activeSheet().cells().setText(3, 28, "far");
+        window = std::make_unique<WorkbookWindow>(instance, &dialogs, &desktop);
+    }
+    QTabBar* tabs() { return window->findChild<QTabBar*>("SheetTabs"); }
+    QTableView* grid() { return window->findChild<QTableView*>("Grid"); }
+    QString shown(int row, int column) {
+        return grid()->model()->index(row - 1, column - 1).data().toString();
+    }
+
+    QTemporaryDir folder;
+    SpreadsheetEngine engine;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    std::shared_ptr<EngineInstance> instance;
+    std::unique_ptr<WorkbookWindow> window;
+};
+} // namespace
+
+class WorkbookWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void showsTheSheetsInTheirOrder();
+    void savesAsXlsxThroughTheChooser();
+    void closingAChangedWorkbookAsksFirst();
+    void theInstanceEndsWithItsWindow();
+    void laterImportsShowUp();
+    void aWorkbookBeingFilledIsShownButNotSteered();
+    void aDeletedSheetIsLetGo();
+};
+
+void WorkbookWindowTest::showsTheSheetsInTheirOrder() {
+    WindowFixture fixture;
+    QStringList tabs;
+    for (int i = 0; i < fixture.tabs()->count(); ++i)
+        tabs << fixture.tabs()->tabText(i);
+    QCOMPARE(tabs, (QStringList{"orders.csv", "Sheet1", "Sheet2", "Sheet3"}));
+    QCOMPARE(fixture.tabs()->currentIndex(), 0);
+    QCOMPARE(fixture.shown(1, 1), QStringLiteral("order"));
+    QCOMPARE(fixture.shown(1, 2), QStringLiteral("12.50"));
+    QCOMPARE(fixture.grid()->model()->headerData(27, Qt::Horizontal).toString(),
+             QStringLiteral("AB"));
+    QCOMPARE(fixture.shown(3, 28), QStringLiteral("far"));
+    fixture.tabs()->setCurrentIndex(1);
+    QCOMPARE(fixture.shown(1, 1), QString());
+    // The sheet the user chose is the one a later import adds its sheets before.
+    QCOMPARE(fixture.instance->activeWorkbook().activeSheet().name(), QStringLiteral("Sheet1"));
+    QVERIFY(fixture.window->windowTitle().startsWith(QStringLiteral("Book1")));
+}
+
+void WorkbookWindowTest::savesAsXlsxThroughTheChooser() {
+    WindowFixture fixture;
+    const QString path = fixture.folder.filePath("result");
+    fixture.dialogs.saveAnswers = {path};
+    QVERIFY(fixture.window->saveAs());
+    QVERIFY(QFile::exists(path + ".xlsx"));
+    QVERIFY(!fixture.instance->activeWorkbook().isModified());
+    QVERIFY(fixture.dialogs.shown.empty());
+
+    // Cancelling the chooser saves nothing; a folder that is not there is said so.
+    QVERIFY(!fixture.window->saveAs());
+    fixture.dialogs.saveAnswers = {fixture.folder.filePath("missing/result.xlsx")};
+    QVERIFY(!fixture.window->saveAs());
+    QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
+    QVERIFY(fixture.dialogs.shown[0].text.contains(QStringLiteral("does not exist")));
+
+    fixture.window->openInSpreadsheetApplication();
+    QCOMPARE(fixture.desktop.openedFiles.size(), 1);
+    QVERIFY(fixture.desktop.openedFiles[0].endsWith(QStringLiteral(".xlsx")));
+    QFile::remove(fixture.desktop.openedFiles[0]);
+}
+
+void WorkbookWindowTest::closingAChangedWorkbookAsksFirst() {
+    WindowFixture fixture;
+    fixture.window->show();
+    fixture.dialogs.questionAnswers = {MessageAnswer::Cancel};
+    QVERIFY(!fixture.window->close());
+    QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
+    QCOMPARE(fixture.dialogs.shown[0].buttons, MessageButtons::YesNoCancel);
+
+    // Yes with a cancelled chooser keeps the window open too.
+    fixture.dialogs.questionAnswers = {MessageAnswer::Yes};
+    QVERIFY(!fixture.window->close());
+
+    fixture.dialogs.questionAnswers = {MessageAnswer::Yes};
+    fixture.dialogs.saveAnswers = {fixture.folder.filePath("kept.xlsx")};
+    QVERIFY(fixture.window->close());
+    QVERIFY(QFile::exists(fixture.folder.filePath("kept.xlsx")));
+}
+
+void WorkbookWindowTest::theInstanceEndsWithItsWindow() {
+    WindowFixture fixture;
+    fixture.instance->activeWorkbook().markSaved();
+    std::weak_ptr<EngineInstance> watched = fixture.instance;
+    fixture.instance.reset();
+    QCOMPARE(fixture.engine.runningInstances().size(), std::size_t(1));
+    QVERIFY(fixture.window->close());
+    QVERIFY(fixture.dialogs.shown.empty());
+    QVERIFY(watched.expired());
+    QVERIFY(fixture.engine.runningInstances().empty());
+}
+
+void WorkbookWindowTest::laterImportsShowUp() {
+    WindowFixture fixture;
+    fixture.instance->activeWorkbook().addSheet();
+    QTRY_COMPARE(fixture.tabs()->count(), 5);
+}
+
+void WorkbookWindowTest::aWorkbookBeingFilledIsShownButNotSteered() {
+    WindowFixture fixture;
+    Workbook& book = fixture.instance->activeWorkbook();
+    {
+        const BeingFilled filling(book);
+        fixture.tabs()->setCurrentIndex(2);
+        QCOMPARE(fixture.shown(1, 1), QString());
+        QCOMPARE(book.activeIndex(), 1);
+    }
+    fixture.tabs()->setCurrentIndex(1);
+    QCOMPARE(book.activeIndex(), 2);
+}
+
+void WorkbookWindowTest::aDeletedSheetIsLetGo() {
+    WindowFixture fixture;
+    QCOMPARE(fixture.shown(1, 1), QStringLiteral("order"));
+    // The sheet goes between two looks of the window: the grid must not reach into it.
+    fixture.instance->activeWorkbook().deleteSheet("orders.csv");
+    QCOMPARE(fixture.shown(1, 1), QString());
+    fixture.grid()->viewport()->repaint();
+    QTRY_COMPARE(fixture.tabs()->count(), 3);
+}
+
+QTEST_MAIN(WorkbookWindowTest)
+#include "WorkbookWindowTest.moc"
