@@ -33,12 +33,22 @@ void TextFileWriter::commit() {
         throw RuntimeError(
             QStringLiteral("Cannot write %1: %2").arg(m_fileName, m_partial->errorString()));
     m_partial->close();
+    replaceFileWith(m_partial->fileName(), m_fileName);
+    m_committed = true;
+}
+
+void replaceFileWith(const QString& partial, const QString& target) {
+    // A replaced file keeps who may read and write it.
     std::error_code error;
-    std::filesystem::rename(nativePath(m_partial->fileName()), nativePath(m_fileName), error);
+    const std::filesystem::file_status older = std::filesystem::status(nativePath(target), error);
+    if (!error && std::filesystem::is_regular_file(older))
+        std::filesystem::permissions(nativePath(partial), older.permissions(), error);
+    // Renaming within one folder replaces the old file in one step.
+    error.clear();
+    std::filesystem::rename(nativePath(partial), nativePath(target), error);
     if (error)
         throw RuntimeError(QStringLiteral("Cannot write %1: %2")
-                               .arg(m_fileName, QString::fromLocal8Bit(error.message().c_str())));
-    m_committed = true;
+                               .arg(target, QString::fromLocal8Bit(error.message().c_str())));
 }
 
 void WriteTextFile(std::string_view text, const QString& fileName) {

@@ -29,6 +29,10 @@ private:
     bool m_committed = false;
 };
 
+// Puts the complete file `partial` in the place of `target` in one step, keeping the permission
+// bits of a file it replaces; raises an error naming `target` when it cannot.
+void replaceFileWith(const QString& partial, const QString& target);
+
 // Writes `text` followed by CR LF to the file, replacing it; raises an error on failure.
 void WriteTextFile(std::string_view text, const QString& fileName);
 

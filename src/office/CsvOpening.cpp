@@ -14,14 +14,7 @@ QString sheetNameFor(const QString& fileName) {
     QString name = QFileInfo(fileName).completeBaseName();
     if (QFileInfo(fileName).suffix().isEmpty())
         name = QFileInfo(fileName).fileName();
-    for (QChar refused : QStringLiteral(":\\/?*[]"))
-        name.replace(refused, QLatin1Char('_'));
-    name = name.left(31);
-    while (name.startsWith(QLatin1Char('\'')))
-        name.remove(0, 1);
-    while (name.endsWith(QLatin1Char('\'')))
-        name.chop(1);
-    return name.isEmpty() ? QStringLiteral("Sheet1") : name;
+    return acceptableSheetName(name, QStringLiteral("Sheet1"));
 }
 
 // Splits text into lines and fields and stores them, row by row.

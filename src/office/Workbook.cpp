@@ -2,13 +2,26 @@
 
 #include "base/RuntimeError.h"
 
+QString acceptableSheetName(const QString& text, const QString& fallback) {
+    QString name = text;
+    for (QChar refused : kRefusedSheetNameCharacters)
+        name.replace(refused, QLatin1Char('_'));
+    name = name.left(kMaxSheetNameLength);
+    while (name.startsWith(QLatin1Char('\'')))
+        name.remove(0, 1);
+    while (name.endsWith(QLatin1Char('\'')))
+        name.chop(1);
+    return name.isEmpty() ? fallback : name;
+}
+
 void checkSheetName(const QString& name, const QStringList& others) {
     if (name.isEmpty())
         throw RuntimeError(QStringLiteral("A sheet name cannot be empty"));
-    if (name.size() > 31)
-        throw RuntimeError(
-            QStringLiteral("The sheet name \"%1\" is longer than 31 characters").arg(name));
-    for (QChar refused : QStringLiteral(":\\/?*[]"))
+    if (name.size() > kMaxSheetNameLength)
+        throw RuntimeError(QStringLiteral("The sheet name \"%1\" is longer than %2 characters")
+                               .arg(name)
+                               .arg(kMaxSheetNameLength));
+    for (QChar refused : kRefusedSheetNameCharacters)
         if (name.contains(refused))
             throw RuntimeError(QStringLiteral("The sheet name \"%1\" contains \"%2\"; a sheet "
                                               "name cannot contain : \\ / ? * [ or ]")

@@ -9,6 +9,15 @@
 #include <optional>
 #include <vector>
 
+// The longest name a sheet may have.
+inline constexpr qsizetype kMaxSheetNameLength = 31;
+// The characters a sheet name may not hold.
+inline const QString kRefusedSheetNameCharacters = QStringLiteral(":\\/?*[]");
+
+// A name that a sheet may have, made from any text: refused characters become "_", the text is
+// cut to the longest name, apostrophes at either end go; `fallback` when nothing is left.
+QString acceptableSheetName(const QString& text, const QString& fallback);
+
 // Raises an error naming the broken rule unless `name` may name a sheet beside `others`:
 // 1 to 31 characters, none of : \ / ? * [ ], no apostrophe at either end, and unique without
 // regard to letter case.

@@ -2,6 +2,7 @@
 
 #include "base/Paths.h"
 #include "base/RuntimeError.h"
+#include "base/TextFiles.h"
 #include "office/Workbook.h"
 
 #include <QDir>
@@ -141,15 +142,5 @@ void saveAsXlsx(const Workbook& workbook, const QString& path) {
             writeSheet(file, workbook.sheet(i));
         file.close(path);
     }
-    // A replaced workbook keeps who may read and write it.
-    std::error_code error;
-    const std::filesystem::file_status older = std::filesystem::status(nativePath(path), error);
-    if (!error && std::filesystem::is_regular_file(older))
-        std::filesystem::permissions(nativePath(partial), older.permissions(), error);
-    // Renaming within one folder replaces the old file in one step.
-    error.clear();
-    std::filesystem::rename(nativePath(partial), nativePath(path), error);
-    if (error)
-        throw RuntimeError(QStringLiteral("Cannot write %1: %2")
-                               .arg(path, QString::fromLocal8Bit(error.message().c_str())));
+    replaceFileWith(partial, path);
 }
