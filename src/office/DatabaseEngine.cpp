@@ -19,9 +19,8 @@ DatabaseFile::DatabaseFile(const QString& path, bool readOnly) : m_path(path) {
             raise(code, QStringLiteral("open"));
         sqlite3_busy_timeout(m_db, 2000);
         // The engine only learns that a file is no database when it first reads it.
-        sqlite3_stmt* probe = prepare(QStringLiteral("SELECT count(*) FROM sqlite_schema"));
-        const int stepped = sqlite3_step(probe);
-        sqlite3_finalize(probe);
+        const int stepped =
+            sqlite3_step(prepare(QStringLiteral("SELECT count(*) FROM sqlite_schema")).get());
         if (stepped != SQLITE_ROW)
             raise(stepped, QStringLiteral("read"));
     } catch (...) {
@@ -44,37 +43,38 @@ void DatabaseFile::raise(int code, const QString& doing) {
                        code);
 }
 
-sqlite3_stmt* DatabaseFile::prepare(const QString& statement) {
+Statement::~Statement() {
+    sqlite3_finalize(m_prepared);
+}
+
+Statement DatabaseFile::prepare(const QString& statement) {
     const QByteArray text = statement.toUtf8();
     sqlite3_stmt* prepared = nullptr;
     const char* rest = nullptr;
     const int code =
         sqlite3_prepare_v2(m_db, text.constData(), static_cast<int>(text.size()), &prepared, &rest);
+    Statement held(prepared);
     if (code != SQLITE_OK)
         raise(code, QStringLiteral("prepare a statement"));
-    if (rest && !QByteArray(rest).trimmed().isEmpty()) {
-        sqlite3_finalize(prepared);
+    if (rest && !QByteArray(rest).trimmed().isEmpty())
         throw RuntimeError(QStringLiteral("Characters found after end of SQL statement."));
-    }
-    return prepared;
+    return held;
 }
 
 void DatabaseFile::execute(const QString& statement) {
-    sqlite3_stmt* prepared = prepare(statement);
-    const int code = sqlite3_step(prepared);
-    sqlite3_finalize(prepared);
+    const int code = sqlite3_step(prepare(statement).get());
     if (code != SQLITE_DONE && code != SQLITE_ROW)
         raise(code, QStringLiteral("carry out a statement"));
 }
 
 QStringList DatabaseFile::tableNames() {
-    sqlite3_stmt* listing = prepare(
+    const Statement listing = prepare(
         QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid"));
     QStringList names;
     int code = SQLITE_OK;
-    while ((code = sqlite3_step(listing)) == SQLITE_ROW)
-        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(listing, 0)));
-    sqlite3_finalize(listing);
+    while ((code = sqlite3_step(listing.get())) == SQLITE_ROW)
+        names << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(listing.get(), 0)));
     if (code != SQLITE_DONE)
         raise(code, QStringLiteral("list its tables"));
     return names;
@@ -146,7 +146,8 @@ void DatabaseConnection::execute(const QString& statement) {
 }
 
 Recordset::Recordset(const QString& query, DatabaseConnection& connection) {
-    sqlite3_stmt* prepared = connection.file().prepare(query);
+    const Statement statement = connection.file().prepare(query);
+    sqlite3_stmt* prepared = statement.get();
     const int columns = sqlite3_column_count(prepared);
     for (int i = 0; i < columns; ++i)
         m_names.push_back(QString::fromUtf8(sqlite3_column_name(prepared, i)));
@@ -164,7 +165,6 @@ Recordset::Recordset(const QString& query, DatabaseConnection& connection) {
         }
         m_rows.push_back(std::move(row));
     }
-    sqlite3_finalize(prepared);
     if (code != SQLITE_DONE)
         connection.file().raise(code, QStringLiteral("read a table"));
 }

@@ -5,10 +5,27 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
+
+// A prepared statement, finalized when it goes, whatever path the caller leaves by.
+class Statement {
+public:
+    explicit Statement(sqlite3_stmt* prepared) : m_prepared(prepared) {}
+    ~Statement();
+    Statement(Statement&& other) noexcept : m_prepared(std::exchange(other.m_prepared, nullptr)) {}
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement& operator=(Statement&&) = delete;
+
+    sqlite3_stmt* get() const { return m_prepared; }
+
+private:
+    sqlite3_stmt* m_prepared;
+};
 
 // The number of the error raised for a file that is not a database.
 inline constexpr int kUnrecognizedDatabaseError = 3343;
@@ -23,7 +40,7 @@ public:
     DatabaseFile& operator=(const DatabaseFile&) = delete;
 
     // Prepares exactly one statement; more than one in the text is refused.
-    sqlite3_stmt* prepare(const QString& statement);
+    Statement prepare(const QString& statement);
     // Runs one statement that gives no rows.
     void execute(const QString& statement);
     // Raises the error of the last call, in the words of the engine.

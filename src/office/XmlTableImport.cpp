@@ -248,8 +248,9 @@ std::string writeTable(DatabaseFile& database, Table& table, UniqueNames& takenN
     QStringList placeholders;
     for (size_t i = 0; i < table.columnNames.size(); ++i)
         placeholders << QStringLiteral("?");
-    sqlite3_stmt* insert = database.prepare(
+    const Statement statement = database.prepare(
         QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(quotedName, placeholders.join(", ")));
+    sqlite3_stmt* insert = statement.get();
     for (auto& row : table.rows) {
         row.resize(table.columnNames.size());
         for (size_t i = 0; i < row.size(); ++i) {
@@ -262,12 +263,9 @@ std::string writeTable(DatabaseFile& database, Table& table, UniqueNames& takenN
         }
         const int code = sqlite3_step(insert);
         sqlite3_reset(insert);
-        if (code != SQLITE_DONE) {
-            sqlite3_finalize(insert);
+        if (code != SQLITE_DONE)
             database.raise(code, QStringLiteral("store a row"));
-        }
     }
-    sqlite3_finalize(insert);
     return name;
 }
 } // namespace
