@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -31,9 +30,6 @@ void moveOver(QWidget* widget) {
 class Form1Test : public QObject {
     Q_OBJECT
 private slots:
-    void controlsStandWhereTheLayoutPutsThem_data();
-    void controlsStandWhereTheLayoutPutsThem();
-    void windowCaptionListColumnAndFonts();
     void optionsOnFirstStart();
     void storedOptionTexts_data();
     void storedOptionTexts();
@@ -46,82 +42,6 @@ private slots:
     void spreadsheetApplicationThatCannotStart();
     void helpShowsTheSameMessageWhateverTheOptions();
 };
-
-void Form1Test::controlsStandWhereTheLayoutPutsThem_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-    auto row = [](const char* name, const char* caption, QRect rect) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption) << rect;
-    };
-    row("PushButton3", "Help", {120, 120, 7800, 405});
-    row("ListView1", "", {120, 630, 6840, 2535});
-    row("PushButton5", "Move Up", {7080, 630, 840, 1200});
-    row("PushButton6", "Move Down", {7080, 1950, 840, 1200});
-    row("PushButton1", "Add XML File(s)", {120, 3250, 3840, 405});
-    row("PushButton2", "Add All XML File(s) In Folder", {4080, 3250, 3840, 405});
-    row("PushButton7", "Clear List", {120, 3770, 3840, 405});
-    row("PushButton8", "Load Sample/Example Files", {4080, 3770, 3840, 405});
-    row("Frame2", "Import Options", {120, 4230, 7800, 1050});
-    row("Option3", "Import using MS Access (Access must be installed)", {240, 300, 5775, 255});
-    row("Option4", "Import without using MS Access", {240, 650, 3375, 255});
-    row("Frame1", "Send Options", {120, 5340, 7800, 1050});
-    row("Option1", "Send XML file(s) to one sheet", {240, 300, 2775, 255});
-    row("Option2", "Send XML file(s) to multiple sheets", {240, 650, 3375, 255});
-    row("PushButton4", "Start Importing Multiple XML Files", {120, 6500, 7800, 405});
-    row("ProgressBar1", "", {120, 7020, 7800, 405});
-}
-
-void Form1Test::controlsStandWhereTheLayoutPutsThem() {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
-    Fixture fixture;
-    fixture.window.Form_Load();
-    QWidget* control = fixture.window.findChild<QWidget*>(name);
-    QVERIFY(control);
-    const QRect expected(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
-    QCOMPARE(control->pos(), expected.topLeft());
-    QCOMPARE(control->height(), expected.height());
-    if (auto* option = qobject_cast<QRadioButton*>(control)) {
-        // An option button may be widened so that its caption is never cut.
-        QVERIFY(option->width() >= expected.width());
-        QCOMPARE(option->text(), caption);
-    } else {
-        QCOMPARE(control->width(), expected.width());
-    }
-    if (auto* button = qobject_cast<QPushButton*>(control))
-        QCOMPARE(button->text(), caption);
-    if (auto* frame = qobject_cast<QGroupBox*>(control))
-        QCOMPARE(frame->title(), caption);
-}
-
-void Form1Test::windowCaptionListColumnAndFonts() {
-    Fixture fixture;
-    fixture.window.Form_Load();
-    QCOMPARE(fixture.window.windowTitle(), QStringLiteral("Brindlequay"));
-    QVERIFY(!fixture.window.windowIcon().isNull());
-    QCOMPARE(fixture.window.size(), QSize(536, 502));
-
-    auto* list = fixture.control<QTreeView>("ListView1");
-    QCOMPARE(list->model()->columnCount(), 1);
-    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(),
-             QStringLiteral("XML File(s)"));
-    QCOMPARE(list->header()->sectionSize(0), 6500 / 15);
-    QCOMPARE(list->toolTip(),
-             QStringLiteral("Drag and drop files here. Double-click item to remove it. Move bar "
-                            "to right and out of window to reveal full names."));
-    QCOMPARE(list->font().family(), QStringLiteral("Arial"));
-    QVERIFY(list->font().bold());
-    QCOMPARE(list->font().pointSizeF(), 9.0);
-    QCOMPARE(fixture.control<QPushButton>("PushButton4")->font().pointSizeF(), 11.25);
-
-    auto* bar = fixture.control<QProgressBar>("ProgressBar1");
-    QCOMPARE(bar->minimum(), 0);
-    QCOMPARE(bar->maximum(), 100);
-    QCOMPARE(bar->value(), 0);
-    QVERIFY(fixture.dialogs.shown.empty());
-}
 
 void Form1Test::optionsOnFirstStart() {
     Fixture fixture;
