@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -175,6 +176,39 @@ TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesOfTheRun) {
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
     EXPECT_TRUE(QFileInfo(database).size() > 0);
     EXPECT_TRUE(batch.part(batch.out("db.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
+}
+
+TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {
+    BatchFixture batch;
+    // Exports of several users: the same file names, other values, one temporary folder.
+    const QStringList routes = {"flatten", "flatten", "database", "database"};
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int run = 0; run < routes.size(); ++run) {
+        for (int file = 0; file < 40; ++file)
+            batch.writeFile(QString("run%1/f%2.xml").arg(run).arg(file),
+                            QString("<r><i><v>run%1-%2</v></i><i><v>x</v></i></r>")
+                                .arg(run)
+                                .arg(file)
+                                .toUtf8());
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TEMP", batch.temp.path());
+        process->setProcessEnvironment(environment);
+        process->start(BRINDLEQUAY_BATCH_PROGRAM,
+                       {"--route", routes[run], run % 2 ? "--multiple-sheets" : "--one-sheet", "-o",
+                        batch.out(qPrintable(QString("run%1.xlsx").arg(run))),
+                        batch.inputs.filePath(QString("run%1").arg(run))});
+        runs.push_back(std::move(process));
+    }
+    for (int run = 0; run < routes.size(); ++run) {
+        ASSERT_TRUE(runs[run]->waitForFinished(120000));
+        EXPECT_EQ(runs[run]->exitCode(), 0) << runs[run]->readAllStandardError().toStdString();
+        const QString sheets = batch.part(batch.out(qPrintable(QString("run%1.xlsx").arg(run))),
+                                          "xl/worksheets/*.xml");
+        for (int other = 0; other < routes.size(); ++other)
+            EXPECT_EQ(sheets.count(QString("run%1-").arg(other)), other == run ? 40 : 0)
+                << "run " << run << " holds values of run " << other;
+    }
 }
 
 TEST(BatchProgram, UsageHelpAndVersion) {
