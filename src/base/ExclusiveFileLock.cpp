@@ -1,14 +1,15 @@
 #include "base/ExclusiveFileLock.h"
 
-#include <QFile>
+#include "base/RegularFile.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 ExclusiveFileLock::ExclusiveFileLock(const QString& path) {
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // A FIFO in the file's place must not block the run.
+    QString problem;
+    const int descriptor = openRegularFile(path, problem);
     if (descriptor < 0)
         return;
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {

@@ -6,7 +6,7 @@
 // as the object lives. Programs that do not ask for it are not kept out.
 class ExclusiveFileLock {
 public:
-    // Tries once, without waiting.
+    // Tries once, without waiting; only a regular file is locked.
     explicit ExclusiveFileLock(const QString& path);
     ~ExclusiveFileLock();
     ExclusiveFileLock(const ExclusiveFileLock&) = delete;

@@ -11,7 +11,8 @@
 TextFileWriter::TextFileWriter(const QString& fileName)
     : m_fileName(fileName),
       m_partial(std::make_unique<QFile>(fileName + QStringLiteral(".partial"))) {
-    if (!m_partial->open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Created afresh, never through a link or over a file that is there.
+    if (!m_partial->open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw RuntimeError(
             QStringLiteral("Cannot create %1: %2").arg(fileName, m_partial->errorString()));
 }

@@ -10,7 +10,8 @@ class QFile;
 
 // Writes a text file in pieces, replacing any file of that name. The text goes to a file beside
 // the target that takes the target's place only on commit, so a file abandoned half-way is
-// never seen and an older file survives it.
+// never seen and an older file survives it. The file beside, "<name>.partial", is created
+// exclusively: one that is there already, or a link in its place, makes the writer fail.
 class TextFileWriter {
 public:
     // Raises an error when the file cannot be created.

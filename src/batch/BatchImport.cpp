@@ -107,7 +107,11 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
 
     WalkProblems walkProblems;
     const QStringList files = gatherFiles(options, input, walkProblems);
-    if (const QString same = inputAt(options.output, files); !same.isEmpty()) {
+    // The output must not take the place of a file the run reads or keeps.
+    QStringList readOrKept = files;
+    if (!options.workDatabase.isEmpty())
+        readOrKept << options.workDatabase;
+    if (const QString same = inputAt(options.output, readOrKept); !same.isEmpty()) {
         std::fputs(usageErrorText(QStringLiteral("the output %1 is the input %2; it is left as it "
                                                  "is")
                                       .arg(options.output, same))

@@ -24,14 +24,14 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
         database = std::make_unique<DatabaseApplication>();
         database->setVisible(true);
     });
-    procedure.step(204, [&] { database->OpenCurrentDatabase(databasePath); });
+    procedure.step(204, [&] { mustBeSet(database.get()).OpenCurrentDatabase(databasePath); });
     const int count = surface.fileCount();
     for (int i = 1; i <= count; ++i) {
         FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
         const size_t failuresBefore = result.failures.size();
         procedure.step(206, [&] {
             try {
-                database->ImportXml(outcome.path);
+                mustBeSet(database.get()).ImportXml(outcome.path);
                 outcome.imported = true;
             } catch (const XmlFileError& error) {
                 outcome.reason = error.xmlError().reason;
@@ -43,10 +43,20 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
         result.claimFailures(outcome, failuresBefore);
     }
     QStringList made;
+    const size_t failuresBefore = result.failures.size();
     procedure.step(208, [&] {
-        made = database->importedTables();
+        made = mustBeSet(database.get()).importedTables();
         database->quit();
     });
+    // A session that cannot be committed keeps nothing: no file was imported after all.
+    if (result.failures.size() > failuresBefore) {
+        made.clear();
+        for (FileOutcome& file : result.files)
+            if (file.imported) {
+                file.imported = false;
+                file.reason = result.failures.back().description;
+            }
+    }
     return made;
 }
 

@@ -5,6 +5,7 @@
 #include "base/MousePointer.h"
 #include "base/Paths.h"
 #include "base/RunWorkspace.h"
+#include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 #include "import/CsvPaths.h"
 #include "import/DatabaseRoute.h"
@@ -12,9 +13,8 @@
 #include "import/ImportSurface.h"
 #include "import/SpreadsheetOutput.h"
 #include "import/WorkDatabaseSource.h"
+#include "office/DatabaseEngine.h"
 #include "xml/CsvConversion.h"
-
-#include <QFile>
 
 #include <optional>
 
@@ -77,11 +77,7 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
     }
     if (route == ImportRoute::Database) {
         // Held to the end of the run, so that no other run clears or fills it meanwhile.
-        HeldWorkDatabase database;
-        if (m_database)
-            database = m_database->hold(m_dialogs);
-        else
-            database.path = freshWorkDatabase();
+        HeldWorkDatabase database = m_database ? m_database->hold(m_dialogs) : freshWorkDatabase();
         if (database.path.isEmpty()) {
             stop(ImportResult::Ending::NoWorkDatabase, database.problem);
             return;
@@ -102,11 +98,17 @@ void ImportRun::stop(ImportResult::Ending ending, const QString& reason) {
                                   MessageButtons::Ok, MessageIcon::Critical});
 }
 
-QString ImportRun::freshWorkDatabase() {
-    const QString path = joinPath(m_result.workspace, QStringLiteral("temp.mdb"));
-    // An empty file is an empty database to the engine.
-    QFile(path).open(QIODevice::WriteOnly | QIODevice::NewOnly);
-    return path;
+HeldWorkDatabase ImportRun::freshWorkDatabase() {
+    // No lock is needed: no one else reaches the run's own folder.
+    HeldWorkDatabase fresh;
+    try {
+        const QString path = joinPath(m_result.workspace, QStringLiteral("temp.mdb"));
+        makeEmptyDatabase(path);
+        fresh.path = path;
+    } catch (const RuntimeError& error) {
+        fresh.problem = error.description();
+    }
+    return fresh;
 }
 
 void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/ImportResult.h"
+#include "import/WorkDatabaseSource.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,8 +10,6 @@ class Dialogs;
 class ImportSurface;
 class ReportingProcedure;
 class SpreadsheetApplications;
-class NamedWorkDatabase;
-class WorkDatabaseSource;
 
 // One press of the start button: checks that a run can start, takes the selected route over
 // every listed file with the progress bar, and ends with "Done.". Every failing step is reported
@@ -35,7 +34,7 @@ private:
     // Ends the run before anything is imported, saying why.
     void stop(ImportResult::Ending ending, const QString& reason);
     // An empty work database in the run's folder.
-    QString freshWorkDatabase();
+    HeldWorkDatabase freshWorkDatabase();
     void routeWithoutDatabase(ReportingProcedure& procedure);
 
     ImportSurface& m_surface;

@@ -2,10 +2,9 @@
 
 #include "base/Dialogs.h"
 #include "base/Paths.h"
+#include "base/RuntimeError.h"
 #include "office/DatabaseEngine.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -28,20 +27,14 @@ HeldWorkDatabase lockFor(const QString& path) {
     return held;
 }
 
-// An empty file is an empty database to the engine; only its owner may read it.
-bool makeEmptyDatabase(const QString& path) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                     QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
 } // namespace
 
 HeldWorkDatabase NamedWorkDatabase::hold(Dialogs&) {
-    if (!QFileInfo::exists(m_path) && !makeEmptyDatabase(m_path)) {
+    try {
+        makeEmptyDatabase(m_path);
+    } catch (const RuntimeError& error) {
         HeldWorkDatabase none;
-        none.problem = QStringLiteral("The work database %1 cannot be created.").arg(m_path);
+        none.problem = error.description();
         return none;
     }
     return lockFor(m_path);
@@ -63,11 +56,12 @@ HeldWorkDatabase WorkDatabaseChoice::hold(Dialogs& dialogs) {
             return beside;
     }
 
-    if (!QFileInfo::exists(m_usersOwn) && !makeEmptyDatabase(m_usersOwn)) {
+    try {
+        makeEmptyDatabase(m_usersOwn);
+    } catch (const RuntimeError& error) {
         HeldWorkDatabase none;
-        none.problem =
-            QStringLiteral("The work database %1 cannot be used (%2), and %3 cannot be created.")
-                .arg(m_besideProgram, why, m_usersOwn);
+        none.problem = QStringLiteral("The work database %1 cannot be used (%2). %3")
+                           .arg(m_besideProgram, why, error.description());
         return none;
     }
     HeldWorkDatabase own = lockFor(m_usersOwn);

@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -78,6 +79,18 @@ QStringList DatabaseFile::tableNames() {
     if (code != SQLITE_DONE)
         raise(code, QStringLiteral("list its tables"));
     return names;
+}
+
+void makeEmptyDatabase(const QString& path) {
+    QFile file(path);
+    if (file.exists())
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+        !file.exists())
+        throw RuntimeError(QStringLiteral("The work database %1 cannot be created: %2")
+                               .arg(path, file.errorString()));
 }
 
 QString workDatabaseProblem(const QString& path) {

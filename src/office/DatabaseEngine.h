@@ -57,6 +57,11 @@ private:
     sqlite3* m_db = nullptr;
 };
 
+// Makes an empty database at `path`, and its folder, readable by its owner only (an empty file
+// is an empty database to the engine). A file that is there already, made meanwhile by another
+// run perhaps, is left as it is. Raises an error when there is no file at `path` afterwards.
+void makeEmptyDatabase(const QString& path);
+
 // Why the file at `path` cannot serve as a work database, "" when it can: it is missing or no
 // regular file, no database, or the engine cannot write it (the file, or the folder where its
 // journal goes). Nothing of the file is changed.

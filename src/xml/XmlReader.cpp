@@ -1,11 +1,11 @@
 #include "xml/XmlReader.h"
 
+#include "base/RegularFile.h"
+
 #include <QFile>
 
 #include <expat.h>
-#include <fcntl.h>
 #include <iconv.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -227,33 +227,18 @@ std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& 
     }
 }
 
-// Opens only a regular file: a FIFO or a device would block the run for ever on opening or
-// reading, so the open does not wait and the type is checked before any read.
-std::optional<XmlError> openRegularFile(const QString& path, QFile& file) {
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+} // namespace
+
+std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
+    QString problem;
+    const int descriptor = openRegularFile(path, problem);
     if (descriptor < 0)
-        return XmlError{QStringLiteral("cannot open the file: ") +
-                            QString::fromLocal8Bit(std::strerror(errno)),
-                        0, 0};
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
-        return XmlError{QStringLiteral("not a regular file"), 0, 0};
-    }
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        return XmlError{problem, 0, 0};
+    QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
         return XmlError{QStringLiteral("cannot open the file: ") + file.errorString(), 0, 0};
     }
-    return std::nullopt;
-}
-} // namespace
-
-std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
-    QFile file;
-    if (std::optional<XmlError> error = openRegularFile(path, file))
-        return error;
     QByteArray piece(kChunk, Qt::Uninitialized);
     QString readError;
     auto next = [&]() -> std::string_view {

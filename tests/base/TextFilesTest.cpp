@@ -1,5 +1,6 @@
 #include "base/TextFiles.h"
 
+#include "base/RuntimeError.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -37,6 +38,16 @@ TEST(TextFiles, AnAbandonedWriterLeavesTheOlderFileAlone) {
     EXPECT_EQ(bytesOf(path), QByteArray("old\r\n"));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.csv"});
     EXPECT_THROW(WriteTextFile("x", folder.filePath("missing/a.csv")), std::exception);
+}
+
+TEST(TextFiles, AWriterNeverWritesThroughALinkInItsPlace) {
+    QTemporaryDir folder;
+    const QString victim = folder.filePath("victim.txt");
+    WriteTextFile("precious", victim);
+    ASSERT_TRUE(QFile::link(victim, folder.filePath("a.csv.partial")));
+    EXPECT_THROW(WriteTextFile("planted", folder.filePath("a.csv")), RuntimeError);
+    EXPECT_EQ(bytesOf(victim), QByteArray("precious\r\n"));
+    EXPECT_FALSE(QFile::exists(folder.filePath("a.csv")));
 }
 
 TEST(TextFiles, ReadTextFileCases) {

@@ -166,6 +166,13 @@ TEST(BatchProgram, AnOutputThatIsOneOfTheInputsIsAUsageError) {
     QFile file(input);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "<r><v>a</v></r>");
+
+    // The work database that the run keeps is no place for the workbook either.
+    const QString database = batch.writeFile("work.db", "");
+    const Outcome onDatabase = batch.run({"--route", "database", "--work-database", database, "-o",
+                                          batch.inputs.filePath("tree/../work.db"), input});
+    EXPECT_EQ(onDatabase.exitStatus, 2);
+    EXPECT_EQ(QFileInfo(database).size(), 0);
 }
 
 TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesOfTheRun) {
@@ -176,6 +183,15 @@ TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesOfTheRun) {
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
     EXPECT_TRUE(QFileInfo(database).size() > 0);
     EXPECT_TRUE(batch.part(batch.out("db.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
+
+    // A FIFO in the database's place is refused at once instead of blocking the run.
+    const QString fifo = batch.results.filePath("fifo.db");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const Outcome onFifo = batch.run({"--route", "database", "--work-database", fifo, "-o",
+                                      batch.out("fifo.xlsx"), batch.inputs.filePath("tree/a.xml")});
+    EXPECT_EQ(onFifo.exitStatus, 2);
+    EXPECT_TRUE(onFifo.errors.contains(fifo)) << onFifo.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(batch.out("fifo.xlsx")));
 }
 
 TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {

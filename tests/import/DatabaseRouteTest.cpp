@@ -140,6 +140,22 @@ TEST(DatabaseRoute, AFileThatIsNoDatabaseIsSaidSo) {
     EXPECT_EQ(texts.back(), "Done.");
 }
 
+TEST(DatabaseRoute, ASessionThatCannotBeCommittedImportedNothing) {
+    DatabaseRun run;
+    run.xml("a.xml", records("alpha", 2));
+    // Another program reads the database all along, so the import's commit finds it busy.
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(run.database).constData(), &reader), SQLITE_OK);
+    sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr, nullptr, nullptr);
+    const ImportResult result = run.run();
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+    EXPECT_EQ(result.importedCount(), 0);
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_TRUE(result.files[0].reason.contains("locked")) << result.files[0].reason.toStdString();
+    EXPECT_TRUE(result.tables.isEmpty());
+}
+
 TEST(DatabaseRoute, ASheetChosenDuringTheRunDoesNotSteerTheWrites) {
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
         DatabaseRun run;
