@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ErrorReport.h"
+#include "office/CsvOpening.h"
 
 #include <QString>
 #include <QStringList>
@@ -45,6 +46,8 @@ struct ImportResult {
     std::vector<FileOutcome> files;
     // The work-database tables written into the workbook, in order.
     QStringList tables;
+    // What did not fit on a sheet, file by file; the rest of each such file was written.
+    std::vector<SheetShortfall> cut;
     // The steps that failed, with the description each report gave; a failure of one file's
     // own import is that file's reason instead.
     std::vector<StepFailure> failures;

@@ -147,6 +147,6 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
     }
     procedure.step(122, [&] {
         m_result.spreadsheet = ImportToExcel(csvPaths, m_surface, m_dialogs, m_applications,
-                                             m_result.workspace, m_result.failures);
+                                             m_result.workspace, m_result);
     });
 }

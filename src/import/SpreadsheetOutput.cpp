@@ -19,12 +19,23 @@ void showProgress(ImportSurface& surface, int done) {
         surface.setProgress(100.0 * done / listed);
 }
 
+// Opens a CSV file, adding what did not fit on its sheet to the result's cuts.
+void openNotingCuts(SpreadsheetApplication& application, const QString& path,
+                    ImportResult& result) {
+    try {
+        application.openWorkbook(path);
+    } catch (const IncompleteLoadError& error) {
+        result.cut.push_back(error.shortfall());
+        throw;
+    }
+}
+
 std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPaths,
                                                        ImportSurface& surface, Dialogs& dialogs,
                                                        SpreadsheetApplications& applications,
                                                        const QString& workspace,
-                                                       std::vector<StepFailure>& failures) {
-    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &failures);
+                                                       ImportResult& result) {
+    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &result.failures);
     const QString combinedPath = CsvPaths::combinedFile(workspace);
     std::optional<TextFileWriter> combined;
     procedure.step(100, [&] { combined.emplace(combinedPath); });
@@ -48,7 +59,7 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         combined.reset();
     });
     procedure.step(114, [&] { mustBeSet(source.get()).setDisplayAlerts(false); });
-    procedure.step(116, [&] { mustBeSet(source.get()).openWorkbook(combinedPath); });
+    procedure.step(116, [&] { openNotingCuts(mustBeSet(source.get()), combinedPath, result); });
     // A block left on the clipboard by an earlier copy must never stand in for this one.
     bool copied = false;
     procedure.step(118, [&] {
@@ -75,8 +86,8 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
 
 std::shared_ptr<SpreadsheetApplication>
 multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
-                    SpreadsheetApplications& applications, std::vector<StepFailure>& failures) {
-    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &failures);
+                    SpreadsheetApplications& applications, ImportResult& result) {
+    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &result.failures);
     std::int32_t nameCounter = 0;
     std::shared_ptr<SpreadsheetApplication> target;
     // The output writes to the sheet it added, whatever the user looks at meanwhile.
@@ -88,10 +99,18 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         procedure.step(102, [&] {
             const std::shared_ptr<SpreadsheetApplication> source = applications.create();
             source->setDisplayAlerts(false);
-            source->openWorkbook(path);
+            // A file too large for its sheet still gives the sheet what fit, as one sheet does.
+            std::optional<IncompleteLoadError> incomplete;
+            try {
+                openNotingCuts(*source, path, result);
+            } catch (const IncompleteLoadError& error) {
+                incomplete = error;
+            }
             source->copyUsedRange(source->activeWorkbook().activeSheet());
             copied = true;
             source->quit();
+            if (incomplete)
+                throw *incomplete;
         });
         // Let go of the last workbook before the instance that holds it may be.
         filling.reset();
@@ -135,12 +154,12 @@ std::shared_ptr<SpreadsheetApplication> ImportToExcel(const QStringList& csvPath
                                                       ImportSurface& surface, Dialogs& dialogs,
                                                       SpreadsheetApplications& applications,
                                                       const QString& workspace,
-                                                      std::vector<StepFailure>& failures) {
+                                                      ImportResult& result) {
     switch (surface.sendMode()) {
     case SendMode::OneSheet:
-        return oneSheetOutput(csvPaths, surface, dialogs, applications, workspace, failures);
+        return oneSheetOutput(csvPaths, surface, dialogs, applications, workspace, result);
     case SendMode::MultipleSheets:
-        return multipleSheetOutput(csvPaths, surface, dialogs, applications, failures);
+        return multipleSheetOutput(csvPaths, surface, dialogs, applications, result);
     case SendMode::None:
         break;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/ErrorReport.h"
+#include "import/ImportResult.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,10 +16,11 @@ class SpreadsheetApplications;
 // Turns the CSV files of a run into one new, visible, unsaved workbook: all on the first sheet
 // (one-sheet mode: the texts are joined into one file of the run's folder `workspace` first),
 // or one sheet per file named after it (multiple-sheet mode). Every failing step is reported,
-// and added to `failures`, and the output goes on. Gives the instance that holds the workbook,
-// none when none was made.
+// and added to the result's failures, and the output goes on; what did not fit on a sheet is
+// added to its cuts, and what did fit is kept. Gives the instance that holds the workbook, none
+// when none was made.
 std::shared_ptr<SpreadsheetApplication> ImportToExcel(const QStringList& csvPaths,
                                                       ImportSurface& surface, Dialogs& dialogs,
                                                       SpreadsheetApplications& applications,
                                                       const QString& workspace,
-                                                      std::vector<StepFailure>& failures);
+                                                      ImportResult& result);

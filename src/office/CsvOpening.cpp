@@ -43,16 +43,8 @@ public:
             endLine();
     }
 
-    QString shortfall() const {
-        QString text;
-        if (m_rowsLeftOut > 0)
-            text = QStringLiteral("%1 lines beyond the sheet's 1,048,576 rows were not loaded")
-                       .arg(m_rowsLeftOut);
-        if (m_fieldsLeftOut > 0)
-            text += (text.isEmpty() ? QString() : QStringLiteral("; ")) +
-                    QStringLiteral("%1 values beyond the sheet's 16,384 columns were not loaded")
-                        .arg(m_fieldsLeftOut);
-        return text;
+    SheetShortfall shortfall(const QString& fileName) const {
+        return {fileName, m_rowsLeftOut, m_fieldsLeftOut};
     }
 
 private:
@@ -86,6 +78,18 @@ private:
 };
 } // namespace
 
+QString SheetShortfall::description() const {
+    QString text;
+    if (linesLeftOut > 0)
+        text = QStringLiteral("%1 lines beyond the sheet's 1,048,576 rows were not loaded")
+                   .arg(linesLeftOut);
+    if (valuesLeftOut > 0)
+        text += (text.isEmpty() ? QString() : QStringLiteral("; ")) +
+                QStringLiteral("%1 values beyond the sheet's 16,384 columns were not loaded")
+                    .arg(valuesLeftOut);
+    return file + QStringLiteral(": ") + text;
+}
+
 OpenedCsv openCsvFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -114,7 +118,6 @@ OpenedCsv openCsvFile(const QString& path) {
                            file.errorString());
     cells.finish();
     opened.workbook->markSaved();
-    if (!cells.shortfall().isEmpty())
-        opened.shortfall = fileName + QStringLiteral(": ") + cells.shortfall();
+    opened.shortfall = cells.shortfall(fileName);
     return opened;
 }

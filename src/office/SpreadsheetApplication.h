@@ -23,7 +23,8 @@ public:
 
     // Adds a new workbook with its starting sheets and makes it the active one.
     virtual Workbook& addWorkbook() = 0;
-    // Opens a CSV file as a new, active workbook.
+    // Opens a CSV file as a new, active workbook; raises an IncompleteLoadError, after the
+    // workbook is open with what fit, when part of the file did not fit on its sheet.
     virtual Workbook& openWorkbook(const QString& fileName) = 0;
     virtual int workbookCount() const = 0;
     // Workbook `index`, from 1 (the last is the newest).

@@ -49,8 +49,7 @@ Workbook& EngineInstance::openWorkbook(const QString& fileName) {
     OpenedCsv opened = openCsvFile(fileName);
     m_workbooks.push_back(std::move(opened.workbook));
     if (!opened.shortfall.isEmpty())
-        throw RuntimeError(QStringLiteral("The file was not loaded completely. ") +
-                           opened.shortfall);
+        throw IncompleteLoadError(opened.shortfall);
     return *m_workbooks.back();
 }
 

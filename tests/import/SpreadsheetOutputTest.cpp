@@ -17,14 +17,14 @@ struct Output : PresentingEngine {
     QTemporaryDir temp;
     ScriptedDialogs dialogs;
     RecordingSurface surface;
-    std::vector<StepFailure> failures;
+    ImportResult importResult;
 
     QString csv(const QString& relative, std::string_view text) {
         return writeFile(temp.filePath(relative),
                          QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     }
     void run(const QStringList& paths) {
-        ImportToExcel(paths, surface, dialogs, engine, temp.path(), failures);
+        ImportToExcel(paths, surface, dialogs, engine, temp.path(), importResult);
     }
     Workbook& result() { return shown.at(0)->activeWorkbook(); }
     std::string cell(int sheet, int row, int column) {
@@ -100,9 +100,10 @@ TEST(ImportToExcel, MultipleSheetsGoToARunningInstanceAndReportRefusedNames) {
         output.dialogs.shown[0].text.startsWith("The sheet name \"a.csv\" is already taken"))
         << output.dialogs.shown[0].text.toStdString();
     EXPECT_TRUE(output.dialogs.shown[0].text.contains("ImportToExcel at line 112"));
-    ASSERT_EQ(output.failures.size(), 1u);
-    EXPECT_EQ(output.failures[0].step, 112);
-    EXPECT_TRUE(output.dialogs.shown[0].text.startsWith(output.failures[0].description));
+    ASSERT_EQ(output.importResult.failures.size(), 1u);
+    EXPECT_EQ(output.importResult.failures[0].step, 112);
+    EXPECT_TRUE(
+        output.dialogs.shown[0].text.startsWith(output.importResult.failures[0].description));
 }
 
 TEST(ImportToExcel, AFileThatCannotBeOpenedNeverGetsAnotherFilesCells) {
@@ -114,6 +115,27 @@ TEST(ImportToExcel, AFileThatCannotBeOpenedNeverGetsAnotherFilesCells) {
     EXPECT_TRUE(output.result().sheet(1).cells().usedRange().isEmpty());
     ASSERT_EQ(output.dialogs.shown.size(), 1u);
     EXPECT_TRUE(output.dialogs.shown[0].text.contains("gone.csv"));
+}
+
+TEST(ImportToExcel, AFileTooLargeForItsSheetKeepsWhatFitsAndTheCutIsKnown) {
+    for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        Output output;
+        output.surface.send = send;
+        const std::string wide = [] {
+            std::string line;
+            for (int i = 1; i <= kMaxColumns + 2; ++i)
+                line += std::to_string(i) + ",";
+            return line;
+        }();
+        output.run({output.csv("wide.csv", wide)});
+        const Worksheet& sheet = output.result().sheet(1);
+        EXPECT_EQ(sheet.cells().display(1, kMaxColumns), std::to_string(kMaxColumns));
+        ASSERT_EQ(output.importResult.cut.size(), 1u);
+        EXPECT_EQ(output.importResult.cut[0].valuesLeftOut, 2);
+        EXPECT_EQ(output.importResult.failures.size(), 1u);
+        ASSERT_EQ(output.dialogs.shown.size(), 1u);
+        EXPECT_TRUE(output.dialogs.shown[0].text.contains("2 values beyond"));
+    }
 }
 
 TEST(ImportToExcel, NoSendOptionDoesNothing) {
