@@ -2,6 +2,7 @@
 
 #include "base/Dialogs.h"
 #include "base/ErrorReport.h"
+#include "base/RunWorkspace.h"
 #include "base/TempFolder.h"
 #include "office/SpreadsheetEngine.h"
 #include "office/XlsxSaving.h"
@@ -140,12 +141,14 @@ void WorkbookWindow::openInSpreadsheetApplication() {
     Workbook* book = workbook();
     if (!book)
         return;
-    const QString path =
-        QDir(temporaryFolder())
-            .filePath(book->name() + QStringLiteral(" ") +
-                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")) +
-                      QStringLiteral(".xlsx"));
+    QString path;
     try {
+        // A folder of its own, which no other user of the temporary folder can read.
+        path = QDir(makeRunWorkspace(temporaryFolder()))
+                   .filePath(book->name() + QStringLiteral(" ") +
+                             QDateTime::currentDateTime().toString(
+                                 QStringLiteral("yyyy-MM-dd hh.mm.ss")) +
+                             QStringLiteral(".xlsx"));
         saveAsXlsx(*book, path);
     } catch (...) {
         showError(QStringLiteral("The workbook could not be handed over.\r\n") +

@@ -84,10 +84,18 @@ void WorkbookWindowTest::savesAsXlsxThroughTheChooser() {
     QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
     QVERIFY(fixture.dialogs.shown[0].text.contains(QStringLiteral("does not exist")));
 
+    // The copy handed to the desktop lies in a folder of its own that only its owner can read.
+    qputenv("TEMP", fixture.folder.path().toUtf8());
     fixture.window->openInSpreadsheetApplication();
+    qunsetenv("TEMP");
     QCOMPARE(fixture.desktop.openedFiles.size(), 1);
-    QVERIFY(fixture.desktop.openedFiles[0].endsWith(QStringLiteral(".xlsx")));
-    QFile::remove(fixture.desktop.openedFiles[0]);
+    const QFileInfo handedOver(fixture.desktop.openedFiles[0]);
+    QVERIFY(handedOver.isFile());
+    QVERIFY(handedOver.fileName().endsWith(QStringLiteral(".xlsx")));
+    QCOMPARE(QFileInfo(handedOver.path()).path(), fixture.folder.path());
+    QCOMPARE(QFile::permissions(handedOver.path()) &
+                 ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void WorkbookWindowTest::closingAChangedWorkbookAsksFirst() {
