@@ -26,8 +26,6 @@ struct StepFailure {
     QString procedure;
     int step = 0;
     QString description;
-
-    bool operator==(const StepFailure&) const = default;
 };
 
 // Runs a reporting procedure step by step: an error in a step is reported with that step's

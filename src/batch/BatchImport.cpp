@@ -57,7 +57,7 @@ QString inputAt(const QString& output, const QStringList& files) {
 }
 
 int exitStatusAfter(const ImportResult& result, const BatchOptions& options, ConsoleReport& report,
-                    int problemsBefore) {
+                    bool folderProblems) {
     switch (result.ending) {
     case ImportResult::Ending::NoFiles:
         report.problem(QStringLiteral("No files added."));
@@ -71,7 +71,7 @@ int exitStatusAfter(const ImportResult& result, const BatchOptions& options, Con
     case ImportResult::Ending::Finished:
         break;
     }
-    const int problems = problemsBefore + report.problems(result);
+    report.problems(result);
     if (result.importedCount() == 0 || !result.spreadsheet ||
         result.spreadsheet->workbookCount() == 0) {
         report.problem(QStringLiteral("no file could be imported, so nothing was written"));
@@ -84,7 +84,7 @@ int exitStatusAfter(const ImportResult& result, const BatchOptions& options, Con
         return NothingWritten;
     }
     report.news(QStringLiteral("Wrote %1").arg(options.output));
-    return problems > 0 ? SomeFailed : AllImported;
+    return result.complete() && !folderProblems ? AllImported : SomeFailed;
 }
 } // namespace
 
@@ -133,7 +133,7 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         ImportRun(surface, dialogs, engine, temporaryFolder(), options.workDatabase).run();
     surface.clearProgress();
 
-    const int status = exitStatusAfter(result, options, report, walkProblems.isEmpty() ? 0 : 1);
+    const int status = exitStatusAfter(result, options, report, !walkProblems.isEmpty());
     if (!result.workspace.isEmpty()) {
         if (options.keepWork)
             report.news(QStringLiteral("The run's files are in %1").arg(result.workspace));

@@ -23,8 +23,7 @@ void ConsoleReport::news(const QString& text) {
         print(text);
 }
 
-int ConsoleReport::problems(const ImportResult& result) {
-    int count = 0;
+void ConsoleReport::problems(const ImportResult& result) {
     for (const FileOutcome& file : result.files) {
         if (file.imported)
             continue;
@@ -32,13 +31,9 @@ int ConsoleReport::problems(const ImportResult& result) {
         if (file.line > 0)
             line += QStringLiteral(", line %1, position %2").arg(file.line).arg(file.position);
         problem(line);
-        ++count;
     }
-    for (const StepFailure& failure : result.failures) {
+    for (const StepFailure& failure : result.failures)
         problem(failure.description);
-        ++count;
-    }
-    return count;
 }
 
 ConsoleSurface::ConsoleSurface(SendMode sendMode, ImportRoute route, QStringList files,

@@ -32,8 +32,8 @@ public:
     // A line that is only news.
     void news(const QString& text);
     // One line for every file that failed ("FILE: reason, line L, position P") and every
-    // step that failed; gives how many lines told of a problem.
-    int problems(const ImportResult& result);
+    // step that failed.
+    void problems(const ImportResult& result);
 
     // Called before a line is printed, so a progress line can make room for it.
     std::function<void()> beforeLine;

@@ -34,9 +34,7 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
                 mustBeSet(database.get()).ImportXml(outcome.path);
                 outcome.imported = true;
             } catch (const XmlFileError& error) {
-                outcome.reason = error.xmlError().reason;
-                outcome.line = error.xmlError().line;
-                outcome.position = error.xmlError().position;
+                outcome.failedToRead(error.xmlError());
                 throw;
             }
         });

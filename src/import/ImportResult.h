@@ -2,6 +2,7 @@
 
 #include "base/ErrorReport.h"
 #include "office/CsvOpening.h"
+#include "xml/XmlReader.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,13 @@ struct FileOutcome {
     QString reason;
     qint64 line = 0;
     qint64 position = 0;
+
+    // Notes why the file could not be read as XML.
+    void failedToRead(const XmlError& error) {
+        reason = error.reason;
+        line = error.line;
+        position = error.position;
+    }
 };
 
 // What one import run did, for the window or the batch program to act on; nobody has to read

@@ -128,9 +128,7 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
                 const std::optional<XmlError> error =
                     ConvertToCSV(xmlPath, ",", [&](std::string_view piece) { csv.append(piece); });
                 if (error) {
-                    outcome.reason = error->reason;
-                    outcome.line = error->line;
-                    outcome.position = error->position;
+                    outcome.failedToRead(*error);
                     m_dialogs.showMessage(Message{
                         errorReadingMessage(xmlPath, error->reason, error->line, error->position)});
                     return;

@@ -26,7 +26,6 @@ HeldWorkDatabase lockFor(const QString& path) {
     }
     return held;
 }
-
 } // namespace
 
 HeldWorkDatabase NamedWorkDatabase::hold(Dialogs&) {

@@ -1,6 +1,5 @@
 #include "office/XlsxSaving.h"
 
-#include "base/Paths.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 #include "office/Workbook.h"
@@ -11,7 +10,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <xlsxwriter.h>
 
