@@ -22,7 +22,10 @@ HeldWorkDatabase lockFor(const QString& path) {
                                       "again when it has finished.")
                            .arg(path);
     } else {
-        held.problem = QStringLiteral("The work database %1 cannot be read.").arg(path);
+        held.problem =
+            QStringLiteral("The work database %1 cannot be used: %2.")
+                .arg(path, QFileInfo(path).isFile() ? QStringLiteral("it cannot be read")
+                                                    : QStringLiteral("it is not a file"));
     }
     return held;
 }
@@ -36,7 +39,17 @@ HeldWorkDatabase NamedWorkDatabase::hold(Dialogs&) {
         none.problem = error.description();
         return none;
     }
-    return lockFor(m_path);
+    HeldWorkDatabase held = lockFor(m_path);
+    if (!held.lock)
+        return held;
+    // A file the run could not write would fail every file one by one; one line says it all.
+    const QString why = workDatabaseProblem(m_path);
+    if (!why.isEmpty()) {
+        HeldWorkDatabase none;
+        none.problem = QStringLiteral("The work database %1 cannot be used: %2.").arg(m_path, why);
+        return none;
+    }
+    return held;
 }
 
 HeldWorkDatabase WorkDatabaseChoice::hold(Dialogs& dialogs) {

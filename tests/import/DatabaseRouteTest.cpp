@@ -111,7 +111,7 @@ TEST(DatabaseRoute, AnEarlierRunsTableThatStayedIsNeverWritten) {
     EXPECT_EQ(result.files[1].position, 8);
 }
 
-TEST(DatabaseRoute, AWorkDatabaseThatCannotBeWrittenGivesNoneOfItsOldRows) {
+TEST(DatabaseRoute, AWorkDatabaseThatCannotServeIsRefusedAndGivesNoneOfItsOldRows) {
     DatabaseRun run;
     runSql(run.database, "CREATE TABLE alpha(n, v); INSERT INTO alpha VALUES ('secret', 'old');");
     QFile::setPermissions(run.database, QFileDevice::ReadOwner);
@@ -119,25 +119,20 @@ TEST(DatabaseRoute, AWorkDatabaseThatCannotBeWrittenGivesNoneOfItsOldRows) {
     {
         const PermissionsEnforced asAUser;
         const ImportResult result = run.run();
-        EXPECT_EQ(result.importedCount(), 0);
+        EXPECT_EQ(result.ending, ImportResult::Ending::NoWorkDatabase);
+        EXPECT_TRUE(result.stopReason.endsWith("cannot be used: it cannot be written."));
         EXPECT_TRUE(result.tables.isEmpty());
     }
-    for (int sheet = 1; sheet <= run.result().sheetCount(); ++sheet)
-        EXPECT_TRUE(run.result().sheet(sheet).cells().usedRange().isEmpty());
-}
+    EXPECT_TRUE(run.shown.empty());
 
-TEST(DatabaseRoute, AFileThatIsNoDatabaseIsSaidSo) {
-    DatabaseRun run;
+    QFile::setPermissions(run.database, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QFile file(run.database);
-    file.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(2048, 'z'));
     file.close();
-    run.xml("a.xml", records("alpha", 1));
-    run.run();
-    const QStringList texts = run.dialogs.shownTexts();
-    ASSERT_GE(texts.size(), 2);
-    EXPECT_EQ(texts[0], "Unrecognized MS Access Database File");
-    EXPECT_EQ(texts.back(), "Done.");
+    const ImportResult result = run.run();
+    EXPECT_TRUE(result.stopReason.endsWith("cannot be used: it is not a database."));
+    EXPECT_EQ(run.dialogs.shownTexts().size(), 2);
 }
 
 TEST(DatabaseRoute, ASessionThatCannotBeCommittedImportedNothing) {
