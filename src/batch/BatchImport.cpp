@@ -77,14 +77,17 @@ int exitStatusAfter(const ImportResult& result, const BatchOptions& options, Con
         report.problem(QStringLiteral("no file could be imported, so nothing was written"));
         return NothingWritten;
     }
+    QStringList leftOut;
     try {
-        saveAsXlsx(result.spreadsheet->activeWorkbook(), options.output);
+        leftOut = saveAsXlsx(result.spreadsheet->activeWorkbook(), options.output);
     } catch (...) {
         report.problem(describeCurrentException());
         return NothingWritten;
     }
+    for (const QString& cell : leftOut)
+        report.problem(options.output + QStringLiteral(": ") + cell);
     report.news(QStringLiteral("Wrote %1").arg(options.output));
-    return result.complete() && !folderProblems ? AllImported : SomeFailed;
+    return result.complete() && !folderProblems && leftOut.isEmpty() ? AllImported : SomeFailed;
 }
 } // namespace
 

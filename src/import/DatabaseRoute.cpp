@@ -59,8 +59,10 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
 }
 
 // Writes one table's rows from `firstRow` down, each field into a cell of its own and an empty
-// text right of the last field.
-void writeRows(const TableRows& rows, Worksheet& sheet, int firstRow, ImportSurface& surface) {
+// text right of the last field. Gives the values that a cell took only in part.
+std::vector<CutCell> writeRows(const TableRows& rows, Worksheet& sheet, int firstRow,
+                               ImportSurface& surface) {
+    std::vector<CutCell> cut;
     for (size_t r = 0; r < rows.fields.size(); ++r) {
         surface.processEvents();
         const QStringList& fields = rows.fields[r];
@@ -68,9 +70,13 @@ void writeRows(const TableRows& rows, Worksheet& sheet, int firstRow, ImportSurf
         for (int f = 0; f <= fields.size(); ++f) {
             surface.processEvents();
             const QByteArray text = f < fields.size() ? fields[f].toUtf8() : QByteArray();
-            sheet.cells().setText(row, f + 1, std::string_view(text.constData(), text.size()));
+            const qint64 charactersCut =
+                sheet.cells().setText(row, f + 1, std::string_view(text.constData(), text.size()));
+            if (charactersCut > 0)
+                cut.push_back({row, f + 1, charactersCut});
         }
     }
+    return cut;
 }
 } // namespace
 
@@ -104,6 +110,8 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     if (!tables.isEmpty())
         procedure.step(214, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
     const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
+    // Values that a cell took only in part, with the sheet that holds them.
+    std::vector<std::pair<SheetShortfall, const Worksheet*>> shortfalls;
     int rowOffset = 0;
     for (qsizetype k = 0; k < tables.size(); ++k) {
         const QString& table = tables.at(k);
@@ -123,11 +131,28 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         if (!rows)
             continue;
         procedure.step(224, [&] {
-            writeRows(*rows, mustBeSet(sheet), sheetPerTable ? 1 : 1 + rowOffset, surface);
+            std::vector<CutCell> cut =
+                writeRows(*rows, mustBeSet(sheet), sheetPerTable ? 1 : 1 + rowOffset, surface);
             result.tables << table;
+            if (!cut.empty())
+                shortfalls.push_back(
+                    {{QStringLiteral("The table ") + table, sheet->name(), 0, 0, std::move(cut)},
+                     sheet});
         });
         rowOffset += static_cast<int>(rows->fields.size());
     }
     procedure.step(226, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
     procedure.step(228, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
+    // Told at the end, when the one sheet has its last name.
+    procedure.step(230, [&] {
+        std::vector<SheetShortfall> told;
+        for (auto& [shortfall, written] : shortfalls) {
+            // A sheet that was deleted since keeps the name it had when it was written.
+            for (int i = 1; i <= mustBeSet(workbook).sheetCount(); ++i)
+                if (&workbook->sheet(i) == written)
+                    shortfall.sheet = written->name();
+            told.push_back(std::move(shortfall));
+        }
+        raiseShortfalls(std::move(told), result);
+    });
 }

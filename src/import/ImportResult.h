@@ -19,6 +19,8 @@ struct FileOutcome {
 
     QString path;
     bool imported = false;
+    // Where the route without the work database flattened it; "" on the other route.
+    QString csvPath;
     // Why it was not imported, and where in the document for one that is not well-formed
     // (line and position from 1; 0 when the file could not be read at all).
     QString reason;
@@ -54,7 +56,8 @@ struct ImportResult {
     std::vector<FileOutcome> files;
     // The work-database tables written into the workbook, in order.
     QStringList tables;
-    // What did not fit on a sheet, file by file; the rest of each such file was written.
+    // What did not fit on a sheet, file by file (table by table on the route through the work
+    // database); the rest of each such file was written.
     std::vector<SheetShortfall> cut;
     // The steps that failed, with the description each report gave; a failure of one file's
     // own import is that file's reason instead.
@@ -85,3 +88,11 @@ struct ImportResult {
                        failures.end());
     }
 };
+
+// Notes in the result what did not fit on its sheet, then raises it to be reported.
+inline void raiseShortfalls(std::vector<SheetShortfall> shortfalls, ImportResult& result) {
+    if (shortfalls.empty())
+        return;
+    result.cut.insert(result.cut.end(), shortfalls.begin(), shortfalls.end());
+    throw IncompleteLoadError(std::move(shortfalls));
+}

@@ -138,6 +138,7 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
                 if (FileExists(*csvPath)) {
                     csvPaths << *csvPath;
                     outcome.imported = true;
+                    outcome.csvPath = *csvPath;
                 }
             });
         }

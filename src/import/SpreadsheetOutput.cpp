@@ -9,6 +9,7 @@
 #include "office/SpreadsheetApplication.h"
 #include "xml/CsvConversion.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -19,15 +20,45 @@ void showProgress(ImportSurface& surface, int done) {
         surface.setProgress(100.0 * done / listed);
 }
 
-// Opens a CSV file, adding what did not fit on its sheet to the result's cuts.
-void openNotingCuts(SpreadsheetApplication& application, const QString& path,
-                    ImportResult& result) {
+// The listed file that was flattened into `csvPath`; the CSV file's name when none was.
+QString sourceOf(const QString& csvPath, const ImportResult& result) {
+    for (const FileOutcome& file : result.files)
+        if (file.csvPath == csvPath)
+            return file.path;
+    return FileNameOf(csvPath);
+}
+
+// Opens a CSV file; what did not fit is kept for the caller to place and report.
+void openKeepingShortfall(SpreadsheetApplication& application, const QString& path,
+                          std::optional<SheetShortfall>& shortfall) {
     try {
         application.openWorkbook(path);
     } catch (const IncompleteLoadError& error) {
-        result.cut.push_back(error.shortfall());
-        throw;
+        shortfall = error.shortfalls().front();
     }
+}
+
+// The shortfall of the combined file, told file by file: the lines of each CSV file follow
+// one another on the sheet from `firstRows`. What fell beyond the sheet's edges is told of the
+// files together, since the files there are no longer known.
+std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QStringList& sources,
+                                   const std::vector<qint64>& firstRows, const QString& sheet) {
+    std::vector<SheetShortfall> shortfalls;
+    if (combined.linesLeftOut > 0 || combined.valuesLeftOut > 0)
+        shortfalls.push_back({QStringLiteral("The files on one sheet"),
+                              sheet,
+                              combined.linesLeftOut,
+                              combined.valuesLeftOut,
+                              {}});
+    for (const CutCell& cell : combined.cutCells) {
+        const auto after = std::upper_bound(firstRows.begin(), firstRows.end(), cell.row);
+        const qsizetype index = std::max<qsizetype>(0, after - firstRows.begin() - 1);
+        const QString file = index < sources.size() ? sources.at(index) : combined.file;
+        if (shortfalls.empty() || shortfalls.back().file != file)
+            shortfalls.push_back({file, sheet, 0, 0, {}});
+        shortfalls.back().cutCells.push_back(cell);
+    }
+    return shortfalls;
 }
 
 std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPaths,
@@ -39,6 +70,10 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
     const QString combinedPath = CsvPaths::combinedFile(workspace);
     std::optional<TextFileWriter> combined;
     procedure.step(100, [&] { combined.emplace(combinedPath); });
+    // Where each file's lines begin on the sheet, so that a cut value can be traced to its file.
+    std::vector<qint64> firstRows;
+    QStringList sources;
+    qint64 nextRow = 1;
     for (int i = 1; i <= csvPaths.size(); ++i) {
         procedure.step(102, [&] { surface.processEvents(); });
         std::string text;
@@ -48,6 +83,9 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
                 return;
             combined->append(text);
             combined->append("\r\n");
+            firstRows.push_back(nextRow);
+            sources << sourceOf(csvPaths.at(i - 1), result);
+            nextRow += csvLineCount({text, "\r\n"});
         });
         procedure.step(108, [&] { showProgress(surface, i); });
     }
@@ -59,7 +97,9 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         combined.reset();
     });
     procedure.step(114, [&] { mustBeSet(source.get()).setDisplayAlerts(false); });
-    procedure.step(116, [&] { openNotingCuts(mustBeSet(source.get()), combinedPath, result); });
+    std::optional<SheetShortfall> shortfall;
+    procedure.step(116,
+                   [&] { openKeepingShortfall(mustBeSet(source.get()), combinedPath, shortfall); });
     // A block left on the clipboard by an earlier copy must never stand in for this one.
     bool copied = false;
     procedure.step(118, [&] {
@@ -73,7 +113,11 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         first = &target->addWorkbook().activeSheet();
     });
     if (copied)
-        procedure.step(122, [&] { target->paste(mustBeSet(first)); });
+        procedure.step(122, [&] {
+            target->paste(mustBeSet(first));
+            if (shortfall)
+                raiseShortfalls(byFile(*shortfall, sources, firstRows, first->name()), result);
+        });
     procedure.step(124, [&] { mustBeSet(first).selectRange(QStringLiteral("A1")); });
     procedure.step(126, [&] { mustBeSet(target.get()).setVisible(true); });
     procedure.step(128, [&] {
@@ -96,21 +140,15 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         procedure.step(100, [&] { surface.processEvents(); });
         const QString path = csvPaths.at(i - 1);
         bool copied = false;
+        // A file too large for its sheet still gives the sheet what fit, as one sheet does.
+        std::optional<SheetShortfall> shortfall;
         procedure.step(102, [&] {
             const std::shared_ptr<SpreadsheetApplication> source = applications.create();
             source->setDisplayAlerts(false);
-            // A file too large for its sheet still gives the sheet what fit, as one sheet does.
-            std::optional<IncompleteLoadError> incomplete;
-            try {
-                openNotingCuts(*source, path, result);
-            } catch (const IncompleteLoadError& error) {
-                incomplete = error;
-            }
+            openKeepingShortfall(*source, path, shortfall);
             source->copyUsedRange(source->activeWorkbook().activeSheet());
             copied = true;
             source->quit();
-            if (incomplete)
-                throw *incomplete;
         });
         // Let go of the last workbook before the instance that holds it may be.
         filling.reset();
@@ -140,6 +178,11 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
             if (copied)
                 target->paste(mustBeSet(sheet));
             mustBeSet(sheet).selectRange(QStringLiteral("A1"));
+            if (shortfall) {
+                shortfall->file = sourceOf(path, result);
+                shortfall->sheet = sheet->name();
+                raiseShortfalls({*shortfall}, result);
+            }
         });
         procedure.step(116, [&] { showProgress(surface, i); });
     }

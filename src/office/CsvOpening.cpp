@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringList>
+
+#include <functional>
 
 namespace {
 constexpr qint64 kChunk = 4 << 20;
@@ -17,64 +20,123 @@ QString sheetNameFor(const QString& fileName) {
     return acceptableSheetName(name, QStringLiteral("Sheet1"));
 }
 
-// Splits text into lines and fields and stores them, row by row.
-class CsvCells {
+// Splits CSV text into fields and lines, as it arrives in pieces of any size.
+class CsvSplitter {
 public:
-    explicit CsvCells(CellStore& cells) : m_cells(cells) {}
+    // `field` takes every field with its line and column, from 1, and `lineEnd` every line end.
+    CsvSplitter(std::function<void(int, int, std::string_view)> field,
+                std::function<void()> lineEnd)
+        : m_fieldTaker(std::move(field)), m_lineEndTaker(std::move(lineEnd)) {}
 
     void feed(std::string_view text) {
         for (char c : text) {
+            if (m_quoted) {
+                if (m_quoteSeen) {
+                    m_quoteSeen = false;
+                    if (c == '"') {
+                        m_field.push_back(c);
+                        continue;
+                    }
+                    // The closing quote: the character after it is read as outside quotes.
+                    m_quoted = false;
+                } else {
+                    if (c == '"')
+                        m_quoteSeen = true;
+                    else
+                        m_field.push_back(c);
+                    continue;
+                }
+            }
             if (c == '\n' && m_afterCarriageReturn) {
                 m_afterCarriageReturn = false;
                 continue;
             }
             m_afterCarriageReturn = c == '\r';
-            if (c == '\r' || c == '\n')
+            if (c == '\r' || c == '\n') {
                 endLine();
-            else if (c == ',')
+            } else if (c == ',') {
                 endField();
-            else
+            } else if (c == '"' && m_field.empty() && !m_fieldWasQuoted) {
+                m_quoted = true;
+                m_fieldWasQuoted = true;
+            } else {
                 m_field.push_back(c);
+            }
         }
     }
 
     void finish() {
-        if (!m_field.empty() || m_column > 1)
+        if (!m_field.empty() || m_column > 1 || m_fieldWasQuoted)
             endLine();
-    }
-
-    SheetShortfall shortfall(const QString& fileName) const {
-        return {fileName, m_rowsLeftOut, m_fieldsLeftOut};
     }
 
 private:
     void endField() {
-        if (m_row > kMaxRows) {
-            // counted by the line
-        } else if (m_column > kMaxColumns) {
-            if (!m_field.empty())
-                ++m_fieldsLeftOut;
-        } else if (!m_field.empty()) {
-            m_cells.setText(m_row, m_column, m_field);
-        }
+        m_fieldTaker(m_line, m_column, m_field);
         m_field.clear();
+        m_fieldWasQuoted = false;
+        m_quoted = false;
+        m_quoteSeen = false;
         ++m_column;
     }
     void endLine() {
         endField();
-        if (m_row > kMaxRows)
-            ++m_rowsLeftOut;
-        ++m_row;
+        m_lineEndTaker();
+        ++m_line;
         m_column = 1;
     }
 
-    CellStore& m_cells;
+    std::function<void(int, int, std::string_view)> m_fieldTaker;
+    std::function<void()> m_lineEndTaker;
     std::string m_field;
-    int m_row = 1;
+    int m_line = 1;
     int m_column = 1;
     bool m_afterCarriageReturn = false;
-    qint64 m_rowsLeftOut = 0;
+    bool m_quoted = false;
+    bool m_quoteSeen = false;
+    bool m_fieldWasQuoted = false;
+};
+
+// Stores the fields of CSV text in a sheet's cells, noting what does not fit.
+class CsvCells {
+public:
+    explicit CsvCells(CellStore& cells)
+        : m_cells(cells), m_splitter([this](int line, int column,
+                                            std::string_view field) { take(line, column, field); },
+                                     [this] { lineEnds(); }) {}
+
+    void feed(std::string_view text) { m_splitter.feed(text); }
+    void finish() { m_splitter.finish(); }
+
+    void noteShortfall(SheetShortfall& shortfall) const {
+        shortfall.linesLeftOut = m_linesLeftOut;
+        shortfall.valuesLeftOut = m_fieldsLeftOut;
+        shortfall.cutCells = m_cut;
+    }
+
+private:
+    void take(int line, int column, std::string_view field) {
+        m_lineIsBeyond = line > kMaxRows;
+        if (field.empty() || m_lineIsBeyond)
+            return;
+        if (column > kMaxColumns) {
+            ++m_fieldsLeftOut;
+            return;
+        }
+        if (const qint64 cut = m_cells.setText(line, column, field); cut > 0)
+            m_cut.push_back({line, column, cut});
+    }
+    void lineEnds() {
+        if (m_lineIsBeyond)
+            ++m_linesLeftOut;
+    }
+
+    CellStore& m_cells;
+    CsvSplitter m_splitter;
+    bool m_lineIsBeyond = false;
+    qint64 m_linesLeftOut = 0;
     qint64 m_fieldsLeftOut = 0;
+    std::vector<CutCell> m_cut;
 };
 } // namespace
 
@@ -87,7 +149,40 @@ QString SheetShortfall::description() const {
         text += (text.isEmpty() ? QString() : QStringLiteral("; ")) +
                 QStringLiteral("%1 values beyond the sheet's 16,384 columns were not loaded")
                     .arg(valuesLeftOut);
+    if (!cutCells.empty()) {
+        // Enough cells to find them; a file of thousands would otherwise flood the message.
+        constexpr size_t kCellsNamed = 20;
+        QStringList named;
+        for (size_t i = 0; i < std::min(cutCells.size(), kCellsNamed); ++i)
+            named << QStringLiteral("%1!%2 (%3 characters cut)")
+                         .arg(sheet, cellReference(cutCells[i].row, cutCells[i].column))
+                         .arg(cutCells[i].charactersCut);
+        if (cutCells.size() > kCellsNamed)
+            named << QStringLiteral("and %1 more").arg(cutCells.size() - kCellsNamed);
+        text += (text.isEmpty() ? QString() : QStringLiteral("; ")) +
+                QStringLiteral("%1 values longer than a cell's 32,767 characters kept only their "
+                               "start: ")
+                    .arg(cutCells.size()) +
+                named.join(QStringLiteral(", "));
+    }
     return file + QStringLiteral(": ") + text;
+}
+
+QString IncompleteLoadError::describe(const std::vector<SheetShortfall>& shortfalls) {
+    QStringList lines;
+    for (const SheetShortfall& shortfall : shortfalls)
+        lines << shortfall.description();
+    return QStringLiteral("Not every value was written whole. ") +
+           lines.join(QStringLiteral("\r\n"));
+}
+
+qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {
+    qint64 lines = 0;
+    CsvSplitter splitter([](int, int, std::string_view) {}, [&] { ++lines; });
+    for (std::string_view piece : pieces)
+        splitter.feed(piece);
+    splitter.finish();
+    return lines;
 }
 
 OpenedCsv openCsvFile(const QString& path) {
@@ -118,6 +213,8 @@ OpenedCsv openCsvFile(const QString& path) {
                            file.errorString());
     cells.finish();
     opened.workbook->markSaved();
-    opened.shortfall = cells.shortfall(fileName);
+    opened.shortfall.file = fileName;
+    opened.shortfall.sheet = opened.workbook->activeSheet().name();
+    cells.noteShortfall(opened.shortfall);
     return opened;
 }

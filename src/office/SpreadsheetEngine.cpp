@@ -49,7 +49,7 @@ Workbook& EngineInstance::openWorkbook(const QString& fileName) {
     OpenedCsv opened = openCsvFile(fileName);
     m_workbooks.push_back(std::move(opened.workbook));
     if (!opened.shortfall.isEmpty())
-        throw IncompleteLoadError(opened.shortfall);
+        throw IncompleteLoadError({opened.shortfall});
     return *m_workbooks.back();
 }
 

@@ -18,6 +18,30 @@ void checkLimits(int row, int column) {
 }
 } // namespace
 
+CellText fitIntoCell(std::string_view text) {
+    // A text never has more characters than bytes, so only a long one needs counting.
+    if (text.size() <= static_cast<size_t>(kMaxCellCharacters))
+        return {text, 0};
+    qint64 units = 0;
+    qint64 keptUnits = -1;
+    size_t keptBytes = text.size();
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // inside a character already counted
+        // A character beyond the basic plane takes a surrogate pair, and is kept or cut whole.
+        const int width = byte >= 0xF0 ? 2 : 1;
+        if (keptUnits < 0 && units + width > kMaxCellCharacters) {
+            keptUnits = units;
+            keptBytes = i;
+        }
+        units += width;
+    }
+    if (keptUnits < 0)
+        return {text, 0};
+    return {text.substr(0, keptBytes), units - keptUnits};
+}
+
 Cell& CellStore::slot(int row, int column) {
     checkLimits(row, column);
     ++m_revision;
@@ -36,7 +60,7 @@ void CellStore::keepText(Cell& cell, std::string_view text) {
     m_texts.append(text);
 }
 
-void CellStore::setText(int row, int column, std::string_view text) {
+qint64 CellStore::setText(int row, int column, std::string_view text) {
     if (text.empty()) {
         if (row <= storedRowCount() && column <= storedColumnCount(row)) {
             Cell& cell = slot(row, column);
@@ -46,8 +70,9 @@ void CellStore::setText(int row, int column, std::string_view text) {
         } else {
             checkLimits(row, column);
         }
-        return;
+        return 0;
     }
+    const CellText fitting = fitIntoCell(text);
     Cell& cell = slot(row, column);
     if (cell.kind == Cell::Kind::Empty)
         ++m_cellCount;
@@ -57,8 +82,9 @@ void CellStore::setText(int row, int column, std::string_view text) {
         cell.decimals = static_cast<std::uint8_t>(number->decimals);
         cell.textLength = 0;
     } else {
-        keepText(cell, text);
+        keepText(cell, fitting.kept);
     }
+    return fitting.charactersCut;
 }
 
 void CellStore::setCell(int row, int column, const Cell& source, std::string_view text) {

@@ -10,6 +10,8 @@
 // The most rows and columns a sheet may hold, as the saved format allows.
 inline constexpr int kMaxRows = 1048576;
 inline constexpr int kMaxColumns = 16384;
+// The most characters one cell may hold, counted in UTF-16 code units as the saved format does.
+inline constexpr int kMaxCellCharacters = 32767;
 
 // One cell, stored compactly: a number with its decimals, or a text kept in the sheet's arena.
 struct Cell {
@@ -25,6 +27,14 @@ struct Cell {
 
     Cell() : number(0) {}
 };
+
+// What of a text a cell keeps, and how many characters (UTF-16 code units) it cut from the end.
+struct CellText {
+    std::string_view kept;
+    qint64 charactersCut = 0;
+};
+// The longest start of a UTF-8 text that a cell holds; a character is never split.
+CellText fitIntoCell(std::string_view text);
 
 // A rectangle of cells, rows and columns from 1.
 struct CellRange {
@@ -42,8 +52,9 @@ struct CellRange {
 class CellStore {
 public:
     // Stores a text as a cell takes it: a number when reading it as one loses nothing, the
-    // exact text otherwise, and nothing for "". Raises an error outside the sheet's limits.
-    void setText(int row, int column, std::string_view text);
+    // exact text otherwise, and nothing for "". A text longer than a cell holds keeps its first
+    // characters; gives how many were cut (0 when it fit). Raises an error outside the sheet.
+    qint64 setText(int row, int column, std::string_view text);
     // Places a cell taken from another store.
     void setCell(int row, int column, const Cell& cell, std::string_view text);
 

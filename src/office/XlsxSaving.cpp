@@ -86,14 +86,16 @@ private:
     std::map<int, lxw_format*> m_formats;
 };
 
-void check(lxw_error error, const Worksheet& sheet, int row, int column) {
+// Notes a cell the file refused; the rest of the sheet is still written.
+void noteRefused(lxw_error error, const Worksheet& sheet, int row, int column,
+                 QStringList& problems) {
     if (error != LXW_NO_ERROR)
-        throw RuntimeError(QStringLiteral("Cell %1!%2 cannot be saved: %3")
-                               .arg(sheet.name(), cellReference(row, column),
-                                    QString::fromUtf8(lxw_strerror(error))));
+        problems << QStringLiteral("Cell %1!%2 was not saved: %3")
+                        .arg(sheet.name(), cellReference(row, column),
+                             QString::fromUtf8(lxw_strerror(error)));
 }
 
-void writeSheet(XlsxFile& file, const Worksheet& sheet) {
+void writeSheet(XlsxFile& file, const Worksheet& sheet, QStringList& problems) {
     lxw_worksheet* target = file.addSheet(sheet.name());
     const CellStore& cells = sheet.cells();
     for (int row = 1; row <= cells.storedRowCount(); ++row) {
@@ -104,28 +106,26 @@ void writeSheet(XlsxFile& file, const Worksheet& sheet) {
             const auto r = static_cast<lxw_row_t>(row - 1);
             const auto c = static_cast<lxw_col_t>(column - 1);
             if (cell->kind == Cell::Kind::Number) {
-                check(worksheet_write_number(target, r, c, cell->number,
-                                             file.numberFormat(cell->decimals)),
-                      sheet, row, column);
+                noteRefused(worksheet_write_number(target, r, c, cell->number,
+                                                   file.numberFormat(cell->decimals)),
+                            sheet, row, column, problems);
                 continue;
             }
-            const std::string_view text = cells.textOf(*cell);
-            // A text never has more characters than bytes, so only a long one is counted.
-            if (text.size() > kMaxCellCharacters &&
-                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).size() >
-                    kMaxCellCharacters)
-                throw RuntimeError(QStringLiteral("Cell %1!%2 holds more than %3 characters, "
-                                                  "more than the .xlsx format allows in a cell")
-                                       .arg(sheet.name(), cellReference(row, column))
-                                       .arg(kMaxCellCharacters));
-            check(worksheet_write_string(target, r, c, protectEscapes(text).c_str(), nullptr),
-                  sheet, row, column);
+            // Cells cut their texts as they take them; this only guards the file's own limit.
+            const CellText text = fitIntoCell(cells.textOf(*cell));
+            if (text.charactersCut > 0)
+                problems << QStringLiteral("Cell %1!%2 was saved without its last %3 characters")
+                                .arg(sheet.name(), cellReference(row, column))
+                                .arg(text.charactersCut);
+            noteRefused(
+                worksheet_write_string(target, r, c, protectEscapes(text.kept).c_str(), nullptr),
+                sheet, row, column, problems);
         }
     }
 }
 } // namespace
 
-void saveAsXlsx(const Workbook& workbook, const QString& path) {
+QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
     const QFileInfo target(path);
     if (!target.absoluteDir().exists())
         throw RuntimeError(QStringLiteral("Cannot save %1: the folder %2 does not exist")
@@ -134,11 +134,13 @@ void saveAsXlsx(const Workbook& workbook, const QString& path) {
     if (!scratch.isValid())
         throw RuntimeError(QStringLiteral("Cannot save %1: %2").arg(path, scratch.errorString()));
     const QString partial = scratch.filePath(QStringLiteral("workbook.xlsx"));
+    QStringList problems;
     {
         XlsxFile file(partial, scratch.path());
         for (int i = 1; i <= workbook.sheetCount(); ++i)
-            writeSheet(file, workbook.sheet(i));
+            writeSheet(file, workbook.sheet(i), problems);
         file.close(path);
     }
     replaceFileWith(partial, path);
+    return problems;
 }

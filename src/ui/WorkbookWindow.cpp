@@ -127,12 +127,16 @@ bool WorkbookWindow::saveAs() {
         return false;
     const QString target =
         path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ? path : path + ".xlsx";
+    QStringList leftOut;
     try {
-        saveAsXlsx(*book, target);
+        leftOut = saveAsXlsx(*book, target);
     } catch (...) {
         showError(QStringLiteral("The workbook was not saved.\r\n") + describeCurrentException());
         return false;
     }
+    if (!leftOut.isEmpty())
+        showError(QStringLiteral("The workbook was saved, but not whole:\r\n") +
+                  leftOut.join(QStringLiteral("\r\n")));
     book->markSaved();
     return true;
 }
@@ -149,7 +153,9 @@ void WorkbookWindow::openInSpreadsheetApplication() {
                              QDateTime::currentDateTime().toString(
                                  QStringLiteral("yyyy-MM-dd hh.mm.ss")) +
                              QStringLiteral(".xlsx"));
-        saveAsXlsx(*book, path);
+        if (const QStringList leftOut = saveAsXlsx(*book, path); !leftOut.isEmpty())
+            showError(QStringLiteral("The workbook was handed over, but not whole:\r\n") +
+                      leftOut.join(QStringLiteral("\r\n")));
     } catch (...) {
         showError(QStringLiteral("The workbook could not be handed over.\r\n") +
                   describeCurrentException());

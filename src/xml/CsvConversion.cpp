@@ -40,12 +40,18 @@ public:
         childArrives();
         m_out.append(m_path).append(m_separator);
         // The five characters "&#13;" are taken out of text values, wherever they stand.
-        for (size_t from = 0;;) {
-            const size_t at = value.find("&#13;", from);
-            m_out.append(value.substr(from, at - from));
-            if (at == std::string_view::npos)
-                break;
-            from = at + 5;
+        if (value.find("&#13;") == std::string_view::npos) {
+            appendField(value);
+        } else {
+            std::string kept;
+            for (size_t from = 0;;) {
+                const size_t at = value.find("&#13;", from);
+                kept.append(value.substr(from, at - from));
+                if (at == std::string_view::npos)
+                    break;
+                from = at + 5;
+            }
+            appendField(kept);
         }
         m_out.append(kLineEnd);
         flushIfLarge();
@@ -89,9 +95,30 @@ private:
     }
 
     void leafLine(std::string_view name, std::string_view value) {
-        m_out.append(m_path).append(m_separator).append(name).append(m_separator).append(value);
+        m_out.append(m_path).append(m_separator).append(name).append(m_separator);
+        appendField(value);
         m_out.append(kLineEnd);
         flushIfLarge();
+    }
+
+    // A value that holds the separator, a double quote or a line break goes in double quotes,
+    // with its own double quotes doubled, so that it stays one field on one line; every other
+    // value is written as it stands.
+    void appendField(std::string_view value) {
+        const bool needsQuotes =
+            value.find_first_of("\"\r\n") != std::string_view::npos ||
+            (!m_separator.empty() && value.find(m_separator) != std::string_view::npos);
+        if (!needsQuotes) {
+            m_out.append(value);
+            return;
+        }
+        m_out.push_back('"');
+        for (char c : value) {
+            if (c == '"')
+                m_out.push_back('"');
+            m_out.push_back(c);
+        }
+        m_out.push_back('"');
     }
 
     void flushIfLarge() {

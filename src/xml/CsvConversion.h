@@ -11,7 +11,9 @@
 // Flattens a document into CSV text: one line for every value inside the root element, led by
 // the names of the elements on the way down to it, joined by the separator, ending in CR LF.
 // Text values lose every "&#13;"; comments, character-data sections, processing instructions
-// and empty elements give a line with their name and value. No quoting, no header.
+// and empty elements give a line with their name and value. A value that holds the separator, a
+// double quote, CR or LF is written in double quotes with its double quotes doubled (RFC 4180);
+// every other value as it stands. No header.
 //
 // The text is handed to `write` in pieces as it grows, so a large file never has to be held
 // whole. Gives the parser's error when the document is not well-formed.

@@ -40,7 +40,7 @@ std::string flattenFile(const QString& path) {
 
 TEST(ConvertToCSV, OneLinePerValueLedByTheElementPath) {
     EXPECT_EQ(flatten("<orders><order><id>7</id><note>a, b</note><empty/></order></orders>"),
-              "orders,order,id,7\r\norders,order,note,a, b\r\norders,order,empty,\r\n");
+              "orders,order,id,7\r\norders,order,note,\"a, b\"\r\norders,order,empty,\r\n");
     EXPECT_EQ(flatten("<r><p>Hello<b>World</b>!</p></r>"), "r,p,Hello\r\nr,p,b,World\r\nr,p,!\r\n");
     EXPECT_EQ(flatten("<a><b id='1'/></a>"), "a,b,\r\n");
 }
@@ -59,8 +59,8 @@ TEST(ConvertToCSV, OtherNodesGiveTheirNameAndValue) {
 
 TEST(ConvertToCSV, TextLosesTheCharacterReferenceTextButCommentsKeepIt) {
     EXPECT_EQ(flatten("<a><b>x&amp;#13;y</b><!--&#13;--></a>"), "a,b,xy\r\na,#comment,&#13;\r\n");
-    // A real carriage return is a value like any other and splits the line.
-    EXPECT_EQ(flatten("<a><b>x&#13;y, z\nw</b></a>"), "a,b,x\ry, z\nw\r\n");
+    // A real carriage return stays in the value, which is quoted so that it stays one field.
+    EXPECT_EQ(flatten("<a><b>x&#13;y, z\nw</b></a>"), "a,b,\"x\ry, z\nw\"\r\n");
 }
 
 TEST(ConvertToCSV, AdjacentCharacterDataIsOneTextAndBlankTextIsDropped) {
