@@ -2,11 +2,31 @@
 
 #include "base/RuntimeError.h"
 
+namespace {
+// Whether the character at `index` can stand in a sheet name of the saved file: a control
+// character, a non-character or half of a surrogate pair makes the file unreadable.
+bool isCarriable(const QString& name, qsizetype index) {
+    const QChar c = name.at(index);
+    if (c.unicode() < 0x20 || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+        return false;
+    if (c.isHighSurrogate())
+        return index + 1 < name.size() && name.at(index + 1).isLowSurrogate();
+    if (c.isLowSurrogate())
+        return index > 0 && name.at(index - 1).isHighSurrogate();
+    return true;
+}
+} // namespace
+
 QString acceptableSheetName(const QString& text, const QString& fallback) {
     QString name = text;
     for (QChar refused : kRefusedSheetNameCharacters)
         name.replace(refused, QLatin1Char('_'));
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (!isCarriable(name, i))
+            name[i] = QLatin1Char('_');
     name = name.left(kMaxSheetNameLength);
+    if (!name.isEmpty() && name.back().isHighSurrogate())
+        name.chop(1);
     while (name.startsWith(QLatin1Char('\'')))
         name.remove(0, 1);
     while (name.endsWith(QLatin1Char('\'')))
@@ -26,6 +46,12 @@ void checkSheetName(const QString& name, const QStringList& others) {
             throw RuntimeError(QStringLiteral("The sheet name \"%1\" contains \"%2\"; a sheet "
                                               "name cannot contain : \\ / ? * [ or ]")
                                    .arg(name, refused));
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (!isCarriable(name, i))
+            throw RuntimeError(QStringLiteral("The sheet name \"%1\" holds the character U+%2, "
+                                              "which a saved workbook cannot carry")
+                                   .arg(QString(name).replace(name.at(i), QLatin1Char('?')))
+                                   .arg(name.at(i).unicode(), 4, 16, QLatin1Char('0')));
     if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
         throw RuntimeError(QStringLiteral("The sheet name \"%1\" begins or ends with an "
                                           "apostrophe")
