@@ -116,8 +116,6 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     for (qsizetype k = 0; k < tables.size(); ++k) {
         const QString& table = tables.at(k);
         procedure.step(216, [&] { surface.setProgress(100.0 * (k + 1) / tables.size()); });
-        if (table.contains(QLatin1String("ImportErrors")))
-            continue;
         if (sheetPerTable)
             procedure.step(218, [&] { sheet = &mustBeSet(workbook).addSheet(); });
         procedure.step(

@@ -6,6 +6,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
@@ -41,8 +42,16 @@ struct Node {
         }
     }
 
+    // An attribute keeps its name as written, prefix and all, so that two of one local name in
+    // different namespaces stay two values.
+    struct Attribute {
+        std::string qualifiedName;
+        std::string name;
+        std::string value;
+    };
+
     std::string name;
-    std::vector<std::pair<std::string, std::string>> attributes;
+    std::vector<Attribute> attributes;
     std::string text;
     bool hasText = false;
     std::vector<std::unique_ptr<Node>> children;
@@ -50,39 +59,67 @@ struct Node {
     bool isRecord() const { return !children.empty(); }
 };
 
-// Builds the element tree of a document; text and character data join into their element's
-// text.
+// Builds the element tree of a document. An element's text is its runs of text and character
+// data joined exactly as they stand, whitespace between two runs included, whatever comments or
+// instructions stood between them; whitespace before the first run of a stretch, or before a
+// child element, only lays the document out. Text of whitespace alone is no value.
 class TreeBuilder final : public XmlEvents {
 public:
     void startElement(std::string_view name, const char* const* attributes) override {
+        if (!m_open.empty())
+            m_open.back().endStretch();
         auto node = std::make_unique<Node>();
         node->name = localName(name);
         for (const char* const* a = attributes; a && *a; a += 2)
             if (!isNamespaceDeclaration(a[0]))
-                node->attributes.emplace_back(localName(a[0]), a[1]);
+                node->attributes.push_back({a[0], localName(a[0]), a[1]});
         Node* added = node.get();
         if (m_open.empty())
             m_root = std::move(node);
         else
-            m_open.back()->children.push_back(std::move(node));
-        m_open.push_back(added);
+            m_open.back().node->children.push_back(std::move(node));
+        m_open.push_back(OpenElement{added, {}, false});
     }
-    void endElement() override { m_open.pop_back(); }
-    void text(std::string_view value) override { addText(value); }
-    void cdata(std::string_view value) override { addText(value); }
+    void endElement() override {
+        Node& closing = *m_open.back().node;
+        closing.hasText = !std::all_of(closing.text.begin(), closing.text.end(), [](char c) {
+            return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        });
+        if (!closing.hasText)
+            closing.text.clear();
+        m_open.pop_back();
+    }
+    void text(std::string_view value) override { m_open.back().run(value); }
+    void cdata(std::string_view value) override { m_open.back().run(value); }
+    void whitespace(std::string_view value) override {
+        if (m_open.back().stretchHasText)
+            m_open.back().pendingWhitespace.append(value);
+    }
     void comment(std::string_view) override {}
     void processingInstruction(std::string_view, std::string_view) override {}
 
     std::unique_ptr<Node> takeRoot() { return std::move(m_root); }
 
 private:
-    void addText(std::string_view value) {
-        m_open.back()->text.append(value);
-        m_open.back()->hasText = true;
-    }
+    struct OpenElement {
+        Node* node;
+        // Whitespace after a run, kept until it is known whether another run follows.
+        std::string pendingWhitespace;
+        bool stretchHasText = false;
+
+        void run(std::string_view value) {
+            node->text.append(pendingWhitespace).append(value);
+            pendingWhitespace.clear();
+            stretchHasText = true;
+        }
+        void endStretch() {
+            pendingWhitespace.clear();
+            stretchHasText = false;
+        }
+    };
 
     std::unique_ptr<Node> m_root;
-    std::vector<Node*> m_open;
+    std::vector<OpenElement> m_open;
 };
 
 // Names unique without regard to letter case, as the engine compares them: a name already
@@ -195,8 +232,8 @@ private:
         if (m_valued.count(node.name)) {
             Table& records = table("record:" + node.name, node.name);
             std::vector<std::optional<std::string>> row;
-            for (const auto& [name, value] : node.attributes)
-                records.set(row, "attribute:" + name, name, value);
+            for (const Node::Attribute& a : node.attributes)
+                records.set(row, "attribute:" + a.qualifiedName, a.name, a.value);
             if (node.hasText)
                 records.set(row, "text", "#text", node.text);
             const std::set<std::string>& repeated = m_repeated[node.name];
@@ -208,9 +245,9 @@ private:
                     continue;
                 }
                 records.set(row, "child:" + child->name, child->name, child->text);
-                for (const auto& [name, value] : child->attributes)
-                    records.set(row, "child:" + child->name + "@" + name, child->name + "@" + name,
-                                value);
+                for (const Node::Attribute& a : child->attributes)
+                    records.set(row, "child:" + child->name + "@" + a.qualifiedName,
+                                child->name + "@" + a.name, a.value);
             }
             row.resize(records.columnNames.size());
             records.rows.push_back(std::move(row));
@@ -220,8 +257,8 @@ private:
     void addRepeatedValue(const Node& child) {
         Table& values = table("repeated:" + child.name, child.name);
         std::vector<std::optional<std::string>> row;
-        for (const auto& [name, value] : child.attributes)
-            values.set(row, "attribute:" + name, name, value);
+        for (const Node::Attribute& a : child.attributes)
+            values.set(row, "attribute:" + a.qualifiedName, a.name, a.value);
         values.set(row, "value", child.name, child.text);
         values.rows.push_back(std::move(row));
     }
@@ -238,7 +275,10 @@ std::string writeTable(DatabaseFile& database, Table& table, UniqueNames& takenN
     // A record whose every value repeats keeps them all in tables of their own.
     if (table.columnNames.empty())
         return {};
-    const std::string name = takenNames.claim(table.baseName);
+    // The engine keeps names that begin with "sqlite_" for itself.
+    const bool reserved = QString::fromStdString(table.baseName)
+                              .startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
+    const std::string name = takenNames.claim(reserved ? "_" + table.baseName : table.baseName);
     QStringList columns;
     for (const std::string& column : table.columnNames)
         columns << quotedIdentifier(QString::fromStdString(column)) + QStringLiteral(" TEXT");

@@ -56,8 +56,12 @@ private:
         if (m_text.empty())
             return;
         const bool blank = std::all_of(m_text.begin(), m_text.end(), isXmlWhitespace);
-        if (!blank && m_depth > 0)
-            m_events.text(m_text);
+        if (m_depth > 0) {
+            if (blank)
+                m_events.whitespace(m_text);
+            else
+                m_events.text(m_text);
+        }
         m_text.clear();
     }
 

@@ -6,8 +6,8 @@
 #include <string_view>
 
 // The nodes of a document inside its root element, in document order, as the import reads
-// them: adjacent character data joined into one text, whitespace-only text dropped, names with
-// their prefixes, everything in UTF-8.
+// them: adjacent character data joined into one text, whitespace-only text given apart, names
+// with their prefixes, everything in UTF-8.
 class XmlEvents {
 public:
     virtual ~XmlEvents() = default;
@@ -16,6 +16,8 @@ public:
     virtual void startElement(std::string_view name, const char* const* attributes) = 0;
     virtual void endElement() = 0;
     virtual void text(std::string_view value) = 0;
+    // Text of whitespace alone, which most readers of a document leave out.
+    virtual void whitespace(std::string_view) {}
     virtual void cdata(std::string_view value) = 0;
     virtual void comment(std::string_view value) = 0;
     virtual void processingInstruction(std::string_view target, std::string_view data) = 0;

@@ -77,13 +77,28 @@ TEST(DatabaseRoute, OneSheetPerTableLastTableFirstAndTheFirstSheetLeftEmpty) {
     EXPECT_TRUE(run.result().sheet(4).cells().usedRange().isEmpty());
 }
 
-TEST(DatabaseRoute, ImportErrorTablesAreNeverWritten) {
+TEST(DatabaseRoute, EveryValueOfAwkwardNamesAndSplitTextIsKept) {
     DatabaseRun run;
-    run.xml("a.xml", "<r><File_ImportErrors><e>x</e></File_ImportErrors></r>");
-    run.run();
-    EXPECT_EQ(run.result().sheetNames(), QStringList{"Sheet1"});
-    EXPECT_TRUE(run.result().sheet(1).cells().usedRange().isEmpty());
-    EXPECT_EQ(run.surface.progress, (std::vector<double>{100, 0}));
+    run.surface.send = SendMode::MultipleSheets;
+    run.xml("a.xml", "<r xmlns:a='urn:a' xmlns:b='urn:b'>"
+                     "<File_ImportErrors><e>x</e></File_ImportErrors>"
+                     "<item a:x='1' b:x='2'><p><!--c-->That's<!--c--> <!--c-->a test</p>"
+                     "<w> <![CDATA[ ]]></w></item>"
+                     "<sqlite_master><v>9</v></sqlite_master></r>");
+    const ImportResult result = run.run();
+    EXPECT_EQ(result.tables, (QStringList{"File_ImportErrors", "item", "_sqlite_master"}));
+    EXPECT_EQ(run.result().sheetNames(),
+              (QStringList{"_sqlite_master", "item", "File_ImportErrors", "Sheet1"}));
+    EXPECT_EQ(run.cell(3, 2, 1), "x");
+    // Two attributes of one local name keep a column each; text split by comments is whole;
+    // whitespace alone is no value.
+    const std::vector<std::pair<std::string, std::string>> item = {
+        {"x", "1"}, {"x1", "2"}, {"p", "That's a test"}, {"w", ""}};
+    for (size_t c = 0; c < item.size(); ++c) {
+        EXPECT_EQ(run.cell(2, 1, int(c) + 1), item[c].first);
+        EXPECT_EQ(run.cell(2, 2, int(c) + 1), item[c].second);
+    }
+    EXPECT_EQ(run.cell(1, 2, 1), "9");
 }
 
 TEST(DatabaseRoute, AnEarlierRunsTableThatStayedIsNeverWritten) {
