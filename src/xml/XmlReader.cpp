@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -44,6 +45,8 @@ public:
     }
 
     XmlError error() const {
+        if (m_namespaceError)
+            return *m_namespaceError;
         return {QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(m_parser))),
                 static_cast<qint64>(XML_GetCurrentLineNumber(m_parser)),
                 static_cast<qint64>(XML_GetCurrentColumnNumber(m_parser)) + 1};
@@ -51,6 +54,46 @@ public:
 
 private:
     static ExpatAdapter& self(void* data) { return *static_cast<ExpatAdapter*>(data); }
+
+    // The prefix of a qualified name such as "inv:item"; "" for a name that has none, or that
+    // is no qualified name at all (":", "a:b:c"), which plain XML allows.
+    static std::string_view prefixOf(std::string_view name) {
+        const size_t colon = name.find(':');
+        if (colon == std::string_view::npos || colon == 0 || colon + 1 == name.size() ||
+            name.find(':', colon + 1) != std::string_view::npos)
+            return {};
+        return name.substr(0, colon);
+    }
+
+    bool declares(std::string_view prefix) const {
+        if (prefix.empty() || prefix == "xml" || prefix == "xmlns")
+            return true;
+        return std::any_of(m_prefixes.begin(), m_prefixes.end(),
+                           [&](const auto& declared) { return declared.second == prefix; });
+    }
+
+    // Takes the element's namespace declarations into scope and checks that every prefix it
+    // uses is declared, as a document object does; stops the parse at one that is not.
+    bool prefixesDeclared(std::string_view name, const XML_Char** attributes) {
+        for (const XML_Char** a = attributes; *a; a += 2)
+            if (std::string_view attribute = a[0]; attribute.starts_with("xmlns:"))
+                m_prefixes.emplace_back(m_depth, std::string(attribute.substr(6)));
+        std::string_view undeclared;
+        if (!declares(prefixOf(name)))
+            undeclared = prefixOf(name);
+        for (const XML_Char** a = attributes; *a && undeclared.empty(); a += 2)
+            if (!declares(prefixOf(a[0])))
+                undeclared = prefixOf(a[0]);
+        if (undeclared.empty())
+            return true;
+        m_namespaceError =
+            XmlError{QStringLiteral("the namespace prefix \"%1\" is not declared")
+                         .arg(QString::fromUtf8(undeclared.data(), qsizetype(undeclared.size()))),
+                     static_cast<qint64>(XML_GetCurrentLineNumber(m_parser)),
+                     static_cast<qint64>(XML_GetCurrentColumnNumber(m_parser)) + 1};
+        XML_StopParser(m_parser, XML_FALSE);
+        return false;
+    }
 
     void flushText() {
         if (m_text.empty())
@@ -69,11 +112,15 @@ private:
         ExpatAdapter& adapter = self(data);
         adapter.flushText();
         ++adapter.m_depth;
+        if (!adapter.prefixesDeclared(name, attributes))
+            return;
         adapter.m_events.startElement(name, attributes);
     }
     static void onEnd(void* data, const XML_Char*) {
         ExpatAdapter& adapter = self(data);
         adapter.flushText();
+        while (!adapter.m_prefixes.empty() && adapter.m_prefixes.back().first == adapter.m_depth)
+            adapter.m_prefixes.pop_back();
         --adapter.m_depth;
         adapter.m_events.endElement();
     }
@@ -109,6 +156,10 @@ private:
 
     XML_Parser m_parser;
     XmlEvents& m_events;
+    // The prefixes declared by the open elements, with the depth of the element that declared
+    // each.
+    std::vector<std::pair<int, std::string>> m_prefixes;
+    std::optional<XmlError> m_namespaceError;
     std::string m_text;
     std::string m_cdata;
     bool m_inCdata = false;
@@ -194,11 +245,38 @@ private:
 };
 
 // Reads a document from `next` (which gives "" at its end) and parses it.
+// UTF-32, with or without a byte-order mark, which the parser does not read itself; "" for
+// any other start.
+std::string utf32Encoding(std::string_view head) {
+    if (head.starts_with(std::string_view("\0\0\xFE\xFF", 4)) ||
+        head.starts_with(std::string_view("\0\0\0<", 4)))
+        return "UTF-32BE";
+    if (head.starts_with(std::string_view("\xFF\xFE\0\0", 4)) ||
+        head.starts_with(std::string_view("<\0\0\0", 4)))
+        return "UTF-32LE";
+    return {};
+}
+
+bool namesUtf8(std::string encoding) {
+    for (char& c : encoding)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return encoding == "UTF-8" || encoding == "UTF8";
+}
+
 template <typename NextPiece>
 std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& events) {
-    std::string encoding;
-    if (!startsAsUnicode(head))
+    std::string encoding = utf32Encoding(head);
+    if (head.starts_with("\xEF\xBB\xBF")) {
+        // A byte-order mark and a declaration that disagree leave the text's meaning unknown.
+        const std::string declared = declaredEncoding(head.substr(3));
+        if (!declared.empty() && !namesUtf8(declared))
+            return XmlError{QStringLiteral("the byte-order mark says UTF-8 but the declaration "
+                                           "says %1")
+                                .arg(QString::fromStdString(declared)),
+                            1, 1};
+    } else if (encoding.empty() && !startsAsUnicode(head)) {
         encoding = declaredEncoding(head);
+    }
     if (expatReadsItself(encoding)) {
         ExpatAdapter adapter(events, nullptr);
         for (std::string_view piece = head;; piece = next()) {
@@ -211,8 +289,9 @@ std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& 
     }
     Converter converter(encoding);
     if (!converter.ok())
-        return XmlError{QStringLiteral("unknown encoding: ") + QString::fromStdString(encoding), 1,
-                        1};
+        return XmlError{QStringLiteral("the encoding %1 is not supported")
+                            .arg(QString::fromStdString(encoding)),
+                        1, 1};
     // The declaration still names the old encoding; the parser is told the text is UTF-8.
     ExpatAdapter adapter(events, "UTF-8");
     std::string converted;
