@@ -13,7 +13,7 @@ int openRegularFile(const QString& path, QString& problem) {
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         problem =
-            QStringLiteral("cannot open the file: ") + QString::fromLocal8Bit(std::strerror(errno));
+            QStringLiteral("cannot be read (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
         return -1;
     }
     struct stat status {};

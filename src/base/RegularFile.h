@@ -5,5 +5,5 @@
 // Opens a file for reading only when it is a regular file: a FIFO or a device would block an
 // open or a read for ever, so the open does not wait and the type is checked on what was
 // opened. Gives the descriptor, which then blocks as usual, or -1 with the reason in `problem`
-// ("not a regular file", or "cannot open the file: " and the system's word).
+// ("not a regular file", or "cannot be read" and the system's word).
 int openRegularFile(const QString& path, QString& problem);

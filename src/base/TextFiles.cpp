@@ -4,37 +4,62 @@
 #include "base/RuntimeError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
+
+namespace {
+// What went wrong in writing `fileName`, in words that say where space ran out.
+QString writeProblem(int number, const QString& fileName) {
+    if (number == ENOSPC || number == EDQUOT)
+        return QStringLiteral("there is no space left in the folder %1")
+            .arg(QFileInfo(fileName).absolutePath());
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+} // namespace
 
 TextFileWriter::TextFileWriter(const QString& fileName)
-    : m_fileName(fileName),
-      m_partial(std::make_unique<QFile>(fileName + QStringLiteral(".partial"))) {
+    : m_fileName(fileName), m_partial(fileName + QStringLiteral(".partial")) {
     // Created afresh, never through a link or over a file that is there.
-    if (!m_partial->open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    m_descriptor = ::open(QFile::encodeName(m_partial).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (m_descriptor < 0)
         throw RuntimeError(
-            QStringLiteral("Cannot create %1: %2").arg(fileName, m_partial->errorString()));
+            QStringLiteral("Cannot create %1: %2").arg(fileName, writeProblem(errno, fileName)));
 }
 
 TextFileWriter::~TextFileWriter() {
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
     if (!m_committed)
-        m_partial->remove();
+        ::unlink(QFile::encodeName(m_partial).constData());
 }
 
 void TextFileWriter::append(std::string_view text) {
-    if (m_partial->write(text.data(), static_cast<qint64>(text.size())) !=
-        static_cast<qint64>(text.size()))
-        throw RuntimeError(
-            QStringLiteral("Cannot write %1: %2").arg(m_fileName, m_partial->errorString()));
+    while (!text.empty()) {
+        const ssize_t written = ::write(m_descriptor, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw RuntimeError(
+                QStringLiteral("Cannot write %1: %2")
+                    .arg(m_fileName, writeProblem(written < 0 ? errno : ENOSPC, m_fileName)));
+        text.remove_prefix(static_cast<size_t>(written));
+    }
 }
 
 void TextFileWriter::commit() {
-    if (!m_partial->flush())
+    const int closed = ::close(m_descriptor);
+    m_descriptor = -1;
+    if (closed != 0)
         throw RuntimeError(
-            QStringLiteral("Cannot write %1: %2").arg(m_fileName, m_partial->errorString()));
-    m_partial->close();
-    replaceFileWith(m_partial->fileName(), m_fileName);
+            QStringLiteral("Cannot write %1: %2").arg(m_fileName, writeProblem(errno, m_fileName)));
+    replaceFileWith(m_partial, m_fileName);
     m_committed = true;
 }
 

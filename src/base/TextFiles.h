@@ -2,11 +2,8 @@
 
 #include <QString>
 
-#include <memory>
 #include <string>
 #include <string_view>
-
-class QFile;
 
 // Writes a text file in pieces, replacing any file of that name. The text goes to a file beside
 // the target that takes the target's place only on commit, so a file abandoned half-way is
@@ -26,7 +23,8 @@ public:
 
 private:
     QString m_fileName;
-    std::unique_ptr<QFile> m_partial;
+    QString m_partial;
+    int m_descriptor = -1;
     bool m_committed = false;
 };
 

@@ -39,8 +39,11 @@ void DatabaseFile::raise(int code, const QString& doing) {
         throw RuntimeError(QStringLiteral("Unrecognized database format '%1'.").arg(m_path),
                            kUnrecognizedDatabaseError);
     const char* message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
-    throw RuntimeError(QStringLiteral("The database %1 could not %2: %3")
-                           .arg(m_path, doing, QString::fromUtf8(message)),
+    QString why = QString::fromUtf8(message);
+    if ((code & 0xFF) == SQLITE_FULL)
+        why = QStringLiteral("there is no space left in the folder %1")
+                  .arg(QFileInfo(m_path).absolutePath());
+    throw RuntimeError(QStringLiteral("The database %1 could not %2: %3").arg(m_path, doing, why),
                        code);
 }
 

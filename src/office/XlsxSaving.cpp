@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <xlsxwriter.h>
 
@@ -73,11 +74,20 @@ public:
     }
 
     void close(const QString& path) {
+        errno = 0;
         const lxw_error error = workbook_close(m_book);
+        const int systemError = errno;
         m_book = nullptr;
-        if (error != LXW_NO_ERROR)
-            throw RuntimeError(QStringLiteral("Cannot write the workbook file %1: %2")
-                                   .arg(path, QString::fromUtf8(lxw_strerror(error))));
+        if (error == LXW_NO_ERROR)
+            return;
+        // The library's own word for a full disk is a generic zip error.
+        if (systemError == ENOSPC || systemError == EDQUOT)
+            throw RuntimeError(
+                QStringLiteral("Cannot write the workbook file %1: there is no space "
+                               "left in the folder %2")
+                    .arg(path, QFileInfo(path).absolutePath()));
+        throw RuntimeError(QStringLiteral("Cannot write the workbook file %1: %2")
+                               .arg(path, QString::fromUtf8(lxw_strerror(error))));
     }
 
 private:

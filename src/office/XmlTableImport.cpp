@@ -310,12 +310,20 @@ std::string writeTable(DatabaseFile& database, Table& table, UniqueNames& takenN
 }
 } // namespace
 
+namespace {
+QString describeXmlError(const QString& path, const XmlError& error) {
+    // A file that could not be read at all has no place in the document to name.
+    if (error.line == 0)
+        return QStringLiteral("The file %1 was not imported: %2").arg(path, error.reason);
+    return QStringLiteral("The file %1 is not well-formed XML: %2 (line %3, position %4)")
+        .arg(path, error.reason)
+        .arg(error.line)
+        .arg(error.position);
+}
+} // namespace
+
 XmlFileError::XmlFileError(const QString& path, XmlError error)
-    : RuntimeError(QStringLiteral("The file %1 is not well-formed XML: %2 (line %3, position %4)")
-                       .arg(path, error.reason)
-                       .arg(error.line)
-                       .arg(error.position)),
-      m_error(std::move(error)) {}
+    : RuntimeError(describeXmlError(path, error)), m_error(std::move(error)) {}
 
 QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) {
     TreeBuilder builder;

@@ -320,7 +320,7 @@ std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
-        return XmlError{QStringLiteral("cannot open the file: ") + file.errorString(), 0, 0};
+        return XmlError{QStringLiteral("cannot be read (%1)").arg(file.errorString()), 0, 0};
     }
     QByteArray piece(kChunk, Qt::Uninitialized);
     QString readError;
@@ -334,10 +334,10 @@ std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
     };
     const std::string head(next());
     if (head.empty() && !readError.isEmpty())
-        return XmlError{QStringLiteral("cannot read the file: ") + readError, 0, 0};
+        return XmlError{QStringLiteral("cannot be read (%1)").arg(readError), 0, 0};
     std::optional<XmlError> error = parse(head, next, events);
     if (!readError.isEmpty())
-        return XmlError{QStringLiteral("cannot read the file: ") + readError, 0, 0};
+        return XmlError{QStringLiteral("cannot be read (%1)").arg(readError), 0, 0};
     return error;
 }
 

@@ -93,7 +93,7 @@ TEST(ImportRun, EveryBrokenFileIsNamedWithReasonLineAndPosition) {
     EXPECT_EQ(run.result.files[0].line, 2);
     EXPECT_EQ(run.result.files[0].position, 5);
     EXPECT_EQ(run.result.files[2].path, run.inputs.filePath("missing.xml"));
-    EXPECT_TRUE(run.result.files[2].reason.startsWith("cannot open the file"));
+    EXPECT_TRUE(run.result.files[2].reason.startsWith("cannot be read"));
     EXPECT_EQ(run.result.files[2].line, 0);
     EXPECT_FALSE(run.result.complete());
 }

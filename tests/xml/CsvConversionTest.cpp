@@ -150,7 +150,7 @@ TEST(ConvertToCSV, OnlyAnExistingRegularFileIsRead) {
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     // A FIFO with no writer would block an open or a read for ever.
     const std::pair<QString, const char*> cases[] = {
-        {QStringLiteral("/no/such/file.xml"), "cannot open the file: No such file or directory"},
+        {QStringLiteral("/no/such/file.xml"), "cannot be read (No such file or directory)"},
         {fifo, "not a regular file"},
         {folder.path(), "not a regular file"},
         {QStringLiteral("/dev/null"), "not a regular file"},
