@@ -59,6 +59,7 @@ public:
     void setProgress(double percent) override;
     void setMousePointer(int) override {}
     void processEvents() override {}
+    void showAgain() override {}
 
     // Clears the progress line so that other text starts on a line of its own.
     void clearProgress();

@@ -18,18 +18,18 @@ namespace {
 QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
                                const QString& databasePath, ReportingProcedure& procedure,
                                ImportResult& result) {
-    procedure.step(200, [&] { ClearWorkDatabase(databasePath, QString(), dialogs); });
+    procedure.step(108, [&] { ClearWorkDatabase(databasePath, QString(), dialogs); });
     std::unique_ptr<DatabaseApplication> database;
-    procedure.step(202, [&] {
+    procedure.step(110, [&] {
         database = std::make_unique<DatabaseApplication>();
         database->setVisible(true);
     });
-    procedure.step(204, [&] { mustBeSet(database.get()).OpenCurrentDatabase(databasePath); });
+    procedure.step(112, [&] { mustBeSet(database.get()).OpenCurrentDatabase(databasePath); });
     const int count = surface.fileCount();
     for (int i = 1; i <= count; ++i) {
         FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
         const size_t failuresBefore = result.failures.size();
-        procedure.step(206, [&] {
+        procedure.step(114, [&] {
             try {
                 mustBeSet(database.get()).ImportXml(outcome.path);
                 outcome.imported = true;
@@ -42,7 +42,7 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     }
     QStringList made;
     const size_t failuresBefore = result.failures.size();
-    procedure.step(208, [&] {
+    procedure.step(116, [&] {
         made = mustBeSet(database.get()).importedTables();
         database->quit();
     });
@@ -87,12 +87,13 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
 
     std::shared_ptr<SpreadsheetApplication> spreadsheet;
     Workbook* workbook = nullptr;
-    procedure.step(210, [&] {
+    procedure.step(118, [&] {
         spreadsheet = applications.create();
         spreadsheet->setVisible(true);
         spreadsheet->setDisplayAlerts(false);
         workbook = &spreadsheet->addWorkbook();
         result.spreadsheet = spreadsheet;
+        surface.showAgain();
     });
     // The route writes to the sheets it made, whatever the user looks at meanwhile.
     std::optional<BeingFilled> filling;
@@ -100,7 +101,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         filling.emplace(*workbook);
     Worksheet* sheet = workbook ? &workbook->activeSheet() : nullptr;
     QStringList tables;
-    procedure.step(212, [&] {
+    procedure.step(120, [&] {
         tables = WorkTableNames(databasePath, QString(), dialogs);
         tables.removeIf([&](const QString& table) { return !made.contains(table); });
     });
@@ -108,27 +109,27 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     // catalogue, which a run of many tables would otherwise pay once per table.
     std::optional<DatabaseConnection> connection;
     if (!tables.isEmpty())
-        procedure.step(214, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
+        procedure.step(122, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
     const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
     // Values that a cell took only in part, with the sheet that holds them.
     std::vector<std::pair<SheetShortfall, const Worksheet*>> shortfalls;
     int rowOffset = 0;
     for (qsizetype k = 0; k < tables.size(); ++k) {
         const QString& table = tables.at(k);
-        procedure.step(216, [&] { surface.setProgress(100.0 * (k + 1) / tables.size()); });
+        procedure.step(124, [&] { surface.setProgress(100.0 * (k + 1) / tables.size()); });
         if (sheetPerTable)
-            procedure.step(218, [&] { sheet = &mustBeSet(workbook).addSheet(); });
+            procedure.step(126, [&] { sheet = &mustBeSet(workbook).addSheet(); });
         procedure.step(
-            220, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), CleanSheetName(table)); });
+            128, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), CleanSheetName(table)); });
         // A table that cannot be read writes nothing, rather than another table's rows.
         std::optional<TableRows> rows;
-        procedure.step(222, [&] {
+        procedure.step(130, [&] {
             rows = connection ? ReadTableRows(table, *connection)
                               : ReadTableRows(table, databasePath, QString());
         });
         if (!rows)
             continue;
-        procedure.step(224, [&] {
+        procedure.step(132, [&] {
             std::vector<CutCell> cut =
                 writeRows(*rows, mustBeSet(sheet), sheetPerTable ? 1 : 1 + rowOffset, surface);
             result.tables << table;
@@ -139,10 +140,10 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         });
         rowOffset += static_cast<int>(rows->fields.size());
     }
-    procedure.step(226, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
-    procedure.step(228, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
+    procedure.step(134, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
+    procedure.step(136, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
     // Told at the end, when the one sheet has its last name.
-    procedure.step(230, [&] {
+    procedure.step(138, [&] {
         std::vector<SheetShortfall> told;
         for (auto& [shortfall, written] : shortfalls) {
             // A sheet that was deleted since keeps the name it had when it was written.

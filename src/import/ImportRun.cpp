@@ -59,7 +59,7 @@ ImportResult ImportRun::run() {
     } else {
         importEveryFile(procedure);
     }
-    procedure.step(114, [&] { m_surface.setMousePointer(MousePointer::Default); });
+    procedure.step(152, [&] { m_surface.setMousePointer(MousePointer::Default); });
     return std::move(m_result);
 }
 
@@ -87,8 +87,8 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
     } else if (route == ImportRoute::WithoutDatabase) {
         routeWithoutDatabase(procedure);
     }
-    procedure.step(110, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
-    procedure.step(112, [&] { m_surface.setProgress(0); });
+    procedure.step(148, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
+    procedure.step(150, [&] { m_surface.setProgress(0); });
 }
 
 void ImportRun::stop(ImportResult::Ending ending, const QString& reason) {
@@ -116,17 +116,43 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
     CsvPaths paths(m_result.workspace);
     const int count = m_surface.fileCount();
     for (int i = 1; i <= count; ++i) {
-        procedure.step(116, [&] { m_surface.setProgress(100.0 * i / m_surface.fileCount()); });
+        procedure.step(140, [&] { m_surface.setProgress(100.0 * i / m_surface.fileCount()); });
         FileOutcome& outcome = m_result.files.emplace_back(m_surface.fileAt(i));
         const QString& xmlPath = outcome.path;
         const size_t failuresBefore = m_result.failures.size();
         std::optional<QString> csvPath;
-        procedure.step(118, [&] { csvPath = paths.pathFor(xmlPath); });
+        procedure.step(142, [&] { csvPath = paths.pathFor(xmlPath); });
         if (csvPath) {
-            procedure.step(120, [&] {
+            procedure.step(144, [&] {
                 TextFileWriter csv(*csvPath);
-                const std::optional<XmlError> error =
-                    ConvertToCSV(xmlPath, ",", [&](std::string_view piece) { csv.append(piece); });
+                // Writing the text is the run's own step; anything else that fails inside the
+                // conversion is the conversion's, reported under its name. Either way the file
+                // is not imported.
+                std::exception_ptr writeFailure;
+                std::optional<XmlError> error;
+                bool converted = false;
+                ReportingProcedure conversion(m_dialogs, QStringLiteral("ConvertToCSV"),
+                                              &m_result.failures);
+                conversion.step(100, [&] {
+                    try {
+                        error = ConvertToCSV(xmlPath, ",", [&](std::string_view piece) {
+                            try {
+                                csv.append(piece);
+                            } catch (...) {
+                                writeFailure = std::current_exception();
+                                throw;
+                            }
+                        });
+                        converted = true;
+                    } catch (...) {
+                        if (!writeFailure)
+                            throw;
+                    }
+                });
+                if (writeFailure)
+                    std::rethrow_exception(writeFailure);
+                if (!converted)
+                    return;
                 if (error) {
                     outcome.failedToRead(*error);
                     m_dialogs.showMessage(Message{
@@ -144,7 +170,7 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
         }
         m_result.claimFailures(outcome, failuresBefore);
     }
-    procedure.step(122, [&] {
+    procedure.step(146, [&] {
         m_result.spreadsheet = ImportToExcel(csvPaths, m_surface, m_dialogs, m_applications,
                                              m_result.workspace, m_result);
     });

@@ -25,4 +25,6 @@ public:
     virtual void setMousePointer(int pointer) = 0;
     // Lets pending window events run.
     virtual void processEvents() = 0;
+    // Shows the window again in front of the new workbook, so that its progress stays in view.
+    virtual void showAgain() = 0;
 };

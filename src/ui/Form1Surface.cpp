@@ -32,6 +32,11 @@ void Form1Surface::setMousePointer(int pointer) {
     m_window.setMousePointer(pointer);
 }
 
+void Form1Surface::showAgain() {
+    m_window.show();
+    m_window.raise();
+}
+
 void Form1Surface::processEvents() {
     m_events.pump();
     if (m_window.closeRequested())

@@ -19,6 +19,7 @@ public:
     int fileCount() const override;
     QString fileAt(int position) const override;
     void setProgress(double percent) override;
+    void showAgain() override;
     void setMousePointer(int pointer) override;
     // Long loops call this for every cell; the pump lets events run often enough to keep the
     // window responsive without paying for it on every call. A window closed meanwhile ends

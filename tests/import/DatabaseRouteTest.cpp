@@ -61,6 +61,7 @@ TEST(DatabaseRoute, OneSheetPutsTheTablesOneBelowTheOther) {
     EXPECT_EQ(run.cell(1, 10, 3), "");
     EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 10);
     EXPECT_EQ(run.surface.progress, (std::vector<double>{50, 100, 0}));
+    EXPECT_EQ(run.surface.timesShownAgain, 1);
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
 }
 
@@ -111,7 +112,7 @@ TEST(DatabaseRoute, AnEarlierRunsTableThatStayedIsNeverWritten) {
     const QStringList texts = run.dialogs.shownTexts();
     ASSERT_EQ(texts.size(), 2);
     EXPECT_TRUE(texts[0].contains("broken.xml is not well-formed XML"));
-    EXPECT_TRUE(texts[0].contains("PushButton4_Click at line 206"));
+    EXPECT_TRUE(texts[0].contains("PushButton4_Click at line 114"));
     EXPECT_EQ(texts[1], "Done.");
     EXPECT_EQ(run.cell(1, 1, 1), "n");
     EXPECT_EQ(run.cell(1, 3, 2), "alpha");

@@ -17,6 +17,7 @@ public:
     QString fileAt(int position) const override { return files.value(position - 1); }
     void setProgress(double percent) override { progress.push_back(percent); }
     void setMousePointer(int pointer) override { pointers.push_back(pointer); }
+    void showAgain() override { ++timesShownAgain; }
     void processEvents() override {
         ++eventRounds;
         if (onProcessEvents)
@@ -29,6 +30,7 @@ public:
     std::vector<double> progress;
     std::vector<int> pointers;
     int eventRounds = 0;
+    int timesShownAgain = 0;
     // What the user does while the run lets events through.
     std::function<void()> onProcessEvents;
 };
