@@ -9,6 +9,7 @@ packages=(
     libexpat1-dev libsqlite3-dev libxlsxwriter-dev
     zlib1g-dev # xlsxwriter.pc links -lz, but libxlsxwriter-dev does not bring it
     libgtest-dev unzip
+    clang libclang-rt-14-dev # the fuzzing targets of bench/fuzz.sh
     fonts-liberation
 )
 

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -194,7 +195,11 @@ OpenedCsv openCsvFile(const QString& path) {
     OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
     CsvCells cells(opened.workbook->activeSheet().cells());
 
-    QByteArray chunk = file.read(kChunk);
+    // A small file is read in one piece of its own size, not a whole chunk's room.
+    const auto nextChunk = [&file] {
+        return file.read(std::clamp<qint64>(file.size() - file.pos(), 1, kChunk));
+    };
+    QByteArray chunk = nextChunk();
     const bool utf16 = chunk.startsWith("\xFF\xFE");
     if (chunk.startsWith("\xEF\xBB\xBF"))
         chunk.remove(0, 3);
@@ -206,7 +211,7 @@ OpenedCsv openCsvFile(const QString& path) {
         } else {
             cells.feed(std::string_view(chunk.constData(), static_cast<size_t>(chunk.size())));
         }
-        chunk = file.read(kChunk);
+        chunk = nextChunk();
     }
     if (file.error() != QFileDevice::NoError)
         throw RuntimeError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +

@@ -54,6 +54,9 @@ public:
 
 private:
     static ExpatAdapter& self(void* data) { return *static_cast<ExpatAdapter*>(data); }
+    // A parse stopped at an undeclared prefix may still deliver the end of the element it
+    // stopped in, which the events never saw begin.
+    static bool stopped(void* data) { return self(data).m_namespaceError.has_value(); }
 
     // The prefix of a qualified name such as "inv:item"; "" for a name that has none, or that
     // is no qualified name at all (":", "a:b:c"), which plain XML allows.
@@ -109,6 +112,8 @@ private:
     }
 
     static void onStart(void* data, const XML_Char* name, const XML_Char** attributes) {
+        if (stopped(data))
+            return;
         ExpatAdapter& adapter = self(data);
         adapter.flushText();
         ++adapter.m_depth;
@@ -117,6 +122,8 @@ private:
         adapter.m_events.startElement(name, attributes);
     }
     static void onEnd(void* data, const XML_Char*) {
+        if (stopped(data))
+            return;
         ExpatAdapter& adapter = self(data);
         adapter.flushText();
         while (!adapter.m_prefixes.empty() && adapter.m_prefixes.back().first == adapter.m_depth)
@@ -125,16 +132,22 @@ private:
         adapter.m_events.endElement();
     }
     static void onCharacters(void* data, const XML_Char* characters, int length) {
+        if (stopped(data))
+            return;
         ExpatAdapter& adapter = self(data);
         (adapter.m_inCdata ? adapter.m_cdata : adapter.m_text)
             .append(characters, static_cast<size_t>(length));
     }
     static void onCdataStart(void* data) {
+        if (stopped(data))
+            return;
         ExpatAdapter& adapter = self(data);
         adapter.flushText();
         adapter.m_inCdata = true;
     }
     static void onCdataEnd(void* data) {
+        if (stopped(data))
+            return;
         ExpatAdapter& adapter = self(data);
         adapter.m_inCdata = false;
         if (adapter.m_depth > 0)
@@ -142,12 +155,16 @@ private:
         adapter.m_cdata.clear();
     }
     static void onComment(void* data, const XML_Char* text) {
+        if (stopped(data))
+            return;
         ExpatAdapter& adapter = self(data);
         adapter.flushText();
         if (adapter.m_depth > 0)
             adapter.m_events.comment(text);
     }
     static void onInstruction(void* data, const XML_Char* target, const XML_Char* text) {
+        if (stopped(data))
+            return;
         ExpatAdapter& adapter = self(data);
         adapter.flushText();
         if (adapter.m_depth > 0)

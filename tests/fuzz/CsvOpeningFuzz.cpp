@@ -1,0 +1,23 @@
+// Any bytes as a CSV file opened into a sheet, and as a cell's text: never a crash, no cell
+// beyond the sheet, and a text read as a number shows exactly as it was written.
+#include "FuzzInput.h"
+#include "office/CellValue.h"
+#include "office/CsvOpening.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    if (const std::optional<LosslessNumber> number = losslessNumber(text))
+        if (formatNumber(number->value, number->decimals) != text)
+            abort();
+
+    const OpenedCsv opened = openCsvFile(writeFuzzInput("input.csv", data, size));
+    const CellStore& cells = opened.workbook->activeSheet().cells();
+    if (cells.storedRowCount() > kMaxRows)
+        abort();
+    for (int row = 1; row <= cells.storedRowCount(); ++row)
+        if (cells.storedColumnCount(row) > kMaxColumns)
+            abort();
+    return 0;
+}
