@@ -32,8 +32,10 @@ struct XmlError {
 };
 
 // Reads an XML file, feeding its nodes to `events`. Encodings beyond UTF-8, UTF-16,
-// ISO-8859-1 and US-ASCII are converted first; a byte-order mark is honoured. External entities
-// are never loaded. Gives the error when the file is not well-formed or cannot be read.
+// ISO-8859-1 and US-ASCII (UTF-32 among them) are converted first; a byte-order mark is
+// honoured, and one that contradicts the declaration is an error. A namespace prefix that is
+// never declared makes the document unreadable, as it does for a document object. External
+// entities are never loaded. Gives the error when the file is not well-formed or cannot be read.
 std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events);
 
 // The same for a document held in memory.
