@@ -17,27 +17,22 @@ QByteArray bytesOf(const QString& path) {
 }
 } // namespace
 
-TEST(TextFiles, WriteTextFileEndsTheTextWithALineBreakAndReplacesTheFile) {
+TEST(TextFiles, AWrittenFileEndsWithALineBreakAndAnAbandonedWriterLeavesTheOlderOne) {
     QTemporaryDir folder;
     const QString path = folder.filePath("a.csv");
     WriteTextFile("a,b\r\n", path);
     EXPECT_EQ(bytesOf(path), QByteArray("a,b\r\n\r\n"));
-    WriteTextFile("", path);
-    EXPECT_EQ(bytesOf(path), QByteArray("\r\n"));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.csv"});
-}
-
-TEST(TextFiles, AnAbandonedWriterLeavesTheOlderFileAlone) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("a.csv");
-    WriteTextFile("old", path);
     {
         TextFileWriter writer(path);
         writer.append("half of a new text");
     }
-    EXPECT_EQ(bytesOf(path), QByteArray("old\r\n"));
+    EXPECT_EQ(bytesOf(path), QByteArray("a,b\r\n\r\n"));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.csv"});
     EXPECT_THROW(WriteTextFile("x", folder.filePath("missing/a.csv")), std::exception);
+
+    RemoveFile(path);
+    EXPECT_FALSE(QFile::exists(path));
+    RemoveFile(path);
 }
 
 TEST(TextFiles, AWriterNeverWritesThroughALinkInItsPlace) {
@@ -50,7 +45,7 @@ TEST(TextFiles, AWriterNeverWritesThroughALinkInItsPlace) {
     EXPECT_FALSE(QFile::exists(folder.filePath("a.csv")));
 }
 
-TEST(TextFiles, ReadTextFileCases) {
+TEST(TextFiles, ReadingGivesUtf8ForEveryKindOfFile) {
     QTemporaryDir folder;
     EXPECT_EQ(ReadTextFile(folder.filePath("none.csv")), "");
     QFile(folder.filePath("empty.csv")).open(QIODevice::WriteOnly);
@@ -66,13 +61,4 @@ TEST(TextFiles, ReadTextFileCases) {
     utf16.close();
     EXPECT_EQ(ReadTextFile(folder.filePath("utf16.csv")), "\xef\xbb\xbf"
                                                           "a,\xc3\xa9");
-}
-
-TEST(TextFiles, RemoveFileIgnoresEveryError) {
-    QTemporaryDir folder;
-    WriteTextFile("x", folder.filePath("a.csv"));
-    RemoveFile(folder.filePath("a.csv"));
-    EXPECT_FALSE(QFile::exists(folder.filePath("a.csv")));
-    RemoveFile(folder.filePath("a.csv"));
-    RemoveFile(QString());
 }

@@ -34,11 +34,9 @@ TEST(DroppedPaths, OnlyAListOfLocalFilesIsTaken) {
     QMimeData text;
     text.setText("/etc/passwd");
     EXPECT_TRUE(droppedLocalPaths(&text).isEmpty());
-
     QMimeData mixed;
     mixed.setUrls({QUrl::fromLocalFile("/data/a.xml"), QUrl("https://example.org/b.xml")});
     EXPECT_TRUE(droppedLocalPaths(&mixed).isEmpty());
-
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile("/data/b.xml"), QUrl::fromLocalFile("/data/a b.xml")});
     EXPECT_EQ(droppedLocalPaths(&files), (QStringList{"/data/b.xml", "/data/a b.xml"}));
@@ -55,7 +53,6 @@ TEST(SampleFiles, EveryFileOfTheSamplesFolderButNotOfItsSubFolders) {
     const QStringList once{samples + ".hidden", samples + "a.xml", samples + "b.xml",
                            samples + "readme.txt"};
     EXPECT_EQ(list.paths(), once + once);
-
     QTemporaryDir empty;
     appendSampleFiles(list, empty.path());
     EXPECT_EQ(list.count(), 8);
