@@ -11,8 +11,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
-#include <memory>
-
 // Records the folders handed to the desktop instead of opening them.
 class RecordingDesktop final : public Desktop {
 public:

@@ -18,7 +18,6 @@ public:
     void setProgress(double percent) override { progress.push_back(percent); }
     void setMousePointer(int pointer) override { pointers.push_back(pointer); }
     void processEvents() override {
-        ++eventRounds;
         if (onProcessEvents)
             onProcessEvents();
     }
@@ -28,7 +27,6 @@ public:
     QStringList files;
     std::vector<double> progress;
     std::vector<int> pointers;
-    int eventRounds = 0;
     // What the user does while the run lets events through.
     std::function<void()> onProcessEvents;
 };
