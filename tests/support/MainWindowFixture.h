@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 // Records the folders handed to the desktop instead of opening them.
 class RecordingDesktop final : public Desktop {
@@ -47,6 +48,15 @@ struct MainWindowFixture {
         return found;
     }
     bool selected(const char* option) { return control<QRadioButton>(option)->isChecked(); }
+    void click(const char* name) {
+        QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton);
+    }
+    void loadAndShow() {
+        window.Form_Load();
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("window not exposed");
+    }
 
     QTemporaryDir folder;
     SpreadsheetEngine engine;

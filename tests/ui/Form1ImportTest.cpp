@@ -13,10 +13,7 @@ namespace {
 struct ImportFixture : MainWindowFixture {
     ImportFixture() {
         engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { results.push_back(i); });
-        window.Form_Load();
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("window not exposed");
+        loadAndShow();
         qputenv("TEMP", temp.path().toUtf8());
         click("Option4");
         click("Option2");
@@ -26,9 +23,6 @@ struct ImportFixture : MainWindowFixture {
     ~ImportFixture() { qunsetenv("TEMP"); }
     QString xml(const char* name, const QByteArray& text) {
         return writeFile(inputs.filePath(name), text);
-    }
-    void click(const char* name) {
-        QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton);
     }
 
     QTemporaryDir inputs;
