@@ -31,13 +31,11 @@ TEST(ConvertToCSV, OneLinePerValueLedByTheElementPath) {
     EXPECT_EQ(flatten("<root>x</root>"), "root,x\r\n");
 }
 
-TEST(ConvertToCSV, OtherNodesGiveTheirNameAndValue) {
+TEST(ConvertToCSV, OtherNodesGiveTheirNameAndTextIsTakenAsTheParserGivesIt) {
     EXPECT_EQ(flatten("<!-- outside --><a><!-- note --><![CDATA[x < y]]><?step go?></a>"),
               "a,#comment, note \r\na,#cdata-section,x < y\r\na,step,go\r\n");
     EXPECT_EQ(flatten("<p:a xmlns:p='urn:x'><p:b>1</p:b></p:a>"), "p:a,p:b,1\r\n");
-}
-
-TEST(ConvertToCSV, TextIsTakenAsTheParserGivesIt) {
+    // The text "&#13;" is dropped from a value but kept in a comment.
     EXPECT_EQ(flatten("<a><b>x&amp;#13;y</b><!--&#13;--></a>"), "a,b,xy\r\na,#comment,&#13;\r\n");
     // A real carriage return is a value like any other and splits the line.
     EXPECT_EQ(flatten("<a><b>x&#13;y, z\nw</b></a>"), "a,b,x\ry, z\nw\r\n");
@@ -46,25 +44,15 @@ TEST(ConvertToCSV, TextIsTakenAsTheParserGivesIt) {
               "a,b,x & World <z>\r\na,c,\r\n");
 }
 
-TEST(ConvertToCSV, DeepDocumentsAndManyChildrenConvert) {
+TEST(ConvertToCSV, DeepDocumentsConvertWithoutRunningOutOfStack) {
     constexpr int kDepth = 100000;
-    const std::string deep = [] {
-        std::string xml;
-        for (int i = 0; i < kDepth; ++i)
-            xml += "<e>";
-        xml += "v";
-        for (int i = 0; i < kDepth; ++i)
-            xml += "</e>";
-        return xml;
-    }();
+    std::string deep;
+    for (int i = 0; i < kDepth; ++i)
+        deep += "<e>";
+    deep += "v";
+    for (int i = 0; i < kDepth; ++i)
+        deep += "</e>";
     EXPECT_EQ(flatten(deep).size(), kDepth * 2 + 1 + 2u);
-
-    std::string wide = "<r>";
-    for (int i = 0; i < 40000; ++i)
-        wide += "<c>" + std::to_string(i) + "</c>";
-    const std::string lines = flatten(wide + "</r>");
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 40000);
-    EXPECT_TRUE(lines.ends_with("r,c,39998\r\nr,c,39999\r\n"));
 }
 
 TEST(ConvertToCSV, BrokenDocumentsGiveReasonLineAndPosition) {
