@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "support/QtPrinters.h"
+#include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,7 @@ TEST(SettingsStore, TextsReadBackWholeAndTheLastWriteOfTwoCopiesWins) {
     EXPECT_EQ(first.GetSetting("Extension", QString()), "txt");
 
     // The file is shared with the maker's other programs, so ours keep to a section.
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("[Brindlequay]"));
+    EXPECT_TRUE(readFile(path).contains("[Brindlequay]"));
 }
 
 TEST(SettingsStore, UserFileFollowsTheConfigurationFolder) {

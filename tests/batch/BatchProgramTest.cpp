@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -51,10 +50,6 @@ struct BatchFixture {
         return QString::fromUtf8(unzip.readAllStandardOutput());
     }
     QString out(const QString& name) { return results.filePath(name); }
-    QByteArray contentOf(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-    }
 
     QTemporaryDir inputs;
     QTemporaryDir temp;
@@ -123,7 +118,7 @@ TEST(BatchProgram, ARunThatWritesNothingEndsWithStatusTwoAndLeavesTheOlderOutput
         EXPECT_EQ(outcome.exitStatus, 2) << route;
         EXPECT_TRUE(outcome.errors.contains(fifo + ": not a regular file\n"))
             << outcome.errors.toStdString();
-        EXPECT_EQ(batch.contentOf(older), "a good workbook of yesterday");
+        EXPECT_EQ(readFile(older), "a good workbook of yesterday");
     }
     EXPECT_TRUE(QDir(batch.temp.path()).isEmpty());
 }
@@ -147,7 +142,7 @@ TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
         EXPECT_TRUE(outcome.errors.contains("is the input " + input))
             << outcome.errors.toStdString();
     }
-    EXPECT_EQ(batch.contentOf(input), "<r><v>a</v></r>");
+    EXPECT_EQ(readFile(input), "<r><v>a</v></r>");
 }
 
 TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesAndIsNoPlaceForTheWorkbook) {
@@ -158,14 +153,14 @@ TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesAndIsNoPlaceForTheWorkbo
         {"--route", "database", "--work-database", database, "-o", batch.out("db.xlsx"), input});
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
     EXPECT_TRUE(batch.part(batch.out("db.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
-    const QByteArray tables = batch.contentOf(database);
+    const QByteArray tables = readFile(database);
     EXPECT_FALSE(tables.isEmpty());
     EXPECT_EQ(batch
                   .run({"--route", "database", "--work-database", database, "-o",
                         batch.results.path() + "/./work.db", input})
                   .exitStatus,
               2);
-    EXPECT_EQ(batch.contentOf(database), tables);
+    EXPECT_EQ(readFile(database), tables);
 }
 
 TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {

@@ -34,8 +34,7 @@ struct RunFixture : PresentingEngine {
     }
     // A file of the last run's own folder.
     QByteArray workFile(const QString& relative) {
-        QFile file(QDir(result.workspace).filePath(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+        return readFile(QDir(result.workspace).filePath(relative));
     }
 };
 } // namespace
@@ -114,9 +113,7 @@ TEST(ImportRun, EachRunWritesItsCsvFilesIntoAFolderOfItsOwn) {
     run.run();
     EXPECT_NE(run.result.workspace, firstWorkspace);
     EXPECT_EQ(run.workFile("a.b.csv"), "r,v,changed\r\n\r\n");
-    QFile first(QDir(firstWorkspace).filePath("a.b.csv"));
-    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
-    EXPECT_EQ(first.readAll(), "r,v,1\r\n\r\n");
+    EXPECT_EQ(readFile(QDir(firstWorkspace).filePath("a.b.csv")), "r,v,1\r\n\r\n");
 }
 
 TEST(ImportRun, TheRunsFolderIsPrivateAndNoNameInTheSharedFolderIsFollowed) {
@@ -129,9 +126,7 @@ TEST(ImportRun, TheRunsFolderIsPrivateAndNoNameInTheSharedFolderIsFollowed) {
     run.run();
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
     EXPECT_EQ(run.workFile("a.csv"), "r,v,1\r\n\r\n");
-    QFile planted(victim);
-    ASSERT_TRUE(planted.open(QIODevice::ReadOnly));
-    EXPECT_EQ(planted.readAll(), "precious");
+    EXPECT_EQ(readFile(victim), "precious");
     EXPECT_EQ(QFileInfo(run.result.workspace).path(), run.temp.path());
     EXPECT_EQ(std::filesystem::status(run.result.workspace.toStdString()).permissions(),
               std::filesystem::perms::owner_all);

@@ -1,23 +1,105 @@
 #include "ui/Form1.h"
 
-#include "support/MainWindowFixture.h"
+#include "base/SettingsStore.h"
+#include "office/SpreadsheetEngine.h"
+#include "support/RecordingDesktop.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TreeBuilder.h"
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QMouseEvent>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
+#include <QUrl>
 
 namespace {
-using Fixture = MainWindowFixture;
-
-void moveOver(QWidget* widget) {
-    const QPointF inside(2, 2);
-    QMouseEvent move(QEvent::MouseMove, inside, widget->mapToGlobal(inside), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
+void sendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
 }
+
+// One main window over a program folder ("dist"), a settings file, a temporary folder and a
+// spreadsheet engine of the test's own; the workbooks it shows are kept in `results`.
+struct Fixture {
+    explicit Fixture(SpreadsheetApplications* applications = nullptr)
+        : settings(folder.filePath("Kestrelix.ini")),
+          window({dialogs, desktop, settings, applications ? *applications : engine,
+                  folder.filePath("dist")}) {
+        QDir(folder.path()).mkpath("dist/x");
+        engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { results.push_back(i); });
+        qputenv("TEMP", temp.path().toUtf8());
+    }
+    ~Fixture() { qunsetenv("TEMP"); }
+
+    // Lays a delivered file from the source tree beside the program.
+    void deliver(const QString& name) {
+        QFile::copy(BRINDLEQUAY_RESOURCES_DIR "/" + name, folder.filePath("dist/" + name));
+    }
+    void loadAndShow(const QStringList& rows = {}) {
+        window.Form_Load();
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("window not exposed");
+        window.fileList().appendAll(rows);
+    }
+    QString stored(const QString& key) { return settings.GetSetting(key, "-"); }
+    template <typename T> T* control(const char* name) {
+        T* found = window.findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    bool selected(const char* option) { return control<QRadioButton>(option)->isChecked(); }
+    void click(const char* name) {
+        QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton);
+    }
+
+    QTreeView* list() { return control<QTreeView>("ListView1"); }
+    QWidget* viewport() { return list()->viewport(); }
+    QStringList rows() { return window.fileList().paths(); }
+    int selectedRow() {
+        const QModelIndexList rows = list()->selectionModel()->selectedRows();
+        return rows.isEmpty() ? 0 : rows.first().row() + 1;
+    }
+    void select(int position) {
+        list()->selectionModel()->setCurrentIndex(list()->model()->index(position - 1, 0),
+                                                  QItemSelectionModel::ClearAndSelect);
+    }
+    QPoint centreOf(int position) {
+        return list()->visualRect(list()->model()->index(position - 1, 0)).center();
+    }
+    // Sends a drag over the list and, when it is taken, the drop; gives whether it was taken.
+    bool dragAndDrop(QMimeData* data) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport(), &drop);
+        return true;
+    }
+    // Two files to import without the database, one sheet per file.
+    void prepareImport() {
+        loadAndShow({writeFile(folder.filePath("in/a.xml"), "<a><v>1</v></a>"),
+                     writeFile(folder.filePath("in/b.xml"), "<b><v>2</v></b>")});
+        click("Option4");
+        click("Option2");
+    }
+
+    QTemporaryDir folder;
+    QTemporaryDir temp;
+    SpreadsheetEngine engine;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    SettingsStore settings;
+    Form1 window;
+    std::vector<std::shared_ptr<EngineInstance>> results;
+};
 
 // A spreadsheet application that fails to start, or starts and gives nothing.
 struct Unavailable final : SpreadsheetApplications {
@@ -39,6 +121,13 @@ private slots:
     void storedOptionsAreRestoredAndAnUnreadableOneIsReported();
     void startUpTakesWhatIsDeliveredAndGoesOnPastWhatFails();
     void pointerFollowsTheControlsButKeepsTheHourglass();
+    void rowsAreRemovedByDeleteDoubleClickAndClearList();
+    void addFilesFolderAddAndDropAppendInOrder();
+    void moveButtonsAndDraggingReorderTheList();
+    void samplesAreAppendedThenTheFolderOffered();
+    void startImportsTheListIntoAVisibleWorkbook();
+    void nothingChangesTheListOrOptionsWhileARunIsUnderWay();
+    void closingTheWindowEndsARunAtOnce();
 };
 
 void Form1Test::optionsStartAsDefaultsAndAClickSavesItsPair() {
@@ -130,24 +219,199 @@ void Form1Test::pointerFollowsTheControlsButKeepsTheHourglass() {
     fixture.loadAndShow();
     Form1& window = fixture.window;
     QWidget* button = fixture.control<QPushButton>("PushButton4");
-    QWidget* list = fixture.control<QTreeView>("ListView1")->viewport();
+    QWidget* list = fixture.viewport();
 
     // The hand over a button stays over an option button; the frame, the list and the window
     // turn it back into the arrow.
     for (QWidget* plain : {static_cast<QWidget*>(&window),
                            static_cast<QWidget*>(fixture.control<QGroupBox>("Frame1")), list}) {
-        moveOver(button);
-        moveOver(fixture.control<QRadioButton>("Option1"));
+        sendMouse(button, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton);
+        sendMouse(fixture.control<QRadioButton>("Option1"), QEvent::MouseMove, QPoint(2, 2),
+                  Qt::NoButton);
         QCOMPARE(window.mousePointer(), 99);
-        moveOver(plain);
+        sendMouse(plain, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton);
         QCOMPARE(window.mousePointer(), 0);
     }
     window.setMousePointer(11);
     QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
     for (QWidget* over : {button, list}) {
-        moveOver(over);
+        sendMouse(over, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton);
         QCOMPARE(window.mousePointer(), 11);
     }
+}
+
+void Form1Test::rowsAreRemovedByDeleteDoubleClickAndClearList() {
+    Fixture fixture;
+    fixture.loadAndShow({"a", "b", "c", "d", "e"});
+    QTest::keyClick(fixture.list(), Qt::Key_Delete);
+    QCOMPARE(fixture.rows().size(), 5);
+    for (Qt::KeyboardModifiers held : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier}) {
+        fixture.select(1);
+        QTest::keyClick(fixture.list(), Qt::Key_Delete, held);
+    }
+    fixture.select(1);
+    QTest::keyClick(fixture.list(), Qt::Key_Backspace);
+    QCOMPARE(fixture.rows(), (QStringList{"d", "e"}));
+
+    const QPoint at = fixture.centreOf(2);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+        sendMouse(fixture.viewport(), type, at,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
+    QCOMPARE(fixture.rows(), (QStringList{"d"}));
+
+    fixture.click("PushButton7");
+    QVERIFY(fixture.rows().isEmpty());
+    QVERIFY(fixture.dialogs.shown.empty());
+}
+
+void Form1Test::addFilesFolderAddAndDropAppendInOrder() {
+    Fixture fixture;
+    fixture.loadAndShow({"kept"});
+    fixture.dialogs.fileAnswers = {{"/data/b.xml", "kept"}, {}};
+    fixture.click("PushButton1");
+    fixture.click("PushButton1");
+    QCOMPARE(fixture.rows(), (QStringList{"kept", "/data/b.xml", "kept"}));
+
+    // A cancelled prompt does nothing; an answer is saved even when no folder is then chosen.
+    fixture.click("PushButton2");
+    QCOMPARE(fixture.stored("Extension"), QStringLiteral("-"));
+    QCOMPARE(fixture.dialogs.foldersAsked, 0);
+    fixture.dialogs.inputAnswers = {"txt"};
+    fixture.click("PushButton2");
+    QCOMPARE(fixture.stored("Extension"), QStringLiteral("txt"));
+    QCOMPARE(fixture.rows().size(), 3);
+
+    const QString top = fixture.folder.filePath("Top");
+    makeTree(top, {"t.xml", "One/one.xml", "Two/x.txt"});
+    fixture.dialogs.inputAnswers = {"XML"};
+    fixture.dialogs.folderAnswers = {top};
+    int pointerDuringWalk = -1;
+    // The walk lets pending events run; one posted now sees the pointer while it walks.
+    QMetaObject::invokeMethod(
+        &fixture.window, [&] { pointerDuringWalk = fixture.window.mousePointer(); },
+        Qt::QueuedConnection);
+    fixture.click("PushButton2");
+    QCOMPARE(relativeTo(top, fixture.rows()).mid(3), (QStringList{"t.xml", "One/one.xml"}));
+    QCOMPARE(pointerDuringWalk, 11);
+    QCOMPARE(fixture.window.mousePointer(), 0);
+
+    // A drop is taken only when it holds local files; folders in it are walked.
+    QMimeData text;
+    text.setText("some words");
+    QVERIFY(!fixture.dragAndDrop(&text));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(top + "/Two"), QUrl::fromLocalFile(top + "/t.xml")});
+    QVERIFY(fixture.dragAndDrop(&files));
+    QCOMPARE(relativeTo(top, fixture.rows()).mid(5), (QStringList{"Two/x.txt", "t.xml"}));
+    QVERIFY(fixture.dialogs.shown.empty());
+}
+
+void Form1Test::moveButtonsAndDraggingReorderTheList() {
+    Fixture fixture;
+    fixture.loadAndShow({"W", "X", "Y", "Z"});
+    fixture.select(3);
+    fixture.click("PushButton5");
+    QCOMPARE(fixture.rows(), (QStringList{"W", "Y", "X", "Z"}));
+    QCOMPARE(fixture.selectedRow(), 2);
+    QVERIFY(fixture.list()->hasFocus());
+    fixture.click("PushButton6");
+    QCOMPARE(fixture.rows(), (QStringList{"W", "X", "Y", "Z"}));
+    QCOMPARE(fixture.selectedRow(), 3);
+
+    fixture.deliver("drag.ico");
+    sendMouse(fixture.viewport(), QEvent::MouseButtonPress, fixture.centreOf(1), Qt::LeftButton);
+    QCOMPARE(fixture.viewport()->cursor().shape(), Qt::BitmapCursor);
+    sendMouse(fixture.viewport(), QEvent::MouseMove, fixture.centreOf(2), Qt::LeftButton);
+    sendMouse(fixture.viewport(), QEvent::MouseMove, fixture.centreOf(4), Qt::LeftButton);
+    QCOMPARE(fixture.rows(), (QStringList{"X", "Z", "Y", "W"}));
+    QCOMPARE(fixture.selectedRow(), 4);
+    sendMouse(fixture.viewport(), QEvent::MouseButtonRelease, fixture.centreOf(4), Qt::NoButton);
+    QCOMPARE(fixture.viewport()->cursor().shape(), Qt::ArrowCursor);
+    sendMouse(fixture.viewport(), QEvent::MouseMove, fixture.centreOf(1), Qt::NoButton);
+    QCOMPARE(fixture.rows(), (QStringList{"X", "Z", "Y", "W"}));
+}
+
+void Form1Test::samplesAreAppendedThenTheFolderOffered() {
+    for (const bool yes : {true, false}) {
+        Fixture fixture;
+        fixture.loadAndShow();
+        makeTree(fixture.folder.filePath("dist"),
+                 {"Samples/b.xml", "Samples/a.xml", "Samples/more/c.xml"});
+        fixture.dialogs.questionAnswers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
+        fixture.click("PushButton8");
+        const QString samples = fixture.folder.filePath("dist") + "/Samples/";
+        QCOMPARE(fixture.rows(), (QStringList{samples + "a.xml", samples + "b.xml"}));
+        QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
+        QCOMPARE(fixture.dialogs.shown[0].buttons, MessageButtons::YesNo);
+        QCOMPARE(fixture.desktop.openedFolders, yes ? QStringList{samples} : QStringList{});
+    }
+}
+
+void Form1Test::startImportsTheListIntoAVisibleWorkbook() {
+    Fixture fixture;
+    fixture.prepareImport();
+    const QString broken = writeFile(fixture.folder.filePath("in/broken.xml"), "<a><b></a>");
+    fixture.window.fileList().append(broken);
+    fixture.click("PushButton4");
+    const QStringList texts = fixture.dialogs.shownTexts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY(texts[0].startsWith("Error reading " + broken));
+    QCOMPARE(texts[1], QStringLiteral("Done."));
+    QCOMPARE(fixture.results.size(), std::size_t(1));
+    QCOMPARE(fixture.results[0]->activeWorkbook().sheetNames().first(), QStringLiteral("b.csv"));
+    QCOMPARE(fixture.control<QProgressBar>("ProgressBar1")->value(), 0);
+    QCOMPARE(fixture.window.mousePointer(), 0);
+    QVERIFY(!fixture.window.runUnderway());
+
+    // A second run finds the first result running and asks before going on.
+    fixture.dialogs.questionAnswers = {MessageAnswer::No};
+    fixture.click("PushButton4");
+    QCOMPARE(fixture.dialogs.shown.back().buttons, MessageButtons::YesNo);
+}
+
+void Form1Test::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {
+    Fixture fixture;
+    fixture.prepareImport();
+    bool triedDuringRun = false;
+    // The output lets pending events run between files: everything a user could do then.
+    QMetaObject::invokeMethod(
+        &fixture.window,
+        [&] {
+            triedDuringRun = fixture.window.runUnderway();
+            for (const char* control :
+                 {"PushButton4", "PushButton7", "PushButton8", "Option1", "Option3"})
+                fixture.click(control);
+            auto* list = fixture.control<QTreeView>("ListView1");
+            list->setCurrentIndex(list->model()->index(0, 0));
+            QTest::keyClick(list, Qt::Key_Delete);
+        },
+        Qt::QueuedConnection);
+    fixture.click("PushButton4");
+
+    QVERIFY(triedDuringRun);
+    QCOMPARE(fixture.window.fileList().count(), 2);
+    QVERIFY(fixture.selected("Option2") && fixture.selected("Option4"));
+    QCOMPARE(fixture.dialogs.shownTexts(), QStringList{"Done."});
+    QCOMPARE(fixture.results.size(), std::size_t(1));
+
+    // Once the run is over, the same actions work again.
+    fixture.click("PushButton7");
+    QCOMPARE(fixture.window.fileList().count(), 0);
+}
+
+void Form1Test::closingTheWindowEndsARunAtOnce() {
+    Fixture fixture;
+    fixture.prepareImport();
+    QMetaObject::invokeMethod(
+        &fixture.window, [&] { fixture.window.close(); }, Qt::QueuedConnection);
+    fixture.click("PushButton4");
+
+    QVERIFY(!fixture.window.isVisible());
+    QVERIFY(!fixture.window.runUnderway());
+    QVERIFY(fixture.dialogs.shown.empty());
+    QVERIFY(fixture.results.empty());
+    QVERIFY(fixture.engine.runningInstances().empty());
 }
 
 QTEST_MAIN(Form1Test)

@@ -1,10 +1,12 @@
 #include "ui/WorkbookWindow.h"
 
 #include "office/SpreadsheetEngine.h"
-#include "support/MainWindowFixture.h"
+#include "support/RecordingDesktop.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QTabBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
