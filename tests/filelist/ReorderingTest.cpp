@@ -52,10 +52,3 @@ TEST(Reordering, ARememberedRowThatWasRemovedSinceLeavesTheListUnchanged) {
     EXPECT_EQ(drag.movedOver(1), 0);
     EXPECT_EQ(list.model.paths(), (QStringList{"Y", "W"}));
 }
-
-TEST(Reordering, AutoScrollGoesTowardsTheNearerEdgeOnlyWhenThereIsARow) {
-    EXPECT_EQ(autoScrollRow(0, 5, 10), 4);
-    EXPECT_EQ(autoScrollRow(0, 1, 10), 0);
-    EXPECT_EQ(autoScrollRow(100000, 5, 10), 6);
-    EXPECT_EQ(autoScrollRow(100000, 10, 10), 0);
-}

@@ -52,14 +52,6 @@ TEST(ImportToExcel, OneSheetJoinsEveryTextWithALineBreakAfterEach) {
     EXPECT_EQ(output.engine.runningInstances().size(), 1u);
 }
 
-TEST(ImportToExcel, NoSendOptionDoesNothing) {
-    Output output;
-    output.surface.send = SendMode::None;
-    output.run({output.csv("a.csv", "1")});
-    EXPECT_TRUE(output.shown.empty());
-    EXPECT_TRUE(output.engine.runningInstances().empty());
-}
-
 TEST(ImportToExcel, MultipleSheetsAreNamedAfterTheFilesAndMadeUnique) {
     Output output;
     output.surface.send = SendMode::MultipleSheets;

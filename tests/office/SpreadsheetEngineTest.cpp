@@ -81,8 +81,8 @@ TEST(SpreadsheetEngine, TheRunningInstanceIsTheOldestLeftAndAShownOneIsPresented
         [&](std::shared_ptr<EngineInstance> instance) { shown.push_back(instance); });
     auto first = engine.create();
     auto second = engine.create();
-    EXPECT_EQ(engine.attachRunning(), first);
     first->quit();
+    EXPECT_EQ(engine.attachRunning(), second);
     second->setVisible(true);
     second->setVisible(true);
     ASSERT_EQ(shown.size(), 1u);
@@ -91,22 +91,4 @@ TEST(SpreadsheetEngine, TheRunningInstanceIsTheOldestLeftAndAShownOneIsPresented
     EXPECT_EQ(engine.attachRunning(), shown[0]);
     shown.clear();
     EXPECT_THROW(engine.attachRunning(), RuntimeError);
-}
-
-TEST(SpreadsheetEngine, CopiedCellsOutliveTheirInstanceAndPasteFromTheActiveCell) {
-    QTemporaryDir folder;
-    SpreadsheetEngine engine;
-    {
-        auto source = engine.create();
-        source->openWorkbook(writeFile(folder.filePath("a.csv"), "\r\n,,x,1\r\n,,y\r\n"));
-        source->copyUsedRange(source->activeWorkbook().activeSheet());
-        source->quit();
-    }
-    auto target = engine.create();
-    Worksheet& sheet = target->addWorkbook().activeSheet();
-    sheet.selectRange("C3");
-    target->paste(sheet);
-    EXPECT_EQ(sheet.cells().display(3, 4), "1");
-    EXPECT_EQ(sheet.cells().display(4, 3), "y");
-    EXPECT_TRUE(sheet.cells().display(1, 1).empty());
 }
