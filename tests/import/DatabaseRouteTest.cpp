@@ -1,12 +1,9 @@
 #include "import/ImportRun.h"
 
+#include "support/ImportFixture.h"
 #include "support/PermissionsEnforced.h"
-#include "support/PresentingEngine.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingSurface.h"
-#include "support/ScriptedDialogs.h"
 #include "support/SqliteFixture.h"
-#include "support/TreeBuilder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,20 +11,14 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct DatabaseRun : PresentingEngine {
+struct DatabaseRun : ImportFixture {
     DatabaseRun() {
         runSql(database, "CREATE TABLE seed(x); DROP TABLE seed;");
         surface.route = ImportRoute::Database;
     }
-    void xml(const char* name, const QByteArray& text) {
-        surface.files << writeFile(folder.filePath(name), text);
-    }
+    void xml(const char* name, const QByteArray& text) { surface.files << file(name, text); }
     ImportResult run() {
         return ImportRun(surface, dialogs, engine, folder.path(), database).run();
-    }
-    Workbook& result() { return shown.at(0)->activeWorkbook(); }
-    std::string cell(int sheet, int row, int column) {
-        return result().sheet(sheet).cells().display(row, column);
     }
     bool allSheetsEmpty() {
         for (int sheet = 1; sheet <= result().sheetCount(); ++sheet)
@@ -36,10 +27,7 @@ struct DatabaseRun : PresentingEngine {
         return true;
     }
 
-    QTemporaryDir folder;
     QString database = folder.filePath("temp.mdb");
-    ScriptedDialogs dialogs;
-    RecordingSurface surface;
 };
 
 QByteArray records(const char* element, int count) {

@@ -1,10 +1,7 @@
 #include "import/ImportRun.h"
 
-#include "support/PresentingEngine.h"
+#include "support/ImportFixture.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingSurface.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,25 +13,19 @@
 #include <filesystem>
 
 namespace {
-struct RunFixture : PresentingEngine {
-    QTemporaryDir inputs;
+struct RunFixture : ImportFixture {
     QTemporaryDir temp;
-    ScriptedDialogs dialogs;
-    RecordingSurface surface;
-    ImportResult result;
+    ImportResult outcome;
 
-    QString xml(const QString& relative, const QByteArray& text) {
-        return writeFile(inputs.filePath(relative), text);
-    }
     void run(const QString& temporaryFolder = {}) {
-        result = ImportRun(surface, dialogs, engine,
-                           temporaryFolder.isEmpty() ? temp.path() : temporaryFolder,
-                           inputs.filePath("temp.mdb"))
-                     .run();
+        outcome = ImportRun(surface, dialogs, engine,
+                            temporaryFolder.isEmpty() ? temp.path() : temporaryFolder,
+                            folder.filePath("temp.mdb"))
+                      .run();
     }
     // A file of the last run's own folder.
     QByteArray workFile(const QString& relative) {
-        return readFile(QDir(result.workspace).filePath(relative));
+        return readFile(QDir(outcome.workspace).filePath(relative));
     }
 };
 } // namespace
@@ -44,7 +35,7 @@ TEST(ImportRun, RunsThatEndBeforeImportingLeaveNothingBehind) {
     run.run();
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"No files added."});
 
-    run.surface.files = {run.xml("a.xml", "<a><b>1</b></a>")};
+    run.surface.files = {run.file("a.xml", "<a><b>1</b></a>")};
     run.surface.route = ImportRoute::None;
     run.run();
     EXPECT_EQ(run.dialogs.shownTexts().back(), "Done.");
@@ -54,7 +45,7 @@ TEST(ImportRun, RunsThatEndBeforeImportingLeaveNothingBehind) {
     run.dialogs.questionAnswers = {MessageAnswer::No};
     run.run();
     EXPECT_EQ(run.dialogs.shown.back().buttons, MessageButtons::YesNo);
-    EXPECT_EQ(run.result.ending, ImportResult::Ending::Cancelled);
+    EXPECT_EQ(run.outcome.ending, ImportResult::Ending::Cancelled);
     EXPECT_TRUE(run.shown.empty());
     EXPECT_TRUE(QDir(run.temp.path()).isEmpty());
     EXPECT_EQ(run.surface.pointers.back(), 0);
@@ -62,8 +53,8 @@ TEST(ImportRun, RunsThatEndBeforeImportingLeaveNothingBehind) {
     // Without a folder of its own a run imports nothing and says why.
     running->quit();
     run.run(run.temp.filePath("missing"));
-    EXPECT_EQ(run.result.ending, ImportResult::Ending::NoWorkspace);
-    EXPECT_TRUE(run.result.files.empty());
+    EXPECT_EQ(run.outcome.ending, ImportResult::Ending::NoWorkspace);
+    EXPECT_TRUE(run.outcome.files.empty());
     EXPECT_TRUE(run.dialogs.shownTexts().back().startsWith(
         "Cannot create a folder for this run in " + run.temp.filePath("missing")));
     EXPECT_TRUE(run.shown.empty());
@@ -71,63 +62,63 @@ TEST(ImportRun, RunsThatEndBeforeImportingLeaveNothingBehind) {
 
 TEST(ImportRun, EveryBrokenFileIsNamedWithReasonLineAndPosition) {
     RunFixture run;
-    const QString first = run.xml("bad1.xml", "<a>\n<b>&</b></a>");
-    run.surface.files = {first, run.inputs.filePath("missing.xml")};
+    const QString first = run.file("bad1.xml", "<a>\n<b>&</b></a>");
+    run.surface.files = {first, run.folder.filePath("missing.xml")};
     run.run();
     const QStringList texts = run.dialogs.shownTexts();
     ASSERT_EQ(texts.size(), 3);
     EXPECT_EQ(texts[0], "Error reading " + first +
                             "\r\nerror:not well-formed (invalid token)\r\nLine:2\r\nposition:5");
-    EXPECT_TRUE(texts[1].startsWith("Error reading " + run.inputs.filePath("missing.xml")));
+    EXPECT_TRUE(texts[1].startsWith("Error reading " + run.folder.filePath("missing.xml")));
     EXPECT_EQ(texts[2], "Done.");
     // The output still ran, on nothing: an empty workbook.
     ASSERT_EQ(run.shown.size(), 1u);
-    EXPECT_EQ(run.result.spreadsheet, run.shown[0]);
-    EXPECT_TRUE(QDir(run.result.workspace).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(run.outcome.spreadsheet, run.shown[0]);
+    EXPECT_TRUE(QDir(run.outcome.workspace).entryList(QDir::Files).isEmpty());
 
-    ASSERT_EQ(run.result.files.size(), 2u);
-    EXPECT_EQ(run.result.importedCount(), 0);
-    EXPECT_EQ(run.result.files[0].line, 2);
-    EXPECT_EQ(run.result.files[0].position, 5);
-    EXPECT_TRUE(run.result.files[1].reason.startsWith("cannot open the file"));
-    EXPECT_FALSE(run.result.complete());
+    ASSERT_EQ(run.outcome.files.size(), 2u);
+    EXPECT_EQ(run.outcome.importedCount(), 0);
+    EXPECT_EQ(run.outcome.files[0].line, 2);
+    EXPECT_EQ(run.outcome.files[0].position, 5);
+    EXPECT_TRUE(run.outcome.files[1].reason.startsWith("cannot open the file"));
+    EXPECT_FALSE(run.outcome.complete());
 }
 
 TEST(ImportRun, EachRunWritesItsCsvFilesIntoAFolderOfItsOwn) {
     RunFixture run;
-    run.surface.files = {run.xml("a.b.xml", "<r><v>1</v></r>"),
-                         run.xml("README", "<r><v>2</v></r>"), run.xml("empty.xml", "<r/>"),
-                         run.xml("c.xml", "<r><v>3</v></r>")};
+    run.surface.files = {run.file("a.b.xml", "<r><v>1</v></r>"),
+                         run.file("README", "<r><v>2</v></r>"), run.file("empty.xml", "<r/>"),
+                         run.file("c.xml", "<r><v>3</v></r>")};
     run.run();
     EXPECT_EQ(run.workFile("a.b.csv"), "r,v,1\r\n\r\n");
     EXPECT_EQ(run.workFile("README.csv"), "r,v,2\r\n\r\n");
     EXPECT_EQ(run.workFile("empty.csv"), "\r\n");
     EXPECT_EQ(run.surface.progress, (std::vector<double>{25, 50, 75, 100, 25, 50, 75, 100, 0}));
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
-    EXPECT_TRUE(run.result.complete());
+    EXPECT_TRUE(run.outcome.complete());
 
     // A second run over the same file leaves the first one's files as they were.
-    const QString firstWorkspace = run.result.workspace;
-    run.xml("a.b.xml", "<r><v>changed</v></r>");
+    const QString firstWorkspace = run.outcome.workspace;
+    run.file("a.b.xml", "<r><v>changed</v></r>");
     run.run();
-    EXPECT_NE(run.result.workspace, firstWorkspace);
+    EXPECT_NE(run.outcome.workspace, firstWorkspace);
     EXPECT_EQ(run.workFile("a.b.csv"), "r,v,changed\r\n\r\n");
     EXPECT_EQ(readFile(QDir(firstWorkspace).filePath("a.b.csv")), "r,v,1\r\n\r\n");
 }
 
 TEST(ImportRun, TheRunsFolderIsPrivateAndNoNameInTheSharedFolderIsFollowed) {
     RunFixture run;
-    const QString victim = run.xml("victim.txt", "precious");
+    const QString victim = run.file("victim.txt", "precious");
     // Another user of a shared temporary folder plants links at the names a run once used.
     for (const char* name : {"a.csv", "a.csv.partial", "combined.csv", "combined.csv.partial"})
         ASSERT_TRUE(QFile::link(victim, run.temp.filePath(name)));
-    run.surface.files = {run.xml("a.xml", "<r><v>1</v></r>")};
+    run.surface.files = {run.file("a.xml", "<r><v>1</v></r>")};
     run.run();
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
     EXPECT_EQ(run.workFile("a.csv"), "r,v,1\r\n\r\n");
     EXPECT_EQ(readFile(victim), "precious");
-    EXPECT_EQ(QFileInfo(run.result.workspace).path(), run.temp.path());
-    EXPECT_EQ(std::filesystem::status(run.result.workspace.toStdString()).permissions(),
+    EXPECT_EQ(QFileInfo(run.outcome.workspace).path(), run.temp.path());
+    EXPECT_EQ(std::filesystem::status(run.outcome.workspace.toStdString()).permissions(),
               std::filesystem::perms::owner_all);
 }
 
@@ -136,9 +127,9 @@ TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
         RunFixture run;
         run.surface.send = send;
         // "combined" is also the one-sheet output's own file name.
-        run.surface.files = {run.xml("one/a.xml", "<r><v>first</v></r>"),
-                             run.xml("two/a.txt", "<r><v>second</v></r>"),
-                             run.xml("combined.xml", "<r><v>kept</v></r>")};
+        run.surface.files = {run.file("one/a.xml", "<r><v>first</v></r>"),
+                             run.file("two/a.txt", "<r><v>second</v></r>"),
+                             run.file("combined.xml", "<r><v>kept</v></r>")};
         run.run();
         EXPECT_EQ(run.workFile("a.csv"), "r,v,first\r\n\r\n");
         EXPECT_EQ(run.workFile("brindlequay-2/a.csv"), "r,v,second\r\n\r\n");

@@ -1,33 +1,17 @@
 #include "import/SpreadsheetOutput.h"
 
-#include "support/PresentingEngine.h"
+#include "support/ImportFixture.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingSurface.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TreeBuilder.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-struct Output : PresentingEngine {
-    QTemporaryDir temp;
-    ScriptedDialogs dialogs;
-    RecordingSurface surface;
+struct Output : ImportFixture {
     ImportResult importResult;
-
-    QString csv(const QString& relative, std::string_view text) {
-        return writeFile(temp.filePath(relative),
-                         QByteArray(text.data(), static_cast<qsizetype>(text.size())));
-    }
     void run(const QStringList& paths) {
-        ImportToExcel(paths, surface, dialogs, engine, temp.path(), importResult);
-    }
-    Workbook& result() { return shown.at(0)->activeWorkbook(); }
-    std::string cell(int sheet, int row, int column) {
-        return result().sheet(sheet).cells().display(row, column);
+        ImportToExcel(paths, surface, dialogs, engine, folder.path(), importResult);
     }
 };
 } // namespace
@@ -35,8 +19,8 @@ struct Output : PresentingEngine {
 TEST(ImportToExcel, OneSheetJoinsEveryTextWithALineBreakAfterEach) {
     Output output;
     output.surface.files = {"a", "b", "c"};
-    output.run({output.csv("one.csv", "h1,h2\r\n1,2\r\n"), output.csv("two.csv", "x\r\n"),
-                output.temp.filePath("missing.csv")});
+    output.run({output.file("one.csv", "h1,h2\r\n1,2\r\n"), output.file("two.csv", "x\r\n"),
+                output.folder.filePath("missing.csv")});
 
     ASSERT_EQ(output.shown.size(), 1u);
     // No line is taken for a header, and a missing file gives an empty line.
@@ -47,7 +31,7 @@ TEST(ImportToExcel, OneSheetJoinsEveryTextWithALineBreakAfterEach) {
     EXPECT_EQ(output.result().sheet(1).cells().usedRange().lastRow, 4);
     EXPECT_EQ(output.surface.progress.back(), 100);
     EXPECT_TRUE(output.dialogs.shown.empty());
-    EXPECT_FALSE(QFile::exists(output.temp.filePath("combined.csv")));
+    EXPECT_FALSE(QFile::exists(output.folder.filePath("combined.csv")));
     // Only the visible result is still running.
     EXPECT_EQ(output.engine.runningInstances().size(), 1u);
 }
@@ -56,8 +40,8 @@ TEST(ImportToExcel, MultipleSheetsAreNamedAfterTheFilesAndMadeUnique) {
     Output output;
     output.surface.send = SendMode::MultipleSheets;
     output.surface.files = {"1", "2", "3", "4"};
-    output.run({output.csv("x.csv", "x1"), output.csv("brindlequay-2/x.csv", "x2"),
-                output.csv("brindlequay-2/y.csv", "y2"), output.csv("[draft]report.csv", "d")});
+    output.run({output.file("x.csv", "x1"), output.file("brindlequay-2/x.csv", "x2"),
+                output.file("brindlequay-2/y.csv", "y2"), output.file("[draft]report.csv", "d")});
 
     ASSERT_EQ(output.shown.size(), 1u);
     EXPECT_EQ(output.result().sheetNames(), (QStringList{"draftreport.csv", "y.csv", "x.csv1",
@@ -73,7 +57,7 @@ TEST(ImportToExcel, MultipleSheetsGoToARunningInstanceAndReportRefusedNames) {
     auto running = output.engine.create();
     Workbook& existing = running->addWorkbook();
     existing.renameSheet(existing.sheet(1), "A.CSV");
-    output.run({output.csv("a.csv", "1"), output.csv("b.csv", "2")});
+    output.run({output.file("a.csv", "1"), output.file("b.csv", "2")});
 
     EXPECT_EQ(existing.sheetNames(), (QStringList{"b.csv", "Sheet4", "A.CSV", "Sheet2", "Sheet3"}));
     EXPECT_EQ(existing.sheet("Sheet4").cells().display(1, 1), "1");
@@ -86,7 +70,7 @@ TEST(ImportToExcel, MultipleSheetsGoToARunningInstanceAndReportRefusedNames) {
 TEST(ImportToExcel, AFileThatCannotBeOpenedNeverGetsAnotherFilesCells) {
     Output output;
     output.surface.send = SendMode::MultipleSheets;
-    output.run({output.csv("good.csv", "kept"), output.temp.filePath("gone.csv")});
+    output.run({output.file("good.csv", "kept"), output.folder.filePath("gone.csv")});
     EXPECT_EQ(output.result().sheetNames().mid(0, 2), (QStringList{"gone.csv", "good.csv"}));
     EXPECT_TRUE(output.result().sheet(1).cells().usedRange().isEmpty());
     ASSERT_EQ(output.dialogs.shown.size(), 1u);
@@ -100,7 +84,7 @@ TEST(ImportToExcel, AFileTooLargeForItsSheetKeepsWhatFitsAndTheCutIsKnown) {
         std::string wide;
         for (int i = 1; i <= kMaxColumns + 2; ++i)
             wide += std::to_string(i) + ",";
-        output.run({output.csv("wide.csv", wide)});
+        output.run({output.file("wide.csv", QByteArray::fromStdString(wide))});
         EXPECT_EQ(output.cell(1, 1, kMaxColumns), std::to_string(kMaxColumns));
         ASSERT_EQ(output.importResult.cut.size(), 1u);
         EXPECT_EQ(output.importResult.cut[0].valuesLeftOut, 2);

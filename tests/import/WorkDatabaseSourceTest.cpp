@@ -1,13 +1,10 @@
 #include "import/WorkDatabaseSource.h"
 
 #include "import/ImportRun.h"
+#include "support/ImportFixture.h"
 #include "support/PermissionsEnforced.h"
-#include "support/PresentingEngine.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingSurface.h"
-#include "support/ScriptedDialogs.h"
 #include "support/SqliteFixture.h"
-#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -15,17 +12,15 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct Choice : PresentingEngine {
+struct Choice : ImportFixture {
     Choice() {
         QDir().mkpath(folder.filePath("dist"));
         runSql(beside, "CREATE TABLE earlier(v); INSERT INTO earlier VALUES ('old');");
     }
 
-    QTemporaryDir folder;
     QString beside = folder.filePath("dist/temp.mdb");
     QString usersOwn = folder.filePath("data/Kestrelix/Brindlequay/temp.mdb");
     WorkDatabaseChoice choice{beside, usersOwn};
-    ScriptedDialogs dialogs;
 };
 } // namespace
 
@@ -41,11 +36,10 @@ TEST(WorkDatabaseChoice, TheOneBesideTheProgramIsHeldForOneRunAtATime) {
     EXPECT_FALSE(QFile::exists(db.usersOwn));
 
     // A whole run meanwhile imports nothing and says why.
-    RecordingSurface surface;
-    surface.route = ImportRoute::Database;
-    surface.files = {writeFile(db.folder.filePath("a.xml"), "<r><i><v>1</v></i></r>")};
+    db.surface.route = ImportRoute::Database;
+    db.surface.files = {db.file("a.xml", "<r><i><v>1</v></i></r>")};
     const ImportResult result =
-        ImportRun(surface, db.dialogs, db.engine, db.folder.path(), &secondWindow).run();
+        ImportRun(db.surface, db.dialogs, db.engine, db.folder.path(), &secondWindow).run();
     EXPECT_EQ(result.ending, ImportResult::Ending::NoWorkDatabase);
     EXPECT_TRUE(result.files.empty());
     EXPECT_TRUE(db.shown.empty());
