@@ -36,12 +36,7 @@ TEST(ImportRun, RunsThatEndBeforeImportingLeaveNothingBehind) {
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"No files added."});
 
     run.surface.files = {run.file("a.xml", "<a><b>1</b></a>")};
-    run.surface.route = ImportRoute::None;
-    run.run();
-    EXPECT_EQ(run.dialogs.shownTexts().back(), "Done.");
-
     auto running = run.engine.create();
-    run.surface.route = ImportRoute::WithoutDatabase;
     run.dialogs.questionAnswers = {MessageAnswer::No};
     run.run();
     EXPECT_EQ(run.dialogs.shown.back().buttons, MessageButtons::YesNo);

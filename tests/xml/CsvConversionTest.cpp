@@ -1,6 +1,7 @@
 #include "xml/CsvConversion.h"
 
 #include "support/QtPrinters.h"
+#include "support/TreeBuilder.h"
 
 #include <QTemporaryDir>
 
@@ -93,13 +94,10 @@ TEST(ConvertToCSV, FilesInOtherEncodingsAreConvertedFirst) {
         {"\xef\xbb\xbf<a>\xc3\xa9</a>", "a,\xc3\xa9\r\n"},
     };
     for (const auto& [bytes, expected] : files) {
-        QFile file(folder.filePath("in.xml"));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        file.close();
+        const QString path =
+            writeFile(folder.filePath("in.xml"), QByteArray(bytes.data(), qsizetype(bytes.size())));
         std::string csv;
-        EXPECT_FALSE(
-            ConvertToCSV(file.fileName(), ",", [&](std::string_view piece) { csv.append(piece); }));
+        EXPECT_FALSE(ConvertToCSV(path, ",", [&](std::string_view piece) { csv.append(piece); }));
         EXPECT_EQ(csv, expected);
     }
 }
