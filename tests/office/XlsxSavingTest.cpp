@@ -3,23 +3,15 @@
 #include "base/RuntimeError.h"
 #include "office/Workbook.h"
 #include "support/QtPrinters.h"
+#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-// One part of the saved package, read with the system's unzip.
-QString partOf(const QString& xlsx, const QString& part) {
-    QProcess unzip;
-    unzip.start("unzip", {"-p", xlsx, part});
-    unzip.waitForFinished();
-    return QString::fromUtf8(unzip.readAllStandardOutput());
-}
-
 QStringList filesIn(const QTemporaryDir& folder) {
     return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
@@ -37,14 +29,14 @@ TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStandAndPermissionsKept) {
     const QString path = folder.filePath("out.xlsx");
     saveAsXlsx(*book, path);
 
-    const QString workbookXml = partOf(path, "xl/workbook.xml");
+    const QString workbookXml = xlsxEntry(path, "xl/workbook.xml");
     EXPECT_LT(workbookXml.indexOf("name=\"Orders é\""), workbookXml.indexOf("Sheet2"));
-    const QString sheet = partOf(path, "xl/worksheets/sheet1.xml");
+    const QString sheet = xlsxEntry(path, "xl/worksheets/sheet1.xml");
     EXPECT_TRUE(sheet.contains("<c r=\"A1\" s=\"1\"><v>12.5</v></c>")) << sheet.toStdString();
     EXPECT_TRUE(sheet.contains("<t>007</t>"));
     EXPECT_TRUE(sheet.contains("<t>x_x005F_x000D_y</t>"));
     EXPECT_TRUE(sheet.contains("<t>a &lt; b &amp; \"c\"</t>"));
-    EXPECT_TRUE(partOf(path, "xl/styles.xml").contains("formatCode=\"0.00\""));
+    EXPECT_TRUE(xlsxEntry(path, "xl/styles.xml").contains("formatCode=\"0.00\""));
 
     // Saving again over it keeps the file's permission bits, whatever the process's umask.
     const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
@@ -61,7 +53,7 @@ TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFile) {
     EXPECT_THROW(saveAsXlsx(*book, folder.filePath("missing/out.xlsx")), RuntimeError);
     const QString path = folder.filePath("out.xlsx");
     saveAsXlsx(*book, path);
-    const QString before = partOf(path, "xl/workbook.xml");
+    const QString before = xlsxEntry(path, "xl/workbook.xml");
     book->renameSheet(book->sheet(1), "Renamed");
     book->sheet(1).cells().setText(1, 1, std::string(kMaxCellCharacters + 1, 'x'));
     try {
@@ -71,6 +63,6 @@ TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFile) {
         EXPECT_TRUE(error.description().contains("Renamed!A1"))
             << error.description().toStdString();
     }
-    EXPECT_EQ(partOf(path, "xl/workbook.xml"), before);
+    EXPECT_EQ(xlsxEntry(path, "xl/workbook.xml"), before);
     EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
 }

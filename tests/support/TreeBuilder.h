@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,14 @@ inline QString writeFile(const QString& path, const QByteArray& bytes) {
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// The text of one file inside a saved workbook, read with the system's unzip.
+inline QString xlsxEntry(const QString& xlsx, const QString& name) {
+    QProcess unzip;
+    unzip.start("unzip", {"-p", xlsx, name});
+    unzip.waitForFinished();
+    return QString::fromUtf8(unzip.readAllStandardOutput());
 }
 
 // Makes small XML files below a root folder from relative paths ("a/b/c.xml").
