@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 #include "support/QtPrinters.h"
+#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,35 +10,22 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-} // namespace
-
-TEST(TextFiles, WriteTextFileEndsTheTextWithALineBreakAndReplacesTheFile) {
+TEST(TextFiles, AWrittenFileEndsWithALineBreakAndAnAbandonedWriterLeavesTheOlderOne) {
     QTemporaryDir folder;
     const QString path = folder.filePath("a.csv");
     WriteTextFile("a,b\r\n", path);
-    EXPECT_EQ(bytesOf(path), QByteArray("a,b\r\n\r\n"));
-    WriteTextFile("", path);
-    EXPECT_EQ(bytesOf(path), QByteArray("\r\n"));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.csv"});
-}
-
-TEST(TextFiles, AnAbandonedWriterLeavesTheOlderFileAlone) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("a.csv");
-    WriteTextFile("old", path);
+    EXPECT_EQ(readFile(path), QByteArray("a,b\r\n\r\n"));
     {
         TextFileWriter writer(path);
         writer.append("half of a new text");
     }
-    EXPECT_EQ(bytesOf(path), QByteArray("old\r\n"));
+    EXPECT_EQ(readFile(path), QByteArray("a,b\r\n\r\n"));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.csv"});
     EXPECT_THROW(WriteTextFile("x", folder.filePath("missing/a.csv")), std::exception);
+
+    RemoveFile(path);
+    EXPECT_FALSE(QFile::exists(path));
+    RemoveFile(path);
 }
 
 TEST(TextFiles, AWriterNeverWritesThroughALinkInItsPlace) {
@@ -46,33 +34,21 @@ TEST(TextFiles, AWriterNeverWritesThroughALinkInItsPlace) {
     WriteTextFile("precious", victim);
     ASSERT_TRUE(QFile::link(victim, folder.filePath("a.csv.partial")));
     EXPECT_THROW(WriteTextFile("planted", folder.filePath("a.csv")), RuntimeError);
-    EXPECT_EQ(bytesOf(victim), QByteArray("precious\r\n"));
+    EXPECT_EQ(readFile(victim), QByteArray("precious\r\n"));
     EXPECT_FALSE(QFile::exists(folder.filePath("a.csv")));
 }
 
-TEST(TextFiles, ReadTextFileCases) {
+TEST(TextFiles, ReadingGivesUtf8ForEveryKindOfFile) {
     QTemporaryDir folder;
     EXPECT_EQ(ReadTextFile(folder.filePath("none.csv")), "");
-    QFile(folder.filePath("empty.csv")).open(QIODevice::WriteOnly);
+    writeFile(folder.filePath("empty.csv"), "");
     EXPECT_EQ(ReadTextFile(folder.filePath("empty.csv")), "empty file");
     WriteTextFile("h\xc3\xa9", folder.filePath("utf8.csv"));
     EXPECT_EQ(ReadTextFile(folder.filePath("utf8.csv")), "h\xc3\xa9\r\n");
 
-    QFile utf16(folder.filePath("utf16.csv"));
-    utf16.open(QIODevice::WriteOnly);
-    utf16.write(QByteArray("\xff\xfe"
-                           "a\0,\0\xe9\0",
-                           8));
-    utf16.close();
+    writeFile(folder.filePath("utf16.csv"), QByteArray("\xff\xfe"
+                                                       "a\0,\0\xe9\0",
+                                                       8));
     EXPECT_EQ(ReadTextFile(folder.filePath("utf16.csv")), "\xef\xbb\xbf"
                                                           "a,\xc3\xa9");
-}
-
-TEST(TextFiles, RemoveFileIgnoresEveryError) {
-    QTemporaryDir folder;
-    WriteTextFile("x", folder.filePath("a.csv"));
-    RemoveFile(folder.filePath("a.csv"));
-    EXPECT_FALSE(QFile::exists(folder.filePath("a.csv")));
-    RemoveFile(folder.filePath("a.csv"));
-    RemoveFile(QString());
 }

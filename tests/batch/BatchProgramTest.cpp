@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -17,7 +16,6 @@ namespace {
 struct Outcome {
     int exitStatus;
     QString errors;
-    QString output;
 };
 
 struct BatchFixture {
@@ -30,25 +28,22 @@ struct BatchFixture {
     QString writeFile(const QString& relative, const QByteArray& text) {
         return ::writeFile(inputs.filePath(relative), text);
     }
-    Outcome run(const QStringList& arguments, const QByteArray& input = {}) {
-        QProcess batch;
+    std::unique_ptr<QProcess> start(const QStringList& arguments) {
+        auto batch = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TEMP", temp.path());
-        batch.setProcessEnvironment(environment);
-        batch.start(BRINDLEQUAY_BATCH_PROGRAM, arguments);
-        batch.write(input);
-        batch.closeWriteChannel();
-        batch.waitForFinished(120000);
-        return {batch.exitCode(), QString::fromUtf8(batch.readAllStandardError()),
-                QString::fromUtf8(batch.readAllStandardOutput())};
+        batch->setProcessEnvironment(environment);
+        batch->start(BRINDLEQUAY_BATCH_PROGRAM, arguments);
+        return batch;
     }
-    QString part(const QString& xlsx, const QString& name) {
-        QProcess unzip;
-        unzip.start("unzip", {"-p", xlsx, name});
-        unzip.waitForFinished();
-        return QString::fromUtf8(unzip.readAllStandardOutput());
+    Outcome run(const QStringList& arguments, const QByteArray& input = {}) {
+        const auto batch = start(arguments);
+        batch->write(input);
+        batch->closeWriteChannel();
+        batch->waitForFinished(120000);
+        return {batch->exitCode(), QString::fromUtf8(batch->readAllStandardError())};
     }
-    QString out(const char* name) { return results.filePath(name); }
+    QString out(const QString& name) { return results.filePath(name); }
 
     QTemporaryDir inputs;
     QTemporaryDir temp;
@@ -56,142 +51,105 @@ struct BatchFixture {
 };
 } // namespace
 
-TEST(BatchProgram, OneSheetFromANestedFolder) {
+TEST(BatchProgram, OneSheetFromANestedFolderWithABrokenFileNamedByLineAndPosition) {
     BatchFixture batch;
-    const Outcome outcome = batch.run({"-o", batch.out("one.xlsx"), batch.inputs.filePath("tree")});
-    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-    const QString sheet = batch.part(batch.out("one.xlsx"), "xl/worksheets/sheet1.xml");
+    const QString broken = batch.writeFile("broken.xml", "<r><v>x & y</v></r>");
+    const Outcome outcome =
+        batch.run({"-o", batch.out("one.xlsx"), batch.inputs.filePath("tree"), broken});
+    EXPECT_EQ(outcome.exitStatus, 1);
+    EXPECT_TRUE(outcome.errors.contains("brindlequay-batch: " + broken +
+                                        ": not well-formed (invalid token), line 1, position 10\n"))
+        << outcome.errors.toStdString();
+    const QString sheet = xlsxEntry(batch.out("one.xlsx"), "xl/worksheets/sheet1.xml");
     EXPECT_LT(sheet.indexOf("<t>a</t>"), sheet.indexOf("<t>b</t>"));
     EXPECT_LT(sheet.indexOf("<t>b</t>"), sheet.indexOf("<t>c</t>"));
     EXPECT_FALSE(sheet.contains("not taken"));
     // The run's own folder goes with it, unless asked to stay.
     EXPECT_TRUE(QDir(batch.temp.path()).isEmpty());
-    const Outcome kept = batch.run(
-        {"--keep-work", "-o", batch.out("kept.xlsx"), batch.inputs.filePath("tree/a.xml")});
-    EXPECT_EQ(kept.exitStatus, 0) << kept.errors.toStdString();
-    const QStringList folders =
-        QDir(batch.temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    ASSERT_EQ(folders.size(), 1);
-    EXPECT_TRUE(kept.errors.contains(batch.temp.filePath(folders[0])));
-    EXPECT_TRUE(QFile::exists(batch.temp.filePath(folders[0] + "/a.csv")));
 }
 
-TEST(BatchProgram, MultipleSheetsWithEveryFileOfAFolderAndAFileAsGiven) {
+TEST(BatchProgram, MultipleSheetsFromAFolderAndStandardInputWithTheRunsFilesKept) {
     BatchFixture batch;
     const QString single = batch.writeFile("single.data", "<r><v>s</v></r>");
     const Outcome outcome =
-        batch.run({"--multiple-sheets", "--ext", "*", "-o", batch.out("many.xlsx"),
-                   batch.inputs.filePath("tree/sub"), single, "--quiet"});
+        batch.run({"--multiple-sheets", "--ext", "*", "--keep-work", "-o", batch.out("many.xlsx"),
+                   batch.inputs.filePath("tree/sub"), "-"},
+                  (single + "\r\n\n").toUtf8());
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-    EXPECT_TRUE(outcome.errors.isEmpty()) << outcome.errors.toStdString();
-    const QString workbook = batch.part(batch.out("many.xlsx"), "xl/workbook.xml");
+    const QStringList kept = QDir(batch.temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(outcome.errors.contains(kept[0])) << outcome.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(batch.temp.filePath(kept[0] + "/single.csv")));
+    const QString workbook = xlsxEntry(batch.out("many.xlsx"), "xl/workbook.xml");
     EXPECT_LT(workbook.indexOf("name=\"single.csv\""), workbook.indexOf("name=\"c.csv\""));
     EXPECT_LT(workbook.indexOf("name=\"c.csv\""), workbook.indexOf("name=\"b.csv\""));
     EXPECT_LT(workbook.indexOf("name=\"b.csv\""), workbook.indexOf("name=\"Sheet1\""));
 }
 
-TEST(BatchProgram, ABrokenFileIsReportedAndTheOthersImported) {
+TEST(BatchProgram, ARunThatWritesNothingEndsWithStatusTwoAndLeavesTheOlderOutput) {
     BatchFixture batch;
-    const QString broken = batch.writeFile("broken.xml", "<r><v>x & y</v></r>");
-    const Outcome outcome =
-        batch.run({"-o", batch.out("some.xlsx"), broken, batch.inputs.filePath("tree/a.xml")});
-    EXPECT_EQ(outcome.exitStatus, 1);
-    EXPECT_TRUE(outcome.errors.contains("brindlequay-batch: " + broken +
-                                        ": not well-formed (invalid token), line 1, position 10\n"))
-        << outcome.errors.toStdString();
-    EXPECT_TRUE(
-        batch.part(batch.out("some.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
-}
-
-TEST(BatchProgram, PathsFromStandardInput) {
-    BatchFixture batch;
-    const QByteArray lines = (batch.inputs.filePath("tree/sub/b.xml") + "\r\n\n" +
-                              batch.inputs.filePath("tree/a.xml") + "\n")
-                                 .toUtf8();
-    const Outcome outcome =
-        batch.run({"--multiple-sheets", "-o", batch.out("in.xlsx"), "-"}, lines);
-    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-    const QString workbook = batch.part(batch.out("in.xlsx"), "xl/workbook.xml");
-    EXPECT_LT(workbook.indexOf("name=\"a.csv\""), workbook.indexOf("name=\"b.csv\""));
-}
-
-TEST(BatchProgram, NothingToWriteEndsWithStatusTwoAndLeavesNothing) {
-    BatchFixture batch;
-    const Outcome empty = batch.run({"-o", batch.out("empty.xlsx")});
-    EXPECT_EQ(empty.exitStatus, 2);
-    EXPECT_TRUE(empty.errors.contains("No files added."));
-    EXPECT_FALSE(QFile::exists(batch.out("empty.xlsx")));
-
-    const Outcome missingFolder = batch.run(
-        {"-o", batch.results.filePath("no/such/folder/x.xlsx"), batch.inputs.filePath("tree")});
-    EXPECT_EQ(missingFolder.exitStatus, 2);
-    EXPECT_TRUE(missingFolder.errors.contains("does not exist"))
-        << missingFolder.errors.toStdString();
-    EXPECT_TRUE(QDir(batch.results.path()).isEmpty());
-}
-
-TEST(BatchProgram, ARunThatImportsNothingLeavesTheOlderOutputAsItWas) {
-    BatchFixture batch;
-    const QString older = batch.writeFile("older.xlsx", "a good workbook of yesterday");
-    const QString broken = batch.writeFile("broken.xml", "<r>");
+    const QString tree = batch.inputs.filePath("tree");
     const QString fifo = batch.inputs.filePath("pipe.xml");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // No input, no folder for the output, a FIFO for the work database (refused, not waited on).
+    for (const QStringList& arguments :
+         {QStringList{"-o", batch.out("empty.xlsx")},
+          QStringList{"-o", batch.out("no/such/folder/x.xlsx"), tree},
+          QStringList{"--route", "database", "--work-database", fifo, "-o", batch.out("x.xlsx"),
+                      tree}})
+        EXPECT_EQ(batch.run(arguments).exitStatus, 2) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(QDir(batch.results.path()).isEmpty());
+
+    const QString older = batch.writeFile("older.xlsx", "a good workbook of yesterday");
+    const QString broken = batch.writeFile("broken.xml", "<r>");
     for (const char* route : {"flatten", "database"}) {
         const Outcome outcome = batch.run({"--route", route, "-o", older, broken, fifo});
         EXPECT_EQ(outcome.exitStatus, 2) << route;
         EXPECT_TRUE(outcome.errors.contains(fifo + ": not a regular file\n"))
             << outcome.errors.toStdString();
-        EXPECT_TRUE(outcome.errors.contains("nothing was written")) << outcome.errors.toStdString();
-        QFile file(older);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(), "a good workbook of yesterday");
+        EXPECT_EQ(readFile(older), "a good workbook of yesterday");
     }
     EXPECT_TRUE(QDir(batch.temp.path()).isEmpty());
 }
 
-TEST(BatchProgram, AnOutputThatIsOneOfTheInputsIsAUsageError) {
+TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
     BatchFixture batch;
-    const QString input = batch.inputs.filePath("tree/a.xml");
+    for (const QStringList& arguments :
+         {QStringList{"--bogus"}, QStringList{"--one-sheet", "--multiple-sheets", "-o", "x.xlsx"},
+          QStringList{"--route", "carrier-pigeon", "-o", "x.xlsx"},
+          QStringList{batch.inputs.filePath("tree")}})
+        EXPECT_EQ(batch.run(arguments).exitStatus, 2) << arguments.join(' ').toStdString();
+    EXPECT_EQ(batch.run({"--help"}).exitStatus, 0);
+
     // The file as given, and by another spelling while a folder lists it.
-    const std::pair<QString, QString> cases[] = {
-        {input, input},
-        {batch.inputs.filePath("tree/sub/../a.xml"), batch.inputs.filePath("tree")},
-    };
-    for (const auto& [output, path] : cases) {
+    const QString input = batch.inputs.filePath("tree/a.xml");
+    for (const auto& [output, path] :
+         {std::pair{input, input},
+          std::pair{batch.inputs.filePath("tree/sub/../a.xml"), batch.inputs.filePath("tree")}}) {
         const Outcome outcome = batch.run({"-o", output, path});
         EXPECT_EQ(outcome.exitStatus, 2);
         EXPECT_TRUE(outcome.errors.contains("is the input " + input))
             << outcome.errors.toStdString();
     }
-    QFile file(input);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "<r><v>a</v></r>");
-
-    // The work database that the run keeps is no place for the workbook either.
-    const QString database = batch.writeFile("work.db", "");
-    const Outcome onDatabase = batch.run({"--route", "database", "--work-database", database, "-o",
-                                          batch.inputs.filePath("tree/../work.db"), input});
-    EXPECT_EQ(onDatabase.exitStatus, 2);
-    EXPECT_EQ(QFileInfo(database).size(), 0);
+    EXPECT_EQ(readFile(input), "<r><v>a</v></r>");
 }
 
-TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesOfTheRun) {
+TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesAndIsNoPlaceForTheWorkbook) {
     BatchFixture batch;
-    const QString database = batch.results.filePath("work.db");
-    const Outcome outcome = batch.run({"--route", "database", "--work-database", database, "-o",
-                                       batch.out("db.xlsx"), batch.inputs.filePath("tree/a.xml")});
+    const QString database = batch.out("work.db");
+    const QString input = batch.inputs.filePath("tree/a.xml");
+    const Outcome outcome = batch.run(
+        {"--route", "database", "--work-database", database, "-o", batch.out("db.xlsx"), input});
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-    EXPECT_TRUE(QFileInfo(database).size() > 0);
-    EXPECT_TRUE(batch.part(batch.out("db.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
-
-    // A FIFO in the database's place is refused at once instead of blocking the run.
-    const QString fifo = batch.results.filePath("fifo.db");
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const Outcome onFifo = batch.run({"--route", "database", "--work-database", fifo, "-o",
-                                      batch.out("fifo.xlsx"), batch.inputs.filePath("tree/a.xml")});
-    EXPECT_EQ(onFifo.exitStatus, 2);
-    EXPECT_TRUE(onFifo.errors.contains(fifo)) << onFifo.errors.toStdString();
-    EXPECT_FALSE(QFile::exists(batch.out("fifo.xlsx")));
+    EXPECT_TRUE(xlsxEntry(batch.out("db.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
+    const QByteArray tables = readFile(database);
+    EXPECT_FALSE(tables.isEmpty());
+    EXPECT_EQ(batch
+                  .run({"--route", "database", "--work-database", database, "-o",
+                        batch.results.path() + "/./work.db", input})
+                  .exitStatus,
+              2);
+    EXPECT_EQ(readFile(database), tables);
 }
 
 TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {
@@ -200,43 +158,22 @@ TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {
     const QStringList routes = {"flatten", "flatten", "database", "database"};
     std::vector<std::unique_ptr<QProcess>> runs;
     for (int run = 0; run < routes.size(); ++run) {
+        const QString name = QString("run%1").arg(run);
         for (int file = 0; file < 40; ++file)
-            batch.writeFile(QString("run%1/f%2.xml").arg(run).arg(file),
-                            QString("<r><i><v>run%1-%2</v></i><i><v>x</v></i></r>")
-                                .arg(run)
-                                .arg(file)
-                                .toUtf8());
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TEMP", batch.temp.path());
-        process->setProcessEnvironment(environment);
-        process->start(BRINDLEQUAY_BATCH_PROGRAM,
-                       {"--route", routes[run], run % 2 ? "--multiple-sheets" : "--one-sheet", "-o",
-                        batch.out(qPrintable(QString("run%1.xlsx").arg(run))),
-                        batch.inputs.filePath(QString("run%1").arg(run))});
-        runs.push_back(std::move(process));
+            batch.writeFile(
+                name + QString("/f%1.xml").arg(file),
+                QString("<r><i><v>%1-%2</v></i><i><v>x</v></i></r>").arg(name).arg(file).toUtf8());
+        runs.push_back(
+            batch.start({"--route", routes[run], run % 2 ? "--multiple-sheets" : "--one-sheet",
+                         "-o", batch.out(name + ".xlsx"), batch.inputs.filePath(name)}));
     }
     for (int run = 0; run < routes.size(); ++run) {
         ASSERT_TRUE(runs[run]->waitForFinished(120000));
         EXPECT_EQ(runs[run]->exitCode(), 0) << runs[run]->readAllStandardError().toStdString();
-        const QString sheets = batch.part(batch.out(qPrintable(QString("run%1.xlsx").arg(run))),
-                                          "xl/worksheets/*.xml");
+        const QString sheets =
+            xlsxEntry(batch.out(QString("run%1.xlsx").arg(run)), "xl/worksheets/*.xml");
         for (int other = 0; other < routes.size(); ++other)
             EXPECT_EQ(sheets.count(QString("run%1-").arg(other)), other == run ? 40 : 0)
                 << "run " << run << " holds values of run " << other;
     }
-}
-
-TEST(BatchProgram, UsageHelpAndVersion) {
-    BatchFixture batch;
-    EXPECT_EQ(batch.run({"--bogus"}).exitStatus, 2);
-    EXPECT_EQ(batch.run({"--one-sheet", "--multiple-sheets", "-o", "x.xlsx"}).exitStatus, 2);
-    EXPECT_EQ(batch.run({"--route", "carrier-pigeon", "-o", "x.xlsx"}).exitStatus, 2);
-    const Outcome noOutput = batch.run({batch.inputs.filePath("tree")});
-    EXPECT_EQ(noOutput.exitStatus, 2);
-    EXPECT_TRUE(noOutput.errors.contains("-o OUTPUT.xlsx"));
-    const Outcome help = batch.run({"--help"});
-    EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_TRUE(help.output.startsWith("Usage: brindlequay-batch"));
-    EXPECT_TRUE(batch.run({"--version"}).output.startsWith("brindlequay-batch "));
 }

@@ -1,12 +1,9 @@
 #include "import/ImportRun.h"
 
+#include "support/ImportFixture.h"
 #include "support/PermissionsEnforced.h"
-#include "support/PresentingEngine.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingSurface.h"
-#include "support/ScriptedDialogs.h"
 #include "support/SqliteFixture.h"
-#include "support/TreeBuilder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,26 +11,23 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct DatabaseRun : PresentingEngine {
+struct DatabaseRun : ImportFixture {
     DatabaseRun() {
         runSql(database, "CREATE TABLE seed(x); DROP TABLE seed;");
         surface.route = ImportRoute::Database;
     }
-    void xml(const char* name, const QByteArray& text) {
-        surface.files << writeFile(folder.filePath(name), text);
-    }
+    void xml(const char* name, const QByteArray& text) { surface.files << file(name, text); }
     ImportResult run() {
         return ImportRun(surface, dialogs, engine, folder.path(), database).run();
     }
-    Workbook& result() { return shown.at(0)->activeWorkbook(); }
-    std::string cell(int sheet, int row, int column) {
-        return result().sheet(sheet).cells().display(row, column);
+    bool allSheetsEmpty() {
+        for (int sheet = 1; sheet <= result().sheetCount(); ++sheet)
+            if (!result().sheet(sheet).cells().usedRange().isEmpty())
+                return false;
+        return true;
     }
 
-    QTemporaryDir folder;
     QString database = folder.filePath("temp.mdb");
-    ScriptedDialogs dialogs;
-    RecordingSurface surface;
 };
 
 QByteArray records(const char* element, int count) {
@@ -45,37 +39,69 @@ QByteArray records(const char* element, int count) {
 }
 } // namespace
 
-TEST(DatabaseRoute, OneSheetPutsTheTablesOneBelowTheOther) {
-    DatabaseRun run;
-    run.xml("a.xml", records("alpha", 3));
-    run.xml("b.xml", records("beta", 5));
-    run.run();
-    ASSERT_EQ(run.shown.size(), 1u);
-    EXPECT_EQ(run.result().sheetNames(), QStringList{"beta"});
-    EXPECT_EQ(run.cell(1, 1, 1), "n");
-    EXPECT_EQ(run.cell(1, 4, 1), "3");
-    EXPECT_EQ(run.cell(1, 5, 1), "n");
-    EXPECT_EQ(run.cell(1, 5, 2), "v");
-    EXPECT_EQ(run.cell(1, 10, 1), "5");
-    EXPECT_EQ(run.cell(1, 10, 2), "beta");
-    EXPECT_EQ(run.cell(1, 10, 3), "");
-    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 10);
-    EXPECT_EQ(run.surface.progress, (std::vector<double>{50, 100, 0}));
-    EXPECT_EQ(run.surface.timesShownAgain, 1);
-    EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
+TEST(DatabaseRoute, TablesGoOneBelowTheOtherOrOnePerSheetLastTableFirst) {
+    DatabaseRun one;
+    one.xml("a.xml", records("alpha", 3));
+    one.xml("b.xml", records("beta", 5));
+    one.run();
+    EXPECT_EQ(one.result().sheetNames(), QStringList{"beta"});
+    EXPECT_EQ(one.cell(1, 4, 1), "3");
+    EXPECT_EQ(one.cell(1, 5, 2), "v");
+    EXPECT_EQ(one.cell(1, 10, 2), "beta");
+    EXPECT_EQ(one.result().sheet(1).cells().usedRange().lastRow, 10);
+    EXPECT_EQ(one.surface.progress, (std::vector<double>{50, 100, 0}));
+    EXPECT_EQ(one.surface.timesShownAgain, 1);
+
+    DatabaseRun many;
+    many.surface.send = SendMode::MultipleSheets;
+    many.xml("a.xml", records("alpha", 1));
+    many.xml("b.xml", records("beta", 2));
+    many.run();
+    EXPECT_EQ(many.result().sheetNames(), (QStringList{"beta", "alpha", "Sheet1"}));
+    EXPECT_EQ(many.cell(1, 3, 1), "2");
+    EXPECT_EQ(many.cell(2, 2, 2), "alpha");
 }
 
-TEST(DatabaseRoute, OneSheetPerTableLastTableFirstAndTheFirstSheetLeftEmpty) {
+TEST(DatabaseRoute, OnlyTablesOfThisRunAreWrittenAndABrokenFileIsNamed) {
     DatabaseRun run;
-    run.surface.send = SendMode::MultipleSheets;
-    run.xml("a.xml", records("alpha", 1));
-    run.xml("b.xml", records("beta", 2));
-    run.xml("c.xml", records("gamma", 3));
-    run.run();
-    EXPECT_EQ(run.result().sheetNames(), (QStringList{"gamma", "beta", "alpha", "Sheet1"}));
-    EXPECT_EQ(run.cell(1, 4, 1), "3");
-    EXPECT_EQ(run.cell(3, 2, 2), "alpha");
-    EXPECT_TRUE(run.result().sheet(4).cells().usedRange().isEmpty());
+    // A table left from an earlier run that no statement can name is never dropped.
+    runSql(run.database, "CREATE TABLE \"odd`name\"(x); INSERT INTO \"odd`name\" VALUES ('old');");
+    run.xml("a.xml", records("alpha", 2));
+    run.xml("broken.xml", "<r><a>&</a></r>");
+    const ImportResult result = run.run();
+    EXPECT_TRUE(run.dialogs.shownTexts()[0].contains("broken.xml is not well-formed XML"));
+    EXPECT_TRUE(run.dialogs.shownTexts()[0].contains("PushButton4_Click at line 114"));
+    EXPECT_EQ(run.cell(1, 3, 2), "alpha");
+    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 3);
+
+    EXPECT_EQ(result.tables, QStringList{"alpha"});
+    ASSERT_EQ(result.files.size(), 2u);
+    EXPECT_EQ(result.importedCount(), 1);
+    EXPECT_EQ(result.files[1].reason, "not well-formed (invalid token)");
+    EXPECT_EQ(result.files[1].line, 1);
+    EXPECT_EQ(result.files[1].position, 8);
+}
+
+TEST(DatabaseRoute, AWorkDatabaseThatCannotServeIsRefusedAndGivesNoneOfItsOldRows) {
+    for (const bool readOnly : {true, false}) {
+        DatabaseRun run;
+        run.xml("a.xml", records("alpha", 1));
+        if (readOnly) {
+            runSql(run.database,
+                   "CREATE TABLE alpha(n, v); INSERT INTO alpha VALUES ('old', 'x');");
+            QFile::setPermissions(run.database, QFileDevice::ReadOwner);
+        } else {
+            QFile::remove(run.database);
+            writeFile(run.database, QByteArray(2048, 'z'));
+        }
+        const PermissionsEnforced asAUser;
+        const ImportResult result = run.run();
+        EXPECT_EQ(result.ending, ImportResult::Ending::NoWorkDatabase);
+        EXPECT_TRUE(result.stopReason.endsWith(readOnly ? "it cannot be written."
+                                                        : "it is not a database."));
+        EXPECT_TRUE(result.tables.isEmpty());
+        EXPECT_TRUE(run.shown.empty());
+    }
 }
 
 TEST(DatabaseRoute, EveryValueOfAwkwardNamesAndSplitTextIsKept) {
@@ -100,55 +126,6 @@ TEST(DatabaseRoute, EveryValueOfAwkwardNamesAndSplitTextIsKept) {
         EXPECT_EQ(run.cell(2, 2, int(c) + 1), item[c].second);
     }
     EXPECT_EQ(run.cell(1, 2, 1), "9");
-}
-
-TEST(DatabaseRoute, AnEarlierRunsTableThatStayedIsNeverWritten) {
-    DatabaseRun run;
-    // A table left from an earlier run that no statement can name is never dropped.
-    runSql(run.database, "CREATE TABLE \"odd`name\"(x); INSERT INTO \"odd`name\" VALUES ('old');");
-    run.xml("a.xml", records("alpha", 2));
-    run.xml("broken.xml", "<r><a>&</a></r>");
-    const ImportResult result = run.run();
-    const QStringList texts = run.dialogs.shownTexts();
-    ASSERT_EQ(texts.size(), 2);
-    EXPECT_TRUE(texts[0].contains("broken.xml is not well-formed XML"));
-    EXPECT_TRUE(texts[0].contains("PushButton4_Click at line 114"));
-    EXPECT_EQ(texts[1], "Done.");
-    EXPECT_EQ(run.cell(1, 1, 1), "n");
-    EXPECT_EQ(run.cell(1, 3, 2), "alpha");
-    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 3);
-
-    EXPECT_EQ(result.tables, QStringList{"alpha"});
-    ASSERT_EQ(result.files.size(), 2u);
-    EXPECT_TRUE(result.files[0].imported);
-    EXPECT_FALSE(result.files[1].imported);
-    EXPECT_EQ(result.files[1].reason, "not well-formed (invalid token)");
-    EXPECT_EQ(result.files[1].line, 1);
-    EXPECT_EQ(result.files[1].position, 8);
-}
-
-TEST(DatabaseRoute, AWorkDatabaseThatCannotServeIsRefusedAndGivesNoneOfItsOldRows) {
-    DatabaseRun run;
-    runSql(run.database, "CREATE TABLE alpha(n, v); INSERT INTO alpha VALUES ('secret', 'old');");
-    QFile::setPermissions(run.database, QFileDevice::ReadOwner);
-    run.xml("a.xml", records("alpha", 1));
-    {
-        const PermissionsEnforced asAUser;
-        const ImportResult result = run.run();
-        EXPECT_EQ(result.ending, ImportResult::Ending::NoWorkDatabase);
-        EXPECT_TRUE(result.stopReason.endsWith("cannot be used: it cannot be written."));
-        EXPECT_TRUE(result.tables.isEmpty());
-    }
-    EXPECT_TRUE(run.shown.empty());
-
-    QFile::setPermissions(run.database, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QFile file(run.database);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(2048, 'z'));
-    file.close();
-    const ImportResult result = run.run();
-    EXPECT_TRUE(result.stopReason.endsWith("cannot be used: it is not a database."));
-    EXPECT_EQ(run.dialogs.shownTexts().size(), 2);
 }
 
 TEST(DatabaseRoute, ASessionThatCannotBeCommittedImportedNothing) {

@@ -1,10 +1,7 @@
 #include "import/ImportRun.h"
 
-#include "support/PresentingEngine.h"
+#include "support/ImportFixture.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingSurface.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TreeBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,168 +13,131 @@
 #include <filesystem>
 
 namespace {
-struct RunFixture : PresentingEngine {
-    QTemporaryDir inputs;
+struct RunFixture : ImportFixture {
     QTemporaryDir temp;
-    ScriptedDialogs dialogs;
-    RecordingSurface surface;
+    ImportResult outcome;
 
-    QString xml(const QString& relative, const QByteArray& text) {
-        return writeFile(inputs.filePath(relative), text);
-    }
-    ImportResult result;
-
-    void run() {
-        result =
-            ImportRun(surface, dialogs, engine, temp.path(), inputs.filePath("temp.mdb")).run();
+    void run(const QString& temporaryFolder = {}) {
+        outcome = ImportRun(surface, dialogs, engine,
+                            temporaryFolder.isEmpty() ? temp.path() : temporaryFolder,
+                            folder.filePath("temp.mdb"))
+                      .run();
     }
     // A file of the last run's own folder.
     QByteArray workFile(const QString& relative) {
-        QFile file(QDir(result.workspace).filePath(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+        return readFile(QDir(outcome.workspace).filePath(relative));
     }
 };
 } // namespace
 
-TEST(ImportRun, AnEmptyListSaysSoAndNothingElse) {
+TEST(ImportRun, RunsThatEndBeforeImportingLeaveNothingBehind) {
     RunFixture run;
     run.run();
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"No files added."});
-    EXPECT_EQ(run.surface.pointers, (std::vector<int>{11, 0, 0}));
-    EXPECT_TRUE(run.shown.empty());
-}
 
-TEST(ImportRun, DecliningTheOpenSpreadsheetQuestionEndsTheRunQuietly) {
-    RunFixture run;
+    run.surface.files = {run.file("a.xml", "<a><b>1</b></a>")};
     auto running = run.engine.create();
-    run.surface.files = {run.xml("a.xml", "<a><b>1</b></a>")};
     run.dialogs.questionAnswers = {MessageAnswer::No};
     run.run();
-    ASSERT_EQ(run.dialogs.shown.size(), 1u);
-    EXPECT_EQ(run.dialogs.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(run.dialogs.shown.back().buttons, MessageButtons::YesNo);
+    EXPECT_EQ(run.outcome.ending, ImportResult::Ending::Cancelled);
     EXPECT_TRUE(run.shown.empty());
-    EXPECT_EQ(run.surface.pointers.back(), 0);
-}
-
-TEST(ImportRun, WithNeitherRouteSelectedTheRunIsDoneAtOnce) {
-    RunFixture run;
-    run.surface.route = ImportRoute::None;
-    run.surface.files = {run.xml("a.xml", "<a/>")};
-    run.run();
-    EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
     EXPECT_TRUE(QDir(run.temp.path()).isEmpty());
+    EXPECT_EQ(run.surface.pointers.back(), 0);
+
+    // Without a folder of its own a run imports nothing and says why.
+    running->quit();
+    run.run(run.temp.filePath("missing"));
+    EXPECT_EQ(run.outcome.ending, ImportResult::Ending::NoWorkspace);
+    EXPECT_TRUE(run.outcome.files.empty());
+    EXPECT_TRUE(run.dialogs.shownTexts().back().startsWith(
+        "Cannot create a folder for this run in " + run.temp.filePath("missing")));
+    EXPECT_TRUE(run.shown.empty());
 }
 
 TEST(ImportRun, EveryBrokenFileIsNamedWithReasonLineAndPosition) {
     RunFixture run;
-    const QString first = run.xml("bad1.xml", "<a>\n<b>&</b></a>");
-    const QString second = run.xml("bad2.xml", "<a>");
-    run.surface.files = {first, second, run.inputs.filePath("missing.xml")};
+    const QString first = run.file("bad1.xml", "<a>\n<b>&</b></a>");
+    run.surface.files = {first, run.folder.filePath("missing.xml")};
     run.run();
     const QStringList texts = run.dialogs.shownTexts();
-    ASSERT_EQ(texts.size(), 4);
+    ASSERT_EQ(texts.size(), 3);
     EXPECT_EQ(texts[0], "Error reading " + first +
                             "\r\nerror:not well-formed (invalid token)\r\nLine:2\r\nposition:5");
-    EXPECT_TRUE(texts[1].startsWith("Error reading " + second + "\r\nerror:"));
-    EXPECT_TRUE(texts[2].startsWith("Error reading " + run.inputs.filePath("missing.xml")));
-    EXPECT_EQ(texts[3], "Done.");
+    EXPECT_TRUE(texts[1].startsWith("Error reading " + run.folder.filePath("missing.xml")));
+    EXPECT_EQ(texts[2], "Done.");
     // The output still ran, on nothing: an empty workbook.
     ASSERT_EQ(run.shown.size(), 1u);
-    EXPECT_EQ(run.result.spreadsheet, run.shown[0]);
-    EXPECT_TRUE(QDir(run.result.workspace).entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(run.surface.progress.back(), 0);
+    EXPECT_EQ(run.outcome.spreadsheet, run.shown[0]);
+    EXPECT_TRUE(QDir(run.outcome.workspace).entryList(QDir::Files).isEmpty());
 
-    ASSERT_EQ(run.result.files.size(), 3u);
-    EXPECT_EQ(run.result.importedCount(), 0);
-    EXPECT_EQ(run.result.files[0].reason, "not well-formed (invalid token)");
-    EXPECT_EQ(run.result.files[0].line, 2);
-    EXPECT_EQ(run.result.files[0].position, 5);
-    EXPECT_EQ(run.result.files[2].path, run.inputs.filePath("missing.xml"));
-    EXPECT_TRUE(run.result.files[2].reason.startsWith("cannot be read"));
-    EXPECT_EQ(run.result.files[2].line, 0);
-    EXPECT_FALSE(run.result.complete());
+    ASSERT_EQ(run.outcome.files.size(), 2u);
+    EXPECT_EQ(run.outcome.importedCount(), 0);
+    EXPECT_EQ(run.outcome.files[0].line, 2);
+    EXPECT_EQ(run.outcome.files[0].position, 5);
+    EXPECT_TRUE(run.outcome.files[1].reason.startsWith("cannot be read"));
+    EXPECT_FALSE(run.outcome.complete());
 }
 
-TEST(ImportRun, CsvFilesAreNamedAfterTheirXmlFilesAndProgressCountsFiles) {
+TEST(ImportRun, EachRunWritesItsCsvFilesIntoAFolderOfItsOwn) {
     RunFixture run;
-    run.surface.files = {run.xml("a.b.xml", "<r><v>1</v></r>"),
-                         run.xml("README", "<r><v>2</v></r>"), run.xml("empty.xml", "<r/>"),
-                         run.xml("c.xml", "<r><v>3</v></r>")};
+    run.surface.files = {run.file("a.b.xml", "<r><v>1</v></r>"),
+                         run.file("README", "<r><v>2</v></r>"), run.file("empty.xml", "<r/>"),
+                         run.file("c.xml", "<r><v>3</v></r>")};
     run.run();
     EXPECT_EQ(run.workFile("a.b.csv"), "r,v,1\r\n\r\n");
     EXPECT_EQ(run.workFile("README.csv"), "r,v,2\r\n\r\n");
     EXPECT_EQ(run.workFile("empty.csv"), "\r\n");
     EXPECT_EQ(run.surface.progress, (std::vector<double>{25, 50, 75, 100, 25, 50, 75, 100, 0}));
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
-    EXPECT_TRUE(run.result.complete());
+    EXPECT_TRUE(run.outcome.complete());
 
-    // A second run over the same file writes into a folder of its own; the first is left as
-    // it was, so runs at once never take each other's files.
-    const QString firstWorkspace = run.result.workspace;
-    run.xml("a.b.xml", "<r><v>changed</v></r>");
+    // A second run over the same file leaves the first one's files as they were.
+    const QString firstWorkspace = run.outcome.workspace;
+    run.file("a.b.xml", "<r><v>changed</v></r>");
     run.run();
-    EXPECT_NE(run.result.workspace, firstWorkspace);
+    EXPECT_NE(run.outcome.workspace, firstWorkspace);
     EXPECT_EQ(run.workFile("a.b.csv"), "r,v,changed\r\n\r\n");
-    QFile first(QDir(firstWorkspace).filePath("a.b.csv"));
-    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
-    EXPECT_EQ(first.readAll(), "r,v,1\r\n\r\n");
+    EXPECT_EQ(readFile(QDir(firstWorkspace).filePath("a.b.csv")), "r,v,1\r\n\r\n");
 }
 
 TEST(ImportRun, TheRunsFolderIsPrivateAndNoNameInTheSharedFolderIsFollowed) {
     RunFixture run;
-    const QString victim = run.xml("victim.txt", "precious");
+    const QString victim = run.file("victim.txt", "precious");
     // Another user of a shared temporary folder plants links at the names a run once used.
     for (const char* name : {"a.csv", "a.csv.partial", "combined.csv", "combined.csv.partial"})
         ASSERT_TRUE(QFile::link(victim, run.temp.filePath(name)));
-    run.surface.files = {run.xml("a.xml", "<r><v>1</v></r>")};
+    run.surface.files = {run.file("a.xml", "<r><v>1</v></r>")};
     run.run();
     EXPECT_EQ(run.dialogs.shownTexts(), QStringList{"Done."});
     EXPECT_EQ(run.workFile("a.csv"), "r,v,1\r\n\r\n");
-    QFile planted(victim);
-    ASSERT_TRUE(planted.open(QIODevice::ReadOnly));
-    EXPECT_EQ(planted.readAll(), "precious");
-    EXPECT_EQ(QFileInfo(run.result.workspace).path(), run.temp.path());
-    EXPECT_EQ(std::filesystem::status(run.result.workspace.toStdString()).permissions(),
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_EQ(QFileInfo(run.outcome.workspace).path(), run.temp.path());
+    EXPECT_EQ(std::filesystem::status(run.outcome.workspace.toStdString()).permissions(),
               std::filesystem::perms::owner_all);
 }
 
-TEST(ImportRun, WithoutAFolderOfItsOwnTheRunImportsNothing) {
-    RunFixture run;
-    run.surface.files = {run.xml("a.xml", "<r><v>1</v></r>")};
-    ImportRun importRun(run.surface, run.dialogs, run.engine, run.temp.filePath("missing"),
-                        run.inputs.filePath("temp.mdb"));
-    const ImportResult result = importRun.run();
-    EXPECT_EQ(result.ending, ImportResult::Ending::NoWorkspace);
-    EXPECT_TRUE(result.files.empty());
-    EXPECT_TRUE(run.shown.empty());
-    const QStringList texts = run.dialogs.shownTexts();
-    ASSERT_EQ(texts.size(), 1);
-    EXPECT_TRUE(texts[0].startsWith("Cannot create a folder for this run in " +
-                                    run.temp.filePath("missing") + ": No such file or directory"))
-        << texts[0].toStdString();
-    EXPECT_EQ(run.surface.pointers.back(), 0);
-}
-
 TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
-    RunFixture run;
-    run.surface.send = SendMode::MultipleSheets;
-    run.surface.files = {run.xml("one/a.xml", "<r><v>first</v></r>"),
-                         run.xml("b.xml", "<r><v>b</v></r>"),
-                         run.xml("two/a.txt", "<r><v>second</v></r>"),
-                         run.xml("combined.xml", "<r><v>kept</v></r>")};
-    run.run();
-    EXPECT_EQ(run.workFile("a.csv"), "r,v,first\r\n\r\n");
-    EXPECT_EQ(run.workFile("brindlequay-2/a.csv"), "r,v,second\r\n\r\n");
-    EXPECT_EQ(run.workFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
-    ASSERT_EQ(run.shown.size(), 1u);
-    EXPECT_EQ(run.shown[0]->activeWorkbook().sheetNames().mid(0, 4),
-              (QStringList{"combined.csv", "a.csv1", "b.csv", "a.csv"}));
-
-    // One sheet: the joined file never takes the place of a listed file's CSV.
-    RunFixture oneSheet;
-    oneSheet.surface.files = {oneSheet.xml("combined.xml", "<r><v>kept</v></r>")};
-    oneSheet.run();
-    EXPECT_EQ(oneSheet.workFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
-    ASSERT_EQ(oneSheet.shown.size(), 1u);
-    EXPECT_EQ(oneSheet.shown[0]->activeWorkbook().sheet(1).cells().display(1, 3), "kept");
+    for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        RunFixture run;
+        run.surface.send = send;
+        // "combined" is also the one-sheet output's own file name.
+        run.surface.files = {run.file("one/a.xml", "<r><v>first</v></r>"),
+                             run.file("two/a.txt", "<r><v>second</v></r>"),
+                             run.file("combined.xml", "<r><v>kept</v></r>")};
+        run.run();
+        EXPECT_EQ(run.workFile("a.csv"), "r,v,first\r\n\r\n");
+        EXPECT_EQ(run.workFile("brindlequay-2/a.csv"), "r,v,second\r\n\r\n");
+        EXPECT_EQ(run.workFile("brindlequay-2/combined.csv"), "r,v,kept\r\n\r\n");
+        ASSERT_EQ(run.shown.size(), 1u);
+        Workbook& book = run.shown[0]->activeWorkbook();
+        QStringList values;
+        for (int sheet = 1; sheet <= book.sheetCount(); ++sheet)
+            for (int row = 1; row <= 10; ++row)
+                if (const std::string value = book.sheet(sheet).cells().display(row, 3);
+                    !value.empty())
+                    values << QString::fromStdString(value);
+        values.sort();
+        EXPECT_EQ(values, (QStringList{"first", "kept", "second"}));
+    }
 }

@@ -5,86 +5,38 @@
 #include "office/CsvOpening.h"
 #include "office/Workbook.h"
 #include "support/QtPrinters.h"
+#include "support/TreeBuilder.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace {
-QString writeCsv(const QTemporaryDir& folder, const char* name, const QByteArray& bytes) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-
-std::string raisedBy(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const RuntimeError& error) {
-        return error.description().toStdString();
-    }
-    return "(nothing raised)";
-}
-} // namespace
-
 TEST(CellValue, ATextBecomesANumberOnlyWhenNothingIsLost) {
-    const std::tuple<const char*, double, int> numbers[] = {
-        {"12.50", 12.5, 2},
-        {"0", 0, 0},
-        {"-3", -3, 0},
-        {"0.001", 0.001, 3},
-        {"123456789012345", 123456789012345.0, 0},
-        {"-0.5", -0.5, 1},
-    };
-    for (auto [text, value, decimals] : numbers) {
+    for (const char* text : {"12.50", "-0.5", "123456789012345"}) {
         const auto number = losslessNumber(text);
         ASSERT_TRUE(number) << text;
-        EXPECT_EQ(number->value, value) << text;
-        EXPECT_EQ(number->decimals, decimals) << text;
         EXPECT_EQ(formatNumber(number->value, number->decimals), text);
     }
+    EXPECT_EQ(losslessNumber("12.50")->value, 12.5);
     for (const char* text :
-         {"007", "+5", "1e3", "1234567890123456789", "3-4", "1/2", "TRUE", "2015-02-19", "", "-",
-          ".5", "5.", " 5", "5 ", "-0", "1,000", "0x1F", "1234567890.1234567"})
+         {"007", "1e3", "1234567890123456789", "-0", "1,000", " 5", "5.", "", "1234567890.1234567"})
         EXPECT_FALSE(losslessNumber(text)) << text;
 }
 
-TEST(Workbook, NewWorkbooksAddSheetsBeforeTheActiveOne) {
+TEST(Workbook, NewSheetsGoBeforeTheActiveOneAndNamesFollowTheRules) {
     auto book = Workbook::createNew("Book1");
-    EXPECT_EQ(book->sheetNames(), (QStringList{"Sheet1", "Sheet2", "Sheet3"}));
-    EXPECT_EQ(book->activeSheet().name(), "Sheet1");
     book->addSheet();
     book->addSheet();
-    EXPECT_EQ(book->sheetNames(), (QStringList{"Sheet5", "Sheet4", "Sheet1", "Sheet2", "Sheet3"}));
-    EXPECT_EQ(book->activeSheet().name(), "Sheet5");
     book->renameSheet(book->activeSheet(), "Sheet6");
     EXPECT_EQ(book->addSheet().name(), "Sheet7");
-
     book->deleteSheet("sheet2");
-    book->deleteSheet("Sheet3");
-    EXPECT_EQ(book->sheetNames(), (QStringList{"Sheet7", "Sheet6", "Sheet4", "Sheet1"}));
-    EXPECT_EQ(raisedBy([&] { book->deleteSheet("Sheet3"); }),
-              "Subscript out of range: the workbook has no sheet named \"Sheet3\"");
-}
+    EXPECT_EQ(book->sheetNames(), (QStringList{"Sheet7", "Sheet6", "Sheet4", "Sheet1", "Sheet3"}));
+    EXPECT_THROW(book->deleteSheet("Sheet2"), RuntimeError);
 
-TEST(Workbook, RefusedSheetNamesSayWhichRuleTheyBreak) {
-    auto book = Workbook::createNew("Book1");
-    Worksheet& sheet = book->sheet(1);
-    const std::pair<QString, const char*> refused[] = {
-        {"", "cannot be empty"},
-        {QString(32, 'x'), "longer than 31 characters"},
-        {"a/b", "contains \"/\""},
-        {"[draft]", "contains \"[\""},
-        {"q?", "contains \"?\""},
-        {"'quoted", "apostrophe"},
-        {"sheet2", "already taken by the sheet \"Sheet2\""},
-    };
-    for (const auto& [name, rule] : refused)
-        EXPECT_NE(raisedBy([&] { book->renameSheet(sheet, name); }).find(rule), std::string::npos)
-            << name.toStdString();
+    Worksheet& sheet = book->sheet(4);
+    for (const QString& refused :
+         {QString(), QString(32, 'x'), QString("a/b"), QString("'quoted"), QString("sheet3")})
+        EXPECT_THROW(book->renameSheet(sheet, refused), RuntimeError) << refused.toStdString();
     EXPECT_EQ(sheet.name(), "Sheet1");
     book->renameSheet(sheet, QString(31, 'y'));
     book->renameSheet(sheet, "it's fine");
@@ -94,27 +46,19 @@ TEST(Workbook, RefusedSheetNamesSayWhichRuleTheyBreak) {
 
 TEST(CsvOpening, LinesAndFieldsAsTheApplicationReadsThem) {
     QTemporaryDir folder;
-    const QString path =
-        writeCsv(folder, "mixed.2015.csv", "a,b,,d\r\n\r\nx\ny\r007,12.50,1e3\r\n,,tail\r\n");
-    const OpenedCsv opened = openCsvFile(path);
-    EXPECT_EQ(opened.workbook->name(), "mixed.2015.csv");
+    const OpenedCsv opened = openCsvFile(writeFile(folder.filePath("mixed.2015.csv"),
+                                                   "a,b,,d\r\n\r\nx\ny\r007,12.50\r\n,,tail\r\n"));
     EXPECT_EQ(opened.workbook->sheetNames(), QStringList{"mixed.2015"});
     const CellStore& cells = opened.workbook->sheet(1).cells();
-    EXPECT_EQ(cells.display(1, 1), "a");
-    EXPECT_EQ(cells.display(1, 3), "");
-    EXPECT_EQ(cells.display(1, 4), "d");
-    EXPECT_EQ(cells.display(2, 1), "");
-    EXPECT_EQ(cells.display(3, 1), "x");
-    EXPECT_EQ(cells.display(4, 1), "y");
-    EXPECT_EQ(cells.display(5, 1), "007");
+    // CR LF, LF and CR each end a line, and an empty line keeps its row.
+    const std::tuple<int, int, const char*> shown[] = {
+        {1, 3, ""}, {1, 4, "d"}, {3, 1, "x"}, {4, 1, "y"}, {5, 2, "12.50"}, {6, 3, "tail"},
+    };
+    for (auto [row, column, text] : shown)
+        EXPECT_EQ(cells.display(row, column), text) << row << "," << column;
     EXPECT_EQ(cells.cell(5, 1)->kind, Cell::Kind::Text);
     EXPECT_EQ(cells.cell(5, 2)->kind, Cell::Kind::Number);
-    EXPECT_EQ(cells.display(5, 2), "12.50");
-    EXPECT_EQ(cells.display(6, 3), "tail");
-    const CellRange used = cells.usedRange();
-    EXPECT_EQ(used.lastRow, 6);
-    EXPECT_EQ(used.lastColumn, 4);
-    EXPECT_TRUE(opened.shortfall.isEmpty());
+    EXPECT_EQ(cells.usedRange().lastRow, 6);
     EXPECT_FALSE(opened.workbook->isModified());
 }
 
@@ -123,63 +67,28 @@ TEST(CsvOpening, ValuesBeyondTheSheetAreReportedNotDroppedSilently) {
     QByteArray wide;
     for (int i = 0; i < kMaxColumns + 2; ++i)
         wide += "v,";
-    const OpenedCsv opened = openCsvFile(writeCsv(folder, "wide.csv", wide + "\r\n"));
+    const OpenedCsv opened = openCsvFile(writeFile(folder.filePath("wide.csv"), wide));
     EXPECT_EQ(opened.shortfall.valuesLeftOut, 2);
-    EXPECT_EQ(opened.shortfall.description(),
-              "wide.csv: 2 values beyond the sheet's 16,384 columns were not loaded");
+    EXPECT_TRUE(opened.shortfall.description().startsWith("wide.csv: 2 values"));
     EXPECT_EQ(opened.workbook->sheet(1).cells().display(1, kMaxColumns), "v");
     EXPECT_THROW(openCsvFile(folder.filePath("missing.csv")), RuntimeError);
 }
 
-TEST(SpreadsheetEngine, InstancesRunUntilTheyQuitOrAreLetGo) {
-    SpreadsheetEngine engine;
-    EXPECT_THROW(engine.attachRunning(), RuntimeError);
-    auto first = engine.create();
-    auto second = engine.create();
-    EXPECT_EQ(engine.attachRunning(), first);
-    first->quit();
-    EXPECT_EQ(engine.attachRunning(), second);
-    second.reset();
-    EXPECT_THROW(engine.attachRunning(), RuntimeError);
-    EXPECT_EQ(engine.create()->workbookCount(), 0);
-}
-
-TEST(SpreadsheetEngine, VisibleInstancesArePresentedOnce) {
+TEST(SpreadsheetEngine, TheRunningInstanceIsTheOldestLeftAndAShownOneIsPresentedOnce) {
     SpreadsheetEngine engine;
     std::vector<std::shared_ptr<EngineInstance>> shown;
     engine.setPresenter(
         [&](std::shared_ptr<EngineInstance> instance) { shown.push_back(instance); });
-    auto instance = engine.create();
-    instance->setVisible(true);
-    instance->setVisible(true);
+    auto first = engine.create();
+    auto second = engine.create();
+    first->quit();
+    EXPECT_EQ(engine.attachRunning(), second);
+    second->setVisible(true);
+    second->setVisible(true);
     ASSERT_EQ(shown.size(), 1u);
-    instance.reset();
+    second.reset();
     // The window holds the instance now, so it is still the running one.
     EXPECT_EQ(engine.attachRunning(), shown[0]);
-}
-
-TEST(SpreadsheetEngine, CopiedCellsOutliveTheirInstanceAndPasteFromTheActiveCell) {
-    QTemporaryDir folder;
-    SpreadsheetEngine engine;
-    const QString csv = writeCsv(folder, "a.csv", "\r\n,,x,1\r\n,,y\r\n");
-    {
-        auto source = engine.create();
-        source->openWorkbook(csv);
-        source->copyUsedRange(source->activeWorkbook().activeSheet());
-        source->quit();
-    }
-    auto target = engine.create();
-    Workbook& book = target->addWorkbook();
-    EXPECT_TRUE(book.isModified());
-    Worksheet& sheet = book.activeSheet();
-    target->paste(sheet);
-    EXPECT_EQ(sheet.cells().display(1, 1), "x");
-    EXPECT_EQ(sheet.cells().display(1, 2), "1");
-    EXPECT_EQ(sheet.cells().display(2, 1), "y");
-    sheet.selectRange("C3");
-    target->paste(sheet);
-    EXPECT_EQ(sheet.cells().display(3, 4), "1");
-    EXPECT_EQ(sheet.cells().display(4, 3), "y");
-    EXPECT_THROW(sheet.selectRange("A0"), RuntimeError);
-    EXPECT_THROW(engine.create()->activeWorkbook(), RuntimeError);
+    shown.clear();
+    EXPECT_THROW(engine.attachRunning(), RuntimeError);
 }

@@ -19,7 +19,6 @@ public:
     void setMousePointer(int pointer) override { pointers.push_back(pointer); }
     void showAgain() override { ++timesShownAgain; }
     void processEvents() override {
-        ++eventRounds;
         if (onProcessEvents)
             onProcessEvents();
     }
@@ -29,7 +28,6 @@ public:
     QStringList files;
     std::vector<double> progress;
     std::vector<int> pointers;
-    int eventRounds = 0;
     int timesShownAgain = 0;
     // What the user does while the run lets events through.
     std::function<void()> onProcessEvents;

@@ -5,42 +5,29 @@
 #include <deque>
 #include <vector>
 
-// Answers every box from a script and records what the program showed, in order.
+// Answers every box from a script, and records the messages the program showed, in order.
 class ScriptedDialogs final : public Dialogs {
 public:
-    struct InputRequest {
-        QString prompt;
-        QString title;
-        QString defaultText;
-    };
-
     MessageAnswer showMessage(const Message& message) override {
         shown.push_back(message);
         if (message.buttons == MessageButtons::Ok)
             return MessageAnswer::Ok;
         return takeOr(questionAnswers, MessageAnswer::Yes);
     }
-    QString inputBox(const QString& prompt, const QString& title,
-                     const QString& defaultText) override {
-        inputRequests.push_back({prompt, title, defaultText});
+    QString inputBox(const QString&, const QString&, const QString&) override {
         return takeOr(inputAnswers, QString());
     }
-    QStringList chooseFiles(const QString& title, const QString& filter) override {
-        fileChooserTitles.push_back(title + QLatin1Char('|') + filter);
+    QStringList chooseFiles(const QString&, const QString&) override {
         return takeOr(fileAnswers, QStringList());
     }
-    QString chooseFolder(const QString& title) override {
-        folderChooserTitles.push_back(title);
+    QString chooseFolder(const QString&) override {
+        ++foldersAsked;
         return takeOr(folderAnswers, QString());
     }
-
-    QString chooseSaveFile(const QString& title, const QString&,
-                           const QString& suggested) override {
-        saveChooserRequests.push_back(title + QLatin1Char('|') + suggested);
+    QString chooseSaveFile(const QString&, const QString&, const QString&) override {
         return takeOr(saveAnswers, QString());
     }
 
-    // The texts of the messages shown so far.
     QStringList shownTexts() const {
         QStringList texts;
         for (const Message& message : shown)
@@ -49,11 +36,7 @@ public:
     }
 
     std::vector<Message> shown;
-    std::vector<InputRequest> inputRequests;
-    QStringList fileChooserTitles;
-    QStringList folderChooserTitles;
-    QStringList saveChooserRequests;
-
+    int foldersAsked = 0;
     std::deque<MessageAnswer> questionAnswers;
     std::deque<QString> inputAnswers;
     std::deque<QStringList> fileAnswers;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -15,17 +16,24 @@ inline QString writeFile(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-// Makes files and folders below a root folder from relative paths ("a/b/c.xml"); a path that
-// ends in "/" makes a folder.
+// The bytes of a file; "(missing)" when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// The text of one file inside a saved workbook, read with the system's unzip.
+inline QString xlsxEntry(const QString& xlsx, const QString& name) {
+    QProcess unzip;
+    unzip.start("unzip", {"-p", xlsx, name});
+    unzip.waitForFinished();
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+// Makes small XML files below a root folder from relative paths ("a/b/c.xml").
 inline void makeTree(const QString& root, const QStringList& relativePaths) {
-    for (const QString& relative : relativePaths) {
-        const QString path = root + QLatin1Char('/') + relative;
-        if (relative.endsWith(QLatin1Char('/'))) {
-            QDir().mkpath(path);
-            continue;
-        }
-        writeFile(path, "<r/>");
-    }
+    for (const QString& relative : relativePaths)
+        writeFile(root + QLatin1Char('/') + relative, "<r/>");
 }
 
 // The paths with the root and its separator cut off the front, for short expectations.

@@ -1,286 +1,388 @@
 #include "ui/Form1.h"
 
-#include "support/MainWindowFixture.h"
+#include "base/SettingsStore.h"
+#include "office/SpreadsheetEngine.h"
+#include "support/RecordingDesktop.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TreeBuilder.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QGroupBox>
-#include <QMouseEvent>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-
-#include <memory>
+#include <QUrl>
 
 namespace {
-using Fixture = MainWindowFixture;
-
-void moveOver(QWidget* widget) {
-    const QPointF inside(2, 2);
-    QMouseEvent move(QEvent::MouseMove, inside, widget->mapToGlobal(inside), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
+void sendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
 }
+
+// One main window over a program folder ("dist"), a settings file, a temporary folder and a
+// spreadsheet engine of the test's own; the workbooks it shows are kept in `results`.
+struct Fixture {
+    explicit Fixture(SpreadsheetApplications* applications = nullptr)
+        : settings(folder.filePath("Kestrelix.ini")),
+          window({dialogs, desktop, settings, applications ? *applications : engine,
+                  folder.filePath("dist")}) {
+        QDir(folder.path()).mkpath("dist/x");
+        engine.setPresenter([this](std::shared_ptr<EngineInstance> i) { results.push_back(i); });
+        qputenv("TEMP", temp.path().toUtf8());
+    }
+    ~Fixture() { qunsetenv("TEMP"); }
+
+    // Lays a delivered file from the source tree beside the program.
+    void deliver(const QString& name) {
+        QFile::copy(BRINDLEQUAY_RESOURCES_DIR "/" + name, folder.filePath("dist/" + name));
+    }
+    void loadAndShow(const QStringList& rows = {}) {
+        window.Form_Load();
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("window not exposed");
+        window.fileList().appendAll(rows);
+    }
+    QString stored(const QString& key) { return settings.GetSetting(key, "-"); }
+    template <typename T> T* control(const char* name) {
+        T* found = window.findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    bool selected(const char* option) { return control<QRadioButton>(option)->isChecked(); }
+    void click(const char* name) {
+        QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton);
+    }
+
+    QTreeView* list() { return control<QTreeView>("ListView1"); }
+    QWidget* viewport() { return list()->viewport(); }
+    QStringList rows() { return window.fileList().paths(); }
+    int selectedRow() {
+        const QModelIndexList rows = list()->selectionModel()->selectedRows();
+        return rows.isEmpty() ? 0 : rows.first().row() + 1;
+    }
+    void select(int position) {
+        list()->selectionModel()->setCurrentIndex(list()->model()->index(position - 1, 0),
+                                                  QItemSelectionModel::ClearAndSelect);
+    }
+    QPoint centreOf(int position) {
+        return list()->visualRect(list()->model()->index(position - 1, 0)).center();
+    }
+    // Sends a drag over the list and, when it is taken, the drop; gives whether it was taken.
+    bool dragAndDrop(QMimeData* data) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport(), &drop);
+        return true;
+    }
+    // Two files to import without the database, one sheet per file.
+    void prepareImport() {
+        loadAndShow({writeFile(folder.filePath("in/a.xml"), "<a><v>1</v></a>"),
+                     writeFile(folder.filePath("in/b.xml"), "<b><v>2</v></b>")});
+        click("Option4");
+        click("Option2");
+    }
+
+    QTemporaryDir folder;
+    QTemporaryDir temp;
+    SpreadsheetEngine engine;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    SettingsStore settings;
+    Form1 window;
+    std::vector<std::shared_ptr<EngineInstance>> results;
+};
+
+// A spreadsheet application that fails to start, or starts and gives nothing.
+struct Unavailable final : SpreadsheetApplications {
+    explicit Unavailable(bool fails) : m_fails(fails) {}
+    std::shared_ptr<SpreadsheetApplication> create() override {
+        if (m_fails)
+            throw std::runtime_error("no such class");
+        return nullptr;
+    }
+    std::shared_ptr<SpreadsheetApplication> attachRunning() override { return create(); }
+    bool m_fails;
+};
 } // namespace
 
 class Form1Test : public QObject {
     Q_OBJECT
 private slots:
-    void optionsOnFirstStart();
-    void storedOptionTexts_data();
-    void storedOptionTexts();
-    void clickingAnOptionSavesItsPair();
-    void skinFileDecidesTheBackground();
-    void handPictureIsOptional();
-    void unreadableHandPictureIsReportedAndStartUpGoesOn();
+    void optionsStartAsDefaultsAndAClickSavesItsPair();
+    void storedOptionsAreRestoredAndAnUnreadableOneIsReported();
+    void startUpTakesWhatIsDeliveredAndGoesOnPastWhatFails();
     void pointerFollowsTheControlsButKeepsTheHourglass();
-    void spreadsheetApplicationThatCannotStart_data();
-    void spreadsheetApplicationThatCannotStart();
-    void helpShowsTheSameMessageWhateverTheOptions();
+    void rowsAreRemovedByDeleteDoubleClickAndClearList();
+    void addFilesFolderAddAndDropAppendInOrder();
+    void moveButtonsAndDraggingReorderTheList();
+    void samplesAreAppendedThenTheFolderOffered();
+    void startImportsTheListIntoAVisibleWorkbook();
+    void nothingChangesTheListOrOptionsWhileARunIsUnderWay();
+    void closingTheWindowEndsARunAtOnce();
 };
 
-void Form1Test::optionsOnFirstStart() {
+void Form1Test::optionsStartAsDefaultsAndAClickSavesItsPair() {
     Fixture fixture;
-    fixture.window.Form_Load();
-    QVERIFY(fixture.selected("Option1"));
-    QVERIFY(!fixture.selected("Option2"));
-    QVERIFY(fixture.selected("Option3"));
-    QVERIFY(!fixture.selected("Option4"));
-    QVERIFY(!QFile::exists(fixture.folder.filePath(QStringLiteral("Kestrelix.ini"))));
+    fixture.loadAndShow();
+    QVERIFY(fixture.selected("Option1") && fixture.selected("Option3"));
+    QVERIFY(!fixture.selected("Option2") && !fixture.selected("Option4"));
+    QVERIFY(!QFile::exists(fixture.folder.filePath("Kestrelix.ini")));
+
+    fixture.click("Option2");
+    fixture.click("Option2");
+    QVERIFY(fixture.selected("Option2") && !fixture.selected("Option1"));
+    QCOMPARE(fixture.stored("Option1") + fixture.stored("Option2") + fixture.stored("Option3"),
+             QStringLiteral("FalseTrue-"));
+    fixture.click("Option4");
+    QCOMPARE(fixture.stored("Option3") + fixture.stored("Option4"), QStringLiteral("FalseTrue"));
 }
 
-void Form1Test::storedOptionTexts_data() {
-    QTest::addColumn<QString>("upper");
-    QTest::addColumn<QString>("lower");
-    QTest::addColumn<bool>("upperSelected");
-    QTest::addColumn<bool>("lowerSelected");
-    QTest::addColumn<QString>("upperStoredAfter");
-    QTest::addColumn<QString>("lowerStoredAfter");
-    QTest::addColumn<int>("reportedStep");
-
-    QTest::newRow("both false leaves none selected and the store alone")
-        << "False"
-        << "False" << false << false << "False"
-        << "False" << 0;
-    QTest::newRow("both true selects the lower and rewrites the store")
-        << "True"
-        << "True" << false << true << "False"
-        << "True" << 0;
-    QTest::newRow("numbers read as booleans") << "0"
-                                              << "1" << false << true << "False"
-                                              << "True" << 0;
-    QTest::newRow("any letter case") << "false"
-                                     << "TRUE" << false << true << "False"
-                                     << "True" << 0;
-    QTest::newRow("other text is a type mismatch and keeps the value")
-        << "yes"
-        << "False" << true << false << "yes"
-        << "False" << 128;
-}
-
-void Form1Test::storedOptionTexts() {
-    QFETCH(QString, upper);
-    QFETCH(QString, lower);
-    QFETCH(bool, upperSelected);
-    QFETCH(bool, lowerSelected);
-    QFETCH(QString, upperStoredAfter);
-    QFETCH(QString, lowerStoredAfter);
-    QFETCH(int, reportedStep);
-
-    Fixture fixture;
-    fixture.settings.SaveSetting(QStringLiteral("Option1"), upper);
-    fixture.settings.SaveSetting(QStringLiteral("Option2"), lower);
-    fixture.settings.SaveSetting(QStringLiteral("Option3"), upper);
-    fixture.settings.SaveSetting(QStringLiteral("Option4"), lower);
-    fixture.window.Form_Load();
-
-    QCOMPARE(fixture.selected("Option1"), upperSelected);
-    QCOMPARE(fixture.selected("Option2"), lowerSelected);
-    QCOMPARE(fixture.selected("Option3"), upperSelected);
-    QCOMPARE(fixture.selected("Option4"), lowerSelected);
-    QCOMPARE(fixture.stored(QStringLiteral("Option1")), upperStoredAfter);
-    QCOMPARE(fixture.stored(QStringLiteral("Option2")), lowerStoredAfter);
-    QCOMPARE(fixture.stored(QStringLiteral("Option3")), upperStoredAfter);
-    QCOMPARE(fixture.stored(QStringLiteral("Option4")), lowerStoredAfter);
-
-    if (reportedStep == 0) {
-        QVERIFY(fixture.dialogs.shown.empty());
-        return;
+void Form1Test::storedOptionsAreRestoredAndAnUnreadableOneIsReported() {
+    struct Stored {
+        const char* upper;
+        const char* lower;
+        bool lowerSelected;
+        const char* upperAfter;
+        bool reported;
+    };
+    for (const Stored& stored :
+         {Stored{"False", "False", false, "False", false},
+          Stored{"1", "TRUE", true, "False", false}, Stored{"yes", "False", false, "yes", true}}) {
+        Fixture fixture;
+        for (const char* key : {"Option1", "Option3"})
+            fixture.settings.SaveSetting(key, stored.upper);
+        for (const char* key : {"Option2", "Option4"})
+            fixture.settings.SaveSetting(key, stored.lower);
+        fixture.window.Form_Load();
+        QCOMPARE(fixture.selected("Option2"), stored.lowerSelected);
+        QCOMPARE(fixture.selected("Option4"), stored.lowerSelected);
+        QCOMPARE(fixture.stored("Option1"), QString(stored.upperAfter));
+        QCOMPARE(fixture.stored("Option3"), QString(stored.upperAfter));
+        // One report per frame, each naming its step, and start-up goes on past both.
+        const QString reports = fixture.dialogs.shownTexts().join('|');
+        QCOMPARE(fixture.dialogs.shown.size(), std::size_t(stored.reported ? 2 : 0));
+        QCOMPARE(reports.contains("Form_Load at line 128") && reports.contains("line 132"),
+                 stored.reported);
     }
-    // One report per frame, each naming the failing step.
-    QCOMPARE(fixture.dialogs.shownTexts(),
-             (QStringList{QStringLiteral("Type mismatch\r\nin Tamsforge2/19/2015.Form1.Form_Load "
-                                         "at line 128\r\rPlease email screenshot of this "
-                                         "message to support@brindlequay.example"),
-                          QStringLiteral("Type mismatch\r\nin Tamsforge2/19/2015.Form1.Form_Load "
-                                         "at line 132\r\rPlease email screenshot of this "
-                                         "message to support@brindlequay.example")}));
 }
 
-void Form1Test::clickingAnOptionSavesItsPair() {
-    Fixture fixture;
-    fixture.window.Form_Load();
-    fixture.window.show();
-    QTest::mouseClick(fixture.control<QRadioButton>("Option2"), Qt::LeftButton);
-    QVERIFY(fixture.selected("Option2"));
-    QVERIFY(!fixture.selected("Option1"));
-    QCOMPARE(fixture.stored(QStringLiteral("Option1")), QStringLiteral("False"));
-    QCOMPARE(fixture.stored(QStringLiteral("Option2")), QStringLiteral("True"));
-    QCOMPARE(fixture.stored(QStringLiteral("Option3")), QStringLiteral("-"));
-
-    // A click on the selected button keeps it selected.
-    QTest::mouseClick(fixture.control<QRadioButton>("Option2"), Qt::LeftButton);
-    QVERIFY(fixture.selected("Option2"));
-
-    QTest::mouseClick(fixture.control<QRadioButton>("Option4"), Qt::LeftButton);
-    QCOMPARE(fixture.stored(QStringLiteral("Option3")), QStringLiteral("False"));
-    QCOMPARE(fixture.stored(QStringLiteral("Option4")), QStringLiteral("True"));
-}
-
-void Form1Test::skinFileDecidesTheBackground() {
+void Form1Test::startUpTakesWhatIsDeliveredAndGoesOnPastWhatFails() {
     Fixture plain;
+    writeFile(plain.folder.filePath("dist/HAND-M.CUR"), "not a picture");
     plain.window.Form_Load();
-    QCOMPARE(plain.window.palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(plain.control<QGroupBox>("Frame1")->palette().color(QPalette::Window),
-             QColor(Qt::white));
+    QCOMPARE(plain.dialogs.shown.size(), std::size_t(1));
+    QVERIFY(plain.dialogs.shown[0].text.contains(QStringLiteral("Form_Load at line 106")));
     QVERIFY(plain.window.styleSheet().isEmpty());
+    plain.window.setMousePointer(99);
+    QCOMPARE(plain.window.cursor().shape(), Qt::ArrowCursor);
 
-    Fixture skinned;
-    skinned.deliver(QStringLiteral("x/o.cjs"));
-    skinned.window.Form_Load();
-    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
-    QCOMPARE(skinned.window.palette().color(QPalette::Window), buttonFace);
-    QCOMPARE(skinned.control<QRadioButton>("Option3")->palette().color(QPalette::Window),
-             buttonFace);
-    QVERIFY(skinned.window.styleSheet().contains(QStringLiteral("QPushButton")));
-    QVERIFY(skinned.dialogs.shown.empty());
-}
+    Fixture dressed;
+    dressed.deliver(QStringLiteral("x/o.cjs"));
+    dressed.deliver(QStringLiteral("HAND-M.CUR"));
+    dressed.window.Form_Load();
+    QVERIFY(dressed.window.palette().color(QPalette::Window) !=
+            plain.window.palette().color(QPalette::Window));
+    QVERIFY(!dressed.window.styleSheet().isEmpty());
+    dressed.window.setMousePointer(99);
+    QCOMPARE(dressed.window.cursor().shape(), Qt::BitmapCursor);
+    QVERIFY(dressed.dialogs.shown.empty());
 
-void Form1Test::handPictureIsOptional() {
-    Fixture without;
-    without.window.Form_Load();
-    QVERIFY(!without.window.hasMouseIcon());
-    without.window.setMousePointer(99);
-    QCOMPARE(without.window.cursor().shape(), Qt::ArrowCursor);
-
-    Fixture with;
-    with.deliver(QStringLiteral("HAND-M.CUR"));
-    with.window.Form_Load();
-    QVERIFY(with.window.hasMouseIcon());
-    QCOMPARE(with.window.mousePointer(), 0);
-    with.window.setMousePointer(99);
-    QCOMPARE(with.window.cursor().shape(), Qt::BitmapCursor);
-    QVERIFY(with.dialogs.shown.empty());
-}
-
-void Form1Test::unreadableHandPictureIsReportedAndStartUpGoesOn() {
-    Fixture fixture;
-    QFile broken(fixture.folder.filePath(QStringLiteral("dist/HAND-M.CUR")));
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("not a picture");
-    broken.close();
-    fixture.window.Form_Load();
-    QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
-    QVERIFY(fixture.dialogs.shown[0].text.contains(QStringLiteral("Form_Load at line 106")));
-    QVERIFY(!fixture.window.hasMouseIcon());
-    QCOMPARE(fixture.window.windowTitle(), QStringLiteral("Brindlequay"));
+    for (const bool fails : {true, false}) {
+        Unavailable unavailable(fails);
+        Fixture without(&unavailable);
+        without.window.Form_Load();
+        QCOMPARE(without.dialogs.shownTexts().size(), 1);
+        QVERIFY(without.dialogs.shownTexts()[0].startsWith(QStringLiteral("Excel is not")));
+        QVERIFY(without.selected("Option1"));
+    }
 }
 
 void Form1Test::pointerFollowsTheControlsButKeepsTheHourglass() {
     Fixture fixture;
     fixture.deliver(QStringLiteral("HAND-M.CUR"));
-    fixture.window.Form_Load();
-    fixture.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
-    Form1& window = fixture.window;
-
-    for (const char* button : {"PushButton1", "PushButton2", "PushButton3", "PushButton4",
-                               "PushButton5", "PushButton6", "PushButton7", "PushButton8"}) {
-        moveOver(&window);
-        QCOMPARE(window.mousePointer(), 0);
-        moveOver(fixture.control<QPushButton>(button));
-        QCOMPARE(window.mousePointer(), 99);
-    }
-    // From a button straight onto an option button or the bar: no handler, the hand stays.
+    fixture.loadAndShow();
+    const auto moveOver = [](QWidget* widget) {
+        sendMouse(widget, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton);
+    };
+    QWidget* button = fixture.control<QPushButton>("PushButton4");
+    // An option button has no handler of its own, so the hand from a button stays over it.
+    moveOver(button);
     moveOver(fixture.control<QRadioButton>("Option1"));
-    QCOMPARE(window.mousePointer(), 99);
-    moveOver(fixture.control<QProgressBar>("ProgressBar1"));
-    QCOMPARE(window.mousePointer(), 99);
-    // The frame's own area, the list and the window turn it back into the arrow.
+    QCOMPARE(fixture.window.mousePointer(), 99);
     moveOver(fixture.control<QGroupBox>("Frame1"));
-    QCOMPARE(window.mousePointer(), 0);
-    moveOver(fixture.control<QPushButton>("PushButton4"));
-    moveOver(fixture.control<QGroupBox>("Frame2"));
-    QCOMPARE(window.mousePointer(), 0);
-    moveOver(fixture.control<QPushButton>("PushButton4"));
-    moveOver(fixture.control<QTreeView>("ListView1")->viewport());
-    QCOMPARE(window.mousePointer(), 0);
-
-    window.setMousePointer(11);
-    QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
-    for (QWidget* over : {static_cast<QWidget*>(fixture.control<QPushButton>("PushButton4")),
-                          static_cast<QWidget*>(&window),
-                          static_cast<QWidget*>(fixture.control<QGroupBox>("Frame1")),
-                          fixture.control<QTreeView>("ListView1")->viewport()}) {
-        moveOver(over);
-        QCOMPARE(window.mousePointer(), 11);
-    }
-    // After a long operation the arrow shows until the pointer moves again.
-    window.setMousePointer(0);
-    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
-    moveOver(fixture.control<QPushButton>("PushButton4"));
-    QCOMPARE(window.mousePointer(), 99);
+    QCOMPARE(fixture.window.mousePointer(), 0);
+    fixture.window.setMousePointer(11);
+    moveOver(button);
+    QCOMPARE(fixture.window.mousePointer(), 11);
 }
 
-void Form1Test::spreadsheetApplicationThatCannotStart_data() {
-    QTest::addColumn<bool>("throws");
-    QTest::newRow("creation fails") << true;
-    QTest::newRow("creation gives no object") << false;
-}
-
-void Form1Test::spreadsheetApplicationThatCannotStart() {
-    QFETCH(bool, throws);
-    class Unavailable final : public SpreadsheetApplications {
-    public:
-        explicit Unavailable(bool throws) : m_throws(throws) {}
-        std::shared_ptr<SpreadsheetApplication> create() override {
-            if (m_throws)
-                throw std::runtime_error("no such class");
-            return nullptr;
-        }
-        std::shared_ptr<SpreadsheetApplication> attachRunning() override { return create(); }
-
-    private:
-        bool m_throws;
-    } unavailable(throws);
-    Fixture fixture(&unavailable);
-    fixture.window.Form_Load();
-    QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
-    QCOMPARE(fixture.dialogs.shown[0],
-             (Message{QStringLiteral("Excel is not installed on this computer. You need to have "
-                                     "it installed to use this software without error."),
-                      MessageButtons::Ok, MessageIcon::None, QStringLiteral("Brindlequay")}));
-    // Start-up went on to its end: the options were still restored.
-    QVERIFY(fixture.selected("Option1"));
-}
-
-void Form1Test::helpShowsTheSameMessageWhateverTheOptions() {
+void Form1Test::rowsAreRemovedByDeleteDoubleClickAndClearList() {
     Fixture fixture;
-    fixture.window.Form_Load();
-    fixture.window.show();
-    QTest::mouseClick(fixture.control<QPushButton>("PushButton3"), Qt::LeftButton);
-    QTest::mouseClick(fixture.control<QRadioButton>("Option4"), Qt::LeftButton);
-    QTest::mouseClick(fixture.control<QPushButton>("PushButton3"), Qt::LeftButton);
-    QCOMPARE(fixture.dialogs.shown.size(), std::size_t(2));
-    QCOMPARE(fixture.dialogs.shown[0], fixture.dialogs.shown[1]);
-    QCOMPARE(fixture.dialogs.shown[0].title, QStringLiteral("Brindlequay"));
-    QCOMPARE(fixture.dialogs.shown[0].icon, MessageIcon::None);
-    QCOMPARE(fixture.dialogs.shown[0].buttons, MessageButtons::Ok);
-    QVERIFY(fixture.dialogs.shown[0].text.startsWith(QStringLiteral("Make sure XML files")));
+    fixture.loadAndShow({"a", "b", "c", "d", "e"});
+    QTest::keyClick(fixture.list(), Qt::Key_Delete);
+    QCOMPARE(fixture.rows().size(), 5);
+    for (Qt::KeyboardModifiers held : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier}) {
+        fixture.select(1);
+        QTest::keyClick(fixture.list(), Qt::Key_Delete, held);
+    }
+    fixture.select(1);
+    QTest::keyClick(fixture.list(), Qt::Key_Backspace);
+    QCOMPARE(fixture.rows(), (QStringList{"d", "e"}));
+
+    const QPoint at = fixture.centreOf(2);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+        sendMouse(fixture.viewport(), type, at,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
+    QCOMPARE(fixture.rows(), (QStringList{"d"}));
+
+    fixture.click("PushButton7");
+    QVERIFY(fixture.rows().isEmpty());
+    QVERIFY(fixture.dialogs.shown.empty());
+}
+
+void Form1Test::addFilesFolderAddAndDropAppendInOrder() {
+    Fixture fixture;
+    fixture.loadAndShow({"kept"});
+    fixture.dialogs.fileAnswers = {{"/data/b.xml", "kept"}, {}};
+    fixture.click("PushButton1");
+    fixture.click("PushButton1");
+    QCOMPARE(fixture.rows(), (QStringList{"kept", "/data/b.xml", "kept"}));
+
+    // A cancelled prompt asks for no folder.
+    fixture.click("PushButton2");
+    QCOMPARE(fixture.dialogs.foldersAsked, 0);
+    const QString top = fixture.folder.filePath("Top");
+    makeTree(top, {"t.xml", "One/one.xml", "Two/x.txt"});
+    fixture.dialogs.inputAnswers = {"XML"};
+    fixture.dialogs.folderAnswers = {top};
+    int pointerDuringWalk = -1;
+    // The walk lets pending events run; one posted now sees the pointer while it walks.
+    QMetaObject::invokeMethod(
+        &fixture.window, [&] { pointerDuringWalk = fixture.window.mousePointer(); },
+        Qt::QueuedConnection);
+    fixture.click("PushButton2");
+    QCOMPARE(relativeTo(top, fixture.rows()).mid(3), (QStringList{"t.xml", "One/one.xml"}));
+    QCOMPARE(pointerDuringWalk, 11);
+    QCOMPARE(fixture.window.mousePointer(), 0);
+    QCOMPARE(fixture.stored("Extension"), QStringLiteral("XML"));
+
+    // A drop is taken only when it holds local files; folders in it are walked.
+    QMimeData text;
+    text.setText("some words");
+    QVERIFY(!fixture.dragAndDrop(&text));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(top + "/Two"), QUrl::fromLocalFile(top + "/t.xml")});
+    QVERIFY(fixture.dragAndDrop(&files));
+    QCOMPARE(relativeTo(top, fixture.rows()).mid(5), (QStringList{"Two/x.txt", "t.xml"}));
+    QVERIFY(fixture.dialogs.shown.empty());
+}
+
+void Form1Test::moveButtonsAndDraggingReorderTheList() {
+    Fixture fixture;
+    fixture.loadAndShow({"W", "X", "Y", "Z"});
+    fixture.select(3);
+    fixture.click("PushButton5");
+    QCOMPARE(fixture.rows(), (QStringList{"W", "Y", "X", "Z"}));
+    QCOMPARE(fixture.selectedRow(), 2);
+    QVERIFY(fixture.list()->hasFocus());
+    fixture.click("PushButton6");
+    QCOMPARE(fixture.rows(), (QStringList{"W", "X", "Y", "Z"}));
+    QCOMPARE(fixture.selectedRow(), 3);
+
+    fixture.deliver("drag.ico");
+    sendMouse(fixture.viewport(), QEvent::MouseButtonPress, fixture.centreOf(1), Qt::LeftButton);
+    QCOMPARE(fixture.viewport()->cursor().shape(), Qt::BitmapCursor);
+    sendMouse(fixture.viewport(), QEvent::MouseMove, fixture.centreOf(2), Qt::LeftButton);
+    sendMouse(fixture.viewport(), QEvent::MouseMove, fixture.centreOf(4), Qt::LeftButton);
+    QCOMPARE(fixture.rows(), (QStringList{"X", "Z", "Y", "W"}));
+    QCOMPARE(fixture.selectedRow(), 4);
+    sendMouse(fixture.viewport(), QEvent::MouseButtonRelease, fixture.centreOf(4), Qt::NoButton);
+    QCOMPARE(fixture.viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
+void Form1Test::samplesAreAppendedThenTheFolderOffered() {
+    for (const bool yes : {true, false}) {
+        Fixture fixture;
+        fixture.loadAndShow();
+        makeTree(fixture.folder.filePath("dist"),
+                 {"Samples/b.xml", "Samples/a.xml", "Samples/more/c.xml"});
+        fixture.dialogs.questionAnswers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
+        fixture.click("PushButton8");
+        const QString samples = fixture.folder.filePath("dist") + "/Samples/";
+        QCOMPARE(fixture.rows(), (QStringList{samples + "a.xml", samples + "b.xml"}));
+        QCOMPARE(fixture.desktop.openedFolders, yes ? QStringList{samples} : QStringList{});
+    }
+}
+
+void Form1Test::startImportsTheListIntoAVisibleWorkbook() {
+    Fixture fixture;
+    fixture.prepareImport();
+    fixture.click("PushButton4");
+    QCOMPARE(fixture.dialogs.shownTexts(), QStringList{"Done."});
+    QCOMPARE(fixture.results.size(), std::size_t(1));
+    QCOMPARE(fixture.results[0]->activeWorkbook().sheetNames().first(), QStringLiteral("b.csv"));
+    QCOMPARE(fixture.control<QProgressBar>("ProgressBar1")->value(), 0);
+    QCOMPARE(fixture.window.mousePointer(), 0);
+    QVERIFY(!fixture.window.runUnderway());
+
+    // A second run finds the first result running and asks before going on.
+    fixture.dialogs.questionAnswers = {MessageAnswer::No};
+    fixture.click("PushButton4");
+    QCOMPARE(fixture.dialogs.shown.back().buttons, MessageButtons::YesNo);
+}
+
+void Form1Test::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {
+    Fixture fixture;
+    fixture.prepareImport();
+    bool triedDuringRun = false;
+    // The output lets pending events run between files: everything a user could do then.
+    QMetaObject::invokeMethod(
+        &fixture.window,
+        [&] {
+            triedDuringRun = fixture.window.runUnderway();
+            for (const char* control :
+                 {"PushButton4", "PushButton7", "PushButton8", "Option1", "Option3"})
+                fixture.click(control);
+            auto* list = fixture.control<QTreeView>("ListView1");
+            list->setCurrentIndex(list->model()->index(0, 0));
+            QTest::keyClick(list, Qt::Key_Delete);
+        },
+        Qt::QueuedConnection);
+    fixture.click("PushButton4");
+
+    QVERIFY(triedDuringRun);
+    QCOMPARE(fixture.window.fileList().count(), 2);
+    QVERIFY(fixture.selected("Option2") && fixture.selected("Option4"));
+    QCOMPARE(fixture.dialogs.shownTexts(), QStringList{"Done."});
+    QCOMPARE(fixture.results.size(), std::size_t(1));
+
+    // Once the run is over, the same actions work again.
+    fixture.click("PushButton7");
+    QCOMPARE(fixture.window.fileList().count(), 0);
+}
+
+void Form1Test::closingTheWindowEndsARunAtOnce() {
+    Fixture fixture;
+    fixture.prepareImport();
+    QMetaObject::invokeMethod(
+        &fixture.window, [&] { fixture.window.close(); }, Qt::QueuedConnection);
+    fixture.click("PushButton4");
+
+    QVERIFY(!fixture.window.isVisible());
+    QVERIFY(!fixture.window.runUnderway());
+    QVERIFY(fixture.dialogs.shown.empty());
+    QVERIFY(fixture.results.empty());
+    QVERIFY(fixture.engine.runningInstances().empty());
 }
 
 QTEST_MAIN(Form1Test)

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ui/Desktop.h"
+
+#include <QStringList>
+
+// Records what is handed to the desktop instead of opening it.
+class RecordingDesktop final : public Desktop {
+public:
+    void openFolder(const QString& path) override { openedFolders << path; }
+    bool openFile(const QString& path) override {
+        openedFiles << path;
+        return true;
+    }
+    QStringList openedFolders;
+    QStringList openedFiles;
+};
