@@ -77,13 +77,6 @@ void replaceFileWith(const QString& partial, const QString& target) {
                                .arg(target, QString::fromLocal8Bit(error.message().c_str())));
 }
 
-void WriteTextFile(std::string_view text, const QString& fileName) {
-    TextFileWriter writer(fileName);
-    writer.append(text);
-    writer.append("\r\n");
-    writer.commit();
-}
-
 std::string ReadTextFile(const QString& path) {
     if (!FileExists(path))
         return {};

@@ -32,9 +32,6 @@ private:
 // bits of a file it replaces; raises an error naming `target` when it cannot.
 void replaceFileWith(const QString& partial, const QString& target);
 
-// Writes `text` followed by CR LF to the file, replacing it; raises an error on failure.
-void WriteTextFile(std::string_view text, const QString& fileName);
-
 // The whole content of a text file as UTF-8: "" when there is no such file, the literal
 // "empty file" for an empty one, UTF-16 code units when the first byte is 0xFE or 0xFF (the
 // byte-order mark stays as the first character), the bytes as they are otherwise.

@@ -88,17 +88,6 @@ TableRows ReadTableRows(const QString& table, DatabaseConnection& connection) {
     return rows;
 }
 
-QStringList TableRows::joined() const {
-    QStringList rows;
-    for (const QStringList& row : fields) {
-        QString line;
-        for (const QString& field : row)
-            line += field + kFieldSeparator;
-        rows << line;
-    }
-    return rows;
-}
-
 QString NullToDefault(const FieldValue& value, const QString& fallback) {
     return value.value_or(fallback);
 }

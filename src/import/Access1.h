@@ -10,9 +10,6 @@
 
 class Dialogs;
 
-// Written after every value of a row read from the work database.
-inline const QString kFieldSeparator = QStringLiteral("|xxspearaeatorxx|");
-
 // The user tables of the database, in the engine's order; nothing when the file is missing or
 // cannot be read. A file that is no database is said so to the user.
 std::optional<QStringList> ListWorkTables(const QString& path, const QString& password,
@@ -25,14 +22,10 @@ void ClearWorkDatabase(const QString& path, const QString& password, Dialogs& di
 // The user tables of the database as a list, empty when there are none.
 QStringList WorkTableNames(const QString& path, const QString& password, Dialogs& dialogs);
 
-// A table read back: the field-name row and the records, each value followed by the field
-// separator, and the same values kept apart, so a value holding the separator cannot shift
-// the cells of its row.
+// A table read back: the field-name row, then the records, the values of each row kept apart
+// so that a value holding the old field separator cannot shift the cells of its row.
 struct TableRows {
     std::vector<QStringList> fields;
-
-    // Row 0 the field names, then the records, every value followed by the separator.
-    QStringList joined() const;
 };
 
 // Reads a whole table: the field names first, then every record. Raises an error when the

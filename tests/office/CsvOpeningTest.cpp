@@ -1,5 +1,6 @@
 #include "office/CsvOpening.h"
 
+#include "base/RuntimeError.h"
 #include "support/QtPrinters.h"
 #include "support/TreeBuilder.h"
 
@@ -7,48 +8,58 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-std::string at(const OpenedCsv& opened, int row, int column) {
-    return opened.workbook->activeSheet().cells().display(row, column);
-}
-} // namespace
-
-TEST(CsvOpening, QuotedFieldsKeepTheirCommasQuotesAndLineBreaks) {
+TEST(CsvOpening, LinesFieldsAndQuotesAsTheApplicationReadsThem) {
     QTemporaryDir folder;
-    const OpenedCsv opened =
-        openCsvFile(writeFile(folder.filePath("q.csv"), "r,\"Smith, John\"\r\n"
-                                                        "r,\"1,5\"\r\n"
-                                                        "r,\"two\r\nlines\",after\r\n"
-                                                        "r,\"say \"\"hi\"\"\"\r\n"
-                                                        "r,in\"side,\"\"\r\n"
-                                                        "r,\"open at the end"));
-    EXPECT_EQ(at(opened, 1, 2), "Smith, John");
-    EXPECT_EQ(at(opened, 2, 2), "1,5");
-    EXPECT_EQ(at(opened, 3, 2), "two\r\nlines");
-    EXPECT_EQ(at(opened, 3, 3), "after");
-    EXPECT_EQ(at(opened, 4, 2), "say \"hi\"");
-    // A quote inside an unquoted field is a character like any other; "" alone is empty.
-    EXPECT_EQ(at(opened, 5, 2), "in\"side");
-    EXPECT_EQ(at(opened, 5, 3), "");
-    EXPECT_EQ(at(opened, 6, 2), "open at the end");
-    EXPECT_EQ(opened.workbook->activeSheet().cells().usedRange().lastRow, 6);
+    const OpenedCsv opened = openCsvFile(writeFile(folder.filePath("mixed.2015.csv"),
+                                                   "a,b,,d\r\n\r\nx\ny\r007,12.50\r\n"
+                                                   "r,\"Smith, John\",\"two\r\nlines\",after\r\n"
+                                                   "r,\"say \"\"hi\"\"\",in\"side,\"\"\r\n"
+                                                   "r,\"open at the end"));
+    EXPECT_EQ(opened.workbook->sheetNames(), QStringList{"mixed.2015"});
+    const CellStore& cells = opened.workbook->sheet(1).cells();
+    // CR LF, LF and CR each end a line outside quotes, and an empty line keeps its row. A quote
+    // inside an unquoted field is a character like any other; "" alone is empty.
+    const std::tuple<int, int, const char*> shown[] = {
+        {1, 3, ""},
+        {1, 4, "d"},
+        {3, 1, "x"},
+        {4, 1, "y"},
+        {5, 2, "12.50"},
+        {6, 2, "Smith, John"},
+        {6, 3, "two\r\nlines"},
+        {6, 4, "after"},
+        {7, 2, "say \"hi\""},
+        {7, 3, "in\"side"},
+        {7, 4, ""},
+        {8, 2, "open at the end"},
+    };
+    for (auto [row, column, text] : shown)
+        EXPECT_EQ(cells.display(row, column), text) << row << "," << column;
+    EXPECT_EQ(cells.cell(5, 1)->kind, Cell::Kind::Text);
+    EXPECT_EQ(cells.cell(5, 2)->kind, Cell::Kind::Number);
+    EXPECT_EQ(cells.usedRange().lastRow, 8);
+    EXPECT_FALSE(opened.workbook->isModified());
     EXPECT_TRUE(opened.shortfall.isEmpty());
-
     EXPECT_EQ(csvLineCount({"a,\"x\r\ny\"\r\n", "\r\n"}), 2);
-    EXPECT_EQ(csvLineCount({"a\r\nb"}), 2);
 }
 
-TEST(CsvOpening, AValueLongerThanACellKeepsItsStartAndIsNoted) {
+TEST(CsvOpening, WhatDoesNotFitIsNotedNotDroppedSilently) {
     QTemporaryDir folder;
+    QByteArray wide;
+    for (int i = 0; i < kMaxColumns + 2; ++i)
+        wide += "v,";
     const QByteArray longValue(kMaxCellCharacters + 10, 'x');
     const OpenedCsv opened =
-        openCsvFile(writeFile(folder.filePath("long.csv"), "a,b\r\nc," + longValue + ",d\r\n"));
-    EXPECT_EQ(at(opened, 2, 2), std::string(kMaxCellCharacters, 'x'));
-    EXPECT_EQ(at(opened, 2, 3), "d");
+        openCsvFile(writeFile(folder.filePath("wide.csv"), wide + "\r\nc," + longValue + ",d\r\n"));
+    const CellStore& cells = opened.workbook->sheet(1).cells();
+    EXPECT_EQ(cells.display(1, kMaxColumns), "v");
+    EXPECT_EQ(cells.display(2, 2), std::string(kMaxCellCharacters, 'x'));
+    EXPECT_EQ(cells.display(2, 3), "d");
+    EXPECT_EQ(opened.shortfall.valuesLeftOut, 2);
     ASSERT_EQ(opened.shortfall.cutCells.size(), 1u);
-    EXPECT_EQ(opened.shortfall.cutCells[0].row, 2);
-    EXPECT_EQ(opened.shortfall.cutCells[0].column, 2);
     EXPECT_EQ(opened.shortfall.cutCells[0].charactersCut, 10);
-    EXPECT_TRUE(opened.shortfall.description().contains("long!B2 (10 characters cut)"))
-        << opened.shortfall.description().toStdString();
+    const QString description = opened.shortfall.description();
+    EXPECT_TRUE(description.startsWith("wide.csv: 2 values")) << description.toStdString();
+    EXPECT_TRUE(description.contains("wide!B2 (10 characters cut)")) << description.toStdString();
+    EXPECT_THROW(openCsvFile(folder.filePath("missing.csv")), RuntimeError);
 }

@@ -92,6 +92,15 @@ TEST(ConvertToCSV, FilesInOtherEncodingsAreConvertedFirst) {
          "a,\xe6\x9d\xb1\xe4\xba\xac\r\n"},
         {std::string_view("\xff\xfe<\0a\0>\0\xe9\0<\0/\0a\0>\0", 18), "a,\xc3\xa9\r\n"},
         {"\xef\xbb\xbf<a>\xc3\xa9</a>", "a,\xc3\xa9\r\n"},
+        // UTF-32 with a byte-order mark and without, a character beyond the plane in each.
+        {std::string_view("\377\376\000\000<\000\000\000a\000\000\000>\000\000\000\000\366\001\000<"
+                          "\000\000\000/\000\000\000a\000\000\000>\000\000\000",
+                          36),
+         "a,\xf0\x9f\x98\x80\r\n"},
+        {std::string_view("\000\000\000<\000\000\000a\000\000\000>\000\001\366\000\000\000\000<"
+                          "\000\000\000/\000\000\000a\000\000\000>",
+                          32),
+         "a,\xf0\x9f\x98\x80\r\n"},
     };
     for (const auto& [bytes, expected] : files) {
         const QString path =
