@@ -142,6 +142,9 @@ if step "minimal Debian 12 with the checkout and shared/" machine.log make_machi
     step "bash scripts/test.sh" test.log in_chroot bash -c 'cd /work/main && bash scripts/test.sh' ||
         true
     step "bash scripts/start.sh under xvfb-run" start.log show_window || true
+    # CI's short fuzzing run needs packages of its own; they must install here too.
+    step "bash bench/fuzz.sh 30" fuzz.log in_chroot bash -c 'cd /work/main && bash bench/fuzz.sh 30' ||
+        true
 fi
 
 echo
