@@ -39,21 +39,37 @@ void openKeepingShortfall(SpreadsheetApplication& application, const QString& pa
 }
 
 // The shortfall of the combined file, told file by file: the lines of each CSV file follow
-// one another on the sheet from `firstRows`. What fell beyond the sheet's edges is told of the
-// files together, since the files there are no longer known.
+// one another on the sheet from `firstRows`. Lines beyond the last row are told of the file in
+// which the sheet ran out, and of the files after it; values beyond the last column of the
+// files together, since their lines are no longer known.
 std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QStringList& sources,
                                    const std::vector<qint64>& firstRows, const QString& sheet) {
+    const auto fileAt = [&](qint64 row) -> qsizetype {
+        const auto after = std::upper_bound(firstRows.begin(), firstRows.end(), row);
+        return std::max<qsizetype>(0, after - firstRows.begin() - 1);
+    };
+    const auto nameOf = [&](qsizetype index) {
+        return index < sources.size() ? sources.at(index) : combined.file;
+    };
     std::vector<SheetShortfall> shortfalls;
-    if (combined.linesLeftOut > 0 || combined.valuesLeftOut > 0)
-        shortfalls.push_back({QStringLiteral("The files on one sheet"),
-                              sheet,
-                              combined.linesLeftOut,
-                              combined.valuesLeftOut,
-                              {}});
+    if (combined.linesLeftOut > 0) {
+        const qsizetype first = fileAt(kMaxRows + 1);
+        const qsizetype after = sources.size() - first - 1;
+        shortfalls.push_back(
+            {after == 0 ? nameOf(first)
+             : after == 1
+                 ? QStringLiteral("%1 and the file after it").arg(nameOf(first))
+                 : QStringLiteral("%1 and the %2 files after it").arg(nameOf(first)).arg(after),
+             sheet,
+             combined.linesLeftOut,
+             0,
+             {}});
+    }
+    if (combined.valuesLeftOut > 0)
+        shortfalls.push_back(
+            {QStringLiteral("The files on one sheet"), sheet, 0, combined.valuesLeftOut, {}});
     for (const CutCell& cell : combined.cutCells) {
-        const auto after = std::upper_bound(firstRows.begin(), firstRows.end(), cell.row);
-        const qsizetype index = std::max<qsizetype>(0, after - firstRows.begin() - 1);
-        const QString file = index < sources.size() ? sources.at(index) : combined.file;
+        const QString file = nameOf(fileAt(cell.row));
         if (shortfalls.empty() || shortfalls.back().file != file)
             shortfalls.push_back({file, sheet, 0, 0, {}});
         shortfalls.back().cutCells.push_back(cell);

@@ -92,4 +92,15 @@ TEST(ImportToExcel, AFileTooLargeForItsSheetKeepsWhatFitsAndTheCutIsKnown) {
         ASSERT_EQ(output.dialogs.shown.size(), 1u);
         EXPECT_TRUE(output.dialogs.shown[0].text.contains("2 values beyond"));
     }
+
+    // On one sheet, lines beyond the last row are told of the file in which the sheet ran out.
+    Output output;
+    QByteArray tall;
+    for (int i = 0; i < kMaxRows; ++i)
+        tall += "t\r\n";
+    output.run({output.file("a.csv", "x\r\n"), output.file("tall.csv", tall),
+                output.file("b.csv", "y\r\n")});
+    ASSERT_EQ(output.importResult.cut.size(), 1u);
+    EXPECT_EQ(output.importResult.cut[0].file, "tall.csv and the file after it");
+    EXPECT_EQ(output.importResult.cut[0].linesLeftOut, 5);
 }
