@@ -13,15 +13,12 @@
 #include <filesystem>
 #include <unistd.h>
 
-namespace {
-// What went wrong in writing `fileName`, in words that say where space ran out.
-QString writeProblem(int number, const QString& fileName) {
+QString writeProblem(int number, const QString& path) {
     if (number == ENOSPC || number == EDQUOT)
         return QStringLiteral("there is no space left in the folder %1")
-            .arg(QFileInfo(fileName).absolutePath());
+            .arg(QFileInfo(path).absolutePath());
     return QString::fromLocal8Bit(std::strerror(number));
 }
-} // namespace
 
 TextFileWriter::TextFileWriter(const QString& fileName)
     : m_fileName(fileName), m_partial(fileName + QStringLiteral(".partial")) {

@@ -28,6 +28,10 @@ private:
     bool m_committed = false;
 };
 
+// What went wrong in writing the file at `path`, given the system's error number; a full disk
+// is told with the folder where space ran out.
+QString writeProblem(int number, const QString& path);
+
 // Puts the complete file `partial` in the place of `target` in one step, keeping the permission
 // bits of a file it replaces; raises an error naming `target` when it cannot.
 void replaceFileWith(const QString& partial, const QString& target);

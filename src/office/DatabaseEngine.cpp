@@ -1,11 +1,13 @@
 #include "office/DatabaseEngine.h"
 
 #include "base/RuntimeError.h"
+#include "base/TextFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <limits>
 #include <sqlite3.h>
 
@@ -41,8 +43,7 @@ void DatabaseFile::raise(int code, const QString& doing) {
     const char* message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
     QString why = QString::fromUtf8(message);
     if ((code & 0xFF) == SQLITE_FULL)
-        why = QStringLiteral("there is no space left in the folder %1")
-                  .arg(QFileInfo(m_path).absolutePath());
+        why = writeProblem(ENOSPC, m_path);
     throw RuntimeError(QStringLiteral("The database %1 could not %2: %3").arg(m_path, doing, why),
                        code);
 }

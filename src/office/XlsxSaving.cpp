@@ -34,6 +34,46 @@ std::string protectEscapes(std::string_view text) {
     return result;
 }
 
+size_t codePoints(std::string_view text) {
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+qint64 utf16Units(std::string_view text) {
+    qint64 units = 0;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80)
+            units += byte >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+// A cell's text as the file holds it, and how many characters of it had to go. The file's
+// limit is counted after escaping, so a long text full of "_xHHHH_" runs loses more of its end.
+struct SavedText {
+    std::string escaped;
+    qint64 charactersCut = 0;
+};
+
+SavedText savedText(std::string_view text) {
+    std::string_view kept = fitIntoCell(text).kept;
+    std::string escaped = protectEscapes(kept);
+    for (size_t count = codePoints(escaped); count > static_cast<size_t>(kMaxCellCharacters);
+         count = codePoints(escaped)) {
+        for (size_t excess = count - kMaxCellCharacters; excess > 0 && !kept.empty(); --excess) {
+            kept.remove_suffix(1);
+            while (!kept.empty() && (static_cast<unsigned char>(kept.back()) & 0xC0) == 0x80)
+                kept.remove_suffix(1);
+            if (!kept.empty() && static_cast<unsigned char>(kept.back()) >= 0xC0)
+                kept.remove_suffix(1);
+        }
+        escaped = protectEscapes(kept);
+    }
+    return {std::move(escaped), utf16Units(text) - utf16Units(kept)};
+}
+
 class XlsxFile {
 public:
     XlsxFile(const QString& path, const QString& scratchFolder)
@@ -82,10 +122,8 @@ public:
             return;
         // The library's own word for a full disk is a generic zip error.
         if (systemError == ENOSPC || systemError == EDQUOT)
-            throw RuntimeError(
-                QStringLiteral("Cannot write the workbook file %1: there is no space "
-                               "left in the folder %2")
-                    .arg(path, QFileInfo(path).absolutePath()));
+            throw RuntimeError(QStringLiteral("Cannot write the workbook file %1: %2")
+                                   .arg(path, writeProblem(systemError, path)));
         throw RuntimeError(QStringLiteral("Cannot write the workbook file %1: %2")
                                .arg(path, QString::fromUtf8(lxw_strerror(error))));
     }
@@ -121,15 +159,14 @@ void writeSheet(XlsxFile& file, const Worksheet& sheet, QStringList& problems) {
                             sheet, row, column, problems);
                 continue;
             }
-            // Cells cut their texts as they take them; this only guards the file's own limit.
-            const CellText text = fitIntoCell(cells.textOf(*cell));
+            // Cells cut their texts as they take them; this guards the file's own limit.
+            const SavedText text = savedText(cells.textOf(*cell));
             if (text.charactersCut > 0)
                 problems << QStringLiteral("Cell %1!%2 was saved without its last %3 characters")
                                 .arg(sheet.name(), cellReference(row, column))
                                 .arg(text.charactersCut);
-            noteRefused(
-                worksheet_write_string(target, r, c, protectEscapes(text.kept).c_str(), nullptr),
-                sheet, row, column, problems);
+            noteRefused(worksheet_write_string(target, r, c, text.escaped.c_str(), nullptr), sheet,
+                        row, column, problems);
         }
     }
 }
@@ -152,5 +189,12 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
         file.close(path);
     }
     replaceFileWith(partial, path);
+    // Enough cells to find them; a sheet of thousands would otherwise flood the message.
+    constexpr qsizetype kCellsNamed = 20;
+    if (problems.size() > kCellsNamed) {
+        const qsizetype more = problems.size() - kCellsNamed;
+        problems.resize(kCellsNamed);
+        problems << QStringLiteral("and %1 more cells").arg(more);
+    }
     return problems;
 }

@@ -33,6 +33,9 @@ void Form1Surface::setMousePointer(int pointer) {
 }
 
 void Form1Surface::showAgain() {
+    // A window the user closed during the run stays closed.
+    if (m_window.closeRequested())
+        return;
     m_window.show();
     m_window.raise();
 }

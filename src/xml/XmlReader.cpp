@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace {
 constexpr qsizetype kChunk = 1 << 20;
@@ -41,7 +43,11 @@ public:
 
     // Feeds one piece of the document; gives false once the document is known to be broken.
     bool feed(const char* data, qsizetype size, bool last) {
-        return XML_Parse(m_parser, data, static_cast<int>(size), last) == XML_STATUS_OK;
+        const bool parsed =
+            XML_Parse(m_parser, data, static_cast<int>(size), last) == XML_STATUS_OK;
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+        return parsed;
     }
 
     XmlError error() const {
@@ -54,9 +60,21 @@ public:
 
 private:
     static ExpatAdapter& self(void* data) { return *static_cast<ExpatAdapter*>(data); }
-    // A parse stopped at an undeclared prefix may still deliver the end of the element it
-    // stopped in, which the events never saw begin.
-    static bool stopped(void* data) { return self(data).m_namespaceError.has_value(); }
+    // Runs one callback's work. Nothing may leave a callback into the parser's C code: a
+    // failure is kept, the parse stopped, and the failure raised again once the parser has
+    // returned. A stopped parse may still deliver the end of the element it stopped in, which
+    // the events never saw begin, so nothing more is handed on.
+    template <typename Work> static void handle(void* data, Work work) {
+        ExpatAdapter& adapter = self(data);
+        if (adapter.m_namespaceError || adapter.m_failure)
+            return;
+        try {
+            work(adapter);
+        } catch (...) {
+            adapter.m_failure = std::current_exception();
+            XML_StopParser(adapter.m_parser, XML_FALSE);
+        }
+    }
 
     // The prefix of a qualified name such as "inv:item"; "" for a name that has none, or that
     // is no qualified name at all (":", "a:b:c"), which plain XML allows.
@@ -71,16 +89,18 @@ private:
     bool declares(std::string_view prefix) const {
         if (prefix.empty() || prefix == "xml" || prefix == "xmlns")
             return true;
-        return std::any_of(m_prefixes.begin(), m_prefixes.end(),
-                           [&](const auto& declared) { return declared.second == prefix; });
+        const auto found = m_inScope.find(std::string(prefix));
+        return found != m_inScope.end() && found->second > 0;
     }
 
     // Takes the element's namespace declarations into scope and checks that every prefix it
     // uses is declared, as a document object does; stops the parse at one that is not.
     bool prefixesDeclared(std::string_view name, const XML_Char** attributes) {
         for (const XML_Char** a = attributes; *a; a += 2)
-            if (std::string_view attribute = a[0]; attribute.starts_with("xmlns:"))
+            if (std::string_view attribute = a[0]; attribute.starts_with("xmlns:")) {
                 m_prefixes.emplace_back(m_depth, std::string(attribute.substr(6)));
+                ++m_inScope[m_prefixes.back().second];
+            }
         std::string_view undeclared;
         if (!declares(prefixOf(name)))
             undeclared = prefixOf(name);
@@ -112,63 +132,59 @@ private:
     }
 
     static void onStart(void* data, const XML_Char* name, const XML_Char** attributes) {
-        if (stopped(data))
-            return;
-        ExpatAdapter& adapter = self(data);
-        adapter.flushText();
-        ++adapter.m_depth;
-        if (!adapter.prefixesDeclared(name, attributes))
-            return;
-        adapter.m_events.startElement(name, attributes);
+        handle(data, [&](ExpatAdapter& adapter) {
+            adapter.flushText();
+            ++adapter.m_depth;
+            if (!adapter.prefixesDeclared(name, attributes))
+                return;
+            adapter.m_events.startElement(name, attributes);
+        });
     }
     static void onEnd(void* data, const XML_Char*) {
-        if (stopped(data))
-            return;
-        ExpatAdapter& adapter = self(data);
-        adapter.flushText();
-        while (!adapter.m_prefixes.empty() && adapter.m_prefixes.back().first == adapter.m_depth)
-            adapter.m_prefixes.pop_back();
-        --adapter.m_depth;
-        adapter.m_events.endElement();
+        handle(data, [&](ExpatAdapter& adapter) {
+            adapter.flushText();
+            while (!adapter.m_prefixes.empty() &&
+                   adapter.m_prefixes.back().first == adapter.m_depth) {
+                --adapter.m_inScope[adapter.m_prefixes.back().second];
+                adapter.m_prefixes.pop_back();
+            }
+            --adapter.m_depth;
+            adapter.m_events.endElement();
+        });
     }
     static void onCharacters(void* data, const XML_Char* characters, int length) {
-        if (stopped(data))
-            return;
-        ExpatAdapter& adapter = self(data);
-        (adapter.m_inCdata ? adapter.m_cdata : adapter.m_text)
-            .append(characters, static_cast<size_t>(length));
+        handle(data, [&](ExpatAdapter& adapter) {
+            (adapter.m_inCdata ? adapter.m_cdata : adapter.m_text)
+                .append(characters, static_cast<size_t>(length));
+        });
     }
     static void onCdataStart(void* data) {
-        if (stopped(data))
-            return;
-        ExpatAdapter& adapter = self(data);
-        adapter.flushText();
-        adapter.m_inCdata = true;
+        handle(data, [&](ExpatAdapter& adapter) {
+            adapter.flushText();
+            adapter.m_inCdata = true;
+        });
     }
     static void onCdataEnd(void* data) {
-        if (stopped(data))
-            return;
-        ExpatAdapter& adapter = self(data);
-        adapter.m_inCdata = false;
-        if (adapter.m_depth > 0)
-            adapter.m_events.cdata(adapter.m_cdata);
-        adapter.m_cdata.clear();
+        handle(data, [&](ExpatAdapter& adapter) {
+            adapter.m_inCdata = false;
+            if (adapter.m_depth > 0)
+                adapter.m_events.cdata(adapter.m_cdata);
+            adapter.m_cdata.clear();
+        });
     }
     static void onComment(void* data, const XML_Char* text) {
-        if (stopped(data))
-            return;
-        ExpatAdapter& adapter = self(data);
-        adapter.flushText();
-        if (adapter.m_depth > 0)
-            adapter.m_events.comment(text);
+        handle(data, [&](ExpatAdapter& adapter) {
+            adapter.flushText();
+            if (adapter.m_depth > 0)
+                adapter.m_events.comment(text);
+        });
     }
     static void onInstruction(void* data, const XML_Char* target, const XML_Char* text) {
-        if (stopped(data))
-            return;
-        ExpatAdapter& adapter = self(data);
-        adapter.flushText();
-        if (adapter.m_depth > 0)
-            adapter.m_events.processingInstruction(target, text);
+        handle(data, [&](ExpatAdapter& adapter) {
+            adapter.flushText();
+            if (adapter.m_depth > 0)
+                adapter.m_events.processingInstruction(target, text);
+        });
     }
 
     XML_Parser m_parser;
@@ -176,7 +192,10 @@ private:
     // The prefixes declared by the open elements, with the depth of the element that declared
     // each.
     std::vector<std::pair<int, std::string>> m_prefixes;
+    // How many open elements declare each prefix, so that a look-up never walks them all.
+    std::unordered_map<std::string, int> m_inScope;
     std::optional<XmlError> m_namespaceError;
+    std::exception_ptr m_failure;
     std::string m_text;
     std::string m_cdata;
     bool m_inCdata = false;

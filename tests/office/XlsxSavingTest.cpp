@@ -38,6 +38,16 @@ TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStandAndPermissionsKept) {
     EXPECT_TRUE(sheet.contains("<t>a &lt; b &amp; \"c\"</t>"));
     EXPECT_TRUE(xlsxEntry(path, "xl/styles.xml").contains("formatCode=\"0.00\""));
 
+    // A long text of escape-like runs grows when escaped; it keeps what the file can hold.
+    std::string escapes;
+    for (int i = 0; i < 5000; ++i)
+        escapes += "_x0041_";
+    cells.setText(3, 1, escapes);
+    const QStringList problems = saveAsXlsx(*book, path);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].startsWith("Cell Orders é!A3 was saved without its last"));
+    EXPECT_TRUE(xlsxEntry(path, "xl/worksheets/sheet1.xml").contains("<t>_x005F_x0041_"));
+
     // Saving again over it keeps the file's permission bits, whatever the process's umask.
     const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                         QFileDevice::WriteGroup | QFileDevice::ReadUser | QFileDevice::WriteUser;

@@ -1,3 +1,4 @@
+#include "xml/XmlReader.h"
 #include "xml/CsvConversion.h"
 
 #include "support/QtPrinters.h"
@@ -27,4 +28,25 @@ TEST(XmlReader, UndeclaredPrefixesAndUnknownEncodingsAreRefused) {
         readBytes("<?xml version='1.0' encoding='x-nonsense'?><r/>");
     ASSERT_TRUE(unknown);
     EXPECT_EQ(unknown->reason, "the encoding x-nonsense is not supported");
+}
+
+TEST(XmlReader, AFailureInTheEventsStopsTheParseAndIsRaisedAfterIt) {
+    struct Failing final : XmlEvents {
+        void startElement(std::string_view name, const char* const*) override {
+            if (name == "b")
+                throw std::runtime_error("no room");
+            ++started;
+        }
+        void endElement() override { ++ended; }
+        void text(std::string_view) override {}
+        void cdata(std::string_view) override {}
+        void comment(std::string_view) override {}
+        void processingInstruction(std::string_view, std::string_view) override {}
+        int started = 0;
+        int ended = 0;
+    } events;
+    EXPECT_THROW(readXmlBytes("<r><a/><b/><c/></r>", events), std::runtime_error);
+    // Nothing after the failure reached the events, not even the end of the failing element.
+    EXPECT_EQ(events.started, 2);
+    EXPECT_EQ(events.ended, 1);
 }
