@@ -8,8 +8,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <limits>
 #include <sqlite3.h>
+#include <unistd.h>
 
 DatabaseFile::DatabaseFile(const QString& path, bool readOnly) : m_path(path) {
     if (!QFileInfo(path).isFile())
@@ -103,6 +105,14 @@ QString workDatabaseProblem(const QString& path) {
         return QStringLiteral("it does not exist");
     if (!info.isFile())
         return QStringLiteral("it is not a file");
+    // The journal goes beside the file, so a folder that cannot be written stops a file that
+    // could be.
+    const auto writable = [](const QString& at) {
+        // The effective rights decide, as they do for the engine's own writes.
+        return ::faccessat(AT_FDCWD, QFile::encodeName(at).constData(), W_OK, AT_EACCESS) == 0;
+    };
+    if (writable(path) && !writable(info.absolutePath()))
+        return QStringLiteral("its folder %1 cannot be written").arg(info.absolutePath());
     try {
         DatabaseFile file(path, false);
         // The engine opens a file it may not write for reading only, without a word.
@@ -120,7 +130,7 @@ QString workDatabaseProblem(const QString& path) {
     } catch (const RuntimeError& error) {
         if (error.number() == kUnrecognizedDatabaseError)
             return QStringLiteral("it is not a database");
-        if (error.number() == SQLITE_READONLY)
+        if ((error.number() & 0xFF) == SQLITE_READONLY)
             return QStringLiteral("it cannot be written");
         return error.description();
     }

@@ -67,7 +67,7 @@ TEST(WorkDatabaseChoice, OneThatCannotServeGivesWayToTheUsersOwnAndTheUserIsTold
         {"it cannot be written",
          [](Choice& db) { QFile::setPermissions(db.beside, QFileDevice::ReadOwner); }},
         // The journal cannot be made beside a writable file in a read-only folder.
-        {"it cannot be written",
+        {"its folder",
          [](Choice& db) {
              QFile::setPermissions(QFileInfo(db.beside).path(),
                                    QFileDevice::ReadOwner | QFileDevice::ExeOwner);
