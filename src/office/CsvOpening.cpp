@@ -151,8 +151,7 @@ QString SheetShortfall::description() const {
                 QStringLiteral("%1 values beyond the sheet's 16,384 columns were not loaded")
                     .arg(valuesLeftOut);
     if (!cutCells.empty()) {
-        // Enough cells to find them; a file of thousands would otherwise flood the message.
-        constexpr size_t kCellsNamed = 20;
+        const auto kCellsNamed = static_cast<size_t>(kCellsNamedInAReport);
         QStringList named;
         for (size_t i = 0; i < std::min(cutCells.size(), kCellsNamed); ++i)
             named << QStringLiteral("%1!%2 (%3 characters cut)")

@@ -16,30 +16,37 @@ void checkLimits(int row, int column) {
                                           "columns 1 to 16,384")
                                .arg(column));
 }
+
+// How many UTF-16 code units the character led by `byte` takes: a character beyond the basic
+// plane takes a surrogate pair; a byte inside a character takes none.
+int utf16Width(char byte) {
+    const auto value = static_cast<unsigned char>(byte);
+    if ((value & 0xC0) == 0x80)
+        return 0;
+    return value >= 0xF0 ? 2 : 1;
+}
 } // namespace
+
+qint64 utf16Length(std::string_view text) {
+    qint64 units = 0;
+    for (char byte : text)
+        units += utf16Width(byte);
+    return units;
+}
 
 CellText fitIntoCell(std::string_view text) {
     // A text never has more characters than bytes, so only a long one needs counting.
     if (text.size() <= static_cast<size_t>(kMaxCellCharacters))
         return {text, 0};
     qint64 units = 0;
-    qint64 keptUnits = -1;
-    size_t keptBytes = text.size();
     for (size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if ((byte & 0xC0) == 0x80)
-            continue; // inside a character already counted
-        // A character beyond the basic plane takes a surrogate pair, and is kept or cut whole.
-        const int width = byte >= 0xF0 ? 2 : 1;
-        if (keptUnits < 0 && units + width > kMaxCellCharacters) {
-            keptUnits = units;
-            keptBytes = i;
-        }
+        // A character is kept or cut whole, a surrogate pair with it.
+        const int width = utf16Width(text[i]);
+        if (units + width > kMaxCellCharacters)
+            return {text.substr(0, i), utf16Length(text) - units};
         units += width;
     }
-    if (keptUnits < 0)
-        return {text, 0};
-    return {text.substr(0, keptBytes), units - keptUnits};
+    return {text, 0};
 }
 
 Cell& CellStore::slot(int row, int column) {

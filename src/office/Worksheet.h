@@ -35,6 +35,8 @@ struct CellText {
 };
 // The longest start of a UTF-8 text that a cell holds; a character is never split.
 CellText fitIntoCell(std::string_view text);
+// The length of a UTF-8 text in UTF-16 code units, as a cell's limit counts it.
+qint64 utf16Length(std::string_view text);
 
 // A rectangle of cells, rows and columns from 1.
 struct CellRange {
@@ -118,3 +120,6 @@ private:
 
 // The reference of a cell such as "B7".
 QString cellReference(int row, int column);
+
+// The most cells one report names; a sheet of thousands would otherwise flood the message.
+inline constexpr int kCellsNamedInAReport = 20;

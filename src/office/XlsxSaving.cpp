@@ -40,16 +40,6 @@ size_t codePoints(std::string_view text) {
     }));
 }
 
-qint64 utf16Units(std::string_view text) {
-    qint64 units = 0;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte & 0xC0) != 0x80)
-            units += byte >= 0xF0 ? 2 : 1;
-    }
-    return units;
-}
-
 // A cell's text as the file holds it, and how many characters of it had to go. The file's
 // limit is counted after escaping, so a long text full of "_xHHHH_" runs loses more of its end.
 struct SavedText {
@@ -71,7 +61,7 @@ SavedText savedText(std::string_view text) {
         }
         escaped = protectEscapes(kept);
     }
-    return {std::move(escaped), utf16Units(text) - utf16Units(kept)};
+    return {std::move(escaped), utf16Length(text) - utf16Length(kept)};
 }
 
 class XlsxFile {
@@ -189,11 +179,9 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
         file.close(path);
     }
     replaceFileWith(partial, path);
-    // Enough cells to find them; a sheet of thousands would otherwise flood the message.
-    constexpr qsizetype kCellsNamed = 20;
-    if (problems.size() > kCellsNamed) {
-        const qsizetype more = problems.size() - kCellsNamed;
-        problems.resize(kCellsNamed);
+    if (problems.size() > kCellsNamedInAReport) {
+        const qsizetype more = problems.size() - kCellsNamedInAReport;
+        problems.resize(kCellsNamedInAReport);
         problems << QStringLiteral("and %1 more cells").arg(more);
     }
     return problems;

@@ -82,9 +82,7 @@ public:
     }
     void endElement() override {
         Node& closing = *m_open.back().node;
-        closing.hasText = !std::all_of(closing.text.begin(), closing.text.end(), [](char c) {
-            return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-        });
+        closing.hasText = !std::all_of(closing.text.begin(), closing.text.end(), isXmlWhitespace);
         if (!closing.hasText)
             closing.text.clear();
         m_open.pop_back();

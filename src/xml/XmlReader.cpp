@@ -20,10 +20,6 @@
 namespace {
 constexpr qsizetype kChunk = 1 << 20;
 
-bool isXmlWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 // Turns Expat's callbacks into the import's nodes.
 class ExpatAdapter {
 public:

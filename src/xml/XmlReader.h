@@ -23,6 +23,11 @@ public:
     virtual void processingInstruction(std::string_view target, std::string_view data) = 0;
 };
 
+// Whether a byte is one of XML's four whitespace characters.
+inline bool isXmlWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 // Why a document could not be read: the parser's reason, and the line and the position in the
 // line where it stopped (both from 1; 0 when the file could not be opened at all).
 struct XmlError {
