@@ -49,22 +49,67 @@ CellText fitIntoCell(std::string_view text) {
     return {text, 0};
 }
 
+namespace {
+// Rows are never split across pages, and the widest row fits a page several times.
+constexpr std::uint32_t kPageCells = 1u << 16;
+static_assert(kPageCells >= 4 * kMaxColumns);
+} // namespace
+
+CellStore::Data::Data(const Data& other)
+    : texts(other.texts), rows(other.rows), pageUsed(other.pageUsed), cellCount(other.cellCount) {
+    pages.reserve(other.pages.size());
+    for (const auto& page : other.pages) {
+        pages.push_back(std::make_unique<Cell[]>(kPageCells));
+        std::copy_n(page.get(), kPageCells, pages.back().get());
+    }
+}
+
+CellStore::Row CellStore::Data::allocate(std::uint32_t capacity) {
+    if (pages.empty() || pageUsed + capacity > kPageCells) {
+        pages.push_back(std::make_unique<Cell[]>(kPageCells));
+        pageUsed = 0;
+    }
+    Row row{static_cast<std::uint32_t>(pages.size() - 1), pageUsed, 0, capacity};
+    pageUsed += capacity;
+    return row;
+}
+
+CellStore::CellStore() : m_data(std::make_shared<Data>()) {}
+
+CellStore::Data& CellStore::own() {
+    // Cells shared with a copy are copied once, by the first of them to change.
+    if (m_data.use_count() > 1)
+        m_data = std::make_shared<Data>(*m_data);
+    return *m_data;
+}
+
+void CellStore::widen(Data& data, Row& row, std::uint32_t columns) {
+    if (columns > row.capacity) {
+        const bool lastOnPage = !data.pages.empty() && row.page == data.pages.size() - 1 &&
+                                row.offset + row.capacity == data.pageUsed;
+        if (lastOnPage && row.offset + columns <= kPageCells) {
+            // Rows are mostly filled one after the other, so the row being filled grows in place.
+            data.pageUsed = row.offset + columns;
+            row.capacity = columns;
+        } else {
+            const Row moved = data.allocate(std::max(columns, row.capacity * 2));
+            std::copy_n(data.cellsOf(row), row.count, data.cellsOf(moved));
+            row = Row{moved.page, moved.offset, row.count, moved.capacity};
+        }
+    }
+    row.count = columns;
+}
+
 Cell& CellStore::slot(int row, int column) {
     checkLimits(row, column);
     ++m_revision;
-    if (static_cast<int>(m_rows.size()) < row)
-        m_rows.resize(static_cast<size_t>(row));
-    std::vector<Cell>& cells = m_rows[static_cast<size_t>(row - 1)];
-    if (static_cast<int>(cells.size()) < column)
-        cells.resize(static_cast<size_t>(column));
-    return cells[static_cast<size_t>(column - 1)];
-}
-
-void CellStore::keepText(Cell& cell, std::string_view text) {
-    cell.kind = Cell::Kind::Text;
-    cell.textOffset = m_texts.size();
-    cell.textLength = static_cast<std::uint32_t>(text.size());
-    m_texts.append(text);
+    Data& data = own();
+    if (static_cast<int>(data.rows.size()) < row)
+        data.rows.resize(static_cast<size_t>(row));
+    Row& stored = data.rows[static_cast<size_t>(row - 1)];
+    if (static_cast<int>(stored.count) < column)
+        widen(data, stored, static_cast<std::uint32_t>(column));
+    return data.cellsOf(stored)[column - 1];
 }
 
 qint64 CellStore::setText(int row, int column, std::string_view text) {
@@ -72,7 +117,7 @@ qint64 CellStore::setText(int row, int column, std::string_view text) {
         if (row <= storedRowCount() && column <= storedColumnCount(row)) {
             Cell& cell = slot(row, column);
             if (cell.kind != Cell::Kind::Empty)
-                --m_cellCount;
+                --m_data->cellCount;
             cell = Cell();
         } else {
             checkLimits(row, column);
@@ -82,34 +127,33 @@ qint64 CellStore::setText(int row, int column, std::string_view text) {
     const CellText fitting = fitIntoCell(text);
     Cell& cell = slot(row, column);
     if (cell.kind == Cell::Kind::Empty)
-        ++m_cellCount;
+        ++m_data->cellCount;
     if (const std::optional<LosslessNumber> number = losslessNumber(text)) {
         cell.kind = Cell::Kind::Number;
         cell.number = number->value;
         cell.decimals = static_cast<std::uint8_t>(number->decimals);
-        cell.textLength = 0;
     } else {
-        keepText(cell, fitting.kept);
+        cell.kind = Cell::Kind::Text;
+        cell.text = m_data->texts.intern(fitting.kept);
+        cell.decimals = 0;
     }
     return fitting.charactersCut;
-}
-
-void CellStore::setCell(int row, int column, const Cell& source, std::string_view text) {
-    if (source.kind == Cell::Kind::Empty)
-        return;
-    Cell& cell = slot(row, column);
-    if (cell.kind == Cell::Kind::Empty)
-        ++m_cellCount;
-    cell = source;
-    if (source.kind == Cell::Kind::Text)
-        keepText(cell, text);
 }
 
 const Cell* CellStore::cell(int row, int column) const {
     if (row < 1 || row > storedRowCount() || column < 1 || column > storedColumnCount(row))
         return nullptr;
-    const Cell& found = m_rows[static_cast<size_t>(row - 1)][static_cast<size_t>(column - 1)];
+    const Cell& found = this->row(row)[static_cast<size_t>(column - 1)];
     return found.kind == Cell::Kind::Empty ? nullptr : &found;
+}
+
+std::span<const Cell> CellStore::row(int row) const {
+    if (row < 1 || row > storedRowCount())
+        return {};
+    const Row& stored = m_data->rows[static_cast<size_t>(row - 1)];
+    if (stored.count == 0)
+        return {};
+    return {m_data->cellsOf(stored), stored.count};
 }
 
 std::string CellStore::display(int row, int column) const {
@@ -124,13 +168,13 @@ std::string CellStore::display(int row, int column) const {
 int CellStore::storedColumnCount(int row) const {
     if (row < 1 || row > storedRowCount())
         return 0;
-    return static_cast<int>(m_rows[static_cast<size_t>(row - 1)].size());
+    return static_cast<int>(m_data->rows[static_cast<size_t>(row - 1)].count);
 }
 
 CellRange CellStore::usedRange() const {
     CellRange range;
     for (int row = 1; row <= storedRowCount(); ++row) {
-        const std::vector<Cell>& cells = m_rows[static_cast<size_t>(row - 1)];
+        const std::span<const Cell> cells = this->row(row);
         int first = 0, last = 0;
         for (int column = 1; column <= static_cast<int>(cells.size()); ++column) {
             if (cells[static_cast<size_t>(column - 1)].kind == Cell::Kind::Empty)
@@ -156,16 +200,15 @@ CellStore CellStore::copy(const CellRange& range) const {
     CellStore block;
     if (range.isEmpty())
         return block;
-    block.m_rows.resize(static_cast<size_t>(range.rowCount()));
-    for (int row = range.firstRow; row <= range.lastRow; ++row) {
-        for (int column = range.firstColumn; column <= range.lastColumn; ++column) {
-            const Cell* source = cell(row, column);
-            if (source)
-                block.setCell(row - range.firstRow + 1, column - range.firstColumn + 1, *source,
-                              source->kind == Cell::Kind::Text ? textOf(*source)
-                                                               : std::string_view());
-        }
+    const CellRange used = usedRange();
+    const bool wholeSheet =
+        range.firstRow == 1 && range.firstColumn == 1 &&
+        (used.isEmpty() || (range.lastRow >= used.lastRow && range.lastColumn >= used.lastColumn));
+    if (wholeSheet) {
+        block.m_data = m_data;
+        return block;
     }
+    block.paste(*this, range, 1, 1);
     return block;
 }
 
@@ -174,13 +217,34 @@ void CellStore::paste(const CellStore& block, int row, int column) {
     if (used.isEmpty())
         return;
     checkLimits(row + used.lastRow - 1, column + used.lastColumn - 1);
-    for (int r = 1; r <= block.storedRowCount(); ++r) {
-        for (int c = 1; c <= block.storedColumnCount(r); ++c) {
-            const Cell* source = block.cell(r, c);
-            if (source)
-                setCell(row + r - 1, column + c - 1, *source,
-                        source->kind == Cell::Kind::Text ? block.textOf(*source)
-                                                         : std::string_view());
+    if (row == 1 && column == 1 && cellCount() == 0) {
+        ++m_revision;
+        m_data = block.m_data;
+        return;
+    }
+    paste(block, CellRange{1, 1, used.lastRow, used.lastColumn}, row, column);
+}
+
+void CellStore::paste(const CellStore& source, const CellRange& range, int row, int column) {
+    // Each distinct text of the source is looked up here once, however many cells hold it.
+    std::vector<std::uint32_t> textNumbers(source.texts().size(), kNoText);
+    for (int r = range.firstRow; r <= range.lastRow; ++r) {
+        const std::span<const Cell> cells = source.row(r);
+        const int last = std::min(range.lastColumn, static_cast<int>(cells.size()));
+        for (int c = range.firstColumn; c <= last; ++c) {
+            const Cell& from = cells[static_cast<size_t>(c - 1)];
+            if (from.kind == Cell::Kind::Empty)
+                continue;
+            Cell& to = slot(row + r - range.firstRow, column + c - range.firstColumn);
+            if (to.kind == Cell::Kind::Empty)
+                ++m_data->cellCount;
+            to = from;
+            if (from.kind == Cell::Kind::Text) {
+                std::uint32_t& number = textNumbers[from.text];
+                if (number == kNoText)
+                    number = m_data->texts.intern(source.textOf(from));
+                to.text = number;
+            }
         }
     }
 }

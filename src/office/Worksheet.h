@@ -1,8 +1,12 @@
 #pragma once
 
+#include "office/TextPool.h"
+
 #include <QString>
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,20 +17,23 @@ inline constexpr int kMaxColumns = 16384;
 // The most characters one cell may hold, counted in UTF-16 code units as the saved format does.
 inline constexpr int kMaxCellCharacters = 32767;
 
-// One cell, stored compactly: a number with its decimals, or a text kept in the sheet's arena.
+// One cell, stored compactly: a number with its decimals, or the number of a text in the sheet's
+// pool. Twelve bytes, so that ten million cells take little more than a hundred megabytes.
+#pragma pack(push, 4)
 struct Cell {
     enum class Kind : std::uint8_t { Empty, Number, Text };
 
     union {
         double number;
-        std::uint64_t textOffset;
+        std::uint32_t text;
     };
-    std::uint32_t textLength = 0;
     Kind kind = Kind::Empty;
     std::uint8_t decimals = 0;
 
     Cell() : number(0) {}
 };
+#pragma pack(pop)
+static_assert(sizeof(Cell) == 12);
 
 // What of a text a cell keeps, and how many characters (UTF-16 code units) it cut from the end.
 struct CellText {
@@ -51,30 +58,34 @@ struct CellRange {
 };
 
 // The cells of one sheet, row by row; only rows and columns up to the last used ones take room.
+// A copy shares the cells of its original until either changes, so copying a sheet's whole
+// block and pasting it into an empty sheet costs nothing however large the block is.
 class CellStore {
 public:
+    CellStore();
+
     // Stores a text as a cell takes it: a number when reading it as one loses nothing, the
     // exact text otherwise, and nothing for "". A text longer than a cell holds keeps its first
     // characters; gives how many were cut (0 when it fit). Raises an error outside the sheet.
     qint64 setText(int row, int column, std::string_view text);
-    // Places a cell taken from another store.
-    void setCell(int row, int column, const Cell& cell, std::string_view text);
 
     const Cell* cell(int row, int column) const;
     // The text of a text cell.
-    std::string_view textOf(const Cell& cell) const {
-        return std::string_view(m_texts).substr(cell.textOffset, cell.textLength);
-    }
+    std::string_view textOf(const Cell& cell) const { return m_data->texts.text(cell.text); }
+    // The distinct texts of the sheet, which text cells name by number.
+    const TextPool& texts() const { return m_data->texts; }
     // What the cell shows: the text, or the number with its decimals; "" for an empty cell.
     std::string display(int row, int column) const;
 
     // The rows that hold anything, from 1; rows below the last are not stored.
-    int storedRowCount() const { return static_cast<int>(m_rows.size()); }
+    int storedRowCount() const { return static_cast<int>(m_data->rows.size()); }
     int storedColumnCount(int row) const;
+    // The stored cells of a row from column 1, empty ones among them; none for an unstored row.
+    std::span<const Cell> row(int row) const;
     // The bounding box of the non-empty cells; empty when there are none.
     CellRange usedRange() const;
     // The number of non-empty cells.
-    std::int64_t cellCount() const { return m_cellCount; }
+    std::int64_t cellCount() const { return m_data->cellCount; }
     // Grows with every change, so that a saved state can be recognised.
     std::uint64_t revision() const { return m_revision; }
 
@@ -84,12 +95,39 @@ public:
     void paste(const CellStore& block, int row, int column);
 
 private:
-    Cell& slot(int row, int column);
-    void keepText(Cell& cell, std::string_view text);
+    // Where a row's cells lie in the pages: a row's cells are side by side in one page.
+    struct Row {
+        std::uint32_t page = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t count = 0;
+        std::uint32_t capacity = 0;
+    };
+    struct Data {
+        Data() = default;
+        Data(const Data& other);
+        Data& operator=(const Data&) = delete;
 
-    std::vector<std::vector<Cell>> m_rows;
-    std::string m_texts;
-    std::int64_t m_cellCount = 0;
+        Cell* cellsOf(const Row& row) { return pages[row.page].get() + row.offset; }
+        const Cell* cellsOf(const Row& row) const { return pages[row.page].get() + row.offset; }
+        // Room for `capacity` cells at the end of the last page, on a new page when it is full.
+        Row allocate(std::uint32_t capacity);
+
+        TextPool texts;
+        std::vector<Row> rows;
+        std::vector<std::unique_ptr<Cell[]>> pages;
+        std::uint32_t pageUsed = 0;
+        std::int64_t cellCount = 0;
+    };
+
+    static constexpr std::uint32_t kNoText = UINT32_MAX;
+
+    Cell& slot(int row, int column);
+    Data& own();
+    // Places the cells of `range` of `source` with the range's top left at (row, column).
+    void paste(const CellStore& source, const CellRange& range, int row, int column);
+    void widen(Data& data, Row& row, std::uint32_t columns);
+
+    std::shared_ptr<Data> m_data;
     std::uint64_t m_revision = 0;
 };
 

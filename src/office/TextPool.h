@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// The texts of a sheet, each distinct text kept once and known by a small number, so that a
+// cell holds a number instead of its own copy of a text repeated on thousands of rows.
+class TextPool {
+public:
+    TextPool() = default;
+    TextPool(const TextPool& other);
+    TextPool& operator=(const TextPool&) = delete;
+
+    // The number of `text`, kept now if it was not kept before.
+    std::uint32_t intern(std::string_view text);
+    std::string_view text(std::uint32_t number) const {
+        const Entry entry = m_entries[number];
+        return {m_pages[entry.page].get() + entry.offset, entry.length};
+    }
+    std::uint32_t size() const { return static_cast<std::uint32_t>(m_entries.size()); }
+
+private:
+    // Where a text lies: texts are kept in pages that never move, so views stay valid.
+    struct Entry {
+        std::uint64_t page : 27;
+        std::uint64_t offset : 20;
+        std::uint64_t length : 17;
+    };
+    static_assert(sizeof(Entry) == 8);
+
+    std::string_view keep(std::string_view text);
+    void growTable();
+
+    std::vector<std::unique_ptr<char[]>> m_pages;
+    std::size_t m_pageUsed = 0;
+    std::vector<Entry> m_entries;
+    // Open addressing: each slot holds a text's number plus one, 0 when free.
+    std::vector<std::uint32_t> m_slots;
+};
