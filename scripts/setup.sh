@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libexpat1-dev libsqlite3-dev libxlsxwriter-dev
     zlib1g-dev # xlsxwriter.pc links -lz, but libxlsxwriter-dev does not bring it
+    libisal-dev libminizip-dev # the fast deflate and the zip container of saving
     libgtest-dev unzip
     clang libclang-rt-14-dev # the fuzzing targets of bench/fuzz.sh
     fonts-liberation

@@ -6,9 +6,11 @@
 #include <functional>
 
 namespace {
-// A page holds the longest text a cell keeps (32,767 characters of up to three bytes, or
-// surrogate pairs of four) many times over.
-constexpr std::size_t kPageBytes = std::size_t{1} << 20;
+// Pages grow from a small first one, so that a sheet of a few texts takes little room, to a size
+// that holds the longest text a cell keeps (32,767 characters of up to three bytes, or
+// surrogate pairs of four) several times over.
+constexpr std::size_t kFirstPageBytes = 512;
+constexpr std::size_t kLargestPageBytes = std::size_t{1} << 20;
 constexpr std::size_t kLongestText = (std::size_t{1} << 17) - 1;
 
 std::size_t hashOf(std::string_view text) {
@@ -17,11 +19,12 @@ std::size_t hashOf(std::string_view text) {
 } // namespace
 
 TextPool::TextPool(const TextPool& other)
-    : m_pageUsed(other.m_pageUsed), m_entries(other.m_entries), m_slots(other.m_slots) {
+    : m_pageSizes(other.m_pageSizes), m_pageUsed(other.m_pageUsed), m_entries(other.m_entries),
+      m_slots(other.m_slots) {
     m_pages.reserve(other.m_pages.size());
-    for (const auto& page : other.m_pages) {
-        m_pages.push_back(std::make_unique_for_overwrite<char[]>(kPageBytes));
-        std::memcpy(m_pages.back().get(), page.get(), kPageBytes);
+    for (size_t i = 0; i < other.m_pages.size(); ++i) {
+        m_pages.push_back(std::make_unique_for_overwrite<char[]>(m_pageSizes[i]));
+        std::memcpy(m_pages.back().get(), other.m_pages[i].get(), m_pageSizes[i]);
     }
 }
 
@@ -29,8 +32,11 @@ std::string_view TextPool::keep(std::string_view text) {
     if (text.size() > kLongestText)
         throw RuntimeError(
             QStringLiteral("A text of %1 bytes is longer than a cell holds").arg(text.size()));
-    if (m_pages.empty() || m_pageUsed + text.size() > kPageBytes) {
-        m_pages.push_back(std::make_unique_for_overwrite<char[]>(kPageBytes));
+    if (m_pages.empty() || m_pageUsed + text.size() > m_pageSizes.back()) {
+        const std::size_t next =
+            m_pages.empty() ? kFirstPageBytes : std::min(m_pageSizes.back() * 2, kLargestPageBytes);
+        m_pageSizes.push_back(std::max(next, text.size()));
+        m_pages.push_back(std::make_unique_for_overwrite<char[]>(m_pageSizes.back()));
         m_pageUsed = 0;
     }
     char* at = m_pages.back().get() + m_pageUsed;
@@ -41,7 +47,7 @@ std::string_view TextPool::keep(std::string_view text) {
 }
 
 void TextPool::growTable() {
-    std::vector<std::uint32_t> table(m_slots.empty() ? 1024 : m_slots.size() * 2, 0);
+    std::vector<std::uint32_t> table(m_slots.empty() ? 16 : m_slots.size() * 2, 0);
     const std::size_t mask = table.size() - 1;
     for (std::uint32_t number = 0; number < size(); ++number) {
         std::size_t at = hashOf(text(number)) & mask;

@@ -34,6 +34,7 @@ private:
     void growTable();
 
     std::vector<std::unique_ptr<char[]>> m_pages;
+    std::vector<std::size_t> m_pageSizes;
     std::size_t m_pageUsed = 0;
     std::vector<Entry> m_entries;
     // Open addressing: each slot holds a text's number plus one, 0 when free.

@@ -50,23 +50,29 @@ CellText fitIntoCell(std::string_view text) {
 }
 
 namespace {
-// Rows are never split across pages, and the widest row fits a page several times.
-constexpr std::uint32_t kPageCells = 1u << 16;
-static_assert(kPageCells >= 4 * kMaxColumns);
+// Pages grow from a small first one, so that a sheet of a few cells takes a few hundred bytes,
+// to a size that the widest row fits several times. Rows are never split across pages.
+constexpr std::uint32_t kFirstPageCells = 64;
+constexpr std::uint32_t kLargestPageCells = 1u << 16;
+static_assert(kLargestPageCells >= 4 * kMaxColumns);
 } // namespace
 
 CellStore::Data::Data(const Data& other)
-    : texts(other.texts), rows(other.rows), pageUsed(other.pageUsed), cellCount(other.cellCount) {
+    : texts(other.texts), rows(other.rows), pageSizes(other.pageSizes), pageUsed(other.pageUsed),
+      cellCount(other.cellCount) {
     pages.reserve(other.pages.size());
-    for (const auto& page : other.pages) {
-        pages.push_back(std::make_unique<Cell[]>(kPageCells));
-        std::copy_n(page.get(), kPageCells, pages.back().get());
+    for (size_t i = 0; i < other.pages.size(); ++i) {
+        pages.push_back(std::make_unique<Cell[]>(pageSizes[i]));
+        std::copy_n(other.pages[i].get(), pageSizes[i], pages.back().get());
     }
 }
 
 CellStore::Row CellStore::Data::allocate(std::uint32_t capacity) {
-    if (pages.empty() || pageUsed + capacity > kPageCells) {
-        pages.push_back(std::make_unique<Cell[]>(kPageCells));
+    if (pages.empty() || pageUsed + capacity > pageSizes.back()) {
+        const std::uint32_t next =
+            pages.empty() ? kFirstPageCells : std::min(pageSizes.back() * 2, kLargestPageCells);
+        pageSizes.push_back(std::max(next, capacity));
+        pages.push_back(std::make_unique<Cell[]>(pageSizes.back()));
         pageUsed = 0;
     }
     Row row{static_cast<std::uint32_t>(pages.size() - 1), pageUsed, 0, capacity};
@@ -87,7 +93,7 @@ void CellStore::widen(Data& data, Row& row, std::uint32_t columns) {
     if (columns > row.capacity) {
         const bool lastOnPage = !data.pages.empty() && row.page == data.pages.size() - 1 &&
                                 row.offset + row.capacity == data.pageUsed;
-        if (lastOnPage && row.offset + columns <= kPageCells) {
+        if (lastOnPage && row.offset + columns <= data.pageSizes.back()) {
             // Rows are mostly filled one after the other, so the row being filled grows in place.
             data.pageUsed = row.offset + columns;
             row.capacity = columns;

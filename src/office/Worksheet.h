@@ -115,6 +115,7 @@ private:
         TextPool texts;
         std::vector<Row> rows;
         std::vector<std::unique_ptr<Cell[]>> pages;
+        std::vector<std::uint32_t> pageSizes;
         std::uint32_t pageUsed = 0;
         std::int64_t cellCount = 0;
     };

@@ -60,7 +60,7 @@ TEST(BatchProgram, OneSheetFromANestedFolderWithABrokenFileNamedByLineAndPositio
     EXPECT_TRUE(outcome.errors.contains("brindlequay-batch: " + broken +
                                         ": not well-formed (invalid token), line 1, position 10\n"))
         << outcome.errors.toStdString();
-    const QString sheet = xlsxEntry(batch.out("one.xlsx"), "xl/worksheets/sheet1.xml");
+    const QString sheet = xlsxSheet(batch.out("one.xlsx"), 1);
     EXPECT_LT(sheet.indexOf("<t>a</t>"), sheet.indexOf("<t>b</t>"));
     EXPECT_LT(sheet.indexOf("<t>b</t>"), sheet.indexOf("<t>c</t>"));
     EXPECT_FALSE(sheet.contains("not taken"));
@@ -141,7 +141,7 @@ TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesAndIsNoPlaceForTheWorkbo
     const Outcome outcome = batch.run(
         {"--route", "database", "--work-database", database, "-o", batch.out("db.xlsx"), input});
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-    EXPECT_TRUE(xlsxEntry(batch.out("db.xlsx"), "xl/worksheets/sheet1.xml").contains("<t>a</t>"));
+    EXPECT_TRUE(xlsxSheet(batch.out("db.xlsx"), 1).contains("<t>a</t>"));
     const QByteArray tables = readFile(database);
     EXPECT_FALSE(tables.isEmpty());
     EXPECT_EQ(batch
@@ -171,7 +171,7 @@ TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {
         ASSERT_TRUE(runs[run]->waitForFinished(120000));
         EXPECT_EQ(runs[run]->exitCode(), 0) << runs[run]->readAllStandardError().toStdString();
         const QString sheets =
-            xlsxEntry(batch.out(QString("run%1.xlsx").arg(run)), "xl/worksheets/*.xml");
+            xlsxEntry(batch.out(QString("run%1.xlsx").arg(run)), "xl/sharedStrings.xml");
         for (int other = 0; other < routes.size(); ++other)
             EXPECT_EQ(sheets.count(QString("run%1-").arg(other)), other == run ? 40 : 0)
                 << "run " << run << " holds values of run " << other;

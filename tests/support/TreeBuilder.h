@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,26 @@ inline QString xlsxEntry(const QString& xlsx, const QString& name) {
     unzip.start("unzip", {"-p", xlsx, name});
     unzip.waitForFinished();
     return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+// The part of sheet `index` of a saved workbook, each shared text written where a cell names
+// it ("<c r="A1" t="s"><t>text</t></c>"), so that expectations read as the cells do.
+inline QString xlsxSheet(const QString& xlsx, int index) {
+    QStringList texts;
+    static const QRegularExpression shared(R"(<si><t(?: xml:space="preserve")?>(.*?)</t></si>)",
+                                           QRegularExpression::DotMatchesEverythingOption);
+    for (const auto& match : shared.globalMatch(xlsxEntry(xlsx, "xl/sharedStrings.xml")))
+        texts << match.captured(1);
+    QString sheet = xlsxEntry(xlsx, QStringLiteral("xl/worksheets/sheet%1.xml").arg(index));
+    static const QRegularExpression named(R"( t="s"><v>(\d+)</v>)");
+    QString result;
+    qsizetype from = 0;
+    for (const auto& match : named.globalMatch(sheet)) {
+        result += sheet.mid(from, match.capturedStart() - from);
+        result += QStringLiteral(" t=\"s\"><t>%1</t>").arg(texts.value(match.captured(1).toInt()));
+        from = match.capturedEnd();
+    }
+    return result + sheet.mid(from);
 }
 
 // Makes small XML files below a root folder from relative paths ("a/b/c.xml").

@@ -1,0 +1,162 @@
+#include "office/SheetPart.h"
+
+#include "office/SharedStrings.h"
+#include "office/Worksheet.h"
+#include "office/ZipPackage.h"
+
+#include <charconv>
+
+namespace {
+// Rows are described in blocks of this many, each block with the columns its rows span.
+constexpr int kSpanRows = 16;
+
+// The letters of a column, "A" to "XFD", written at `out`; gives the end.
+char* columnLetters(int column, char* out) {
+    char letters[4];
+    int count = 0;
+    for (int rest = column; rest > 0; rest = (rest - 1) / 26)
+        letters[count++] = static_cast<char>('A' + (rest - 1) % 26);
+    while (count > 0)
+        *out++ = letters[--count];
+    return out;
+}
+
+char* decimal(std::uint64_t value, char* out) {
+    return std::to_chars(out, out + 20, value).ptr;
+}
+
+std::string reference(int row, int column) {
+    char text[48];
+    char* end = decimal(static_cast<std::uint64_t>(row), columnLetters(column, text));
+    return std::string(text, end);
+}
+
+// The first and last non-empty columns of a row; {0, 0} for a row without cells.
+std::pair<int, int> usedColumns(std::span<const Cell> cells) {
+    int first = 0, last = 0;
+    for (int column = 1; column <= static_cast<int>(cells.size()); ++column) {
+        if (cells[static_cast<size_t>(column - 1)].kind == Cell::Kind::Empty)
+            continue;
+        if (!first)
+            first = column;
+        last = column;
+    }
+    return {first, last};
+}
+
+// A number as the file's writers print it: sixteen significant digits, shortest form.
+char* number(double value, char* out) {
+    char* end = std::to_chars(out, out + 32, value, std::chars_format::general, 16).ptr;
+    for (char* at = out; at != end; ++at)
+        if (*at == 'e')
+            *at = 'E';
+    return end;
+}
+
+std::string spansOf(const CellStore& cells, int blockFirstRow) {
+    int first = 0, last = 0;
+    const int lastRow = std::min(cells.storedRowCount(), blockFirstRow + kSpanRows - 1);
+    for (int row = blockFirstRow; row <= lastRow; ++row) {
+        const auto [from, to] = usedColumns(cells.row(row));
+        if (!from)
+            continue;
+        first = first ? std::min(first, from) : from;
+        last = std::max(last, to);
+    }
+    char text[48];
+    char* end = decimal(static_cast<std::uint64_t>(first), text);
+    *end++ = ':';
+    end = decimal(static_cast<std::uint64_t>(last), end);
+    return std::string(text, end);
+}
+
+std::string dimensionOf(const CellStore& cells) {
+    const CellRange used = cells.usedRange();
+    if (used.isEmpty())
+        return "A1";
+    const std::string first = reference(used.firstRow, used.firstColumn);
+    if (used.firstRow == used.lastRow && used.firstColumn == used.lastColumn)
+        return first;
+    return first + ":" + reference(used.lastRow, used.lastColumn);
+}
+} // namespace
+
+void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& styles,
+                    SharedStrings& strings, PartText& part, QStringList& problems) {
+    const CellStore& cells = sheet.cells();
+    strings.beginSheet(cells.texts());
+    part.append("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
+                "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                "relationships\"><dimension ref=\"");
+    part.append(dimensionOf(cells));
+    part.append(selected ? "\"/><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/>"
+                         : "\"/><sheetViews><sheetView workbookViewId=\"0\"/>");
+    part.append("</sheetViews><sheetFormatPr defaultRowHeight=\"15\"/>");
+    part.append(cells.cellCount() == 0 ? "<sheetData/>" : "<sheetData>");
+
+    std::string spans;
+    int spansBlock = -1;
+    char text[96];
+    for (int row = 1; row <= cells.storedRowCount(); ++row) {
+        const std::span<const Cell> stored = cells.row(row);
+        if (!usedColumns(stored).first)
+            continue;
+        const int block = (row - 1) / kSpanRows;
+        if (block != spansBlock) {
+            spans = spansOf(cells, block * kSpanRows + 1);
+            spansBlock = block;
+        }
+        char* end = decimal(static_cast<std::uint64_t>(row), text);
+        const std::string_view rowNumber(text, static_cast<size_t>(end - text));
+        part.append("<row r=\"");
+        part.append(rowNumber);
+        part.append("\" spans=\"");
+        part.append(spans);
+        part.append("\">");
+        for (int column = 1; column <= static_cast<int>(stored.size()); ++column) {
+            const Cell& cell = stored[static_cast<size_t>(column - 1)];
+            if (cell.kind == Cell::Kind::Empty)
+                continue;
+            char* at = text + rowNumber.size() + 1;
+            char* const start = at;
+            at = columnLetters(column, at);
+            at = std::copy(rowNumber.begin(), rowNumber.end(), at);
+            const std::string_view ref(start, static_cast<size_t>(at - start));
+            std::string_view ending;
+            if (cell.kind == Cell::Kind::Text) {
+                const std::uint32_t shared = strings.numberOf(cell.text);
+                if (const qint64 cut = strings.charactersCut(shared); cut > 0)
+                    problems << QStringLiteral("Cell %1!%2 was saved without its last %3 "
+                                               "characters")
+                                    .arg(sheet.name(),
+                                         QString::fromLatin1(ref.data(), qsizetype(ref.size())))
+                                    .arg(cut);
+                part.append("<c r=\"");
+                part.append(ref);
+                part.append("\" t=\"s\"><v>");
+                char* value = text + 64;
+                part.append({value, static_cast<size_t>(decimal(shared, value) - value)});
+            } else {
+                part.append("<c r=\"");
+                part.append(ref);
+                if (const int style = styles[cell.decimals]; style > 0) {
+                    part.append("\" s=\"");
+                    char* value = text + 64;
+                    part.append(
+                        {value, static_cast<size_t>(
+                                    decimal(static_cast<std::uint64_t>(style), value) - value)});
+                }
+                part.append("\"><v>");
+                char* value = text + 64;
+                part.append({value, static_cast<size_t>(number(cell.number, value) - value)});
+            }
+            part.append("</v></c>");
+        }
+        part.append("</row>");
+    }
+    if (cells.cellCount() != 0)
+        part.append("</sheetData>");
+    part.append("<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+                "header=\"0.3\" footer=\"0.3\"/></worksheet>");
+}

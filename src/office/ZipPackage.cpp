@@ -1,0 +1,269 @@
+#include "office/ZipPackage.h"
+
+#include "base/RuntimeError.h"
+#include "base/TextFiles.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <isa-l/crc.h>
+#include <isa-l/igzip_lib.h>
+#include <memory>
+#include <minizip/unzip.h>
+#include <minizip/zip.h>
+
+namespace {
+// Pieces waiting to be compressed; more would only hold memory while the compressor catches up.
+constexpr std::size_t kPiecesAhead = 3;
+constexpr std::size_t kOutputBytes = 1 << 20;
+// ISA-L's strongest level: on sheet text it still keeps pace with the making of the text, and
+// its files are an eighth smaller than those of its fastest level.
+constexpr int kLevel = 3;
+constexpr std::uint32_t kLevelBufferBytes = ISAL_DEF_LVL3_DEFAULT;
+
+// Entries carry the earliest date a zip can hold, as the reference writer gives them, so that
+// the same workbook always makes the same file.
+zip_fileinfo entryInfo() {
+    zip_fileinfo info{};
+    info.tmz_date.tm_year = 1980;
+    info.tmz_date.tm_mday = 1;
+    return info;
+}
+
+zipFile zipOf(void* zip) {
+    return static_cast<zipFile>(zip);
+}
+
+RuntimeError readError(const QString& path, const char* what) {
+    return RuntimeError(QStringLiteral("Cannot read the package %1: %2").arg(path, what));
+}
+} // namespace
+
+std::vector<StoredEntry> storedEntries(const QString& path) {
+    const std::unique_ptr<void, int (*)(unzFile)> zip(
+        unzOpen64(QFile::encodeName(path).constData()), unzClose);
+    if (!zip)
+        throw readError(path, "it is not a zip package");
+    std::vector<StoredEntry> entries;
+    for (int at = unzGoToFirstFile(zip.get()); at == UNZ_OK; at = unzGoToNextFile(zip.get())) {
+        unz_file_info64 info{};
+        char name[1024];
+        if (unzGetCurrentFileInfo64(zip.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
+            UNZ_OK)
+            throw readError(path, "an entry cannot be read");
+        StoredEntry entry{name, std::string(info.compressed_size, '\0'), 0,
+                          static_cast<std::uint32_t>(info.crc), info.uncompressed_size};
+        if (unzOpenCurrentFile2(zip.get(), &entry.method, nullptr, 1) != UNZ_OK)
+            throw readError(path, "an entry cannot be opened");
+        const int read = unzReadCurrentFile(zip.get(), entry.data.data(),
+                                            static_cast<unsigned>(entry.data.size()));
+        unzCloseCurrentFile(zip.get());
+        if (read < 0 || static_cast<std::uint64_t>(read) != info.compressed_size)
+            throw readError(path, "an entry is cut short");
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+// The state of raw deflate for the entry being written, kept on the compressing thread.
+struct ZipPackage::Compressor {
+    isal_zstream stream{};
+    std::unique_ptr<std::uint8_t[]> levelBuffer{new std::uint8_t[kLevelBufferBytes]};
+    std::unique_ptr<std::uint8_t[]> output{new std::uint8_t[kOutputBytes]};
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;
+
+    void begin() {
+        isal_deflate_init(&stream);
+        stream.level = kLevel;
+        stream.level_buf = levelBuffer.get();
+        stream.level_buf_size = kLevelBufferBytes;
+        stream.gzip_flag = IGZIP_DEFLATE;
+        crc = 0;
+        size = 0;
+    }
+
+    // Compresses `text`, or ends the stream when `last`, passing every compressed byte on.
+    template <typename Take> bool feed(std::string_view text, bool last, Take take) {
+        crc =
+            crc32_gzip_refl(crc, reinterpret_cast<const unsigned char*>(text.data()), text.size());
+        size += text.size();
+        stream.next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(text.data()));
+        stream.avail_in = static_cast<std::uint32_t>(text.size());
+        stream.end_of_stream = last ? 1 : 0;
+        do {
+            stream.next_out = output.get();
+            stream.avail_out = kOutputBytes;
+            if (isal_deflate(&stream) != COMP_OK)
+                return false;
+            const auto produced = kOutputBytes - stream.avail_out;
+            if (produced > 0 && !take(output.get(), produced))
+                return false;
+        } while (stream.avail_in > 0 || (last && stream.internal_state.state != ZSTATE_END));
+        return true;
+    }
+};
+
+ZipPackage::ZipPackage(const QString& path) : m_path(path), m_compressor(new Compressor) {
+    errno = 0;
+    m_zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    if (!m_zip) {
+        delete m_compressor;
+        throw RuntimeError(QStringLiteral("Cannot create the workbook file %1: %2")
+                               .arg(path, writeProblem(errno ? errno : EIO, path)));
+    }
+    m_worker = std::thread([this] { compressPieces(); });
+}
+
+ZipPackage::~ZipPackage() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    m_worker.join();
+    if (m_zip)
+        zipClose(zipOf(m_zip), nullptr);
+    delete m_compressor;
+}
+
+void ZipPackage::fail(const char* what) {
+    const int number = errno;
+    const QString reason = number ? writeProblem(number, m_path) : QString::fromUtf8(what);
+    if (!m_failure)
+        m_failure = std::make_exception_ptr(RuntimeError(
+            QStringLiteral("Cannot write the workbook file %1: %2").arg(m_path, reason)));
+}
+
+void ZipPackage::rethrowFailure() {
+    if (m_failure)
+        std::rethrow_exception(m_failure);
+}
+
+void ZipPackage::addStored(const StoredEntry& entry) {
+    rethrowFailure();
+    const zip_fileinfo info = entryInfo();
+    errno = 0;
+    if (zipOpenNewFileInZip4_64(zipOf(m_zip), entry.name.c_str(), &info, nullptr, 0, nullptr, 0,
+                                nullptr, entry.method, 0, 1, 0, 0, 0, nullptr, 0, 0, 0,
+                                entry.size >= 0xFFFFFFFFu) != ZIP_OK ||
+        zipWriteInFileInZip(zipOf(m_zip), entry.data.data(),
+                            static_cast<unsigned>(entry.data.size())) != ZIP_OK ||
+        zipCloseFileInZipRaw64(zipOf(m_zip), entry.size, entry.crc) != ZIP_OK) {
+        fail("a part could not be added");
+        rethrowFailure();
+    }
+}
+
+void ZipPackage::beginEntry(const std::string& name, bool large) {
+    rethrowFailure();
+    const zip_fileinfo info = entryInfo();
+    errno = 0;
+    if (zipOpenNewFileInZip4_64(zipOf(m_zip), name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                Z_DEFLATED, 1, 1, -MAX_WBITS, 8, 0, nullptr, 0, 0, 0,
+                                large ? 1 : 0) != ZIP_OK) {
+        fail("a part could not be begun");
+        rethrowFailure();
+    }
+    m_compressor->begin();
+    std::lock_guard lock(m_mutex);
+    m_entryOpen = true;
+}
+
+std::string ZipPackage::write(std::string piece) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_pieces.size() < kPiecesAhead || m_failure; });
+    rethrowFailure();
+    m_pieces.push_back(std::move(piece));
+    std::string emptied;
+    if (!m_emptied.empty()) {
+        emptied = std::move(m_emptied.front());
+        m_emptied.pop_front();
+    }
+    lock.unlock();
+    m_changed.notify_all();
+    emptied.clear();
+    return emptied;
+}
+
+void ZipPackage::endEntry() {
+    std::unique_lock lock(m_mutex);
+    m_entryEnding = true;
+    m_changed.notify_all();
+    m_changed.wait(lock, [this] { return !m_entryOpen; });
+    rethrowFailure();
+}
+
+void ZipPackage::compressPieces() {
+    const auto take = [this](const std::uint8_t* bytes, std::size_t count) {
+        errno = 0;
+        if (zipWriteInFileInZip(zipOf(m_zip), bytes, static_cast<unsigned>(count)) == ZIP_OK)
+            return true;
+        std::lock_guard lock(m_mutex);
+        fail("the compressed text could not be written");
+        return false;
+    };
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_stopping || !m_pieces.empty() || m_entryEnding; });
+        if (m_stopping)
+            return;
+        if (!m_pieces.empty()) {
+            std::string piece = std::move(m_pieces.front());
+            m_pieces.pop_front();
+            const bool failed = static_cast<bool>(m_failure);
+            lock.unlock();
+            m_changed.notify_all();
+            if (!failed && !m_compressor->feed(piece, false, take)) {
+                lock.lock();
+                fail("the text could not be compressed");
+                lock.unlock();
+            }
+            lock.lock();
+            m_emptied.push_back(std::move(piece));
+            continue;
+        }
+        // Every piece is in: the entry is finished and closed.
+        const bool failed = static_cast<bool>(m_failure);
+        lock.unlock();
+        bool closed = failed || m_compressor->feed({}, true, take);
+        if (closed && !failed) {
+            errno = 0;
+            closed = zipCloseFileInZipRaw64(zipOf(m_zip), m_compressor->size, m_compressor->crc) ==
+                     ZIP_OK;
+        }
+        lock.lock();
+        if (!closed)
+            fail("a part could not be finished");
+        m_entryEnding = false;
+        m_entryOpen = false;
+        m_changed.notify_all();
+    }
+}
+
+void ZipPackage::close() {
+    rethrowFailure();
+    errno = 0;
+    const int result = zipClose(zipOf(m_zip), nullptr);
+    m_zip = nullptr;
+    if (result != ZIP_OK) {
+        fail("the package's directory could not be written");
+        rethrowFailure();
+    }
+}
+
+PartText::PartText(ZipPackage& package, const std::string& name, bool large) : m_package(package) {
+    m_package.beginEntry(name, large);
+    m_buffer.reserve(kPieceBytes + 4096);
+}
+
+void PartText::handOver() {
+    m_buffer = m_package.write(std::move(m_buffer));
+    m_buffer.reserve(kPieceBytes + 4096);
+}
+
+void PartText::finish() {
+    if (!m_buffer.empty())
+        handOver();
+    m_package.endEntry();
+}

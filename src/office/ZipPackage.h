@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QString>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+// An entry of a package as it is stored: compressed data and what a reader checks it by.
+struct StoredEntry {
+    std::string name;
+    std::string data;
+    int method = 0;
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;
+};
+
+// Reads every entry of a zip package as it is stored, in the package's order. Raises an error
+// naming the file when it cannot be read.
+std::vector<StoredEntry> storedEntries(const QString& path);
+
+// A zip package written front to back: entries copied as they stand from another package, and
+// entries whose text is handed over piece by piece and compressed on a second thread while the
+// next piece is made. Raises an error naming the file when it cannot be written.
+class ZipPackage {
+public:
+    explicit ZipPackage(const QString& path);
+    ~ZipPackage();
+    ZipPackage(const ZipPackage&) = delete;
+    ZipPackage& operator=(const ZipPackage&) = delete;
+
+    // Adds an entry as it was stored in another package, without unpacking it.
+    void addStored(const StoredEntry& entry);
+
+    // Begins an entry; its text follows through `write` and ends with `endEntry`. An entry that
+    // may outgrow 4 GB needs `large`.
+    void beginEntry(const std::string& name, bool large);
+    // Takes the next piece of the entry's text; gives back an emptied buffer to fill next.
+    std::string write(std::string piece);
+    void endEntry();
+
+    // Writes the package's directory; nothing is complete before this.
+    void close();
+
+private:
+    struct Compressor;
+    void compressPieces();
+    void fail(const char* what);
+    void rethrowFailure();
+
+    QString m_path;
+    void* m_zip = nullptr;
+    Compressor* m_compressor = nullptr;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::string> m_pieces;
+    std::deque<std::string> m_emptied;
+    bool m_entryEnding = false;
+    bool m_entryOpen = false;
+    bool m_stopping = false;
+    std::exception_ptr m_failure;
+    std::thread m_worker;
+};
+
+// The text of one entry as it is made: gathered into pieces of a size worth compressing.
+class PartText {
+public:
+    PartText(ZipPackage& package, const std::string& name, bool large);
+    PartText(const PartText&) = delete;
+    PartText& operator=(const PartText&) = delete;
+
+    void append(std::string_view text) {
+        m_buffer.append(text);
+        if (m_buffer.size() >= kPieceBytes)
+            handOver();
+    }
+    // Hands the rest over and ends the entry.
+    void finish();
+
+private:
+    static constexpr std::size_t kPieceBytes = 1 << 20;
+    void handOver();
+
+    ZipPackage& m_package;
+    std::string m_buffer;
+};
