@@ -2,6 +2,8 @@
 
 #include "base/RuntimeError.h"
 
+#include <QHash>
+
 namespace {
 // Whether the character at `index` can stand in a sheet name of the saved file: a control
 // character, a non-character or half of a surrogate pair makes the file unreadable.
@@ -34,7 +36,9 @@ QString acceptableSheetName(const QString& text, const QString& fallback) {
     return name.isEmpty() ? fallback : name;
 }
 
-void checkSheetName(const QString& name, const QStringList& others) {
+namespace {
+// Every rule but that of unique names.
+void checkOwnSheetName(const QString& name) {
     if (name.isEmpty())
         throw RuntimeError(QStringLiteral("A sheet name cannot be empty"));
     if (name.size() > kMaxSheetNameLength)
@@ -56,12 +60,25 @@ void checkSheetName(const QString& name, const QStringList& others) {
         throw RuntimeError(QStringLiteral("The sheet name \"%1\" begins or ends with an "
                                           "apostrophe")
                                .arg(name));
-    for (const QString& other : others)
-        if (other.compare(name, Qt::CaseInsensitive) == 0)
-            throw RuntimeError(QStringLiteral("The sheet name \"%1\" is already taken by the "
-                                              "sheet \"%2\" (names are compared without regard "
-                                              "to letter case)")
-                                   .arg(name, other));
+}
+
+[[noreturn]] void refuseTakenName(const QString& name, const QString& other) {
+    throw RuntimeError(QStringLiteral("The sheet name \"%1\" is already taken by the sheet "
+                                      "\"%2\" (names are compared without regard to letter "
+                                      "case)")
+                           .arg(name, other));
+}
+} // namespace
+
+void checkSheetNames(const QStringList& names) {
+    QHash<QString, QString> taken;
+    for (const QString& name : names) {
+        checkOwnSheetName(name);
+        const QString folded = name.toCaseFolded();
+        if (const auto found = taken.constFind(folded); found != taken.constEnd())
+            refuseTakenName(name, *found);
+        taken.insert(folded, name);
+    }
 }
 
 std::unique_ptr<Workbook> Workbook::createNew(const QString& name) {
@@ -96,8 +113,9 @@ const Worksheet& Workbook::sheet(int index) const {
 }
 
 int Workbook::indexOf(const QString& name) const {
+    const QString folded = name.toCaseFolded();
     for (int i = 0; i < sheetCount(); ++i)
-        if (m_sheets[static_cast<size_t>(i)]->name().compare(name, Qt::CaseInsensitive) == 0)
+        if (m_sheets[static_cast<size_t>(i)]->foldedName() == folded)
             return i;
     return -1;
 }
@@ -140,11 +158,11 @@ Worksheet& Workbook::addSheet() {
 }
 
 void Workbook::renameSheet(Worksheet& sheet, const QString& name) {
-    QStringList others;
+    checkOwnSheetName(name);
+    const QString folded = name.toCaseFolded();
     for (const auto& other : m_sheets)
-        if (other.get() != &sheet)
-            others << other->name();
-    checkSheetName(name, others);
+        if (other.get() != &sheet && other->foldedName() == folded)
+            refuseTakenName(name, other->name());
     sheet.setNameUnchecked(name);
     ++m_structureRevision;
 }

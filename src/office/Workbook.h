@@ -18,10 +18,10 @@ inline const QString kRefusedSheetNameCharacters = QStringLiteral(":\\/?*[]");
 // cut to the longest name, apostrophes at either end go; `fallback` when nothing is left.
 QString acceptableSheetName(const QString& text, const QString& fallback);
 
-// Raises an error naming the broken rule unless `name` may name a sheet beside `others`:
+// Raises an error naming the broken rule unless every name may name a sheet beside the others:
 // 1 to 31 characters, none of : \ / ? * [ ], no apostrophe at either end, and unique without
 // regard to letter case.
-void checkSheetName(const QString& name, const QStringList& others);
+void checkSheetNames(const QStringList& names);
 
 // A workbook: its sheets in order, the active one, and whether it changed since it was saved.
 class Workbook {

@@ -135,11 +135,17 @@ private:
 // One sheet of a workbook: its name, its cells and its active cell.
 class Worksheet {
 public:
-    explicit Worksheet(QString name) : m_name(std::move(name)) {}
+    explicit Worksheet(QString name)
+        : m_name(std::move(name)), m_foldedName(m_name.toCaseFolded()) {}
 
     const QString& name() const { return m_name; }
+    // The name as names are compared, without regard to letter case.
+    const QString& foldedName() const { return m_foldedName; }
     // Sets the name without checking it; the workbook checks names.
-    void setNameUnchecked(const QString& name) { m_name = name; }
+    void setNameUnchecked(const QString& name) {
+        m_name = name;
+        m_foldedName = name.toCaseFolded();
+    }
 
     CellStore& cells() { return m_cells; }
     const CellStore& cells() const { return m_cells; }
@@ -152,6 +158,7 @@ public:
 
 private:
     QString m_name;
+    QString m_foldedName;
     CellStore m_cells;
     int m_activeRow = 1;
     int m_activeColumn = 1;

@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
+#include "office/PackageParts.h"
 #include "office/SharedStrings.h"
 #include "office/SheetPart.h"
 #include "office/Workbook.h"
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <map>
 #include <xlsxwriter.h>
 
 namespace {
@@ -50,52 +52,31 @@ QString libraryProblem(lxw_error error, int systemError, const QString& path) {
     return QString::fromUtf8(lxw_strerror(error));
 }
 
-// Everything of the package but the sheets' cells and the texts, written by the format's
-// reference library from a workbook of the same sheets and number formats: the workbook,
-// styles, theme, content types, relationships and document properties.
-void writeFrame(const Workbook& workbook, const WorkbookFacts& facts, const QString& path,
-                const QString& scratchFolder) {
+// The parts of the package that do not depend on the sheets, written by the format's reference
+// library from a workbook of one sheet with the same number formats and, when the workbook has
+// texts, a text: the styles, theme, relationships and document properties.
+void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& scratchFolder) {
     const std::string scratch = QFile::encodeName(scratchFolder).toStdString();
     lxw_workbook_options options{};
     options.tmpdir = const_cast<char*>(scratch.c_str());
     lxw_workbook* book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
     if (!book)
         throw RuntimeError(QStringLiteral("Cannot create the workbook file ") + path);
-    std::unique_ptr<lxw_workbook, void (*)(lxw_workbook*)> closing(
-        book, [](lxw_workbook* unclosed) { workbook_close(unclosed); });
-    lxw_worksheet* first = nullptr;
-    for (int i = 1; i <= workbook.sheetCount(); ++i) {
-        const QString& name = workbook.sheet(i).name();
-        lxw_worksheet* sheet = workbook_add_worksheet(book, name.toUtf8().constData());
-        if (!sheet)
-            throw RuntimeError(QStringLiteral("The sheet \"%1\" cannot be saved").arg(name));
-        first = first ? first : sheet;
-    }
-    // The cells that make the frame list the formats and texts; the sheets are written apart.
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     lxw_row_t row = 0;
     for (int decimals : facts.decimalsInOrder) {
         lxw_format* format = workbook_add_format(book);
         format_set_num_format(format,
                               ("0." + std::string(static_cast<size_t>(decimals), '0')).c_str());
-        worksheet_write_number(first, row++, 0, 0, format);
+        worksheet_write_number(sheet, row++, 0, 0, format);
     }
     if (facts.hasTexts)
-        worksheet_write_string(first, row, 0, "text", nullptr);
-    closing.release();
+        worksheet_write_string(sheet, row, 0, "text", nullptr);
     errno = 0;
     const lxw_error error = workbook_close(book);
     if (error != LXW_NO_ERROR)
         throw RuntimeError(QStringLiteral("Cannot write the workbook file %1: %2")
                                .arg(path, libraryProblem(error, errno, path)));
-}
-
-// The sheet that a part of the frame stands for, from 1; 0 for any other part.
-int sheetOfPart(const std::string& name) {
-    static const std::string prefix = "xl/worksheets/sheet";
-    if (name.rfind(prefix, 0) != 0 || name.size() < prefix.size() + 5 ||
-        name.compare(name.size() - 4, 4, ".xml") != 0)
-        return 0;
-    return std::atoi(name.c_str() + prefix.size());
 }
 
 // Whether a sheet's part may outgrow what a plain zip entry records.
@@ -104,26 +85,52 @@ bool mayBeLarge(const Worksheet& sheet) {
     return sheet.cells().cellCount() * kBytesPerCellAtMost >= 0xFFFFFFFFll;
 }
 
+void addPart(ZipPackage& package, const std::string& name, const std::string& text) {
+    PartText part(package, name, false);
+    part.append(text);
+    part.finish();
+}
+
+// Writes the package in the order of the reference library's parts.
 void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QString& framePath,
                   const QString& path, QStringList& problems) {
-    const std::vector<StoredEntry> frame = storedEntries(framePath);
+    std::map<std::string, StoredEntry> frame;
+    for (StoredEntry& entry : storedEntries(framePath))
+        frame[entry.name] = std::move(entry);
+    const auto framePart = [&](const std::string& name) -> const StoredEntry& {
+        const auto found = frame.find(name);
+        if (found == frame.end())
+            throw RuntimeError(QStringLiteral("The reference library wrote no part %1")
+                                   .arg(QString::fromStdString(name)));
+        return found->second;
+    };
+    const QStringList names = workbook.sheetNames();
+    const int sheets = workbook.sheetCount();
     ZipPackage package(path);
+    addPart(package, "[Content_Types].xml", contentTypesPart(sheets, facts.hasTexts));
+    package.addStored(framePart("_rels/.rels"));
+    addPart(package, "xl/_rels/workbook.xml.rels",
+            workbookRelationshipsPart(sheets, facts.hasTexts));
     SharedStrings strings;
-    for (const StoredEntry& entry : frame) {
-        if (const int index = sheetOfPart(entry.name);
-            index >= 1 && index <= workbook.sheetCount()) {
-            const Worksheet& sheet = workbook.sheet(index);
-            PartText part(package, entry.name, mayBeLarge(sheet));
-            writeSheetPart(sheet, index == 1, facts.styles, strings, part, problems);
-            part.finish();
-        } else if (entry.name == "xl/sharedStrings.xml") {
-            PartText part(package, entry.name, false);
-            strings.write(part);
-            part.finish();
-        } else {
-            package.addStored(entry);
-        }
+    for (int index = 1; index <= sheets; ++index) {
+        const Worksheet& sheet = workbook.sheet(index);
+        PartText part(package, "xl/worksheets/sheet" + std::to_string(index) + ".xml",
+                      mayBeLarge(sheet));
+        writeSheetPart(sheet, index == 1, facts.styles, strings, part, problems);
+        part.finish();
     }
+    addPart(package, "xl/workbook.xml",
+            workbookPart(unpackedEntry(framePath, "xl/workbook.xml"), names));
+    if (facts.hasTexts) {
+        PartText part(package, "xl/sharedStrings.xml", false);
+        strings.write(part);
+        part.finish();
+    }
+    package.addStored(framePart("xl/theme/theme1.xml"));
+    package.addStored(framePart("xl/styles.xml"));
+    package.addStored(framePart("docProps/core.xml"));
+    addPart(package, "docProps/app.xml",
+            appPropertiesPart(unpackedEntry(framePath, "docProps/app.xml"), names));
     package.close();
 }
 } // namespace
@@ -138,8 +145,9 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
         throw RuntimeError(QStringLiteral("Cannot save %1: %2").arg(path, scratch.errorString()));
     const QString framePath = scratch.filePath(QStringLiteral("frame.xlsx"));
     const QString partial = scratch.filePath(QStringLiteral("workbook.xlsx"));
+    checkSheetNames(workbook.sheetNames());
     const WorkbookFacts facts = factsOf(workbook);
-    writeFrame(workbook, facts, framePath, scratch.path());
+    writeFrame(facts, framePath, scratch.path());
     QStringList problems;
     writePackage(workbook, facts, framePath, partial, problems);
     replaceFileWith(partial, path);

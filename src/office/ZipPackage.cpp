@@ -65,6 +65,24 @@ std::vector<StoredEntry> storedEntries(const QString& path) {
     return entries;
 }
 
+std::string unpackedEntry(const QString& path, const std::string& name) {
+    const std::unique_ptr<void, int (*)(unzFile)> zip(
+        unzOpen64(QFile::encodeName(path).constData()), unzClose);
+    if (!zip)
+        throw readError(path, "it is not a zip package");
+    unz_file_info64 info{};
+    if (unzLocateFile(zip.get(), name.c_str(), 1) != UNZ_OK ||
+        unzGetCurrentFileInfo64(zip.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+        unzOpenCurrentFile(zip.get()) != UNZ_OK)
+        throw readError(path, "a part is missing");
+    std::string text(info.uncompressed_size, '\0');
+    const int read = unzReadCurrentFile(zip.get(), text.data(), static_cast<unsigned>(text.size()));
+    const bool intact = unzCloseCurrentFile(zip.get()) == UNZ_OK;
+    if (read < 0 || static_cast<std::uint64_t>(read) != info.uncompressed_size || !intact)
+        throw readError(path, "a part is damaged");
+    return text;
+}
+
 // The state of raw deflate for the entry being written, kept on the compressing thread.
 struct ZipPackage::Compressor {
     isal_zstream stream{};

@@ -24,6 +24,8 @@ struct StoredEntry {
 // Reads every entry of a zip package as it is stored, in the package's order. Raises an error
 // naming the file when it cannot be read.
 std::vector<StoredEntry> storedEntries(const QString& path);
+// The text of the entry `name` of a zip package, unpacked; raises an error when there is none.
+std::string unpackedEntry(const QString& path, const std::string& name);
 
 // A zip package written front to back: entries copied as they stand from another package, and
 // entries whose text is handed over piece by piece and compressed on a second thread while the

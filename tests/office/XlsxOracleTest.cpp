@@ -132,6 +132,7 @@ TEST(XlsxOracle, NumbersTextsAndEscapesAsTheReferenceLibraryWritesThem) {
     cells.setText(kMaxRows, kMaxColumns, "last");
     cells.setText(kMaxRows, 1, "0.25");
     book->renameSheet(book->sheet(2), "Données ✓ 日本");
+    book->renameSheet(book->sheet(3), "R&D \"Q1\" <final>");
     book->sheet(2).cells().setText(5, 3, "only");
     book->sheet(2).cells().setText(6, 1, "12.50");
     book->sheet(2).cells().setText(7, 1, "3.14159");
