@@ -8,7 +8,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 constexpr qint64 kChunk = 4 << 20;
@@ -21,16 +20,21 @@ QString sheetNameFor(const QString& fileName) {
     return acceptableSheetName(name, QStringLiteral("Sheet1"));
 }
 
-// Splits CSV text into fields and lines, as it arrives in pieces of any size.
-class CsvSplitter {
+bool endsField(char c) {
+    return c == ',' || c == '\r' || c == '\n';
+}
+
+// Splits CSV text into fields and lines, as it arrives in pieces of any size. `Taker` takes
+// every field with its line and column, from 1 (`take`), and every line end (`lineEnds`).
+template <typename Taker> class CsvSplitter {
 public:
-    // `field` takes every field with its line and column, from 1, and `lineEnd` every line end.
-    CsvSplitter(std::function<void(int, int, std::string_view)> field,
-                std::function<void()> lineEnd)
-        : m_fieldTaker(std::move(field)), m_lineEndTaker(std::move(lineEnd)) {}
+    explicit CsvSplitter(Taker& taker) : m_taker(taker) {}
 
     void feed(std::string_view text) {
-        for (char c : text) {
+        const size_t size = text.size();
+        size_t at = 0;
+        while (at < size) {
+            const char c = text[at++];
             if (m_quoted) {
                 if (m_quoteSeen) {
                     m_quoteSeen = false;
@@ -55,13 +59,31 @@ public:
             m_afterCarriageReturn = c == '\r';
             if (c == '\r' || c == '\n') {
                 endLine();
-            } else if (c == ',') {
+                continue;
+            }
+            if (c == ',') {
                 endField();
-            } else if (c == '"' && m_field.empty() && !m_fieldWasQuoted) {
+                continue;
+            }
+            if (c == '"' && m_field.empty() && !m_fieldWasQuoted) {
                 m_quoted = true;
                 m_fieldWasQuoted = true;
-            } else {
-                m_field.push_back(c);
+                continue;
+            }
+            // A run of plain characters; most fields are one, and are passed on where they lie.
+            const size_t start = at - 1;
+            while (at < size && !endsField(text[at]))
+                ++at;
+            const std::string_view run = text.substr(start, at - start);
+            if (at == size || !m_field.empty() || m_fieldWasQuoted) {
+                m_field.append(run);
+                continue;
+            }
+            const char end = text[at++];
+            takeField(run);
+            if (end != ',') {
+                m_afterCarriageReturn = end == '\r';
+                takeLineEnd();
             }
         }
     }
@@ -72,23 +94,28 @@ public:
     }
 
 private:
-    void endField() {
-        m_fieldTaker(m_line, m_column, m_field);
-        m_field.clear();
+    void takeField(std::string_view field) {
+        m_taker.take(m_line, m_column, field);
         m_fieldWasQuoted = false;
         m_quoted = false;
         m_quoteSeen = false;
         ++m_column;
     }
-    void endLine() {
-        endField();
-        m_lineEndTaker();
+    void takeLineEnd() {
+        m_taker.lineEnds();
         ++m_line;
         m_column = 1;
     }
+    void endField() {
+        takeField(m_field);
+        m_field.clear();
+    }
+    void endLine() {
+        endField();
+        takeLineEnd();
+    }
 
-    std::function<void(int, int, std::string_view)> m_fieldTaker;
-    std::function<void()> m_lineEndTaker;
+    Taker& m_taker;
     std::string m_field;
     int m_line = 1;
     int m_column = 1;
@@ -101,10 +128,7 @@ private:
 // Stores the fields of CSV text in a sheet's cells, noting what does not fit.
 class CsvCells {
 public:
-    explicit CsvCells(CellStore& cells)
-        : m_cells(cells), m_splitter([this](int line, int column,
-                                            std::string_view field) { take(line, column, field); },
-                                     [this] { lineEnds(); }) {}
+    explicit CsvCells(CellStore& cells) : m_cells(cells), m_splitter(*this) {}
 
     void feed(std::string_view text) { m_splitter.feed(text); }
     void finish() { m_splitter.finish(); }
@@ -115,7 +139,6 @@ public:
         shortfall.cutCells = m_cut;
     }
 
-private:
     void take(int line, int column, std::string_view field) {
         m_lineIsBeyond = line > kMaxRows;
         if (field.empty() || m_lineIsBeyond)
@@ -132,8 +155,9 @@ private:
             ++m_linesLeftOut;
     }
 
+private:
     CellStore& m_cells;
-    CsvSplitter m_splitter;
+    CsvSplitter<CsvCells> m_splitter;
     bool m_lineIsBeyond = false;
     qint64 m_linesLeftOut = 0;
     qint64 m_fieldsLeftOut = 0;
@@ -177,12 +201,16 @@ QString IncompleteLoadError::describe(const std::vector<SheetShortfall>& shortfa
 }
 
 qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {
-    qint64 lines = 0;
-    CsvSplitter splitter([](int, int, std::string_view) {}, [&] { ++lines; });
+    struct LineCounter {
+        void take(int, int, std::string_view) {}
+        void lineEnds() { ++lines; }
+        qint64 lines = 0;
+    } counter;
+    CsvSplitter splitter(counter);
     for (std::string_view piece : pieces)
         splitter.feed(piece);
     splitter.finish();
-    return lines;
+    return counter.lines;
 }
 
 OpenedCsv openCsvFile(const QString& path) {

@@ -1,5 +1,6 @@
 // Any bytes as a CSV file opened into a sheet, and as a cell's text: never a crash, no cell
-// beyond the sheet, and a text read as a number shows exactly as it was written.
+// beyond the sheet, the same lines however the text is cut into pieces, and a text read as a
+// number shows exactly as it was written.
 #include "FuzzInput.h"
 #include "office/CellValue.h"
 #include "office/CsvOpening.h"
@@ -11,6 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (const std::optional<LosslessNumber> number = losslessNumber(text))
         if (formatNumber(number->value, number->decimals) != text)
             abort();
+
+    // Text read in pieces splits as it does whole.
+    const size_t cut = size > 0 ? data[0] % (size + 1) : 0;
+    if (csvLineCount({text.substr(0, cut), text.substr(cut)}) != csvLineCount({text}))
+        abort();
 
     const OpenedCsv opened = openCsvFile(writeFuzzInput("input.csv", data, size));
     const CellStore& cells = opened.workbook->activeSheet().cells();

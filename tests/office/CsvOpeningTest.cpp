@@ -10,11 +10,12 @@
 
 TEST(CsvOpening, LinesFieldsAndQuotesAsTheApplicationReadsThem) {
     QTemporaryDir folder;
-    const OpenedCsv opened = openCsvFile(writeFile(folder.filePath("mixed.2015.csv"),
-                                                   "a,b,,d\r\n\r\nx\ny\r007,12.50\r\n"
-                                                   "r,\"Smith, John\",\"two\r\nlines\",after\r\n"
-                                                   "r,\"say \"\"hi\"\"\",in\"side,\"\"\r\n"
-                                                   "r,\"open at the end"));
+    const std::string mixed = "a,b,,d\r\n\r\nx\ny\r007,12.50\r\n"
+                              "r,\"Smith, John\",\"two\r\nlines\",after\r\n"
+                              "r,\"say \"\"hi\"\"\",in\"side,\"\"\r\n"
+                              "r,\"open at the end";
+    const OpenedCsv opened =
+        openCsvFile(writeFile(folder.filePath("mixed.2015.csv"), QByteArray::fromStdString(mixed)));
     EXPECT_EQ(opened.workbook->sheetNames(), QStringList{"mixed.2015"});
     const CellStore& cells = opened.workbook->sheet(1).cells();
     // CR LF, LF and CR each end a line outside quotes, and an empty line keeps its row. A quote
@@ -41,6 +42,10 @@ TEST(CsvOpening, LinesFieldsAndQuotesAsTheApplicationReadsThem) {
     EXPECT_FALSE(opened.workbook->isModified());
     EXPECT_TRUE(opened.shortfall.isEmpty());
     EXPECT_EQ(csvLineCount({"a,\"x\r\ny\"\r\n", "\r\n"}), 2);
+    // Text read in pieces splits as it does whole, wherever a piece ends.
+    const std::string_view text = mixed;
+    for (size_t cut = 0; cut <= text.size(); ++cut)
+        EXPECT_EQ(csvLineCount({text.substr(0, cut), text.substr(cut)}), 8) << cut;
 }
 
 TEST(CsvOpening, WhatDoesNotFitIsNotedNotDroppedSilently) {
