@@ -7,6 +7,7 @@
 #include "base/RunWorkspace.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
+#include "import/ConversionAhead.h"
 #include "import/CsvPaths.h"
 #include "import/DatabaseRoute.h"
 #include "import/Excel1.h"
@@ -115,9 +116,13 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
     QStringList csvPaths;
     CsvPaths paths(m_result.workspace);
     const int count = m_surface.fileCount();
+    QStringList xmlPaths;
+    for (int i = 1; i <= count; ++i)
+        xmlPaths << m_surface.fileAt(i);
+    ConversionAhead ahead(xmlPaths);
     for (int i = 1; i <= count; ++i) {
         procedure.step(140, [&] { m_surface.setProgress(100.0 * i / m_surface.fileCount()); });
-        FileOutcome& outcome = m_result.files.emplace_back(m_surface.fileAt(i));
+        FileOutcome& outcome = m_result.files.emplace_back(xmlPaths.at(i - 1));
         const QString& xmlPath = outcome.path;
         const size_t failuresBefore = m_result.failures.size();
         std::optional<QString> csvPath;
@@ -125,15 +130,23 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
         if (csvPath) {
             procedure.step(144, [&] {
                 TextFileWriter csv(*csvPath);
+                std::optional<ConvertedFile> converted = ahead.take(i);
                 // Writing the text is the run's own step; anything else that fails inside the
                 // conversion is the conversion's, reported under its name. Either way the file
                 // is not imported.
                 std::exception_ptr writeFailure;
                 std::optional<XmlError> error;
-                bool converted = false;
+                bool done = false;
                 ReportingProcedure conversion(m_dialogs, QStringLiteral("ConvertToCSV"),
                                               &m_result.failures);
                 conversion.step(100, [&] {
+                    if (converted) {
+                        if (converted->failure)
+                            std::rethrow_exception(converted->failure);
+                        error = converted->error;
+                        done = true;
+                        return;
+                    }
                     try {
                         error = ConvertToCSV(xmlPath, ",", [&](std::string_view piece) {
                             try {
@@ -143,7 +156,7 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
                                 throw;
                             }
                         });
-                        converted = true;
+                        done = true;
                     } catch (...) {
                         if (!writeFailure)
                             throw;
@@ -151,7 +164,7 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
                 });
                 if (writeFailure)
                     std::rethrow_exception(writeFailure);
-                if (!converted)
+                if (!done)
                     return;
                 if (error) {
                     outcome.failedToRead(*error);
@@ -159,6 +172,8 @@ void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
                         errorReadingMessage(xmlPath, error->reason, error->line, error->position)});
                     return;
                 }
+                if (converted)
+                    csv.append(converted->csv);
                 csv.append("\r\n");
                 csv.commit();
                 if (FileExists(*csvPath)) {
