@@ -11,6 +11,9 @@
 
 namespace {
 constexpr qint64 kChunk = 4 << 20;
+// What a line and a cell of flattened XML take on average, to size a sheet before it is read.
+constexpr qint64 kBytesPerLine = 48;
+constexpr qint64 kBytesPerCell = 12;
 
 // A sheet name that the workbook accepts, made from a file name.
 QString sheetNameFor(const QString& fileName) {
@@ -220,7 +223,12 @@ OpenedCsv openCsvFile(const QString& path) {
                            file.errorString());
     const QString fileName = QFileInfo(path).fileName();
     OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
-    CsvCells cells(opened.workbook->activeSheet().cells());
+    CellStore& store = opened.workbook->activeSheet().cells();
+    // A small file's sheet is made to its size at once; a large one grows as it is read.
+    if (file.size() <= kChunk)
+        store.reserve(static_cast<int>(file.size() / kBytesPerLine), file.size() / kBytesPerCell,
+                      file.size());
+    CsvCells cells(store);
 
     // A small file is read in one piece of its own size, not a whole chunk's room.
     const auto nextChunk = [&file] {

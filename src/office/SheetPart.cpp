@@ -21,6 +21,11 @@ char* columnLetters(int column, char* out) {
     return out;
 }
 
+// Copies a literal's characters, without its terminating zero, to `out`; gives the end.
+template <size_t N> char* put(char* out, const char (&literal)[N]) {
+    return std::copy_n(literal, N - 1, out);
+}
+
 char* decimal(std::uint64_t value, char* out) {
     return std::to_chars(out, out + 20, value).ptr;
 }
@@ -97,7 +102,7 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& 
 
     std::string spans;
     int spansBlock = -1;
-    char text[96];
+    char text[128];
     for (int row = 1; row <= cells.storedRowCount(); ++row) {
         const std::span<const Cell> stored = cells.row(row);
         if (!usedColumns(stored).first)
@@ -107,8 +112,10 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& 
             spans = spansOf(cells, block * kSpanRows + 1);
             spansBlock = block;
         }
-        char* end = decimal(static_cast<std::uint64_t>(row), text);
-        const std::string_view rowNumber(text, static_cast<size_t>(end - text));
+        char rowText[24];
+        const std::string_view rowNumber(
+            rowText,
+            static_cast<size_t>(decimal(static_cast<std::uint64_t>(row), rowText) - rowText));
         part.append("<row r=\"");
         part.append(rowNumber);
         part.append("\" spans=\"");
@@ -118,40 +125,33 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& 
             const Cell& cell = stored[static_cast<size_t>(column - 1)];
             if (cell.kind == Cell::Kind::Empty)
                 continue;
-            char* at = text + rowNumber.size() + 1;
-            char* const start = at;
+            // The whole cell is made here and handed over at once.
+            char* at = put(text, "<c r=\"");
+            char* const ref = at;
             at = columnLetters(column, at);
             at = std::copy(rowNumber.begin(), rowNumber.end(), at);
-            const std::string_view ref(start, static_cast<size_t>(at - start));
-            std::string_view ending;
+            const std::string_view reference(ref, static_cast<size_t>(at - ref));
             if (cell.kind == Cell::Kind::Text) {
                 const std::uint32_t shared = strings.numberOf(cell.text);
                 if (const qint64 cut = strings.charactersCut(shared); cut > 0)
                     problems << QStringLiteral("Cell %1!%2 was saved without its last %3 "
                                                "characters")
                                     .arg(sheet.name(),
-                                         QString::fromLatin1(ref.data(), qsizetype(ref.size())))
+                                         QString::fromLatin1(reference.data(),
+                                                             qsizetype(reference.size())))
                                     .arg(cut);
-                part.append("<c r=\"");
-                part.append(ref);
-                part.append("\" t=\"s\"><v>");
-                char* value = text + 64;
-                part.append({value, static_cast<size_t>(decimal(shared, value) - value)});
+                at = put(at, "\" t=\"s\"><v>");
+                at = decimal(shared, at);
             } else {
-                part.append("<c r=\"");
-                part.append(ref);
                 if (const int style = styles[cell.decimals]; style > 0) {
-                    part.append("\" s=\"");
-                    char* value = text + 64;
-                    part.append(
-                        {value, static_cast<size_t>(
-                                    decimal(static_cast<std::uint64_t>(style), value) - value)});
+                    at = put(at, "\" s=\"");
+                    at = decimal(static_cast<std::uint64_t>(style), at);
                 }
-                part.append("\"><v>");
-                char* value = text + 64;
-                part.append({value, static_cast<size_t>(number(cell.number, value) - value)});
+                at = put(at, "\"><v>");
+                at = number(cell.number, at);
             }
-            part.append("</v></c>");
+            at = put(at, "</v></c>");
+            part.append({text, static_cast<size_t>(at - text)});
         }
         part.append("</row>");
     }

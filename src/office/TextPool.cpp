@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -46,8 +47,19 @@ std::string_view TextPool::keep(std::string_view text) {
     return {at, text.size()};
 }
 
-void TextPool::growTable() {
-    std::vector<std::uint32_t> table(m_slots.empty() ? 16 : m_slots.size() * 2, 0);
+void TextPool::reserve(std::size_t count, std::size_t bytes) {
+    if (m_pages.empty())
+        m_firstPageBytes = std::clamp(bytes, kFirstPageBytes, kLargestPageBytes);
+    m_entries.reserve(count);
+    std::size_t tableSize = 16;
+    while (tableSize < count * 2)
+        tableSize *= 2;
+    if (tableSize > m_slots.size())
+        growTable(tableSize);
+}
+
+void TextPool::growTable(std::size_t tableSize) {
+    std::vector<std::uint32_t> table(tableSize, 0);
     const std::size_t mask = table.size() - 1;
     for (std::uint32_t number = 0; number < size(); ++number) {
         std::size_t at = hashOf(text(number)) & mask;
@@ -61,7 +73,7 @@ void TextPool::growTable() {
 std::uint32_t TextPool::intern(std::string_view text) {
     // Kept at most half full, so that a search ends soon at a free slot.
     if ((m_entries.size() + 1) * 2 > m_slots.size())
-        growTable();
+        growTable(m_slots.empty() ? 16 : m_slots.size() * 2);
     const std::size_t mask = m_slots.size() - 1;
     std::size_t at = hashOf(text) & mask;
     for (; m_slots[at] != 0; at = (at + 1) & mask) {

@@ -13,6 +13,10 @@ public:
     TextPool(const TextPool& other);
     TextPool& operator=(const TextPool&) = delete;
 
+    // Makes room at once for about `count` texts of `bytes` bytes in all, so that a pool whose
+    // size is known in advance does not grow step by step.
+    void reserve(std::size_t count, std::size_t bytes);
+
     // The number of `text`, kept now if it was not kept before.
     std::uint32_t intern(std::string_view text);
     std::string_view text(std::uint32_t number) const {
@@ -31,11 +35,12 @@ private:
     static_assert(sizeof(Entry) == 8);
 
     std::string_view keep(std::string_view text);
-    void growTable();
+    void growTable(std::size_t tableSize);
 
     std::vector<std::unique_ptr<char[]>> m_pages;
     std::vector<std::size_t> m_pageSizes;
     std::size_t m_pageUsed = 0;
+    std::size_t m_firstPageBytes = 0;
     std::vector<Entry> m_entries;
     // Open addressing: each slot holds a text's number plus one, 0 when free.
     std::vector<std::uint32_t> m_slots;

@@ -69,8 +69,9 @@ CellStore::Data::Data(const Data& other)
 
 CellStore::Row CellStore::Data::allocate(std::uint32_t capacity) {
     if (pages.empty() || pageUsed + capacity > pageSizes.back()) {
-        const std::uint32_t next =
-            pages.empty() ? kFirstPageCells : std::min(pageSizes.back() * 2, kLargestPageCells);
+        const std::uint32_t next = pages.empty()
+                                       ? std::max(kFirstPageCells, firstPageCells)
+                                       : std::min(pageSizes.back() * 2, kLargestPageCells);
         pageSizes.push_back(std::max(next, capacity));
         pages.push_back(std::make_unique<Cell[]>(pageSizes.back()));
         pageUsed = 0;
@@ -81,6 +82,17 @@ CellStore::Row CellStore::Data::allocate(std::uint32_t capacity) {
 }
 
 CellStore::CellStore() : m_data(std::make_shared<Data>()) {}
+
+void CellStore::reserve(int rows, std::int64_t cells, std::int64_t textBytes) {
+    Data& data = own();
+    data.rows.reserve(static_cast<size_t>(std::clamp(rows, 0, kMaxRows)));
+    if (data.pages.empty())
+        data.firstPageCells = static_cast<std::uint32_t>(
+            std::clamp<std::int64_t>(cells, kFirstPageCells, kLargestPageCells));
+    // Texts repeat: element paths above all, so far fewer are distinct than there are cells.
+    data.texts.reserve(static_cast<size_t>(std::clamp<std::int64_t>(cells / 4, 0, 1 << 24)),
+                       static_cast<size_t>(std::max<std::int64_t>(textBytes / 2, 0)));
+}
 
 CellStore::Data& CellStore::own() {
     // Cells shared with a copy are copied once, by the first of them to change.

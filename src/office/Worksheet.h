@@ -69,6 +69,10 @@ public:
     // characters; gives how many were cut (0 when it fit). Raises an error outside the sheet.
     qint64 setText(int row, int column, std::string_view text);
 
+    // Makes room at once for about `rows` rows, `cells` cells and texts of `textBytes` bytes in
+    // all, for a sheet whose size is known before it is filled.
+    void reserve(int rows, std::int64_t cells, std::int64_t textBytes);
+
     const Cell* cell(int row, int column) const;
     // The text of a text cell.
     std::string_view textOf(const Cell& cell) const { return m_data->texts.text(cell.text); }
@@ -117,6 +121,7 @@ private:
         std::vector<std::unique_ptr<Cell[]>> pages;
         std::vector<std::uint32_t> pageSizes;
         std::uint32_t pageUsed = 0;
+        std::uint32_t firstPageCells = 0;
         std::int64_t cellCount = 0;
     };
 

@@ -13,8 +13,8 @@
 #include <minizip/zip.h>
 
 namespace {
-// Pieces waiting to be compressed; more would only hold memory while the compressor catches up.
-constexpr std::size_t kPiecesAhead = 3;
+// Text waiting to be compressed; more would only hold memory while the compressor catches up.
+constexpr std::size_t kBytesAhead = 4 << 20;
 constexpr std::size_t kOutputBytes = 1 << 20;
 // ISA-L's strongest level: on sheet text it still keeps pace with the making of the text, and
 // its files are an eighth smaller than those of its fastest level.
@@ -130,7 +130,7 @@ ZipPackage::ZipPackage(const QString& path) : m_path(path), m_compressor(new Com
         throw RuntimeError(QStringLiteral("Cannot create the workbook file %1: %2")
                                .arg(path, writeProblem(errno ? errno : EIO, path)));
     }
-    m_worker = std::thread([this] { compressPieces(); });
+    m_worker = std::thread([this] { work(); });
 }
 
 ZipPackage::~ZipPackage() {
@@ -153,120 +153,107 @@ void ZipPackage::fail(const char* what) {
             QStringLiteral("Cannot write the workbook file %1: %2").arg(m_path, reason)));
 }
 
-void ZipPackage::rethrowFailure() {
+void ZipPackage::enqueue(Command command) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_queuedBytes < kBytesAhead || m_failure; });
     if (m_failure)
         std::rethrow_exception(m_failure);
+    m_queuedBytes += command.text.size() + command.stored.data.size();
+    m_commands.push_back(std::move(command));
+    lock.unlock();
+    m_changed.notify_all();
 }
 
-void ZipPackage::addStored(const StoredEntry& entry) {
-    rethrowFailure();
-    const zip_fileinfo info = entryInfo();
-    errno = 0;
-    if (zipOpenNewFileInZip4_64(zipOf(m_zip), entry.name.c_str(), &info, nullptr, 0, nullptr, 0,
-                                nullptr, entry.method, 0, 1, 0, 0, 0, nullptr, 0, 0, 0,
-                                entry.size >= 0xFFFFFFFFu) != ZIP_OK ||
-        zipWriteInFileInZip(zipOf(m_zip), entry.data.data(),
-                            static_cast<unsigned>(entry.data.size())) != ZIP_OK ||
-        zipCloseFileInZipRaw64(zipOf(m_zip), entry.size, entry.crc) != ZIP_OK) {
-        fail("a part could not be added");
-        rethrowFailure();
-    }
+void ZipPackage::addStored(StoredEntry entry) {
+    enqueue(Command{Command::Kind::Stored, {}, false, std::move(entry)});
 }
 
-void ZipPackage::beginEntry(const std::string& name, bool large) {
-    rethrowFailure();
-    const zip_fileinfo info = entryInfo();
-    errno = 0;
-    if (zipOpenNewFileInZip4_64(zipOf(m_zip), name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                Z_DEFLATED, 1, 1, -MAX_WBITS, 8, 0, nullptr, 0, 0, 0,
-                                large ? 1 : 0) != ZIP_OK) {
-        fail("a part could not be begun");
-        rethrowFailure();
-    }
-    m_compressor->begin();
-    std::lock_guard lock(m_mutex);
-    m_entryOpen = true;
+void ZipPackage::beginEntry(std::string name, bool large) {
+    enqueue(Command{Command::Kind::Begin, std::move(name), large, {}});
 }
 
 std::string ZipPackage::write(std::string piece) {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_pieces.size() < kPiecesAhead || m_failure; });
-    rethrowFailure();
-    m_pieces.push_back(std::move(piece));
-    std::string emptied;
-    if (!m_emptied.empty()) {
-        emptied = std::move(m_emptied.front());
-        m_emptied.pop_front();
-    }
-    lock.unlock();
-    m_changed.notify_all();
+    enqueue(Command{Command::Kind::Piece, std::move(piece), false, {}});
+    std::lock_guard lock(m_mutex);
+    if (m_emptied.empty())
+        return {};
+    std::string emptied = std::move(m_emptied.back());
+    m_emptied.pop_back();
     emptied.clear();
     return emptied;
 }
 
 void ZipPackage::endEntry() {
-    std::unique_lock lock(m_mutex);
-    m_entryEnding = true;
-    m_changed.notify_all();
-    m_changed.wait(lock, [this] { return !m_entryOpen; });
-    rethrowFailure();
+    enqueue(Command{Command::Kind::End, {}, false, {}});
 }
 
-void ZipPackage::compressPieces() {
+bool ZipPackage::perform(Command& command) {
     const auto take = [this](const std::uint8_t* bytes, std::size_t count) {
-        errno = 0;
-        if (zipWriteInFileInZip(zipOf(m_zip), bytes, static_cast<unsigned>(count)) == ZIP_OK)
-            return true;
-        std::lock_guard lock(m_mutex);
-        fail("the compressed text could not be written");
-        return false;
+        return zipWriteInFileInZip(zipOf(m_zip), bytes, static_cast<unsigned>(count)) == ZIP_OK;
     };
+    const zip_fileinfo info = entryInfo();
+    switch (command.kind) {
+    case Command::Kind::Stored: {
+        const StoredEntry& entry = command.stored;
+        return zipOpenNewFileInZip4_64(zipOf(m_zip), entry.name.c_str(), &info, nullptr, 0, nullptr,
+                                       0, nullptr, entry.method, 0, 1, 0, 0, 0, nullptr, 0, 0, 0,
+                                       entry.size >= 0xFFFFFFFFu) == ZIP_OK &&
+               zipWriteInFileInZip(zipOf(m_zip), entry.data.data(),
+                                   static_cast<unsigned>(entry.data.size())) == ZIP_OK &&
+               zipCloseFileInZipRaw64(zipOf(m_zip), entry.size, entry.crc) == ZIP_OK;
+    }
+    case Command::Kind::Begin:
+        m_compressor->begin();
+        return zipOpenNewFileInZip4_64(zipOf(m_zip), command.text.c_str(), &info, nullptr, 0,
+                                       nullptr, 0, nullptr, Z_DEFLATED, 1, 1, -MAX_WBITS, 8, 0,
+                                       nullptr, 0, 0, 0, command.large ? 1 : 0) == ZIP_OK;
+    case Command::Kind::Piece:
+        return m_compressor->feed(command.text, false, take);
+    case Command::Kind::End:
+        return m_compressor->feed({}, true, take) &&
+               zipCloseFileInZipRaw64(zipOf(m_zip), m_compressor->size, m_compressor->crc) ==
+                   ZIP_OK;
+    }
+    return false;
+}
+
+void ZipPackage::work() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_stopping || !m_pieces.empty() || m_entryEnding; });
+        m_changed.wait(lock, [this] { return m_stopping || !m_commands.empty(); });
         if (m_stopping)
             return;
-        if (!m_pieces.empty()) {
-            std::string piece = std::move(m_pieces.front());
-            m_pieces.pop_front();
-            const bool failed = static_cast<bool>(m_failure);
-            lock.unlock();
-            m_changed.notify_all();
-            if (!failed && !m_compressor->feed(piece, false, take)) {
-                lock.lock();
-                fail("the text could not be compressed");
-                lock.unlock();
-            }
-            lock.lock();
-            m_emptied.push_back(std::move(piece));
-            continue;
-        }
-        // Every piece is in: the entry is finished and closed.
+        Command command = std::move(m_commands.front());
+        m_commands.pop_front();
         const bool failed = static_cast<bool>(m_failure);
+        m_busy = true;
         lock.unlock();
-        bool closed = failed || m_compressor->feed({}, true, take);
-        if (closed && !failed) {
-            errno = 0;
-            closed = zipCloseFileInZipRaw64(zipOf(m_zip), m_compressor->size, m_compressor->crc) ==
-                     ZIP_OK;
-        }
+        errno = 0;
+        const bool done = failed || perform(command);
         lock.lock();
-        if (!closed)
-            fail("a part could not be finished");
-        m_entryEnding = false;
-        m_entryOpen = false;
+        m_busy = false;
+        if (!done)
+            fail("a part could not be written");
+        m_queuedBytes -= command.text.size() + command.stored.data.size();
+        if (command.kind == Command::Kind::Piece && m_emptied.size() < 4)
+            m_emptied.push_back(std::move(command.text));
         m_changed.notify_all();
     }
 }
 
 void ZipPackage::close() {
-    rethrowFailure();
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_commands.empty() && !m_busy; });
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+    }
     errno = 0;
     const int result = zipClose(zipOf(m_zip), nullptr);
     m_zip = nullptr;
     if (result != ZIP_OK) {
         fail("the package's directory could not be written");
-        rethrowFailure();
+        std::rethrow_exception(m_failure);
     }
 }
 

@@ -28,8 +28,9 @@ std::vector<StoredEntry> storedEntries(const QString& path);
 std::string unpackedEntry(const QString& path, const std::string& name);
 
 // A zip package written front to back: entries copied as they stand from another package, and
-// entries whose text is handed over piece by piece and compressed on a second thread while the
-// next piece is made. Raises an error naming the file when it cannot be written.
+// entries whose text is handed over piece by piece. A second thread compresses and writes them,
+// in order, while the next piece is made. Raises an error naming the file when it cannot be
+// written, at the first call after the failure.
 class ZipPackage {
 public:
     explicit ZipPackage(const QString& path);
@@ -38,23 +39,31 @@ public:
     ZipPackage& operator=(const ZipPackage&) = delete;
 
     // Adds an entry as it was stored in another package, without unpacking it.
-    void addStored(const StoredEntry& entry);
+    void addStored(StoredEntry entry);
 
     // Begins an entry; its text follows through `write` and ends with `endEntry`. An entry that
     // may outgrow 4 GB needs `large`.
-    void beginEntry(const std::string& name, bool large);
+    void beginEntry(std::string name, bool large);
     // Takes the next piece of the entry's text; gives back an emptied buffer to fill next.
     std::string write(std::string piece);
     void endEntry();
 
-    // Writes the package's directory; nothing is complete before this.
+    // Waits for every entry and writes the package's directory; nothing is complete before.
     void close();
 
 private:
     struct Compressor;
-    void compressPieces();
+    struct Command {
+        enum class Kind { Stored, Begin, Piece, End } kind;
+        // The entry's name, or the piece of text.
+        std::string text;
+        bool large = false;
+        StoredEntry stored;
+    };
+    void enqueue(Command command);
+    void work();
+    bool perform(Command& command);
     void fail(const char* what);
-    void rethrowFailure();
 
     QString m_path;
     void* m_zip = nullptr;
@@ -62,10 +71,10 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::string> m_pieces;
-    std::deque<std::string> m_emptied;
-    bool m_entryEnding = false;
-    bool m_entryOpen = false;
+    std::deque<Command> m_commands;
+    std::size_t m_queuedBytes = 0;
+    std::vector<std::string> m_emptied;
+    bool m_busy = false;
     bool m_stopping = false;
     std::exception_ptr m_failure;
     std::thread m_worker;
