@@ -46,7 +46,9 @@ void ConversionAhead::convertAhead() {
     for (int index = 2; index <= m_paths.size(); index += 2) {
         {
             std::unique_lock lock(m_mutex);
+            m_workerWaits = true;
             m_changed.wait(lock, [&] { return m_stopping || index - m_runAt <= kFilesAhead; });
+            m_workerWaits = false;
             if (m_stopping)
                 return;
             m_states[static_cast<size_t>(index)] = State::Taken;
@@ -66,6 +68,9 @@ void ConversionAhead::convertAhead() {
             std::lock_guard lock(m_mutex);
             m_converted[static_cast<size_t>(index)] = std::move(converted);
             m_states[static_cast<size_t>(index)] = taken ? State::Done : State::Left;
+            // Waking the run costs a system call; only a run that waits needs it.
+            if (!m_runWaits)
+                continue;
         }
         m_changed.notify_all();
     }
@@ -76,9 +81,12 @@ std::optional<ConvertedFile> ConversionAhead::take(int index) {
         return std::nullopt;
     std::unique_lock lock(m_mutex);
     m_runAt = index;
-    m_changed.notify_all();
+    if (m_workerWaits)
+        m_changed.notify_all();
     State& state = m_states[static_cast<size_t>(index)];
+    m_runWaits = true;
     m_changed.wait(lock, [&] { return state != State::Waiting && state != State::Taken; });
+    m_runWaits = false;
     if (state != State::Done)
         return std::nullopt;
     state = State::Left;

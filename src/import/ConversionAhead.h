@@ -44,6 +44,8 @@ private:
     std::vector<ConvertedFile> m_converted;
     int m_runAt = 0;
     bool m_stopping = false;
+    bool m_runWaits = false;
+    bool m_workerWaits = false;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::thread m_worker;

@@ -152,6 +152,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
     std::shared_ptr<SpreadsheetApplication> target;
     // The output writes to the sheet it added, whatever the user looks at meanwhile.
     std::optional<BeingFilled> filling;
+    applications.expectOpening(csvPaths);
     for (int i = 1; i <= csvPaths.size(); ++i) {
         procedure.step(100, [&] { surface.processEvents(); });
         const QString path = csvPaths.at(i - 1);
@@ -203,6 +204,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         procedure.step(116, [&] { showProgress(surface, i); });
     }
     filling.reset();
+    applications.expectOpening({});
     if (target)
         procedure.step(118, [&] { target->setVisible(true); });
     return target;

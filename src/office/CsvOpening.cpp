@@ -218,33 +218,38 @@ qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {
 
 OpenedCsv openCsvFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Read straight into our own buffer: the text passes through once, in pieces.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw RuntimeError(QStringLiteral("Cannot open ") + path + QStringLiteral(": ") +
                            file.errorString());
     const QString fileName = QFileInfo(path).fileName();
     OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
     CellStore& store = opened.workbook->activeSheet().cells();
+    const qint64 size = file.size();
     // A small file's sheet is made to its size at once; a large one grows as it is read.
-    if (file.size() <= kChunk)
-        store.reserve(static_cast<int>(file.size() / kBytesPerLine), file.size() / kBytesPerCell,
-                      file.size());
+    if (size <= kChunk)
+        store.reserve(static_cast<int>(size / kBytesPerLine), size / kBytesPerCell, size);
     CsvCells cells(store);
 
-    // A small file is read in one piece of its own size, not a whole chunk's room.
-    const auto nextChunk = [&file] {
-        return file.read(std::clamp<qint64>(file.size() - file.pos(), 1, kChunk));
+    // A small file is read into a buffer of its own size, not a whole chunk's room.
+    QByteArray buffer(static_cast<qsizetype>(std::clamp<qint64>(size + 1, 1, kChunk)),
+                      Qt::Uninitialized);
+    const auto nextChunk = [&]() -> std::string_view {
+        const qint64 read = file.read(buffer.data(), buffer.size());
+        return {buffer.constData(), static_cast<size_t>(std::max<qint64>(read, 0))};
     };
-    QByteArray chunk = nextChunk();
-    const bool utf16 = chunk.startsWith("\xFF\xFE");
-    if (chunk.startsWith("\xEF\xBB\xBF"))
-        chunk.remove(0, 3);
+    std::string_view chunk = nextChunk();
+    const bool utf16 = chunk.starts_with("\xFF\xFE");
+    if (chunk.starts_with("\xEF\xBB\xBF"))
+        chunk.remove_prefix(3);
     QStringDecoder fromUtf16(QStringDecoder::Utf16LE);
-    while (!chunk.isEmpty()) {
+    while (!chunk.empty()) {
         if (utf16) {
-            const QByteArray utf8 = QString(fromUtf16(chunk)).toUtf8();
+            const QByteArray utf8 =
+                QString(fromUtf16(QByteArrayView(chunk.data(), qsizetype(chunk.size())))).toUtf8();
             cells.feed(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
         } else {
-            cells.feed(std::string_view(chunk.constData(), static_cast<size_t>(chunk.size())));
+            cells.feed(chunk);
         }
         chunk = nextChunk();
     }

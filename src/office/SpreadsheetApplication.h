@@ -3,6 +3,7 @@
 #include "office/Workbook.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -50,4 +51,8 @@ public:
     virtual std::shared_ptr<SpreadsheetApplication> create() = 0;
     // The running instance (the oldest still running); raises an error when none runs.
     virtual std::shared_ptr<SpreadsheetApplication> attachRunning() = 0;
+
+    // The files that are about to be opened, in order, so that they may be read ahead; an empty
+    // list when no more are expected.
+    virtual void expectOpening(const QStringList& fileNames) = 0;
 };

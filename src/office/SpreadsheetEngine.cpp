@@ -2,10 +2,20 @@
 
 #include "base/RuntimeError.h"
 #include "office/CsvOpening.h"
+#include "office/CsvReadAhead.h"
 
 SpreadsheetEngine& SpreadsheetEngine::shared() {
     static SpreadsheetEngine engine;
     return engine;
+}
+
+SpreadsheetEngine::SpreadsheetEngine() = default;
+SpreadsheetEngine::~SpreadsheetEngine() = default;
+
+void SpreadsheetEngine::expectOpening(const QStringList& fileNames) {
+    m_readAhead.reset();
+    if (!fileNames.isEmpty())
+        m_readAhead = std::make_unique<CsvReadAhead>(fileNames);
 }
 
 std::shared_ptr<SpreadsheetApplication> SpreadsheetEngine::create() {
@@ -46,7 +56,10 @@ Workbook& EngineInstance::addWorkbook() {
 }
 
 Workbook& EngineInstance::openWorkbook(const QString& fileName) {
-    OpenedCsv opened = openCsvFile(fileName);
+    std::optional<OpenedCsv> ahead;
+    if (m_engine.m_readAhead)
+        ahead = m_engine.m_readAhead->take(fileName);
+    OpenedCsv opened = ahead ? std::move(*ahead) : openCsvFile(fileName);
     m_workbooks.push_back(std::move(opened.workbook));
     if (!opened.shortfall.isEmpty())
         throw IncompleteLoadError({opened.shortfall});

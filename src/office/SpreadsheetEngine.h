@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+class CsvReadAhead;
 class EngineInstance;
 
 // The program's own spreadsheet application: instances in a registry, one clipboard shared by
@@ -18,10 +19,14 @@ public:
     // The engine that the whole program shares.
     static SpreadsheetEngine& shared();
 
+    SpreadsheetEngine();
+    ~SpreadsheetEngine() override;
+
     void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
 
     std::shared_ptr<SpreadsheetApplication> create() override;
     std::shared_ptr<SpreadsheetApplication> attachRunning() override;
+    void expectOpening(const QStringList& fileNames) override;
 
     // The instances still running, oldest first.
     std::vector<std::shared_ptr<EngineInstance>> runningInstances();
@@ -31,6 +36,7 @@ private:
 
     std::vector<std::weak_ptr<EngineInstance>> m_instances;
     std::shared_ptr<const CellStore> m_clipboard;
+    std::unique_ptr<CsvReadAhead> m_readAhead;
     Presenter m_presenter;
 };
 

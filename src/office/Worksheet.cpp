@@ -73,7 +73,8 @@ CellStore::Row CellStore::Data::allocate(std::uint32_t capacity) {
                                        ? std::max(kFirstPageCells, firstPageCells)
                                        : std::min(pageSizes.back() * 2, kLargestPageCells);
         pageSizes.push_back(std::max(next, capacity));
-        pages.push_back(std::make_unique<Cell[]>(pageSizes.back()));
+        // Cells are made empty as rows come to use them, not all at once here.
+        pages.push_back(std::make_unique_for_overwrite<Cell[]>(pageSizes.back()));
         pageUsed = 0;
     }
     Row row{static_cast<std::uint32_t>(pages.size() - 1), pageUsed, 0, capacity};
@@ -115,6 +116,7 @@ void CellStore::widen(Data& data, Row& row, std::uint32_t columns) {
             row = Row{moved.page, moved.offset, row.count, moved.capacity};
         }
     }
+    std::fill(data.cellsOf(row) + row.count, data.cellsOf(row) + columns, Cell());
     row.count = columns;
 }
 

@@ -138,7 +138,7 @@ ZipPackage::~ZipPackage() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_changed.notify_all();
+    m_workArrived.notify_one();
     m_worker.join();
     if (m_zip)
         zipClose(zipOf(m_zip), nullptr);
@@ -155,13 +155,20 @@ void ZipPackage::fail(const char* what) {
 
 void ZipPackage::enqueue(Command command) {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_queuedBytes < kBytesAhead || m_failure; });
+    if (m_queuedBytes >= kBytesAhead && !m_failure) {
+        m_makerWaits = true;
+        m_roomMade.wait(lock, [this] { return m_queuedBytes < kBytesAhead || m_failure; });
+        m_makerWaits = false;
+    }
     if (m_failure)
         std::rethrow_exception(m_failure);
     m_queuedBytes += command.text.size() + command.stored.data.size();
     m_commands.push_back(std::move(command));
+    // Waking the other thread costs a system call; only one that sleeps needs it.
+    const bool wake = m_workerWaits;
     lock.unlock();
-    m_changed.notify_all();
+    if (wake)
+        m_workArrived.notify_one();
 }
 
 void ZipPackage::addStored(StoredEntry entry) {
@@ -174,6 +181,10 @@ void ZipPackage::beginEntry(std::string name, bool large) {
 
 std::string ZipPackage::write(std::string piece) {
     enqueue(Command{Command::Kind::Piece, std::move(piece), false, {}});
+    return spareBuffer();
+}
+
+std::string ZipPackage::spareBuffer() {
     std::lock_guard lock(m_mutex);
     if (m_emptied.empty())
         return {};
@@ -220,7 +231,11 @@ bool ZipPackage::perform(Command& command) {
 void ZipPackage::work() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_stopping || !m_commands.empty(); });
+        if (!m_stopping && m_commands.empty()) {
+            m_workerWaits = true;
+            m_workArrived.wait(lock, [this] { return m_stopping || !m_commands.empty(); });
+            m_workerWaits = false;
+        }
         if (m_stopping)
             return;
         Command command = std::move(m_commands.front());
@@ -237,14 +252,17 @@ void ZipPackage::work() {
         m_queuedBytes -= command.text.size() + command.stored.data.size();
         if (command.kind == Command::Kind::Piece && m_emptied.size() < 4)
             m_emptied.push_back(std::move(command.text));
-        m_changed.notify_all();
+        if (m_makerWaits)
+            m_roomMade.notify_one();
     }
 }
 
 void ZipPackage::close() {
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_commands.empty() && !m_busy; });
+        m_makerWaits = true;
+        m_roomMade.wait(lock, [this] { return m_commands.empty() && !m_busy; });
+        m_makerWaits = false;
         if (m_failure)
             std::rethrow_exception(m_failure);
     }

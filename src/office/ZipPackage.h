@@ -46,6 +46,8 @@ public:
     void beginEntry(std::string name, bool large);
     // Takes the next piece of the entry's text; gives back an emptied buffer to fill next.
     std::string write(std::string piece);
+    // A buffer that held a piece already written, or a new one.
+    std::string spareBuffer();
     void endEntry();
 
     // Waits for every entry and writes the package's directory; nothing is complete before.
@@ -70,7 +72,10 @@ private:
     Compressor* m_compressor = nullptr;
 
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_workArrived;
+    std::condition_variable m_roomMade;
+    bool m_workerWaits = false;
+    bool m_makerWaits = false;
     std::deque<Command> m_commands;
     std::size_t m_queuedBytes = 0;
     std::vector<std::string> m_emptied;

@@ -110,6 +110,7 @@ struct Unavailable final : SpreadsheetApplications {
         return nullptr;
     }
     std::shared_ptr<SpreadsheetApplication> attachRunning() override { return create(); }
+    void expectOpening(const QStringList&) override {}
     bool m_fails;
 };
 } // namespace
