@@ -58,12 +58,15 @@ static_assert(kLargestPageCells >= 4 * kMaxColumns);
 } // namespace
 
 CellStore::Data::Data(const Data& other)
-    : texts(other.texts), rows(other.rows), pageSizes(other.pageSizes), pageUsed(other.pageUsed),
+    : texts(other.texts), rows(other.rows), firstPageCells(other.firstPageCells),
       cellCount(other.cellCount) {
-    pages.reserve(other.pages.size());
-    for (size_t i = 0; i < other.pages.size(); ++i) {
-        pages.push_back(std::make_unique<Cell[]>(pageSizes[i]));
-        std::copy_n(other.pages[i].get(), pageSizes[i], pages.back().get());
+    // Only the cells rows use are copied, side by side: room that rows left behind stays behind.
+    for (Row& row : rows) {
+        const Cell* cells = other.cellsOf(row);
+        const std::uint32_t count = row.count;
+        row = allocate(count);
+        row.count = count;
+        std::copy_n(cells, count, cellsOf(row));
     }
 }
 
