@@ -55,13 +55,14 @@ QString libraryProblem(lxw_error error, int systemError, const QString& path) {
 // The parts of the package that do not depend on the sheets, written by the format's reference
 // library from a workbook of one sheet with the same number formats and, when the workbook has
 // texts, a text: the styles, theme, relationships and document properties.
-void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& scratchFolder) {
+void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& scratchFolder,
+                const QString& target) {
     const std::string scratch = QFile::encodeName(scratchFolder).toStdString();
     lxw_workbook_options options{};
     options.tmpdir = const_cast<char*>(scratch.c_str());
     lxw_workbook* book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
     if (!book)
-        throw RuntimeError(QStringLiteral("Cannot create the workbook file ") + path);
+        throw RuntimeError(QStringLiteral("Cannot create the workbook file ") + target);
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     lxw_row_t row = 0;
     for (int decimals : facts.decimalsInOrder) {
@@ -76,7 +77,7 @@ void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& 
     const lxw_error error = workbook_close(book);
     if (error != LXW_NO_ERROR)
         throw RuntimeError(QStringLiteral("Cannot write the workbook file %1: %2")
-                               .arg(path, libraryProblem(error, errno, path)));
+                               .arg(target, libraryProblem(error, errno, target)));
 }
 
 // Whether a sheet's part may outgrow what a plain zip entry records.
@@ -93,7 +94,7 @@ void addPart(ZipPackage& package, const std::string& name, const std::string& te
 
 // Writes the package in the order of the reference library's parts.
 void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QString& framePath,
-                  const QString& path, QStringList& problems) {
+                  const QString& path, const QString& target, QStringList& problems) {
     std::map<std::string, StoredEntry> frame;
     for (StoredEntry& entry : storedEntries(framePath))
         frame[entry.name] = std::move(entry);
@@ -106,7 +107,7 @@ void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QS
     };
     const QStringList names = workbook.sheetNames();
     const int sheets = workbook.sheetCount();
-    ZipPackage package(path);
+    ZipPackage package(path, target);
     addPart(package, "[Content_Types].xml", contentTypesPart(sheets, facts.hasTexts));
     package.addStored(framePart("_rels/.rels"));
     addPart(package, "xl/_rels/workbook.xml.rels",
@@ -147,9 +148,9 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
     const QString partial = scratch.filePath(QStringLiteral("workbook.xlsx"));
     checkSheetNames(workbook.sheetNames());
     const WorkbookFacts facts = factsOf(workbook);
-    writeFrame(facts, framePath, scratch.path());
+    writeFrame(facts, framePath, scratch.path(), path);
     QStringList problems;
-    writePackage(workbook, facts, framePath, partial, problems);
+    writePackage(workbook, facts, framePath, partial, path, problems);
     replaceFileWith(partial, path);
     if (problems.size() > kCellsNamedInAReport) {
         const qsizetype more = problems.size() - kCellsNamedInAReport;

@@ -122,13 +122,14 @@ struct ZipPackage::Compressor {
     }
 };
 
-ZipPackage::ZipPackage(const QString& path) : m_path(path), m_compressor(new Compressor) {
+ZipPackage::ZipPackage(const QString& path, const QString& shownPath)
+    : m_shownPath(shownPath), m_compressor(new Compressor) {
     errno = 0;
     m_zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
     if (!m_zip) {
         delete m_compressor;
         throw RuntimeError(QStringLiteral("Cannot create the workbook file %1: %2")
-                               .arg(path, writeProblem(errno ? errno : EIO, path)));
+                               .arg(shownPath, writeProblem(errno ? errno : EIO, shownPath)));
     }
     m_worker = std::thread([this] { work(); });
 }
@@ -147,10 +148,10 @@ ZipPackage::~ZipPackage() {
 
 void ZipPackage::fail(const char* what) {
     const int number = errno;
-    const QString reason = number ? writeProblem(number, m_path) : QString::fromUtf8(what);
+    const QString reason = number ? writeProblem(number, m_shownPath) : QString::fromUtf8(what);
     if (!m_failure)
         m_failure = std::make_exception_ptr(RuntimeError(
-            QStringLiteral("Cannot write the workbook file %1: %2").arg(m_path, reason)));
+            QStringLiteral("Cannot write the workbook file %1: %2").arg(m_shownPath, reason)));
 }
 
 void ZipPackage::enqueue(Command command) {

@@ -33,7 +33,8 @@ std::string unpackedEntry(const QString& path, const std::string& name);
 // written, at the first call after the failure.
 class ZipPackage {
 public:
-    explicit ZipPackage(const QString& path);
+    // Writes the package at `path`; errors name `shownPath`, the file the user asked for.
+    ZipPackage(const QString& path, const QString& shownPath);
     ~ZipPackage();
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
@@ -67,7 +68,7 @@ private:
     bool perform(Command& command);
     void fail(const char* what);
 
-    QString m_path;
+    QString m_shownPath;
     void* m_zip = nullptr;
     Compressor* m_compressor = nullptr;
 

@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 QStringList filesIn(const QTemporaryDir& folder) {
@@ -68,6 +70,27 @@ TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFile) {
     // A name the file refuses makes the save fail after the file was begun.
     book->sheet(2).setNameUnchecked("Bad[name]");
     EXPECT_THROW(saveAsXlsx(*book, path), RuntimeError);
+    EXPECT_EQ(xlsxEntry(path, "xl/workbook.xml"), before);
+    EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
+
+    // A write that fails on the compressing thread, here at a limit on the size of files, is
+    // told as the save's failure naming the file asked for; nothing waits for ever.
+    book->sheet(2).setNameUnchecked("Sheet2");
+    for (int row = 1; row <= 20000; ++row)
+        book->sheet(1).cells().setText(row, 2, "value " + std::to_string(row * 7919));
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{64 << 10, limit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        saveAsXlsx(*book, path);
+        ADD_FAILURE() << "saved beyond the limit";
+    } catch (const RuntimeError& error) {
+        EXPECT_TRUE(error.description().startsWith("Cannot write the workbook file " + path))
+            << error.description().toStdString();
+    }
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     EXPECT_EQ(xlsxEntry(path, "xl/workbook.xml"), before);
     EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
 }
