@@ -2,7 +2,8 @@
 # Import and save against the floor probe of the shared benchmark workshop (the fastest
 # pipeline built from libraries), in one run on this machine, runs alternating:
 #
-#   bench/saving_vs_floor.sh            # RUNS=3 by default; RUNS=1 for a quick pass
+#   bench/saving_vs_floor.sh            # RUNS=3 by default; RUNS=1 for a quick pass;
+#                                       # CORPORA=many_small for one corpus
 #
 # Prints for many_small and one_big the median wall time of the batch program (one sheet, and
 # one sheet per file) over the floor's, the peak memory over the corpus's size, the saved
@@ -57,7 +58,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
 
 printf '%-11s %-7s %9s %9s %7s %9s %8s %10s %7s\n' corpus output ms floor_ms time \
     peak_MB /input file_MB /floor
-for corpus in many_small one_big; do
+for corpus in ${CORPORA:-many_small one_big}; do
     list=$WORK/corpus/$corpus/list.txt
     input=$(du -sb "$WORK/corpus/$corpus" | cut -f1)
     rm -f "$WORK"/*.times

@@ -13,7 +13,7 @@ namespace {
 constexpr qint64 kChunk = 4 << 20;
 // What a line and a cell of flattened XML take on average, to size a sheet before it is read.
 constexpr qint64 kBytesPerLine = 48;
-constexpr qint64 kBytesPerCell = 12;
+constexpr qint64 kBytesPerCell = 8;
 
 // A sheet name that the workbook accepts, made from a file name.
 QString sheetNameFor(const QString& fileName) {

@@ -83,9 +83,13 @@ std::optional<OpenedCsv> CsvReadAhead::take(const QString& path) {
     Ahead& ahead = m_ahead[static_cast<size_t>(m_next++)];
     if (m_workerWaits)
         m_changed.notify_all();
+    // A file the second thread has not begun is opened here, so both threads keep busy.
+    if (ahead.state == State::Waiting) {
+        ahead.state = State::Left;
+        return std::nullopt;
+    }
     m_openerWaits = true;
-    m_changed.wait(lock,
-                   [&] { return ahead.state != State::Waiting && ahead.state != State::Reading; });
+    m_changed.wait(lock, [&] { return ahead.state != State::Reading; });
     m_openerWaits = false;
     if (ahead.state != State::Read)
         return std::nullopt;

@@ -21,7 +21,7 @@ public:
     CsvReadAhead& operator=(const CsvReadAhead&) = delete;
 
     // The file at `path` opened, when it is the next one expected and was read ahead, waiting
-    // for it while it is being read; nothing otherwise.
+    // for it while it is being read; nothing otherwise, and the file is left to the caller.
     std::optional<OpenedCsv> take(const QString& path);
 
 private:
