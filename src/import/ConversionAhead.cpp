@@ -7,11 +7,13 @@
 #include <sys/stat.h>
 
 namespace {
-// How far the second thread may run ahead, and the largest file it holds in memory.
+// How far the second thread may run ahead, in files and in converted text held, and the
+// largest file it takes.
 constexpr int kFilesAhead = 16;
+constexpr std::size_t kBytesAhead = 32 << 20;
 constexpr off_t kLargestFile = 4 << 20;
 
-bool isSecondThreads(int index) {
+bool isConvertedAhead(int index) {
     return index % 2 == 0;
 }
 
@@ -27,7 +29,7 @@ ConversionAhead::ConversionAhead(QStringList xmlPaths)
       m_converted(m_states.size()) {
     for (int index = 1; index <= m_paths.size(); ++index)
         m_states[static_cast<size_t>(index)] =
-            isSecondThreads(index) ? State::Waiting : State::Left;
+            isConvertedAhead(index) ? State::Waiting : State::LeftToRun;
     if (m_paths.size() > 1)
         m_worker = std::thread([this] { convertAhead(); });
 }
@@ -47,7 +49,11 @@ void ConversionAhead::convertAhead() {
         {
             std::unique_lock lock(m_mutex);
             m_workerWaits = true;
-            m_changed.wait(lock, [&] { return m_stopping || index - m_runAt <= kFilesAhead; });
+            // The file the run waits for is always converted, whatever is held already.
+            m_changed.wait(lock, [&] {
+                return m_stopping || index <= m_runAt ||
+                       (index - m_runAt <= kFilesAhead && m_bytesHeld < kBytesAhead);
+            });
             m_workerWaits = false;
             if (m_stopping)
                 return;
@@ -67,7 +73,8 @@ void ConversionAhead::convertAhead() {
         {
             std::lock_guard lock(m_mutex);
             m_converted[static_cast<size_t>(index)] = std::move(converted);
-            m_states[static_cast<size_t>(index)] = taken ? State::Done : State::Left;
+            m_states[static_cast<size_t>(index)] = taken ? State::Done : State::LeftToRun;
+            m_bytesHeld += m_converted[static_cast<size_t>(index)].csv.size();
             // Waking the run costs a system call; only a run that waits needs it.
             if (!m_runWaits)
                 continue;
@@ -89,6 +96,7 @@ std::optional<ConvertedFile> ConversionAhead::take(int index) {
     m_runWaits = false;
     if (state != State::Done)
         return std::nullopt;
-    state = State::Left;
+    state = State::LeftToRun;
+    m_bytesHeld -= m_converted[static_cast<size_t>(index)].csv.size();
     return std::move(m_converted[static_cast<size_t>(index)]);
 }

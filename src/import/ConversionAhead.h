@@ -36,13 +36,14 @@ public:
     std::optional<ConvertedFile> take(int index);
 
 private:
-    enum class State { Waiting, Taken, Left, Done };
+    enum class State { Waiting, Taken, LeftToRun, Done };
     void convertAhead();
 
     QStringList m_paths;
     std::vector<State> m_states;
     std::vector<ConvertedFile> m_converted;
     int m_runAt = 0;
+    std::size_t m_bytesHeld = 0;
     bool m_stopping = false;
     bool m_runWaits = false;
     bool m_workerWaits = false;

@@ -19,6 +19,7 @@ std::vector<long long> identityOf(const QString& path) {
             static_cast<long long>(status.st_size),
             static_cast<long long>(status.st_mtim.tv_sec),
             static_cast<long long>(status.st_mtim.tv_nsec),
+            static_cast<long long>(status.st_ctim.tv_sec),
             static_cast<long long>(status.st_ctim.tv_nsec)};
 }
 } // namespace
@@ -67,7 +68,10 @@ void CsvReadAhead::readAhead() {
             Ahead& ahead = m_ahead[static_cast<size_t>(index)];
             ahead.opened = std::move(opened);
             ahead.identity = std::move(identity);
-            ahead.state = ahead.opened ? State::Read : State::Left;
+            ahead.state = ahead.opened ? State::Read : State::LeftToCaller;
+            // A file passed over while it was read is not kept.
+            if (index < m_next - 1)
+                ahead = Ahead{State::LeftToCaller, {}, {}};
             // Waking the opener costs a system call; only one that waits needs it.
             if (!m_openerWaits)
                 continue;
@@ -78,14 +82,21 @@ void CsvReadAhead::readAhead() {
 
 std::optional<OpenedCsv> CsvReadAhead::take(const QString& path) {
     std::unique_lock lock(m_mutex);
-    if (m_next >= m_paths.size() || m_paths.at(m_next) != path)
+    // Files passed over (a step failed before it opened its file) are let go.
+    int index = m_next;
+    while (index < m_paths.size() && m_paths.at(index) != path)
+        ++index;
+    if (index >= m_paths.size())
         return std::nullopt;
+    for (; m_next < index; ++m_next)
+        if (Ahead& passed = m_ahead[static_cast<size_t>(m_next)]; passed.state != State::Reading)
+            passed = Ahead{State::LeftToCaller, {}, {}};
     Ahead& ahead = m_ahead[static_cast<size_t>(m_next++)];
     if (m_workerWaits)
         m_changed.notify_all();
     // A file the second thread has not begun is opened here, so both threads keep busy.
     if (ahead.state == State::Waiting) {
-        ahead.state = State::Left;
+        ahead.state = State::LeftToCaller;
         return std::nullopt;
     }
     m_openerWaits = true;
@@ -93,7 +104,7 @@ std::optional<OpenedCsv> CsvReadAhead::take(const QString& path) {
     m_openerWaits = false;
     if (ahead.state != State::Read)
         return std::nullopt;
-    ahead.state = State::Left;
+    ahead.state = State::LeftToCaller;
     std::optional<OpenedCsv> opened = std::move(ahead.opened);
     const std::vector<long long> identity = std::move(ahead.identity);
     lock.unlock();

@@ -20,12 +20,13 @@ public:
     CsvReadAhead(const CsvReadAhead&) = delete;
     CsvReadAhead& operator=(const CsvReadAhead&) = delete;
 
-    // The file at `path` opened, when it is the next one expected and was read ahead, waiting
+    // The file at `path` opened, when it is one of those expected and was read ahead, waiting
     // for it while it is being read; nothing otherwise, and the file is left to the caller.
+    // Files expected before it are let go.
     std::optional<OpenedCsv> take(const QString& path);
 
 private:
-    enum class State { Waiting, Reading, Read, Left };
+    enum class State { Waiting, Reading, Read, LeftToCaller };
     struct Ahead {
         State state = State::Waiting;
         std::optional<OpenedCsv> opened;

@@ -1,8 +1,8 @@
 #include "office/SharedStrings.h"
 
+#include "office/PartText.h"
 #include "office/TextPool.h"
 #include "office/Worksheet.h"
-#include "office/ZipPackage.h"
 
 #include <algorithm>
 #include <charconv>
@@ -62,11 +62,11 @@ SavedText savedText(std::string_view text) {
     std::string escaped = protectEscapes(kept);
     for (size_t count = codePoints(escaped); count > static_cast<size_t>(kMaxCellCharacters);
          count = codePoints(escaped)) {
+        // One character at a time: its continuation bytes, then the byte that leads it.
         for (size_t excess = count - kMaxCellCharacters; excess > 0 && !kept.empty(); --excess) {
-            kept.remove_suffix(1);
             while (!kept.empty() && (static_cast<unsigned char>(kept.back()) & 0xC0) == 0x80)
                 kept.remove_suffix(1);
-            if (!kept.empty() && static_cast<unsigned char>(kept.back()) >= 0xC0)
+            if (!kept.empty())
                 kept.remove_suffix(1);
         }
         escaped = protectEscapes(kept);
@@ -119,6 +119,7 @@ std::uint32_t SharedStrings::take(std::uint32_t text) {
     }
     const auto number = static_cast<std::uint32_t>(m_texts.size());
     m_texts.push_back(saved);
+    m_textBytes += saved.size();
     if (cut > 0)
         m_cut.emplace(number, cut);
     if (m_sheetsWithTexts > 1)
@@ -131,6 +132,12 @@ qint64 SharedStrings::charactersCut(std::uint32_t number) const {
         return 0;
     const auto found = m_cut.find(number);
     return found == m_cut.end() ? 0 : found->second;
+}
+
+bool SharedStrings::mayBeLarge() const {
+    // Escaping makes a byte at most seven ("_x0001_"); each text adds its element.
+    constexpr std::uint64_t kBytesPerTextAtMost = 40;
+    return m_textBytes * 7 + m_texts.size() * kBytesPerTextAtMost >= 0xFFFFFFFFull;
 }
 
 void SharedStrings::write(PartText& part) const {

@@ -38,6 +38,9 @@ public:
     // How many characters the file's text `number` lost to the file's limit; mostly 0.
     qint64 charactersCut(std::uint32_t number) const;
 
+    // Whether the part may outgrow what a plain zip entry records.
+    bool mayBeLarge() const;
+
     // Writes the shared strings part: every text once, in order.
     void write(PartText& part) const;
 
@@ -49,6 +52,7 @@ private:
     const TextPool* m_pool = nullptr;
     std::vector<std::uint32_t> m_numbers;
     std::vector<std::string_view> m_texts;
+    std::uint64_t m_textBytes = 0;
     // Texts that saving changed; a deque so that views of them stay valid.
     std::deque<std::string> m_changed;
     std::unordered_map<std::uint32_t, qint64> m_cut;

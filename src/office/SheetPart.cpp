@@ -1,8 +1,8 @@
 #include "office/SheetPart.h"
 
+#include "office/PartText.h"
 #include "office/SharedStrings.h"
 #include "office/Worksheet.h"
-#include "office/ZipPackage.h"
 
 #include <charconv>
 
@@ -87,7 +87,7 @@ std::string dimensionOf(const CellStore& cells) {
 } // namespace
 
 void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& styles,
-                    SharedStrings& strings, PartText& part, QStringList& problems) {
+                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut) {
     const CellStore& cells = sheet.cells();
     strings.beginSheet(cells.texts());
     part.append("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
@@ -134,12 +134,7 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& 
             if (cell.kind == Cell::Kind::Text) {
                 const std::uint32_t shared = strings.numberOf(cell.text);
                 if (const qint64 cut = strings.charactersCut(shared); cut > 0)
-                    problems << QStringLiteral("Cell %1!%2 was saved without its last %3 "
-                                               "characters")
-                                    .arg(sheet.name(),
-                                         QString::fromLatin1(reference.data(),
-                                                             qsizetype(reference.size())))
-                                    .arg(cut);
+                    noteCut(reference, cut);
                 at = put(at, "\" t=\"s\"><v>");
                 at = decimal(shared, at);
             } else {

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QStringList>
+#include <QtGlobal>
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string_view>
 
 class PartText;
 class SharedStrings;
@@ -13,9 +15,12 @@ class Worksheet;
 // the cell format that shows that many decimals.
 using DecimalStyles = std::array<int, 31>;
 
+// Takes the reference of a cell whose text lost its end to the file's limit, and how many
+// characters it lost.
+using CutCellTaker = std::function<void(std::string_view reference, qint64 charactersCut)>;
+
 // Writes one sheet as the package's worksheet part: its dimension, its rows with their spans
 // and every non-empty cell, texts as numbers of shared strings. `selected` marks the sheet
-// whose tab is chosen. Adds a line to `problems` for each text that lost its end to the file's
-// limit.
+// whose tab is chosen.
 void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& styles,
-                    SharedStrings& strings, PartText& part, QStringList& problems);
+                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut);

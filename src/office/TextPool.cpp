@@ -34,8 +34,9 @@ std::string_view TextPool::keep(std::string_view text) {
         throw RuntimeError(
             QStringLiteral("A text of %1 bytes is longer than a cell holds").arg(text.size()));
     if (m_pages.empty() || m_pageUsed + text.size() > m_pageSizes.back()) {
-        const std::size_t next =
-            m_pages.empty() ? kFirstPageBytes : std::min(m_pageSizes.back() * 2, kLargestPageBytes);
+        const std::size_t next = m_pages.empty()
+                                     ? std::max(kFirstPageBytes, m_firstPageBytes)
+                                     : std::min(m_pageSizes.back() * 2, kLargestPageBytes);
         m_pageSizes.push_back(std::max(next, text.size()));
         m_pages.push_back(std::make_unique_for_overwrite<char[]>(m_pageSizes.back()));
         m_pageUsed = 0;

@@ -114,7 +114,8 @@ void CellStore::widen(Data& data, Row& row, std::uint32_t columns) {
             data.pageUsed = row.offset + columns;
             row.capacity = columns;
         } else {
-            const Row moved = data.allocate(std::max(columns, row.capacity * 2));
+            const Row moved = data.allocate(
+                std::max(columns, std::min(row.capacity * 2, std::uint32_t{kMaxColumns})));
             std::copy_n(data.cellsOf(row), row.count, data.cellsOf(moved));
             row = Row{moved.page, moved.offset, row.count, moved.capacity};
         }
@@ -137,7 +138,8 @@ Cell& CellStore::slot(int row, int column) {
 
 qint64 CellStore::setText(int row, int column, std::string_view text) {
     if (text.empty()) {
-        if (row <= storedRowCount() && column <= storedColumnCount(row)) {
+        // Clearing a cell that holds nothing changes nothing, and copies no shared cells.
+        if (cell(row, column)) {
             Cell& cell = slot(row, column);
             if (cell.kind != Cell::Kind::Empty)
                 --m_data->cellCount;
@@ -148,18 +150,22 @@ qint64 CellStore::setText(int row, int column, std::string_view text) {
         return 0;
     }
     const CellText fitting = fitIntoCell(text);
+    Cell value{};
+    if (const std::optional<LosslessNumber> number = losslessNumber(text)) {
+        value.kind = Cell::Kind::Number;
+        value.number = number->value;
+        value.decimals = static_cast<std::uint8_t>(number->decimals);
+    } else {
+        // The text is kept before the cell changes: should that fail, the cell is as it was.
+        checkLimits(row, column);
+        own();
+        value.kind = Cell::Kind::Text;
+        value.text = m_data->texts.intern(fitting.kept);
+    }
     Cell& cell = slot(row, column);
     if (cell.kind == Cell::Kind::Empty)
         ++m_data->cellCount;
-    if (const std::optional<LosslessNumber> number = losslessNumber(text)) {
-        cell.kind = Cell::Kind::Number;
-        cell.number = number->value;
-        cell.decimals = static_cast<std::uint8_t>(number->decimals);
-    } else {
-        cell.kind = Cell::Kind::Text;
-        cell.text = m_data->texts.intern(fitting.kept);
-        cell.decimals = 0;
-    }
+    cell = value;
     return fitting.charactersCut;
 }
 
@@ -236,6 +242,12 @@ CellStore CellStore::copy(const CellRange& range) const {
 }
 
 void CellStore::paste(const CellStore& block, int row, int column) {
+    // A store pasted into itself reads from a copy, which shares the cells until they change.
+    if (&block == this) {
+        const CellStore source = block;
+        paste(source, row, column);
+        return;
+    }
     const CellRange used = block.usedRange();
     if (used.isEmpty())
         return;

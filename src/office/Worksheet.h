@@ -19,6 +19,7 @@ inline constexpr int kMaxCellCharacters = 32767;
 
 // One cell, stored compactly: a number with its decimals, or the number of a text in the sheet's
 // pool. Twelve bytes, so that ten million cells take little more than a hundred megabytes.
+// `Cell()` is the empty cell; a cell left uninitialised is never read.
 #pragma pack(push, 4)
 struct Cell {
     enum class Kind : std::uint8_t { Empty, Number, Text };
@@ -27,10 +28,8 @@ struct Cell {
         double number;
         std::uint32_t text;
     };
-    Kind kind = Kind::Empty;
-    std::uint8_t decimals = 0;
-
-    Cell() : number(0) {}
+    Kind kind;
+    std::uint8_t decimals;
 };
 #pragma pack(pop)
 static_assert(sizeof(Cell) == 12);

@@ -3,6 +3,7 @@
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 #include "office/PackageParts.h"
+#include "office/PartText.h"
 #include "office/SharedStrings.h"
 #include "office/SheetPart.h"
 #include "office/Workbook.h"
@@ -94,7 +95,8 @@ void addPart(ZipPackage& package, const std::string& name, const std::string& te
 
 // Writes the package in the order of the reference library's parts.
 void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QString& framePath,
-                  const QString& path, const QString& target, QStringList& problems) {
+                  const QString& path, const QString& target, QStringList& problems,
+                  qint64& unnamed) {
     std::map<std::string, StoredEntry> frame;
     for (StoredEntry& entry : storedEntries(framePath))
         frame[entry.name] = std::move(entry);
@@ -117,13 +119,26 @@ void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QS
         const Worksheet& sheet = workbook.sheet(index);
         PartText part(package, "xl/worksheets/sheet" + std::to_string(index) + ".xml",
                       mayBeLarge(sheet));
-        writeSheetPart(sheet, index == 1, facts.styles, strings, part, problems);
+        // A text cut on a million rows names its first cells and counts the rest.
+        writeSheetPart(sheet, index == 1, facts.styles, strings, part,
+                       [&](std::string_view reference, qint64 cut) {
+                           if (problems.size() < kCellsNamedInAReport)
+                               problems
+                                   << QStringLiteral("Cell %1!%2 was saved without its last "
+                                                     "%3 characters")
+                                          .arg(sheet.name(),
+                                               QString::fromLatin1(reference.data(),
+                                                                   qsizetype(reference.size())))
+                                          .arg(cut);
+                           else
+                               ++unnamed;
+                       });
         part.finish();
     }
     addPart(package, "xl/workbook.xml",
             workbookPart(unpackedEntry(framePath, "xl/workbook.xml"), names));
     if (facts.hasTexts) {
-        PartText part(package, "xl/sharedStrings.xml", false);
+        PartText part(package, "xl/sharedStrings.xml", strings.mayBeLarge());
         strings.write(part);
         part.finish();
     }
@@ -150,12 +165,10 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
     const WorkbookFacts facts = factsOf(workbook);
     writeFrame(facts, framePath, scratch.path(), path);
     QStringList problems;
-    writePackage(workbook, facts, framePath, partial, path, problems);
+    qint64 unnamed = 0;
+    writePackage(workbook, facts, framePath, partial, path, problems, unnamed);
     replaceFileWith(partial, path);
-    if (problems.size() > kCellsNamedInAReport) {
-        const qsizetype more = problems.size() - kCellsNamedInAReport;
-        problems.resize(kCellsNamedInAReport);
-        problems << QStringLiteral("and %1 more cells").arg(more);
-    }
+    if (unnamed > 0)
+        problems << QStringLiteral("and %1 more cells").arg(unnamed);
     return problems;
 }

@@ -49,6 +49,19 @@ TEST(Worksheet, APastedBlockIsTheOriginalsUntilEitherChanges) {
     EXPECT_EQ(target.display(4, 5), "last");
     EXPECT_EQ(target.cellCount(), 5);
     EXPECT_EQ(target.texts().size(), 4u);
+    // A sheet's own block pasted back into it, one cell down and across, as copy and paste do.
+    CellStore own;
+    own.setText(1, 1, "a");
+    own.setText(1, 2, "b");
+    own.setText(2, 1, "c");
+    own.paste(own.copy(own.usedRange()), 2, 2);
+    own.paste(own, 4, 1);
+    EXPECT_EQ(own.display(2, 2), "a");
+    EXPECT_EQ(own.display(2, 3), "b");
+    EXPECT_EQ(own.display(3, 2), "c");
+    EXPECT_EQ(own.display(2, 1), "c");
+    EXPECT_EQ(own.display(5, 2), "a");
+    EXPECT_EQ(own.display(6, 2), "c");
     const CellStore inner = target.copy({2, 3, 3, 4});
     EXPECT_EQ(inner.usedRange().lastRow, 2);
     EXPECT_EQ(inner.display(1, 2), "12.50");

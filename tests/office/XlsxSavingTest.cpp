@@ -1,6 +1,7 @@
 #include "office/XlsxSaving.h"
 
 #include "base/RuntimeError.h"
+#include "office/SharedStrings.h"
 #include "office/Workbook.h"
 #include "support/QtPrinters.h"
 #include "support/TreeBuilder.h"
@@ -57,6 +58,21 @@ TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStandAndPermissionsKept) {
     saveAsXlsx(*book, path);
     EXPECT_EQ(QFile::permissions(path), shared);
     EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
+}
+
+TEST(XlsxSaving, ATextOutgrowingTheFileWhenEscapedLosesOnlyWhatItMust) {
+    // Escaping adds six characters; the six that go are whole characters, a two-byte one and
+    // the letter after it each counted once.
+    std::string text = "_x0041_";
+    while (utf16Length(text) < kMaxCellCharacters)
+        text += "\xC3\xA9"
+                "a";
+    text.resize(text.size() - (utf16Length(text) - kMaxCellCharacters));
+    ASSERT_EQ(utf16Length(text), kMaxCellCharacters);
+    const SavedText saved = savedText(text);
+    EXPECT_EQ(saved.charactersCut, 6);
+    EXPECT_EQ(utf16Length(saved.escaped), kMaxCellCharacters);
+    EXPECT_EQ(saved.escaped.substr(0, 14), "_x005F_x0041_\xC3");
 }
 
 TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFile) {
