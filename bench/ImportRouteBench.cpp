@@ -5,10 +5,9 @@
 // The default list (500 files of 80 records of 4 fields) makes about 200,000 cells through the
 // work database. The real main window runs offscreen and its start button is pressed for each
 // route; messages are answered at once.
-#include "base/Dialogs.h"
+#include "UnattendedServices.h"
 #include "base/SettingsStore.h"
 #include "office/SpreadsheetEngine.h"
-#include "ui/Desktop.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -21,25 +20,6 @@
 #include <cstdio>
 
 namespace {
-class AnsweringDialogs final : public Dialogs {
-public:
-    MessageAnswer showMessage(const Message& message) override {
-        if (message.text != QLatin1String("Done."))
-            std::fprintf(stderr, "%s\n", qPrintable(message.text));
-        return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
-    }
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList chooseFiles(const QString&, const QString&) override { return {}; }
-    QString chooseFolder(const QString&) override { return {}; }
-    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class NoDesktop final : public Desktop {
-public:
-    void openFolder(const QString&) override {}
-    bool openFile(const QString&) override { return true; }
-};
-
 QStringList makeFiles(const QString& folder, int files, int records) {
     QStringList paths;
     for (int f = 0; f < files; ++f) {

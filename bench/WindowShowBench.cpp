@@ -5,10 +5,9 @@
 //
 // The real main window and the real workbook window run offscreen; messages are answered at
 // once. Prints the milliseconds and the process's peak memory.
-#include "base/Dialogs.h"
+#include "UnattendedServices.h"
 #include "base/SettingsStore.h"
 #include "office/SpreadsheetEngine.h"
-#include "ui/Desktop.h"
 #include "ui/Form1.h"
 #include "ui/WorkbookWindow.h"
 
@@ -21,27 +20,6 @@
 
 #include <cstdio>
 #include <sys/resource.h>
-
-namespace {
-class AnsweringDialogs final : public Dialogs {
-public:
-    MessageAnswer showMessage(const Message& message) override {
-        if (message.text != QLatin1String("Done."))
-            std::fprintf(stderr, "%s\n", qPrintable(message.text));
-        return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
-    }
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList chooseFiles(const QString&, const QString&) override { return {}; }
-    QString chooseFolder(const QString&) override { return {}; }
-    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class NoDesktop final : public Desktop {
-public:
-    void openFolder(const QString&) override {}
-    bool openFile(const QString&) override { return true; }
-};
-} // namespace
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -36,19 +36,6 @@ std::string reference(int row, int column) {
     return std::string(text, end);
 }
 
-// The first and last non-empty columns of a row; {0, 0} for a row without cells.
-std::pair<int, int> usedColumns(std::span<const Cell> cells) {
-    int first = 0, last = 0;
-    for (int column = 1; column <= static_cast<int>(cells.size()); ++column) {
-        if (cells[static_cast<size_t>(column - 1)].kind == Cell::Kind::Empty)
-            continue;
-        if (!first)
-            first = column;
-        last = column;
-    }
-    return {first, last};
-}
-
 // A number as the file's writers print it: sixteen significant digits, shortest form.
 char* number(double value, char* out) {
     char* end = std::to_chars(out, out + 32, value, std::chars_format::general, 16).ptr;
@@ -62,7 +49,7 @@ std::string spansOf(const CellStore& cells, int blockFirstRow) {
     int first = 0, last = 0;
     const int lastRow = std::min(cells.storedRowCount(), blockFirstRow + kSpanRows - 1);
     for (int row = blockFirstRow; row <= lastRow; ++row) {
-        const auto [from, to] = usedColumns(cells.row(row));
+        const auto [from, to] = cells.usedColumns(row);
         if (!from)
             continue;
         first = first ? std::min(first, from) : from;
@@ -105,7 +92,7 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& 
     char text[128];
     for (int row = 1; row <= cells.storedRowCount(); ++row) {
         const std::span<const Cell> stored = cells.row(row);
-        if (!usedColumns(stored).first)
+        if (!cells.usedColumns(row).first)
             continue;
         const int block = (row - 1) / kSpanRows;
         if (block != spansBlock) {

@@ -200,18 +200,23 @@ int CellStore::storedColumnCount(int row) const {
     return static_cast<int>(m_data->rows[static_cast<size_t>(row - 1)].count);
 }
 
+std::pair<int, int> CellStore::usedColumns(int row) const {
+    const std::span<const Cell> cells = this->row(row);
+    int first = 0, last = 0;
+    for (int column = 1; column <= static_cast<int>(cells.size()); ++column) {
+        if (cells[static_cast<size_t>(column - 1)].kind == Cell::Kind::Empty)
+            continue;
+        if (!first)
+            first = column;
+        last = column;
+    }
+    return {first, last};
+}
+
 CellRange CellStore::usedRange() const {
     CellRange range;
     for (int row = 1; row <= storedRowCount(); ++row) {
-        const std::span<const Cell> cells = this->row(row);
-        int first = 0, last = 0;
-        for (int column = 1; column <= static_cast<int>(cells.size()); ++column) {
-            if (cells[static_cast<size_t>(column - 1)].kind == Cell::Kind::Empty)
-                continue;
-            if (!first)
-                first = column;
-            last = column;
-        }
+        const auto [first, last] = usedColumns(row);
         if (!first)
             continue;
         if (range.isEmpty()) {

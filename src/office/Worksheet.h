@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The most rows and columns a sheet may hold, as the saved format allows.
@@ -85,6 +86,8 @@ public:
     int storedColumnCount(int row) const;
     // The stored cells of a row from column 1, empty ones among them; none for an unstored row.
     std::span<const Cell> row(int row) const;
+    // The first and last non-empty columns of a row; {0, 0} for a row without cells.
+    std::pair<int, int> usedColumns(int row) const;
     // The bounding box of the non-empty cells; empty when there are none.
     CellRange usedRange() const;
     // The number of non-empty cells.
