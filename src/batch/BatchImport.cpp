@@ -126,7 +126,7 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     if (!walkProblems.isEmpty())
         report.problem(describeWalkProblems(walkProblems));
 
-    ConsoleSurface surface(options.sendMode, options.route, files, errors,
+    ConsoleSurface surface(options.sendMode, options.route, options.mergeTables, files, errors,
                            !options.quiet && isatty(fileno(errors)));
     report.beforeLine = [&surface] { surface.clearProgress(); };
     UnattendedDialogs dialogs;

@@ -5,7 +5,8 @@
 namespace {
 const QString kUsage = QStringLiteral(
     "Usage: brindlequay-batch [--one-sheet | --multiple-sheets] [--route flatten | database]\n"
-    "                         [--ext EXT] [--quiet] [--keep-work] [--work-database FILE]\n"
+    "                         [--merge-tables] [--ext EXT] [--quiet] [--keep-work]\n"
+    "                         [--work-database FILE]\n"
     "                         -o OUTPUT.xlsx PATH...\n"
     "\n"
     "Imports XML files into one new workbook and saves it as OUTPUT.xlsx.\n"
@@ -18,6 +19,9 @@ const QString kUsage = QStringLiteral(
     "  --multiple-sheets    one sheet per file\n"
     "  --route ROUTE        flatten (the default): element paths and values, one line each;\n"
     "                       database: tables of the work database, written cell by cell\n"
+    "  --merge-tables       with --route database: the records of one element name from every\n"
+    "                       file in one table, each row with its #file, #id, the #id of the\n"
+    "                       record it lies in (PARENT#id) and its #path\n"
     "  --ext EXT            the extension of the files taken from folders (default xml;\n"
     "                       * for every file)\n"
     "  --keep-work          keep the run's own folder in the temporary folder: its CSV files\n"
@@ -47,6 +51,7 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     const QCommandLineOption oneSheet(QStringLiteral("one-sheet"));
     const QCommandLineOption multipleSheets(QStringLiteral("multiple-sheets"));
     const QCommandLineOption route(QStringLiteral("route"), QString(), QStringLiteral("ROUTE"));
+    const QCommandLineOption mergeTables(QStringLiteral("merge-tables"));
     const QCommandLineOption extension(QStringLiteral("ext"), QString(), QStringLiteral("EXT"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QString(), QStringLiteral("FILE"));
@@ -56,8 +61,8 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
                                           QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({oneSheet, multipleSheets, route, extension, output, quiet, keepWork,
-                       workDatabase, help, version});
+    parser.addOptions({oneSheet, multipleSheets, route, mergeTables, extension, output, quiet,
+                       keepWork, workDatabase, help, version});
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help))
@@ -80,6 +85,9 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
             return usageError(
                 QStringLiteral("unknown route '%1': use flatten or database").arg(chosen));
     }
+    options.mergeTables = parser.isSet(mergeTables);
+    if (options.mergeTables && options.route != ImportRoute::Database)
+        return usageError(QStringLiteral("--merge-tables needs --route database"));
     if (parser.isSet(extension))
         options.extension = parser.value(extension);
     if (options.extension.isEmpty())

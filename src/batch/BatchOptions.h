@@ -11,6 +11,8 @@
 struct BatchOptions {
     SendMode sendMode = SendMode::OneSheet;
     ImportRoute route = ImportRoute::WithoutDatabase;
+    // On the route through the work database: one table per element name across all files.
+    bool mergeTables = false;
     QString extension = QStringLiteral("xml");
     QString output;
     // Files and folders in the order given; "-" stands for the paths on standard input.

@@ -36,10 +36,10 @@ void ConsoleReport::problems(const ImportResult& result) {
         problem(failure.description);
 }
 
-ConsoleSurface::ConsoleSurface(SendMode sendMode, ImportRoute route, QStringList files,
-                               std::FILE* errors, bool showProgress)
-    : m_sendMode(sendMode), m_route(route), m_files(std::move(files)), m_errors(errors),
-      m_showProgress(showProgress) {
+ConsoleSurface::ConsoleSurface(SendMode sendMode, ImportRoute route, bool mergeTables,
+                               QStringList files, std::FILE* errors, bool showProgress)
+    : m_sendMode(sendMode), m_route(route), m_mergeTables(mergeTables), m_files(std::move(files)),
+      m_errors(errors), m_showProgress(showProgress) {
     m_elapsed.start();
 }
 

@@ -49,11 +49,12 @@ private:
 // progress as a line on a terminal.
 class ConsoleSurface final : public ImportSurface {
 public:
-    ConsoleSurface(SendMode sendMode, ImportRoute route, QStringList files, std::FILE* errors,
-                   bool showProgress);
+    ConsoleSurface(SendMode sendMode, ImportRoute route, bool mergeTables, QStringList files,
+                   std::FILE* errors, bool showProgress);
 
     SendMode sendMode() const override { return m_sendMode; }
     ImportRoute importRoute() const override { return m_route; }
+    bool mergesTables() const override { return m_mergeTables; }
     int fileCount() const override { return static_cast<int>(m_files.size()); }
     QString fileAt(int position) const override { return m_files.value(position - 1); }
     void setProgress(double percent) override;
@@ -67,6 +68,7 @@ public:
 private:
     SendMode m_sendMode;
     ImportRoute m_route;
+    bool m_mergeTables;
     QStringList m_files;
     std::FILE* m_errors;
     bool m_showProgress;

@@ -21,7 +21,7 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     procedure.step(108, [&] { ClearWorkDatabase(databasePath, QString(), dialogs); });
     std::unique_ptr<DatabaseApplication> database;
     procedure.step(110, [&] {
-        database = std::make_unique<DatabaseApplication>();
+        database = std::make_unique<DatabaseApplication>(surface.mergesTables());
         database->setVisible(true);
     });
     procedure.step(112, [&] { mustBeSet(database.get()).OpenCurrentDatabase(databasePath); });

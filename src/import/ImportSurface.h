@@ -15,6 +15,9 @@ public:
 
     virtual SendMode sendMode() const = 0;
     virtual ImportRoute importRoute() const = 0;
+    // Whether the route through the work database gathers the records of every file into
+    // shared tables, rather than tables of each file's own.
+    virtual bool mergesTables() const { return false; }
     // The listed files, rows from 1.
     virtual int fileCount() const = 0;
     virtual QString fileAt(int position) const = 0;

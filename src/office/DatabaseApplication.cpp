@@ -2,9 +2,10 @@
 
 #include "base/RuntimeError.h"
 #include "office/DatabaseEngine.h"
+#include "office/MergedTableImport.h"
 #include "office/XmlTableImport.h"
 
-DatabaseApplication::DatabaseApplication() = default;
+DatabaseApplication::DatabaseApplication(bool mergeTables) : m_mergeTables(mergeTables) {}
 // Without a quit, what was imported is not kept: the open transaction is abandoned.
 DatabaseApplication::~DatabaseApplication() = default;
 
@@ -12,16 +13,22 @@ void DatabaseApplication::OpenCurrentDatabase(const QString& path) {
     m_database = std::make_unique<DatabaseFile>(path, false);
     // Every import of the session goes into one transaction, written to disk once at the end.
     m_database->execute(QStringLiteral("BEGIN"));
+    if (m_mergeTables)
+        m_merged = std::make_unique<MergedTableImport>(*m_database);
 }
 
 void DatabaseApplication::ImportXml(const QString& dataSource) {
     if (!m_database)
         throw RuntimeError(QStringLiteral("There is no current database to import into."));
-    m_importedTables << importXmlIntoTables(*m_database, dataSource);
+    m_importedTables << (m_merged ? m_merged->importFile(dataSource)
+                                  : importXmlIntoTables(*m_database, dataSource));
 }
 
 void DatabaseApplication::quit() {
+    if (m_merged)
+        m_merged->finish();
     if (m_database)
         m_database->execute(QStringLiteral("COMMIT"));
+    m_merged.reset();
     m_database.reset();
 }

@@ -6,12 +6,15 @@
 #include <memory>
 
 class DatabaseFile;
+class MergedTableImport;
 
 // The database application as the route through the work database drives it: it opens the
 // database and imports XML files into new tables of it.
 class DatabaseApplication {
 public:
-    DatabaseApplication();
+    // `mergeTables`: the records of every file of the session go to shared tables, each row
+    // with its file, its number and its parent's (see MergedTableImport).
+    explicit DatabaseApplication(bool mergeTables = false);
     ~DatabaseApplication();
 
     // The application has no window of its own; being shown changes nothing.
@@ -22,10 +25,12 @@ public:
     void ImportXml(const QString& dataSource);
     // The tables that the imports of this session made, in order.
     const QStringList& importedTables() const { return m_importedTables; }
-    // Lets go of the database.
+    // Completes the tables and lets go of the database; what was imported is kept only then.
     void quit();
 
 private:
+    bool m_mergeTables;
     std::unique_ptr<DatabaseFile> m_database;
+    std::unique_ptr<MergedTableImport> m_merged;
     QStringList m_importedTables;
 };

@@ -38,6 +38,11 @@ DatabaseFile::~DatabaseFile() {
     sqlite3_close_v2(m_db);
 }
 
+void DatabaseFile::abandonSavepoint() {
+    sqlite3_exec(m_db, "ROLLBACK TO brindlequay_work; RELEASE brindlequay_work", nullptr, nullptr,
+                 nullptr);
+}
+
 void DatabaseFile::raise(int code, const QString& doing) {
     if (code == SQLITE_NOTADB)
         throw RuntimeError(QStringLiteral("Unrecognized database format '%1'.").arg(m_path),

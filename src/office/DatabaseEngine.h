@@ -49,6 +49,9 @@ public:
     // The names of the tables, in the engine's order, as this connection sees them.
     QStringList tableNames();
 
+    // Undoes and ends the savepoint of insideSavepoint, whatever state the connection is in.
+    void abandonSavepoint();
+
     sqlite3* handle() const { return m_db; }
     const QString& path() const { return m_path; }
 
@@ -56,6 +59,19 @@ private:
     QString m_path;
     sqlite3* m_db = nullptr;
 };
+
+// Runs `work` inside a savepoint of `database`: when it raises, nothing it did is kept, also
+// inside a longer transaction of the caller's.
+template <typename Work> void insideSavepoint(DatabaseFile& database, Work&& work) {
+    database.execute(QStringLiteral("SAVEPOINT brindlequay_work"));
+    try {
+        work();
+        database.execute(QStringLiteral("RELEASE brindlequay_work"));
+    } catch (...) {
+        database.abandonSavepoint();
+        throw;
+    }
+}
 
 // Makes an empty database at `path`, and its folder, readable by its owner only (an empty file
 // is an empty database to the engine). A file that is there already, made meanwhile by another

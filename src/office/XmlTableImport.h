@@ -1,22 +1,11 @@
 #pragma once
 
-#include "base/RuntimeError.h"
-#include "xml/XmlReader.h"
+#include "office/XmlTablePlan.h"
 
 #include <QString>
 #include <QStringList>
 
 class DatabaseFile;
-
-// Raised for a file that could not be read as XML; carries the reader's reason and place.
-class XmlFileError : public RuntimeError {
-public:
-    XmlFileError(const QString& path, XmlError error);
-    const XmlError& xmlError() const { return m_error; }
-
-private:
-    XmlError m_error;
-};
 
 // Imports an XML file into new tables of an open database, so that every value of the file
 // lands in some table:

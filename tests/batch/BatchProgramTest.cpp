@@ -4,11 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <sys/stat.h>
 
@@ -117,6 +120,7 @@ TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
     for (const QStringList& arguments :
          {QStringList{"--bogus"}, QStringList{"--one-sheet", "--multiple-sheets", "-o", "x.xlsx"},
           QStringList{"--route", "carrier-pigeon", "-o", "x.xlsx"},
+          QStringList{"--merge-tables", "-o", "x.xlsx", batch.inputs.filePath("tree")},
           QStringList{batch.inputs.filePath("tree")}})
         EXPECT_EQ(batch.run(arguments).exitStatus, 2) << arguments.join(' ').toStdString();
     EXPECT_EQ(batch.run({"--help"}).exitStatus, 0);
@@ -150,6 +154,65 @@ TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesAndIsNoPlaceForTheWorkbo
                   .exitStatus,
               2);
     EXPECT_EQ(readFile(database), tables);
+}
+
+namespace {
+// The cells of a saved sheet by reference ("C2"), as text.
+QMap<QString, QString> cellsOf(const QString& xlsx, int index) {
+    static const QRegularExpression cell(
+        R"re(<c r="([A-Z]+\d+)"[^>]*>(?:<t>(.*?)</t>|<v>(.*?)</v>))re");
+    QMap<QString, QString> cells;
+    for (const auto& match : cell.globalMatch(xlsxSheet(xlsx, index)))
+        cells[match.captured(1)] = match.captured(2) + match.captured(3);
+    return cells;
+}
+} // namespace
+
+TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents) {
+    BatchFixture batch;
+    batch.writeFile("month/a.xml", "<Invoice><Number>INV-1</Number><Line><Item>Apples</Item>"
+                                   "</Line><Line><Item>Pears</Item></Line></Invoice>");
+    batch.writeFile("month/b.xml", "<Invoice><Number>INV-2</Number><Line><Item>Plums</Item>"
+                                   "<Discount>10%</Discount></Line></Invoice>");
+    const Outcome outcome =
+        batch.run({"--route", "database", "--merge-tables", "--multiple-sheets", "-o",
+                   batch.out("merged.xlsx"), batch.inputs.filePath("month")});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
+    const QString workbook = xlsxEntry(batch.out("merged.xlsx"), "xl/workbook.xml");
+    static const QRegularExpression sheetName(R"re(<sheet name="([^"]*)")re");
+    QStringList names;
+    for (const auto& match : sheetName.globalMatch(workbook))
+        names << match.captured(1);
+    ASSERT_EQ(names, (QStringList{"Line", "Invoice", "Sheet1"}));
+
+    const auto lines = cellsOf(batch.out("merged.xlsx"), 1);
+    const auto invoices = cellsOf(batch.out("merged.xlsx"), 2);
+    EXPECT_EQ(lines["C1"], "Invoice#id");
+    EXPECT_EQ(lines["F1"], "Discount");
+    EXPECT_EQ(lines["F4"], "10%");
+    // Every line finds its invoice by looking its Invoice#id up in the #id column.
+    const std::map<QString, QString> invoiceOf{
+        {"Apples", "INV-1"}, {"Pears", "INV-1"}, {"Plums", "INV-2"}};
+    for (int row = 2; row <= 4; ++row) {
+        const QString item = lines[QString("E%1").arg(row)];
+        int invoiceRow = 2;
+        while (invoiceRow < 10 &&
+               invoices[QString("B%1").arg(invoiceRow)] != lines[QString("C%1").arg(row)])
+            ++invoiceRow;
+        EXPECT_EQ(invoices[QString("D%1").arg(invoiceRow)], invoiceOf.at(item))
+            << item.toStdString();
+    }
+
+    // One sheet holds both tables, one below the other.
+    EXPECT_EQ(batch
+                  .run({"--route", "database", "--merge-tables", "-o", batch.out("one.xlsx"),
+                        batch.inputs.filePath("month")})
+                  .exitStatus,
+              0);
+    const auto stacked = cellsOf(batch.out("one.xlsx"), 1);
+    EXPECT_EQ(stacked["A1"], "#file");
+    EXPECT_EQ(stacked["C4"], "Invoice#id");
+    EXPECT_EQ(stacked["E7"], "Plums");
 }
 
 TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {
