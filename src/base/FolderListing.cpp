@@ -72,8 +72,9 @@ bool isVisibleFolder(const QString& path) {
     std::error_code error;
     if (!fs::is_directory(nativePath(path), error))
         return false;
-    // A dropped folder may come with a trailing separator; the name is what precedes it.
-    const QString name = QFileInfo(QDir::cleanPath(path)).fileName();
+    // A dropped folder may come with a trailing separator, and a folder given as "." or ".." is
+    // named by what they stand for: the name is the last of the absolute path.
+    const QString name = QFileInfo(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).fileName();
     return name.isEmpty() || !isHiddenName(name);
 }
 

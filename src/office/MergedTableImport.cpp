@@ -223,8 +223,9 @@ void MergedTableImport::storeColumns(Table& table) {
 }
 
 void MergedTableImport::undo(const Marks& marks) {
-    for (const auto& [table, mark] : marks.touched) {
-        Table& changed = *table;
+    for (const auto& touched : marks.touched) {
+        Table& changed = *touched.first;
+        const Marks::Table& mark = touched.second;
         for (size_t i = mark.parents; i < changed.parents.size(); ++i)
             changed.columnNames.release(changed.parents[i].second);
         changed.parents.resize(mark.parents);

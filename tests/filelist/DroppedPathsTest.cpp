@@ -20,11 +20,11 @@ TEST(DroppedPaths, FoldersAreExpandedInTheDropsOrderAndFilesAppendedAsTheyAre) {
     addDroppedPaths(
         list,
         {root + "/Second", root + "/~$temp.xml", root + "/First", root + "/.Hidden",
-         root + "/missing.xml"},
+         root + "/missing.xml", root + "/First/in/."},
         [] {}, problems);
     EXPECT_EQ(relativeTo(root, list.paths()),
               (QStringList{"Second/c.xml", "~$temp.xml", "First/a.txt", "First/in/b.xml", ".Hidden",
-                           "missing.xml"}));
+                           "missing.xml", "First/in/./b.xml"}));
     EXPECT_TRUE(problems.isEmpty());
 
     QMimeData mixed;
