@@ -312,6 +312,7 @@ std::string FileTablePlan::pathText(std::uint32_t path) const {
         bytes += name.size() + 1;
     }
     std::string text = shortened ? "..." : "";
+    text.reserve(text.size() + bytes);
     for (auto name = names.rbegin(); name != names.rend(); ++name) {
         if (!text.empty())
             text += '/';
