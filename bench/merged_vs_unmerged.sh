@@ -2,13 +2,14 @@
 # The route through the work database with --merge-tables against the same route without it,
 # on the same files, in one run on this machine, runs alternating:
 #
-#   bench/merged_vs_unmerged.sh         # RUNS=3 by default; CORPORA=business for one corpus
+#   bench/merged_vs_unmerged.sh         # RUNS=3 by default; CORPORA=one_big for one corpus
 #
-# Corpora: "business", e-invoices and bank statements of our own making
-# (bench/make_business_files.py; INVOICES=400 and STATEMENTS=150 by default), and the
-# workshop's many_small (../shared/bench/gen_corpus.py). Prints, for one sheet and for one
-# sheet per table, the median wall time and peak memory of each, the merged time over the
-# unmerged and the number of sheets each wrote. Needs a built build/ and /usr/bin/time.
+# Corpora: "business-N-M", N e-invoices and M bank statements of our own making
+# (bench/make_business_files.py), and the workshop's corpora (../shared/bench/gen_corpus.py):
+# many_small, 2,000 small files, and one_big, one file of 64 MB, where nothing merges and only
+# the added columns cost. Prints, for one sheet and for one sheet per table, the median wall
+# time and peak memory of each, the merged time over the unmerged and the number of sheets
+# each wrote. Needs a built build/ and /usr/bin/time.
 set -uo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -17,23 +18,22 @@ SHOP=${SHOP:-$ROOT/../shared/bench}
 BATCH=${BATCH:-$ROOT/build/dist/brindlequay-batch}
 WORK=${WORK:-/tmp/brindlequay-bench}
 RUNS=${RUNS:-3}
-CORPORA=${CORPORA:-business many_small}
-INVOICES=${INVOICES:-400}
-STATEMENTS=${STATEMENTS:-150}
+CORPORA=${CORPORA:-business-27-26 business-400-150 many_small one_big}
 JOB_TMP=${JOB_TMP:-/dev/shm}
 
 [[ -x $BATCH ]] || { echo "build the project first (cmake --build build)" >&2; exit 1; }
 TMP=$(mktemp -d "$JOB_TMP/brindlequay-bench.XXXXXX") || exit 1
 trap 'rm -rf "$TMP"' EXIT
 mkdir -p "$WORK/corpus" "$WORK/out"
-business=$WORK/corpus/business-$INVOICES-$STATEMENTS
-if [[ $CORPORA == *business* && ! -d $business ]]; then
-    /usr/bin/python3 "$HERE/make_business_files.py" "$business" --invoices "$INVOICES" \
-        --statements "$STATEMENTS" >&2 || exit 1
-fi
-if [[ $CORPORA == *many_small* && ! -f $WORK/corpus/many_small/list.txt ]]; then
-    /usr/bin/python3 "$SHOP/gen_corpus.py" "$WORK/corpus" --only many_small >&2 || exit 1
-fi
+for corpus in $CORPORA; do
+    [[ -e $WORK/corpus/$corpus ]] && continue
+    if [[ $corpus =~ ^business-([0-9]+)-([0-9]+)$ ]]; then
+        /usr/bin/python3 "$HERE/make_business_files.py" "$WORK/corpus/$corpus" \
+            --invoices "${BASH_REMATCH[1]}" --statements "${BASH_REMATCH[2]}" >&2 || exit 1
+    else
+        /usr/bin/python3 "$SHOP/gen_corpus.py" "$WORK/corpus" --only "$corpus" >&2 || exit 1
+    fi
+done
 
 # One timed run: appends "milliseconds peak_kb" to the file $1.
 measure() {
@@ -50,13 +50,10 @@ measure() {
 median() { sort -n | sed -n "$(((RUNS + 1) / 2))p"; }
 sheets() { unzip -p "$1" xl/workbook.xml | grep -o '<sheet ' | wc -l; }
 
-printf '%-11s %-7s %11s %9s %11s %9s %7s %8s %8s\n' corpus output unmerged_ms peak_MB \
+printf '%-16s %-6s %11s %9s %11s %9s %7s %8s %8s\n' corpus output unmerged_ms peak_MB \
     merged_ms peak_MB merged sheets0 sheets1
 for corpus in $CORPORA; do
-    case $corpus in
-    business) input=$business ;;
-    *) input=$WORK/corpus/$corpus ;;
-    esac
+    input=$WORK/corpus/$corpus
     for output in one multi; do
         send=--one-sheet
         [[ $output == multi ]] && send=--multiple-sheets
@@ -71,7 +68,7 @@ for corpus in $CORPORA; do
         t1=$(cut -d' ' -f1 "$WORK/times.1" | median)
         m0=$(cut -d' ' -f2 "$WORK/times.0" | median)
         m1=$(cut -d' ' -f2 "$WORK/times.1" | median)
-        printf '%-11s %-7s %11s %9s %11s %9s %7s %8s %8s\n' "$corpus" "$output" "$t0" \
+        printf '%-16s %-6s %11s %9s %11s %9s %7s %8s %8s\n' "$corpus" "$output" "$t0" \
             $((m0 / 1024)) "$t1" $((m1 / 1024)) \
             "$(awk -v a="$t1" -v b="$t0" 'BEGIN { printf "%.2fx", a / b }')" \
             "$(sheets "$WORK/out/unmerged.xlsx")" "$(sheets "$WORK/out/merged.xlsx")"

@@ -10,6 +10,8 @@
 #include "office/SpreadsheetApplication.h"
 #include "office/XmlTableImport.h"
 
+#include <QSet>
+
 #include <memory>
 #include <optional>
 
@@ -102,8 +104,13 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     Worksheet* sheet = workbook ? &workbook->activeSheet() : nullptr;
     QStringList tables;
     procedure.step(120, [&] {
-        tables = WorkTableNames(databasePath, QString(), dialogs);
-        tables.removeIf([&](const QString& table) { return !made.contains(table); });
+        const QStringList listed = WorkTableNames(databasePath, QString(), dialogs);
+        const QSet<QString> present(listed.begin(), listed.end());
+        // In the order the import made them: a table the import rebuilt at its end stands
+        // last in the engine's list.
+        for (const QString& table : made)
+            if (present.contains(table))
+                tables << table;
     });
     // One connection reads every table: opening the database costs a reading of its whole
     // catalogue, which a run of many tables would otherwise pay once per table.

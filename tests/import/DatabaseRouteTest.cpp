@@ -62,6 +62,25 @@ TEST(DatabaseRoute, TablesGoOneBelowTheOtherOrOnePerSheetLastTableFirst) {
     EXPECT_EQ(many.cell(2, 2, 2), "alpha");
 }
 
+TEST(DatabaseRoute, MergedTablesGoOneBelowTheOtherInTheOrderTheyFirstAppeared) {
+    DatabaseRun run;
+    run.surface.mergeTables = true;
+    run.xml("a.xml", "<r><order no='1'><address><city>Oslo</city></address></order>"
+                     "<note><text>x</text></note></r>");
+    run.xml("broken.xml", "<r><order no='2'>");
+    // A parent table new to "address" makes the import rebuild that table at its end.
+    run.xml("b.xml", "<r><shop name='S'><address><city>Rome</city></address></shop></r>");
+    const ImportResult result = run.run();
+    EXPECT_EQ(result.tables, (QStringList{"order", "address", "note", "shop"}));
+    EXPECT_EQ(run.cell(1, 1, 1), "#file");
+    EXPECT_EQ(run.cell(1, 2, 4), "1");
+    EXPECT_EQ(run.cell(1, 3, 3), "order#id");
+    EXPECT_EQ(run.cell(1, 3, 4), "shop#id");
+    EXPECT_EQ(run.cell(1, 5, 6), "Rome");
+    EXPECT_EQ(run.cell(1, 7, 4), "x");
+    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 9);
+}
+
 TEST(DatabaseRoute, OnlyTablesOfThisRunAreWrittenAndABrokenFileIsNamed) {
     DatabaseRun run;
     // A table left from an earlier run that no statement can name is never dropped.

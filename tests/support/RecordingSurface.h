@@ -13,6 +13,7 @@ class RecordingSurface final : public ImportSurface {
 public:
     SendMode sendMode() const override { return send; }
     ImportRoute importRoute() const override { return route; }
+    bool mergesTables() const override { return mergeTables; }
     int fileCount() const override { return static_cast<int>(files.size()); }
     QString fileAt(int position) const override { return files.value(position - 1); }
     void setProgress(double percent) override { progress.push_back(percent); }
@@ -25,6 +26,7 @@ public:
 
     SendMode send = SendMode::OneSheet;
     ImportRoute route = ImportRoute::WithoutDatabase;
+    bool mergeTables = false;
     QStringList files;
     std::vector<double> progress;
     std::vector<int> pointers;
