@@ -5,6 +5,8 @@
 #include "office/MergedTableImport.h"
 #include "office/XmlTableImport.h"
 
+#include <sqlite3.h>
+
 DatabaseApplication::DatabaseApplication(bool mergeTables) : m_mergeTables(mergeTables) {}
 // Without a quit, what was imported is not kept: the open transaction is abandoned.
 DatabaseApplication::~DatabaseApplication() = default;
@@ -20,11 +22,28 @@ void DatabaseApplication::OpenCurrentDatabase(const QString& path) {
 void DatabaseApplication::ImportXml(const QString& dataSource) {
     if (!m_database)
         throw RuntimeError(QStringLiteral("There is no current database to import into."));
-    m_importedTables << (m_merged ? m_merged->importFile(dataSource)
-                                  : importXmlIntoTables(*m_database, dataSource));
+    if (m_sessionLost)
+        throw RuntimeError(QStringLiteral("The file %1 was not imported: the work database undid "
+                                          "this run's imports after an earlier failure.")
+                               .arg(dataSource));
+    try {
+        m_importedTables << (m_merged ? m_merged->importFile(dataSource)
+                                      : importXmlIntoTables(*m_database, dataSource));
+    } catch (...) {
+        // The engine may answer a full disk by undoing the whole transaction: later files
+        // would then be written outside it, beside tables that are gone.
+        m_sessionLost = sqlite3_get_autocommit(m_database->handle()) != 0;
+        throw;
+    }
 }
 
 void DatabaseApplication::quit() {
+    if (m_sessionLost) {
+        m_merged.reset();
+        m_database.reset();
+        throw RuntimeError(QStringLiteral("The work database undid this run's imports after a "
+                                          "failure; nothing was imported."));
+    }
     if (m_merged)
         m_merged->finish();
     if (m_database)

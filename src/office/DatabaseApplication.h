@@ -30,6 +30,8 @@ public:
 
 private:
     bool m_mergeTables;
+    // The session's transaction is gone, and with it every import of the session.
+    bool m_sessionLost = false;
     std::unique_ptr<DatabaseFile> m_database;
     std::unique_ptr<MergedTableImport> m_merged;
     QStringList m_importedTables;

@@ -39,8 +39,9 @@ DatabaseFile::~DatabaseFile() {
 }
 
 void DatabaseFile::abandonSavepoint() {
-    sqlite3_exec(m_db, "ROLLBACK TO brindlequay_work; RELEASE brindlequay_work", nullptr, nullptr,
-                 nullptr);
+    // Either may fail when the engine has rolled the whole transaction back already.
+    sqlite3_exec(m_db, "ROLLBACK TO brindlequay_work", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_db, "RELEASE brindlequay_work", nullptr, nullptr, nullptr);
 }
 
 void DatabaseFile::raise(int code, const QString& doing) {

@@ -1,7 +1,10 @@
 #include "office/MergedTableImport.h"
 
+#include "base/RuntimeError.h"
 #include "office/DatabaseEngine.h"
 #include "office/TableRowInsert.h"
+
+#include <sqlite3.h>
 
 #include <optional>
 #include <unordered_map>
@@ -117,7 +120,7 @@ MergedTableImport::Table& MergedTableImport::tableFor(const PlannedTable& planne
 }
 
 QStringList MergedTableImport::importFile(const QString& xmlPath) {
-    const FileTablePlan plan = planXmlTables(xmlPath);
+    const FileTablePlan plan = planXmlTables(xmlPath, true);
     const std::string file = xmlPath.toStdString();
     Marks marks;
     marks.tableCount = m_tables.size();
@@ -174,7 +177,9 @@ void MergedTableImport::storeRows(const FileTablePlan& plan, size_t local,
 
     storeColumns(table);
     TableRowInsert insert(m_database, table.quotedName, columns);
-    std::vector<std::optional<std::string>> paths;
+    // Rows of one path mostly come together; a deep document's rows each have their own.
+    std::optional<std::uint32_t> lastPath;
+    std::string pathText;
     insert.bind(0, std::string_view(file));
     for (size_t r = 0; r < planned.rows.size(); ++r) {
         const PlannedRow& row = planned.rows[r];
@@ -185,11 +190,11 @@ void MergedTableImport::storeRows(const FileTablePlan& plan, size_t local,
             else
                 insert.bindNull(place);
         }
-        if (paths.size() <= row.path)
-            paths.resize(row.path + 1);
-        if (!paths[row.path])
-            paths[row.path] = plan.pathText(row.path);
-        insert.bind(pathPlace, std::string_view(*paths[row.path]));
+        if (lastPath != row.path) {
+            pathText = plan.pathText(row.path);
+            lastPath = row.path;
+        }
+        insert.bind(pathPlace, std::string_view(pathText));
         // Bound in place: the engine reads the texts only when the row is stored.
         for (size_t v = 0; v < planned.columns.size(); ++v) {
             if (v < row.values.size())
@@ -202,6 +207,16 @@ void MergedTableImport::storeRows(const FileTablePlan& plan, size_t local,
 }
 
 void MergedTableImport::storeColumns(Table& table) {
+    // Said in words of our own: the engine would say only "too many columns".
+    const size_t columns = 3 + table.parents.size() + table.values.size();
+    const int limit = sqlite3_limit(m_database.handle(), SQLITE_LIMIT_COLUMN, -1);
+    if (columns > static_cast<size_t>(limit))
+        throw RuntimeError(
+            QStringLiteral("The merged table %1 would need %2 columns, more than the "
+                           "%3 that a table of the work database holds.")
+                .arg(QString::fromStdString(table.name))
+                .arg(columns)
+                .arg(limit));
     if (!table.made) {
         m_database.execute(
             QStringLiteral("CREATE TABLE %1 (%2)")
@@ -261,7 +276,7 @@ void MergedTableImport::finish() {
             m_database.execute(QStringLiteral("CREATE TABLE %1 (%2)")
                                    .arg(scratch, table.definitions().join(QStringLiteral(", "))));
             m_database.execute(
-                QStringLiteral("INSERT INTO %1 SELECT %2 FROM %3")
+                QStringLiteral("INSERT INTO %1 SELECT %2 FROM %3 ORDER BY rowid")
                     .arg(scratch, table.names().join(QStringLiteral(", ")), table.quotedName));
             m_database.execute(QStringLiteral("DROP TABLE %1").arg(table.quotedName));
             m_database.execute(

@@ -3,8 +3,6 @@
 #include "office/DatabaseEngine.h"
 #include "office/TableRowInsert.h"
 
-#include <sqlite3.h>
-
 namespace {
 // Gives the table's name, or "" when the table holds nothing and so was not made.
 std::string writeTable(DatabaseFile& database, PlannedTable& table, UniqueNames& takenNames) {
@@ -30,7 +28,7 @@ std::string writeTable(DatabaseFile& database, PlannedTable& table, UniqueNames&
 } // namespace
 
 QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) {
-    FileTablePlan plan = planXmlTables(xmlPath);
+    FileTablePlan plan = planXmlTables(xmlPath, false);
     UniqueNames takenNames;
     for (const QString& existing : database.tableNames())
         takenNames.take(existing.toStdString());

@@ -114,7 +114,7 @@ private:
 // Plans the rows of a document in two passes over its element tree.
 class TablePlanner {
 public:
-    explicit TablePlanner(const Node& root) {
+    TablePlanner(const Node& root, bool recordPaths) : m_recordPaths(recordPaths) {
         survey(root);
         // A root without child elements is a record of its own.
         if (!root.isRecord())
@@ -176,7 +176,7 @@ private:
         while (!pending.empty()) {
             const Pending next = pending.back();
             pending.pop_back();
-            const std::uint32_t path = m_plan.pathBelow(next.parentPath, next.node->name);
+            const std::uint32_t path = pathBelow(next.parentPath, next.node->name);
             std::optional<RowPlace> row = addRecord(*next.node, next.parent, path);
             // A record that makes no row passes its own parent on to the records inside it.
             if (!row)
@@ -228,13 +228,19 @@ private:
     void addRepeatedValue(const Node& child, RowPlace record, std::uint32_t recordPath) {
         PlannedTable& values =
             m_plan.tables()[table(PlannedTable::Kind::RepeatedValues, child.name)];
-        PlannedRow row{{}, record, m_plan.pathBelow(recordPath, child.name)};
+        PlannedRow row{{}, record, pathBelow(recordPath, child.name)};
         for (const Node::Attribute& a : child.attributes)
             set(values, row, "attribute:" + a.qualifiedName, a.name, a.value);
         set(values, row, "value", child.name, child.text);
         values.rows.push_back(std::move(row));
     }
 
+    // Paths cost a look-up per record, which only a caller that stores them pays.
+    std::uint32_t pathBelow(std::optional<std::uint32_t> parent, const std::string& name) {
+        return m_recordPaths ? m_plan.pathBelow(parent, name) : 0;
+    }
+
+    bool m_recordPaths;
     FileTablePlan m_plan;
     std::set<std::string> m_valued;
     std::map<std::string, std::set<std::string>> m_repeated;
@@ -254,26 +260,6 @@ QString describeXmlError(const QString& path, const XmlError& error) {
 
 XmlFileError::XmlFileError(const QString& path, XmlError error)
     : RuntimeError(describeXmlError(path, error)), m_error(std::move(error)) {}
-
-std::string foldedName(const std::string& name) {
-    return QString::fromStdString(name).toCaseFolded().toStdString();
-}
-
-std::string UniqueNames::claim(const std::string& wanted) {
-    std::string name = wanted;
-    for (int number = 1; m_folded.count(foldedName(name)); ++number)
-        name = wanted + std::to_string(number);
-    m_folded.insert(foldedName(name));
-    return name;
-}
-
-void UniqueNames::take(const std::string& name) {
-    m_folded.insert(foldedName(name));
-}
-
-void UniqueNames::release(const std::string& name) {
-    m_folded.erase(foldedName(name));
-}
 
 size_t PlannedTable::column(const std::string& key, const std::string& wanted) {
     const auto found = columnByKey.find(key);
@@ -327,11 +313,11 @@ std::string tableNameFor(const std::string& element) {
     return reserved ? "_" + element : element;
 }
 
-FileTablePlan planXmlTables(const QString& xmlPath) {
+FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths) {
     TreeBuilder builder;
     if (std::optional<XmlError> error = readXmlFile(xmlPath, builder))
         throw XmlFileError(xmlPath, std::move(*error));
     const std::unique_ptr<Node> root = builder.takeRoot();
-    TablePlanner planner(*root);
+    TablePlanner planner(*root, recordPaths);
     return std::move(planner.plan());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/RuntimeError.h"
+#include "office/UniqueNames.h"
 #include "xml/XmlReader.h"
 
 #include <QString>
@@ -10,7 +11,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 // Raised for a file that could not be read as XML; carries the reader's reason and place.
@@ -22,21 +22,6 @@ public:
 private:
     XmlError m_error;
 };
-
-// Names unique without regard to letter case, as the database engine compares them: a name
-// already taken gets the smallest free number appended.
-class UniqueNames {
-public:
-    std::string claim(const std::string& wanted);
-    void take(const std::string& name);
-    void release(const std::string& name);
-
-private:
-    std::unordered_set<std::string> m_folded;
-};
-
-// A name as the database engine compares names: without regard to letter case.
-std::string foldedName(const std::string& name);
 
 // A column of a planned table: what it holds (`key`, for example "child:name"), the name the
 // file's records ask for, and that name made unique within the file's table.
@@ -108,6 +93,7 @@ private:
 std::string tableNameFor(const std::string& element);
 
 // Reads an XML file and plans its tables, so that every value of the file lands in some table
-// (the rules are told where the plan is written, in XmlTableImport.h). Raises an XmlFileError
+// (the rules are told where the plan is written, in XmlTableImport.h); every row's path is
+// recorded when `recordPaths` is set, otherwise every path is number 0. Raises an XmlFileError
 // naming the file, the reason, the line and the position when the file is not well-formed.
-FileTablePlan planXmlTables(const QString& xmlPath);
+FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths);

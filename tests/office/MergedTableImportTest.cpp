@@ -112,41 +112,66 @@ TEST(MergedTableImport, ARecordUnderTwoParentTablesHasAColumnForEachInTheirPlace
                     {"2.xml", "3", "2", "", "Doc/Order/Address", "Bern", ""}}));
 }
 
-TEST(MergedTableImport, AFileThatFailsLeavesNothingAndTakesNoNumbers) {
+TEST(MergedTableImport, AFileThatFailsLeavesNothingAndTakesNoNumbersOrNames) {
     Session session;
     const auto file = [&](const char* name, const QByteArray& xml) {
         return writeFile(session.folder.filePath(name), xml);
     };
     {
         DatabaseFile database(session.path, false);
-        // The engine refuses a value this long, after the file's first table is stored.
-        sqlite3_limit(database.handle(), SQLITE_LIMIT_LENGTH, 300);
+        // The engine refuses a value this long, after the file's first tables are stored and
+        // "item" has gained a parent and a column; and a table of more than 6 columns.
+        sqlite3_limit(database.handle(), SQLITE_LIMIT_LENGTH, 1000);
+        sqlite3_limit(database.handle(), SQLITE_LIMIT_COLUMN, 6);
         database.execute("BEGIN");
         MergedTableImport merged(database);
         merged.importFile(file("a.xml", "<r><item><v>1</v></item></r>"));
         EXPECT_THROW(
-            merged.importFile(file("long.xml", "<r><item><v>2</v><w>new</w></item><note>"
-                                               "<n>" +
-                                                   QByteArray(400, 'x') + "</n></note></r>")),
+            merged.importFile(file("long.xml", "<r><box b='1'><item><v>2</v><w>new</w>"
+                                               "</item></box><note><n>" +
+                                                   QByteArray(1200, 'x') + "</n></note></r>")),
             RuntimeError);
+        try {
+            merged.importFile(file("wide.xml", "<r><item><v>3</v><w/><x/><y/></item></r>"));
+            ADD_FAILURE() << "a table outgrew the engine";
+        } catch (const RuntimeError& error) {
+            EXPECT_TRUE(error.description().contains("item would need 7 columns, more than the 6"))
+                << error.description().toStdString();
+        }
         try {
             merged.importFile(file("broken.xml", "<r><item><v>3</v>"));
             ADD_FAILURE() << "a broken file was imported";
         } catch (const XmlFileError& error) {
             EXPECT_TRUE(error.description().contains("broken.xml is not well-formed XML"));
         }
-        EXPECT_EQ(
-            merged.importFile(file("c.xml", "<r><item><v>4</v></item><note><n>y</n></note></r>")),
-            QStringList{"note"});
+        EXPECT_EQ(merged.importFile(file("c.xml", "<r><box b='2'><item><v>4</v></item></box>"
+                                                  "<note><n>y</n></note></r>")),
+                  (QStringList{"box", "note"}));
         merged.finish();
         database.execute("COMMIT");
     }
-    EXPECT_EQ(session.tables(), (QStringList{"item", "note"}));
-    EXPECT_EQ(session.rows("item"), (Rows{{"#file", "#id", "#path", "v"},
-                                          {"a.xml", "1", "r/item", "1"},
-                                          {"c.xml", "2", "r/item", "4"}}));
-    EXPECT_EQ(session.rows("note"),
-              (Rows{{"#file", "#id", "#path", "n"}, {"c.xml", "1", "r/note", "y"}}));
+    // "item" gained its parent column after it was made, so it was made again, last.
+    EXPECT_EQ(session.tables(), (QStringList{"box", "note", "item"}));
+    EXPECT_EQ(session.rows("item"), (Rows{{"#file", "#id", "box#id", "#path", "v"},
+                                          {"a.xml", "1", "", "r/item", "1"},
+                                          {"c.xml", "2", "1", "r/box/item", "4"}}));
+    EXPECT_EQ(session.rows("box"),
+              (Rows{{"#file", "#id", "#path", "b"}, {"c.xml", "1", "r/box", "2"}}));
+}
+
+TEST(MergedTableImport, TwinsWithinAFileShareATableAndANameUsedBothWaysGetsTwo) {
+    Session session;
+    session.import({{"a.xml", "<r><Order no='1'><Note>a</Note><Note>b</Note></Order>"
+                              "<order no='2'><x>1</x></order><Note><t>n</t></Note></r>"}});
+    EXPECT_EQ(session.tables(), (QStringList{"Order", "Note", "Note1"}));
+    EXPECT_EQ(session.rows("Order"), (Rows{{"#file", "#id", "#path", "no", "x"},
+                                           {"a.xml", "1", "r/Order", "1", ""},
+                                           {"a.xml", "2", "r/order", "2", "1"}}));
+    EXPECT_EQ(session.rows("Note"), (Rows{{"#file", "#id", "Order#id", "#path", "Note"},
+                                          {"a.xml", "1", "1", "r/Order/Note", "a"},
+                                          {"a.xml", "2", "1", "r/Order/Note", "b"}}));
+    EXPECT_EQ(session.rows("Note1"),
+              (Rows{{"#file", "#id", "#path", "t"}, {"a.xml", "1", "r/Note", "n"}}));
 }
 
 TEST(MergedTableImport, APathTooLongKeepsItsEndAndAFileNamesItselfAsListed) {
