@@ -6,8 +6,7 @@ namespace {
 const QString kUsage = QStringLiteral(
     "Usage: brindlequay-batch [--one-sheet | --multiple-sheets] [--route flatten | database]\n"
     "                         [--merge-tables] [--ext EXT] [--quiet] [--keep-work]\n"
-    "                         [--work-database FILE]\n"
-    "                         -o OUTPUT.xlsx PATH...\n"
+    "                         [--work-database FILE] -o OUTPUT.xlsx PATH...\n"
     "\n"
     "Imports XML files into one new workbook and saves it as OUTPUT.xlsx.\n"
     "\n"

@@ -61,24 +61,28 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
 }
 
 // Writes one table's rows from `firstRow` down, each field into a cell of its own and an empty
-// text right of the last field. Gives the values that a cell took only in part.
-std::vector<CutCell> writeRows(const TableRows& rows, Worksheet& sheet, int firstRow,
-                               ImportSurface& surface) {
-    std::vector<CutCell> cut;
+// text right of the last field, as far as the sheet's last row. Notes in `shortfall` the values
+// that a cell took only in part and the rows beyond the sheet.
+void writeRows(const TableRows& rows, Worksheet& sheet, qint64 firstRow, ImportSurface& surface,
+               SheetShortfall& shortfall) {
+    std::vector<CutCell>& cut = shortfall.cutCells;
     for (size_t r = 0; r < rows.fields.size(); ++r) {
         surface.processEvents();
         const QStringList& fields = rows.fields[r];
-        const int row = firstRow + static_cast<int>(r);
+        const qint64 row = firstRow + static_cast<qint64>(r);
+        if (row > kMaxRows) {
+            shortfall.linesLeftOut = static_cast<qint64>(rows.fields.size() - r);
+            return;
+        }
         for (int f = 0; f <= fields.size(); ++f) {
             surface.processEvents();
             const QByteArray text = f < fields.size() ? fields[f].toUtf8() : QByteArray();
-            const qint64 charactersCut =
-                sheet.cells().setText(row, f + 1, std::string_view(text.constData(), text.size()));
+            const qint64 charactersCut = sheet.cells().setText(
+                static_cast<int>(row), f + 1, std::string_view(text.constData(), text.size()));
             if (charactersCut > 0)
-                cut.push_back({row, f + 1, charactersCut});
+                cut.push_back({static_cast<int>(row), f + 1, charactersCut});
         }
     }
-    return cut;
 }
 } // namespace
 
@@ -120,7 +124,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
     // Values that a cell took only in part, with the sheet that holds them.
     std::vector<std::pair<SheetShortfall, const Worksheet*>> shortfalls;
-    int rowOffset = 0;
+    qint64 rowOffset = 0;
     for (qsizetype k = 0; k < tables.size(); ++k) {
         const QString& table = tables.at(k);
         procedure.step(124, [&] { surface.setProgress(100.0 * (k + 1) / tables.size()); });
@@ -137,15 +141,16 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         if (!rows)
             continue;
         procedure.step(132, [&] {
-            std::vector<CutCell> cut =
-                writeRows(*rows, mustBeSet(sheet), sheetPerTable ? 1 : 1 + rowOffset, surface);
+            SheetShortfall shortfall;
+            shortfall.file = QStringLiteral("The table ") + table;
+            shortfall.sheet = mustBeSet(sheet).name();
+            writeRows(*rows, mustBeSet(sheet), sheetPerTable ? 1 : 1 + rowOffset, surface,
+                      shortfall);
             result.tables << table;
-            if (!cut.empty())
-                shortfalls.push_back(
-                    {{QStringLiteral("The table ") + table, sheet->name(), 0, 0, std::move(cut)},
-                     sheet});
+            if (!shortfall.isEmpty())
+                shortfalls.push_back({std::move(shortfall), sheet});
         });
-        rowOffset += static_cast<int>(rows->fields.size());
+        rowOffset += static_cast<qint64>(rows->fields.size());
     }
     procedure.step(134, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
     procedure.step(136, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
