@@ -1,0 +1,67 @@
+#include "office/CellSearch.h"
+
+#include "office/CellValue.h"
+#include "office/Worksheet.h"
+
+#include <algorithm>
+
+namespace {
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+} // namespace
+
+CellSearch::CellSearch(const CellStore& cells, const QString& wanted)
+    : m_cells(cells), m_wanted(wanted) {
+    bool ascii = true;
+    for (const QChar c : wanted)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii) {
+        std::string lower = wanted.toStdString();
+        std::transform(lower.begin(), lower.end(), lower.begin(), asciiLower);
+        m_ascii = std::move(lower);
+    }
+    m_mayMatchNumbers = !wanted.isEmpty() && std::all_of(wanted.begin(), wanted.end(), [](QChar c) {
+        return c.isDigit() || QStringLiteral(".-+Ee").contains(c);
+    });
+    m_textMatches.assign(cells.texts().size(), 0);
+}
+
+bool CellSearch::shownTextMatches(std::string_view shown) const {
+    if (m_ascii) {
+        const std::string& wanted = *m_ascii;
+        return std::search(shown.begin(), shown.end(), wanted.begin(), wanted.end(),
+                           [](char a, char b) { return asciiLower(a) == b; }) != shown.end();
+    }
+    return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()))
+        .contains(m_wanted, Qt::CaseInsensitive);
+}
+
+bool CellSearch::textMatches(std::uint32_t text) {
+    // A text kept after the search began is looked at every time.
+    if (text >= m_textMatches.size())
+        return shownTextMatches(m_cells.texts().text(text));
+    std::uint8_t& known = m_textMatches[text];
+    if (known == 0)
+        known = shownTextMatches(m_cells.texts().text(text)) ? 1 : 2;
+    return known == 1;
+}
+
+std::optional<CellPlace> CellSearch::nextAfter(CellPlace after) {
+    if (m_wanted.isEmpty())
+        return std::nullopt;
+    for (int row = std::max(after.row, 1); row <= m_cells.storedRowCount(); ++row) {
+        const std::span<const Cell> cells = m_cells.row(row);
+        const int first = row == after.row ? after.column + 1 : 1;
+        for (int column = first; column <= static_cast<int>(cells.size()); ++column) {
+            const Cell& cell = cells[static_cast<size_t>(column - 1)];
+            const bool found = cell.kind == Cell::Kind::Text
+                                   ? textMatches(cell.text)
+                                   : cell.kind == Cell::Kind::Number && m_mayMatchNumbers &&
+                                         shownTextMatches(formatNumber(cell.number, cell.decimals));
+            if (found)
+                return CellPlace{row, column};
+        }
+    }
+    return std::nullopt;
+}
