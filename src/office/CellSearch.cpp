@@ -1,6 +1,7 @@
 #include "office/CellSearch.h"
 
 #include "office/CellValue.h"
+#include "office/Workbook.h"
 #include "office/Worksheet.h"
 
 #include <algorithm>
@@ -63,5 +64,28 @@ std::optional<CellPlace> CellSearch::nextAfter(CellPlace after) {
                 return CellPlace{row, column};
         }
     }
+    return std::nullopt;
+}
+
+std::optional<WorkbookPlace> findNext(const Workbook& workbook, WorkbookPlace after,
+                                      const QString& wanted, bool allSheets) {
+    const int count = workbook.sheetCount();
+    if (after.sheet < 1 || after.sheet > count)
+        return std::nullopt;
+    const auto search = [&](int sheet, CellPlace from) -> std::optional<WorkbookPlace> {
+        const std::optional<CellPlace> found =
+            CellSearch(workbook.sheet(sheet).cells(), wanted).nextAfter(from);
+        return found ? std::optional(WorkbookPlace{sheet, *found}) : std::nullopt;
+    };
+    if (auto found = search(after.sheet, after.cell))
+        return found;
+    for (int step = 1; allSheets && step < count; ++step)
+        if (auto found = search((after.sheet - 1 + step) % count + 1, {0, 0}))
+            return found;
+    // Around to the start of the sheet: the cell it began at is the last one looked at.
+    if (auto found = search(after.sheet, {0, 0}))
+        if (std::pair(found->cell.row, found->cell.column) <=
+            std::pair(after.cell.row, after.cell.column))
+            return found;
     return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 class CellStore;
+class Workbook;
 
 // A cell by row and column, from 1.
 struct CellPlace {
@@ -41,3 +42,17 @@ private:
     // By text number: 0 not looked at yet, 1 holds the wanted text, 2 does not.
     std::vector<std::uint8_t> m_textMatches;
 };
+
+// A cell of a workbook: its sheet, from 1, and its place.
+struct WorkbookPlace {
+    int sheet = 0;
+    CellPlace cell;
+
+    bool operator==(const WorkbookPlace&) const = default;
+};
+
+// The next cell after `after` that holds `wanted`, as a find in a spreadsheet goes: on to the
+// end of the sheet; then, when `allSheets`, through the sheets after it and from the first
+// sheet; then from the start of the sheet up to `after` itself. None when no cell holds it.
+std::optional<WorkbookPlace> findNext(const Workbook& workbook, WorkbookPlace after,
+                                      const QString& wanted, bool allSheets);

@@ -4,16 +4,26 @@
 #include "base/ErrorReport.h"
 #include "base/RunWorkspace.h"
 #include "base/TempFolder.h"
+#include "office/CellSearch.h"
+#include "office/CellsAsText.h"
 #include "office/SpreadsheetEngine.h"
 #include "office/XlsxSaving.h"
+#include "ui/CellBar.h"
+#include "ui/ColumnFitting.h"
+#include "ui/FindBar.h"
+#include "ui/SheetList.h"
 #include "ui/SheetTableModel.h"
 #include "ui/SystemDesktop.h"
 #include "ui/WidgetDialogs.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
@@ -23,6 +33,10 @@
 namespace {
 // How often the window looks for changes that a later import made to its workbook.
 constexpr int kRefreshIntervalMs = 500;
+// The sample that column widths are fitted to: as many columns and rows as a screen shows and
+// some more, whatever the size of the sheet.
+constexpr int kFittedColumns = 200;
+constexpr int kFittedRows = 200;
 } // namespace
 
 WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs* dialogs,
@@ -31,7 +45,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
       m_ownDialogs(dialogs ? nullptr : std::make_unique<WidgetDialogs>(this)),
       m_ownDesktop(desktop ? nullptr : std::make_unique<SystemDesktop>()),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs), m_desktop(desktop ? *desktop : *m_ownDesktop),
-      m_tabs(new QTabBar), m_grid(new QTableView) {
+      m_tabs(new QTabBar), m_grid(new QTableView), m_cellBar(new CellBar), m_findBar(new FindBar),
+      m_sheetList(new SheetList) {
     setObjectName(QStringLiteral("WorkbookWindow"));
     setWindowIcon(QIcon(QStringLiteral(":/brindlequay.png")));
     resize(900, 600);
@@ -51,13 +66,45 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     m_tabs->setShape(QTabBar::RoundedSouth);
     m_tabs->setExpanding(false);
 
+    m_findBar->hide();
+    auto* sheetAndTabs = new QWidget;
+    auto* sheetLayout = new QVBoxLayout(sheetAndTabs);
+    sheetLayout->setContentsMargins(0, 0, 0, 0);
+    sheetLayout->setSpacing(0);
+    sheetLayout->addWidget(m_grid);
+    sheetLayout->addWidget(m_tabs, 0, Qt::AlignLeft);
+    auto* split = new QSplitter;
+    split->addWidget(m_sheetList);
+    split->addWidget(sheetAndTabs);
+    split->setStretchFactor(1, 1);
+    split->setSizes({160, 740});
+
     auto* centre = new QWidget;
     auto* layout = new QVBoxLayout(centre);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_grid);
-    layout->addWidget(m_tabs, 0, Qt::AlignLeft);
+    layout->addWidget(m_cellBar);
+    layout->addWidget(m_findBar);
+    layout->addWidget(split, 1);
     setCentralWidget(centre);
+
+    auto* copy = new QAction(QStringLiteral("Copy"), m_grid);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &WorkbookWindow::copySelection);
+    m_grid->addAction(copy);
+    auto* find = new QAction(QStringLiteral("Find"), this);
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, m_findBar, &FindBar::open);
+    addAction(find);
+    connect(m_findBar, &FindBar::findNext, this, &WorkbookWindow::findNext);
+    connect(m_sheetList, &SheetList::sheetChosen, this,
+            [this](int index) { m_tabs->setCurrentIndex(index - 1); });
+    // A double-click on a column's border fits it to the rows in view.
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
+            [this](int column) {
+                fitColumnWidths(*m_grid, column, column, m_grid->rowAt(0), kFittedRows);
+            });
 
     // The sheet the user looks at is the active one, before which a later import adds sheets;
     // while an import fills the workbook, looking changes nothing.
@@ -65,6 +112,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
         Workbook* book = workbook();
         if (book && !book->isBeingFilled())
             book->activate(index + 1);
+        m_sheetList->setActive(index + 1);
         showSheet(index + 1);
     });
     auto* watch = new QTimer(this);
@@ -94,11 +142,15 @@ void WorkbookWindow::refresh() {
     if (!book) {
         m_grid->setModel(nullptr);
         m_model.reset();
+        m_sheetList->setSheets({}, 0);
+        m_cellBar->showCell(nullptr, 0, 0);
         return;
     }
-    for (const QString& name : book->sheetNames())
+    const QStringList names = book->sheetNames();
+    for (const QString& name : names)
         m_tabs->addTab(name);
     m_tabs->setCurrentIndex(book->activeIndex() - 1);
+    m_sheetList->setSheets(names, book->activeIndex());
     showSheet(book->activeIndex());
     m_shownRevision = book->revision();
 }
@@ -110,6 +162,67 @@ void WorkbookWindow::showSheet(int index) {
     auto model = std::make_unique<SheetTableModel>(book->watchSheet(index));
     m_grid->setModel(model.get());
     m_model = std::move(model);
+    fitColumnWidths(*m_grid, 0, kFittedColumns - 1, 0, kFittedRows);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &WorkbookWindow::showCurrentCell);
+    selectCell(1, 1);
+}
+
+void WorkbookWindow::showCurrentCell() {
+    Workbook* book = workbook();
+    const QModelIndex current = m_grid->currentIndex();
+    const int index = m_tabs->currentIndex() + 1;
+    if (!book || !current.isValid() || index < 1 || index > book->sheetCount()) {
+        m_cellBar->showCell(nullptr, 0, 0);
+        return;
+    }
+    m_cellBar->showCell(&book->sheet(index).cells(), current.row() + 1, current.column() + 1);
+}
+
+void WorkbookWindow::selectCell(int row, int column) {
+    const QModelIndex cell = m_grid->model()->index(row - 1, column - 1);
+    m_grid->setCurrentIndex(cell);
+    m_grid->scrollTo(cell);
+    showCurrentCell();
+}
+
+void WorkbookWindow::copySelection() {
+    Workbook* book = workbook();
+    const int index = m_tabs->currentIndex() + 1;
+    if (!book || !m_grid->selectionModel() || index < 1 || index > book->sheetCount())
+        return;
+    // The rectangle around the selection, read from the sheet rather than cell by cell
+    // through the view, so that a whole column of a million rows copies at once.
+    CellRange box;
+    for (const QItemSelectionRange& range : m_grid->selectionModel()->selection()) {
+        const CellRange part{range.top() + 1, range.left() + 1, range.bottom() + 1,
+                             range.right() + 1};
+        box = box.isEmpty() ? part
+                            : CellRange{std::min(box.firstRow, part.firstRow),
+                                        std::min(box.firstColumn, part.firstColumn),
+                                        std::max(box.lastRow, part.lastRow),
+                                        std::max(box.lastColumn, part.lastColumn)};
+    }
+    QGuiApplication::clipboard()->setText(tabSeparatedText(book->sheet(index).cells(), box));
+}
+
+bool WorkbookWindow::findNext() {
+    Workbook* book = workbook();
+    const int index = m_tabs->currentIndex() + 1;
+    if (!book || index < 1 || index > book->sheetCount())
+        return false;
+    const QModelIndex current = m_grid->currentIndex();
+    const CellPlace after =
+        current.isValid() ? CellPlace{current.row() + 1, current.column() + 1} : CellPlace{};
+    const std::optional<WorkbookPlace> found =
+        ::findNext(*book, {index, after}, m_findBar->text(), m_findBar->inAllSheets());
+    m_findBar->showNotFound(!found);
+    if (!found)
+        return false;
+    if (found->sheet != index)
+        m_tabs->setCurrentIndex(found->sheet - 1);
+    selectCell(found->cell.row, found->cell.column);
+    return true;
 }
 
 void WorkbookWindow::showError(const QString& text) {

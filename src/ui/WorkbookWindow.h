@@ -4,17 +4,22 @@
 
 #include <memory>
 
+class CellBar;
 class Desktop;
 class Dialogs;
 class EngineInstance;
+class FindBar;
 class QTabBar;
 class QTableView;
+class SheetList;
 class SheetTableModel;
 class Workbook;
 
 // A visible instance of the spreadsheet engine: its active workbook in a grid with one tab per
-// sheet, saved as .xlsx on request. It keeps its instance running until the user closes it, and
-// asks whether to save a workbook that changed since it was saved.
+// sheet and a list of the sheets to pick from by name, the selected cell whole above the grid,
+// saved as .xlsx on request. Ctrl+C copies the selection as tab-separated text, Ctrl+F finds a
+// text in the sheet or in all sheets. It keeps its instance running until the user closes it,
+// and asks whether to save a workbook that changed since it was saved.
 class WorkbookWindow final : public QMainWindow {
     Q_OBJECT
 public:
@@ -32,12 +37,19 @@ public:
     // Shows the workbook's sheets as they stand now.
     void refresh();
 
+    // Puts the selected cells on the clipboard as tab-separated text.
+    void copySelection();
+    // Selects the next cell holding the find bar's text; false when no cell holds it.
+    bool findNext();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     Workbook* workbook() const;
     void showSheet(int index);
+    void showCurrentCell();
+    void selectCell(int row, int column);
     void showError(const QString& text);
 
     std::shared_ptr<EngineInstance> m_instance;
@@ -47,6 +59,9 @@ private:
     Desktop& m_desktop;
     QTabBar* m_tabs;
     QTableView* m_grid;
+    CellBar* m_cellBar;
+    FindBar* m_findBar;
+    SheetList* m_sheetList;
     std::unique_ptr<SheetTableModel> m_model;
     quint64 m_shownRevision = 0;
 };

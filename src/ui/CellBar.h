@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class CellStore;
+class QLabel;
+class QPlainTextEdit;
+
+// Above the grid: the selected cell's reference and its whole content, read-only. A text
+// stands whole, its line breaks as line breaks; a number as it is stored, without the decimals
+// the cell shows.
+class CellBar final : public QWidget {
+    Q_OBJECT
+public:
+    explicit CellBar(QWidget* parent = nullptr);
+
+    // Shows cell (row, column) of `cells`, from 1; nothing for no cell.
+    void showCell(const CellStore* cells, int row, int column);
+
+    QString reference() const;
+    QString content() const;
+
+private:
+    QLabel* m_reference;
+    QPlainTextEdit* m_content;
+};
