@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTableView>
@@ -88,11 +89,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     layout->addWidget(split, 1);
     setCentralWidget(centre);
 
-    auto* copy = new QAction(QStringLiteral("Copy"), m_grid);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(copy, &QAction::triggered, this, &WorkbookWindow::copySelection);
-    m_grid->addAction(copy);
+    // The grid's own Ctrl+C copies one cell; the window copies the whole selection.
+    m_grid->installEventFilter(this);
     auto* find = new QAction(QStringLiteral("Find"), this);
     find->setShortcut(QKeySequence::Find);
     connect(find, &QAction::triggered, m_findBar, &FindBar::open);
@@ -276,6 +274,15 @@ void WorkbookWindow::openInSpreadsheetApplication() {
     }
     if (!m_desktop.openFile(path))
         showError(QStringLiteral("No application opened %1.").arg(path));
+}
+
+bool WorkbookWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_grid && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        copySelection();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void WorkbookWindow::closeEvent(QCloseEvent* event) {

@@ -1,9 +1,19 @@
 #include "ui/WorkbookWindow.h"
 
+#include "import/ImportRun.h"
 #include "office/SpreadsheetEngine.h"
+#include "support/ImportFixture.h"
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -34,6 +44,48 @@ struct WindowFixture {
     std::shared_ptr<EngineInstance> instance;
     std::unique_ptr<WorkbookWindow> window;
 };
+
+// The window on the workbook that a real import through the work database left: tables
+// "line", "customer" and "order", one sheet each, and "Sheet1".
+struct ImportedWindow : ImportFixture {
+    ImportedWindow() {
+        surface.route = ImportRoute::Database;
+        surface.send = SendMode::MultipleSheets;
+        surface.files << file("a.xml", "<orders><order><no>1</no><note>" + kLongNote +
+                                           "</note><price>6.90</price></order>"
+                                           "<order><no>2</no><price>12.00</price></order></orders>")
+                      << file("b.xml", "<shop><customer><name>Ann</name><city>Oslo</city>"
+                                       "</customer><line><sku>A</sku><note>Apfel</note></line>"
+                                       "</shop>");
+        ImportRun(surface, dialogs, engine, folder.path(), folder.filePath("work.mdb")).run();
+        window = std::make_unique<WorkbookWindow>(shown.at(0), &windowDialogs, &desktop);
+        window->show();
+    }
+    template <typename T> T* find(const char* name) { return window->findChild<T*>(name); }
+    QTableView* grid() { return find<QTableView>("Grid"); }
+    void showSheet(const QString& name) {
+        find<QTabBar>("SheetTabs")->setCurrentIndex(result().sheetNames().indexOf(name));
+    }
+    void select(int row, int column) {
+        grid()->setCurrentIndex(grid()->model()->index(row - 1, column - 1));
+    }
+    QString cellBar() {
+        return find<QLabel>("CellReference")->text() + " " +
+               find<QPlainTextEdit>("CellContent")->toPlainText();
+    }
+    QString current() {
+        const QModelIndex at = grid()->currentIndex();
+        return find<QTabBar>("SheetTabs")->tabText(find<QTabBar>("SheetTabs")->currentIndex()) +
+               "!" + cellReference(at.row() + 1, at.column() + 1);
+    }
+
+    inline static const QByteArray kLongNote =
+        "Apfelstrudel mit Sahne und Vanillesauce, dazu ein Kännchen Kaffee für zwei Personen, "
+        "bitte am Fenster\nzweite Zeile";
+    ScriptedDialogs windowDialogs;
+    RecordingDesktop desktop;
+    std::unique_ptr<WorkbookWindow> window;
+};
 } // namespace
 
 class WorkbookWindowTest : public QObject {
@@ -42,6 +94,11 @@ private slots:
     void showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt();
     void savesAsXlsxThroughTheChooser();
     void closingAChangedWorkbookAsksFirst();
+    void theCellBarShowsTheSelectedCellWhole();
+    void columnsFitTheirFirstRowsAndADoubleClickedBorderFitsAgain();
+    void theSheetListNarrowsToWhatIsTypedAndShowsTheActiveSheet();
+    void copyingPutsTheSelectionOnTheClipboardAsTabSeparatedText();
+    void findingSelectsTheNextMatchInTheSheetOrInAllSheets();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -126,6 +183,107 @@ void WorkbookWindowTest::closingAChangedWorkbookAsksFirst() {
     QVERIFY(saved.dialogs.shown.empty());
     QVERIFY(watched.expired());
     QVERIFY(saved.engine.runningInstances().empty());
+}
+
+void WorkbookWindowTest::theCellBarShowsTheSelectedCellWhole() {
+    ImportedWindow imported;
+    imported.showSheet("order");
+    QCOMPARE(imported.cellBar(), QStringLiteral("A1 no"));
+    imported.select(2, 2);
+    QCOMPARE(imported.cellBar(),
+             "B2 " + QString::fromUtf8(ImportedWindow::kLongNote).replace("\\n", "\n"));
+    // The grid shows the decimals; the bar the number as stored.
+    imported.select(2, 3);
+    QCOMPARE(imported.grid()->currentIndex().data().toString(), QStringLiteral("6.90"));
+    QCOMPARE(imported.cellBar(), QStringLiteral("C2 6.9"));
+    imported.select(3, 2);
+    QCOMPARE(imported.cellBar(), QStringLiteral("B3 "));
+}
+
+void WorkbookWindowTest::columnsFitTheirFirstRowsAndADoubleClickedBorderFitsAgain() {
+    ImportedWindow imported;
+    imported.showSheet("order");
+    QTableView* grid = imported.grid();
+    const int number = grid->columnWidth(0);
+    const int note = grid->columnWidth(1);
+    QVERIFY2(note > 2 * number, qPrintable(QString("%1 against %2").arg(note).arg(number)));
+    // A long text does not push the other columns out of view.
+    QVERIFY(note <= 360);
+    QVERIFY(grid->columnWidth(2) >= grid->fontMetrics().horizontalAdvance("price"));
+
+    grid->setColumnWidth(1, 20);
+    emit grid->horizontalHeader()->sectionHandleDoubleClicked(1);
+    QCOMPARE(grid->columnWidth(1), note);
+}
+
+void WorkbookWindowTest::theSheetListNarrowsToWhatIsTypedAndShowsTheActiveSheet() {
+    ImportedWindow imported;
+    auto* list = imported.find<QListView>("SheetList");
+    auto* filter = imported.find<QLineEdit>("SheetFilter");
+    QCOMPARE(imported.result().sheetNames(), (QStringList{"line", "customer", "order", "Sheet1"}));
+    QCOMPARE(list->currentIndex().data().toString(), imported.result().activeSheet().name());
+
+    QTest::keyClicks(filter, "OR");
+    QCOMPARE(list->model()->rowCount(), 1);
+    QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("order"));
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(imported.find<QTabBar>("SheetTabs")->currentIndex(), 2);
+    QCOMPARE(imported.grid()->model()->index(0, 0).data().toString(), QStringLiteral("no"));
+    QCOMPARE(imported.result().activeSheet().name(), QStringLiteral("order"));
+
+    filter->clear();
+    imported.showSheet("customer");
+    QCOMPARE(list->currentIndex().data().toString(), QStringLiteral("customer"));
+}
+
+void WorkbookWindowTest::copyingPutsTheSelectionOnTheClipboardAsTabSeparatedText() {
+    ImportedWindow imported;
+    imported.showSheet("order");
+    QTableView* grid = imported.grid();
+    grid->selectionModel()->select(
+        QItemSelection(grid->model()->index(0, 0), grid->model()->index(2, 2)),
+        QItemSelectionModel::ClearAndSelect);
+    QVERIFY(QTest::qWaitForWindowActive(imported.window.get()));
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    const QString note = QString::fromUtf8(ImportedWindow::kLongNote).replace("\\n", "\n");
+    QCOMPARE(QApplication::clipboard()->text(),
+             "no\tnote\tprice\n1\t\"" + note + "\"\t6.90\n2\t\t12.00\n");
+
+    // A whole column gives its rows down to the last one used.
+    grid->clearSelection();
+    grid->selectColumn(0);
+    imported.window->copySelection();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("no\n1\n2\n"));
+}
+
+void WorkbookWindowTest::findingSelectsTheNextMatchInTheSheetOrInAllSheets() {
+    ImportedWindow imported;
+    imported.showSheet("line");
+    QVERIFY(QTest::qWaitForWindowActive(imported.window.get()));
+    QTest::keyClick(imported.grid(), Qt::Key_F, Qt::ControlModifier);
+    auto* text = imported.find<QLineEdit>("FindText");
+    QVERIFY(text->isVisible());
+    QTest::keyClicks(text, "apfel");
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(imported.current(), QStringLiteral("line!B2"));
+    // In this sheet only: around to the same cell again.
+    QVERIFY(imported.window->findNext());
+    QCOMPARE(imported.current(), QStringLiteral("line!B2"));
+
+    imported.find<QCheckBox>("FindInAllSheets")->setChecked(true);
+    QVERIFY(imported.window->findNext());
+    QCOMPARE(imported.current(), QStringLiteral("order!B2"));
+    QCOMPARE(imported.cellBar().left(15), QStringLiteral("B2 Apfelstrudel"));
+    QVERIFY(imported.window->findNext());
+    QCOMPARE(imported.current(), QStringLiteral("line!B2"));
+
+    text->setText("12.00");
+    QVERIFY(imported.window->findNext());
+    QCOMPARE(imported.current(), QStringLiteral("order!C3"));
+    text->setText("nowhere");
+    QVERIFY(!imported.window->findNext());
+    QCOMPARE(imported.find<QLabel>("FindStatus")->text(), QStringLiteral("Not found"));
+    QCOMPARE(imported.current(), QStringLiteral("order!C3"));
 }
 
 QTEST_MAIN(WorkbookWindowTest)
