@@ -63,7 +63,14 @@ std::optional<LosslessNumber> losslessNumber(std::string_view text) {
 }
 
 std::string formatNumber(double value, int decimals) {
+    // The same digits as printf's "%.*f", several times faster: finding in a sheet formats
+    // every number cell it passes.
     char buffer[64];
-    const int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return std::string(buffer, static_cast<size_t>(length));
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (error == std::errc())
+        return std::string(buffer, end);
+    std::string wide(static_cast<size_t>(std::snprintf(nullptr, 0, "%.*f", decimals, value)), '\0');
+    std::snprintf(wide.data(), wide.size() + 1, "%.*f", decimals, value);
+    return wide;
 }
