@@ -6,7 +6,7 @@
 // The real windows run offscreen; messages are answered at once. Prints the milliseconds of
 // each step, each ending with the grid painted: scrolling to the last row, selecting a cell
 // there, selecting and copying the first column, finding a text of the last row from A1 and
-// finding it again (around the sheet).
+// finding it again (around the sheet), and finding a text that no cell holds.
 #include "UnattendedServices.h"
 #include "base/SettingsStore.h"
 #include "office/CellSearch.h"
@@ -125,6 +125,10 @@ int main(int argc, char* argv[]) {
     std::printf("%-34s %9.1f ms  (\"%s\" at row %d)\n", "find a text of the last row", findMs,
                 qPrintable(wanted.left(40)), found ? grid->currentIndex().row() + 1 : 0);
     std::printf("%-34s %9.1f ms\n", "find it again (around the sheet)",
+                timed(*grid, [&] { viewer->findNext(); }));
+    viewer->findChild<QLineEdit*>(QStringLiteral("FindText"))
+        ->setText(QStringLiteral("no cell holds this"));
+    std::printf("%-34s %9.1f ms\n", "find a text that no cell holds",
                 timed(*grid, [&] { viewer->findNext(); }));
     return 0;
 }

@@ -22,8 +22,10 @@ CellSearch::CellSearch(const CellStore& cells, const QString& wanted)
         std::transform(lower.begin(), lower.end(), lower.begin(), asciiLower);
         m_ascii = std::move(lower);
     }
+    // A number shows as digits, a point and a minus, never in exponent form.
     m_mayMatchNumbers = !wanted.isEmpty() && std::all_of(wanted.begin(), wanted.end(), [](QChar c) {
-        return c.isDigit() || QStringLiteral(".-+Ee").contains(c);
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.') ||
+               c == QLatin1Char('-');
     });
     m_textMatches.assign(cells.texts().size(), 0);
 }
@@ -48,13 +50,16 @@ bool CellSearch::textMatches(std::uint32_t text) {
     return known == 1;
 }
 
-std::optional<CellPlace> CellSearch::nextAfter(CellPlace after) {
+std::optional<CellPlace> CellSearch::nextAfter(CellPlace after, CellPlace until) {
     if (m_wanted.isEmpty())
         return std::nullopt;
-    for (int row = std::max(after.row, 1); row <= m_cells.storedRowCount(); ++row) {
+    const int lastRow = std::min(until.row, m_cells.storedRowCount());
+    for (int row = std::max(after.row, 1); row <= lastRow; ++row) {
         const std::span<const Cell> cells = m_cells.row(row);
         const int first = row == after.row ? after.column + 1 : 1;
-        for (int column = first; column <= static_cast<int>(cells.size()); ++column) {
+        const int last = row == until.row ? std::min(until.column, static_cast<int>(cells.size()))
+                                          : static_cast<int>(cells.size());
+        for (int column = first; column <= last; ++column) {
             const Cell& cell = cells[static_cast<size_t>(column - 1)];
             const bool found = cell.kind == Cell::Kind::Text
                                    ? textMatches(cell.text)
@@ -67,25 +72,23 @@ std::optional<CellPlace> CellSearch::nextAfter(CellPlace after) {
     return std::nullopt;
 }
 
-std::optional<WorkbookPlace> findNext(const Workbook& workbook, WorkbookPlace after,
-                                      const QString& wanted, bool allSheets) {
+std::optional<WorkbookPlace> findInWorkbook(const Workbook& workbook, WorkbookPlace after,
+                                            const QString& wanted, bool allSheets) {
     const int count = workbook.sheetCount();
     if (after.sheet < 1 || after.sheet > count)
         return std::nullopt;
-    const auto search = [&](int sheet, CellPlace from) -> std::optional<WorkbookPlace> {
+    const auto search = [&](int sheet, CellPlace from,
+                            CellPlace until) -> std::optional<WorkbookPlace> {
         const std::optional<CellPlace> found =
-            CellSearch(workbook.sheet(sheet).cells(), wanted).nextAfter(from);
+            CellSearch(workbook.sheet(sheet).cells(), wanted).nextAfter(from, until);
         return found ? std::optional(WorkbookPlace{sheet, *found}) : std::nullopt;
     };
-    if (auto found = search(after.sheet, after.cell))
+    const CellPlace end{kMaxRows, kMaxColumns};
+    if (auto found = search(after.sheet, after.cell, end))
         return found;
     for (int step = 1; allSheets && step < count; ++step)
-        if (auto found = search((after.sheet - 1 + step) % count + 1, {0, 0}))
+        if (auto found = search((after.sheet - 1 + step) % count + 1, {0, 0}, end))
             return found;
     // Around to the start of the sheet: the cell it began at is the last one looked at.
-    if (auto found = search(after.sheet, {0, 0}))
-        if (std::pair(found->cell.row, found->cell.column) <=
-            std::pair(after.cell.row, after.cell.column))
-            return found;
-    return std::nullopt;
+    return search(after.sheet, {0, 0}, after.cell);
 }

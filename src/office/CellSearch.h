@@ -1,5 +1,7 @@
 #pragma once
 
+#include "office/Worksheet.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-class CellStore;
 class Workbook;
 
 // A cell by row and column, from 1.
@@ -26,8 +27,8 @@ public:
     CellSearch(const CellStore& cells, const QString& wanted);
 
     // The first cell after `after` in reading order (row by row, left to right) that holds the
-    // text; none when no later cell does. {0, 0} stands before A1.
-    std::optional<CellPlace> nextAfter(CellPlace after);
+    // text, up to `until` included; none when no such cell does. {0, 0} stands before A1.
+    std::optional<CellPlace> nextAfter(CellPlace after, CellPlace until = {kMaxRows, kMaxColumns});
 
 private:
     bool textMatches(std::uint32_t text);
@@ -54,5 +55,5 @@ struct WorkbookPlace {
 // The next cell after `after` that holds `wanted`, as a find in a spreadsheet goes: on to the
 // end of the sheet; then, when `allSheets`, through the sheets after it and from the first
 // sheet; then from the start of the sheet up to `after` itself. None when no cell holds it.
-std::optional<WorkbookPlace> findNext(const Workbook& workbook, WorkbookPlace after,
-                                      const QString& wanted, bool allSheets);
+std::optional<WorkbookPlace> findInWorkbook(const Workbook& workbook, WorkbookPlace after,
+                                            const QString& wanted, bool allSheets);

@@ -17,3 +17,6 @@ std::optional<LosslessNumber> losslessNumber(std::string_view text);
 
 // The number as the cell shows it: with exactly the decimals its text had.
 std::string formatNumber(double value, int decimals);
+// The number as it is stored: the fewest digits that read back as the same number, never in
+// exponent form ("100000", "0.00001", "6.9" for a cell that shows "6.90").
+std::string storedNumberText(double value);

@@ -20,44 +20,39 @@ void appendField(std::string& out, std::string_view shown) {
     }
     out.push_back('"');
 }
-} // namespace
 
-namespace {
-// The last row and column of `range` that hold anything, found from the rows' stored lengths
-// so that a whole column of a million rows is not read twice.
-std::pair<int, int> usedEnd(const CellStore& cells, const CellRange& range) {
-    int lastRow = std::min(range.lastRow, cells.storedRowCount());
-    const auto usedIn = [&](int row) {
-        const auto [first, last] = cells.usedColumns(row);
-        return first == 0 || first > range.lastColumn || last < range.firstColumn
-                   ? 0
-                   : std::min(last, range.lastColumn);
-    };
-    while (lastRow >= range.firstRow && usedIn(lastRow) == 0)
-        --lastRow;
-    int lastColumn = 0;
-    for (int row = range.firstRow; row <= lastRow && lastColumn < range.lastColumn; ++row)
-        if (std::min(cells.storedColumnCount(row), range.lastColumn) > lastColumn)
-            lastColumn = std::max(lastColumn, usedIn(row));
-    return {lastRow, lastColumn};
+bool inside(const CellRange& range, int row, int column) {
+    return row >= range.firstRow && row <= range.lastRow && column >= range.firstColumn &&
+           column <= range.lastColumn;
 }
 } // namespace
 
-QString tabSeparatedText(const CellStore& cells, const CellRange& range) {
-    if (range.isEmpty())
+QString tabSeparatedText(const CellStore& cells, const std::vector<CellRange>& selected) {
+    CellRange box;
+    for (const CellRange& range : selected) {
+        if (range.isEmpty())
+            continue;
+        box = box.isEmpty() ? range
+                            : CellRange{std::min(box.firstRow, range.firstRow),
+                                        std::min(box.firstColumn, range.firstColumn),
+                                        std::max(box.lastRow, range.lastRow),
+                                        std::max(box.lastColumn, range.lastColumn)};
+    }
+    if (box.isEmpty())
         return {};
-    const auto [lastRow, lastColumn] = usedEnd(cells, range);
-    if (range.firstRow > lastRow || range.firstColumn > lastColumn)
-        return {};
+    const auto isSelected = [&](int row, int column) {
+        return selected.size() == 1 ||
+               std::any_of(selected.begin(), selected.end(),
+                           [&](const CellRange& range) { return inside(range, row, column); });
+    };
     std::string out;
-    out.reserve(static_cast<size_t>(lastRow - range.firstRow + 1) *
-                static_cast<size_t>(lastColumn - range.firstColumn + 1) * 8);
-    for (int row = range.firstRow; row <= lastRow; ++row) {
+    out.reserve(static_cast<size_t>(box.rowCount()) * static_cast<size_t>(box.columnCount()) * 8);
+    for (int row = box.firstRow; row <= box.lastRow; ++row) {
         const std::span<const Cell> stored = cells.row(row);
-        for (int column = range.firstColumn; column <= lastColumn; ++column) {
-            if (column > range.firstColumn)
+        for (int column = box.firstColumn; column <= box.lastColumn; ++column) {
+            if (column > box.firstColumn)
                 out.push_back('\t');
-            if (column > static_cast<int>(stored.size()))
+            if (column > static_cast<int>(stored.size()) || !isSelected(row, column))
                 continue;
             const Cell& cell = stored[static_cast<size_t>(column - 1)];
             if (cell.kind == Cell::Kind::Text)
@@ -68,4 +63,25 @@ QString tabSeparatedText(const CellStore& cells, const CellRange& range) {
         out.push_back('\n');
     }
     return QString::fromStdString(out);
+}
+
+CellRange trimmedToUsed(const CellStore& cells, const CellRange& range) {
+    if (range.isEmpty())
+        return {};
+    const auto lastUsedIn = [&](int row) {
+        const auto [first, last] = cells.usedColumns(row);
+        return first == 0 || first > range.lastColumn || last < range.firstColumn
+                   ? 0
+                   : std::min(last, range.lastColumn);
+    };
+    int lastRow = std::min(range.lastRow, cells.storedRowCount());
+    while (lastRow >= range.firstRow && lastUsedIn(lastRow) == 0)
+        --lastRow;
+    int lastColumn = 0;
+    for (int row = range.firstRow; row <= lastRow && lastColumn < range.lastColumn; ++row)
+        if (std::min(cells.storedColumnCount(row), range.lastColumn) > lastColumn)
+            lastColumn = std::max(lastColumn, lastUsedIn(row));
+    if (lastRow < range.firstRow || lastColumn < range.firstColumn)
+        return {};
+    return {range.firstRow, range.firstColumn, lastRow, lastColumn};
 }

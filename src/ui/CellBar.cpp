@@ -1,11 +1,11 @@
 #include "ui/CellBar.h"
 
+#include "office/CellValue.h"
 #include "office/Worksheet.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPlainTextEdit>
 
 namespace {
@@ -44,18 +44,10 @@ void CellBar::showCell(const CellStore* cells, int row, int column) {
     if (!cell || cell->kind == Cell::Kind::Empty) {
         m_content->clear();
     } else if (cell->kind == Cell::Kind::Number) {
-        m_content->setPlainText(QString::number(cell->number, 'g', QLocale::FloatingPointShortest));
+        m_content->setPlainText(QString::fromStdString(storedNumberText(cell->number)));
     } else {
         const std::string_view text = cells->textOf(*cell);
         m_content->setPlainText(
             QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     }
-}
-
-QString CellBar::reference() const {
-    return m_reference->text();
-}
-
-QString CellBar::content() const {
-    return m_content->toPlainText();
 }

@@ -17,9 +17,6 @@ public:
     // Shows cell (row, column) of `cells`, from 1; nothing for no cell.
     void showCell(const CellStore* cells, int row, int column);
 
-    QString reference() const;
-    QString content() const;
-
 private:
     QLabel* m_reference;
     QPlainTextEdit* m_content;

@@ -46,14 +46,6 @@ bool FindBar::inAllSheets() const {
     return m_allSheets->isChecked();
 }
 
-void FindBar::setText(const QString& text) {
-    m_text->setText(text);
-}
-
-void FindBar::setInAllSheets(bool all) {
-    m_allSheets->setChecked(all);
-}
-
 void FindBar::showNotFound(bool notFound) {
     m_status->setText(notFound ? QStringLiteral("Not found") : QString());
 }

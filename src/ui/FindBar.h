@@ -17,8 +17,6 @@ public:
     void open();
     QString text() const;
     bool inAllSheets() const;
-    void setText(const QString& text);
-    void setInAllSheets(bool all);
     // Says that nothing (more) holds the text, or clears that.
     void showNotFound(bool notFound);
 

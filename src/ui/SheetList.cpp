@@ -49,13 +49,6 @@ void SheetList::setActive(int index) {
         m_list->scrollTo(shown);
 }
 
-QStringList SheetList::shownNames() const {
-    QStringList names;
-    for (int row = 0; row < m_shown->rowCount(); ++row)
-        names << m_shown->index(row, 0).data().toString();
-    return names;
-}
-
 void SheetList::chooseRow(int shownRow) {
     const QModelIndex source = m_shown->mapToSource(m_shown->index(shownRow, 0));
     if (source.isValid())

@@ -17,9 +17,6 @@ public:
 
     void setSheets(const QStringList& names, int active);
     void setActive(int index);
-    // The names the filter lets through, in workbook order.
-    QStringList shownNames() const;
-    QLineEdit* filter() const { return m_filter; }
 
 signals:
     // Sheet `index`, from 1, was chosen.

@@ -20,6 +20,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // The sheet shown; none once it was deleted.
+    std::shared_ptr<const Worksheet> sheet() const { return m_sheet.lock(); }
+
 private:
     std::weak_ptr<const Worksheet> m_sheet;
     int m_rows;

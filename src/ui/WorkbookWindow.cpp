@@ -11,6 +11,8 @@
 #include "ui/CellBar.h"
 #include "ui/ColumnFitting.h"
 #include "ui/FindBar.h"
+#include "ui/GridPlace.h"
+#include "ui/GridSelection.h"
 #include "ui/SheetList.h"
 #include "ui/SheetTableModel.h"
 #include "ui/SystemDesktop.h"
@@ -132,11 +134,20 @@ Workbook* WorkbookWindow::workbook() const {
 
 void WorkbookWindow::refresh() {
     Workbook* book = workbook();
+    // Noted first: what the refresh shows must not make it refresh again.
+    m_shownRevision = book ? book->revision() : 0;
     setWindowTitle((book ? book->name() : QStringLiteral("(no workbook)")) +
                    QStringLiteral(" - Brindlequay"));
+    const QStringList names = book ? book->sheetNames() : QStringList();
     const QSignalBlocker quiet(m_tabs);
-    while (m_tabs->count() > 0)
-        m_tabs->removeTab(0);
+    // Tabs are laid out anew for every one added: only a changed list of sheets is worth that.
+    if (names != m_shownNames) {
+        while (m_tabs->count() > 0)
+            m_tabs->removeTab(0);
+        for (const QString& name : names)
+            m_tabs->addTab(name);
+        m_shownNames = names;
+    }
     if (!book) {
         m_grid->setModel(nullptr);
         m_model.reset();
@@ -144,37 +155,42 @@ void WorkbookWindow::refresh() {
         m_cellBar->showCell(nullptr, 0, 0);
         return;
     }
-    const QStringList names = book->sheetNames();
-    for (const QString& name : names)
-        m_tabs->addTab(name);
     m_tabs->setCurrentIndex(book->activeIndex() - 1);
     m_sheetList->setSheets(names, book->activeIndex());
     showSheet(book->activeIndex());
-    m_shownRevision = book->revision();
 }
 
 void WorkbookWindow::showSheet(int index) {
     Workbook* book = workbook();
     if (!book || index < 1 || index > book->sheetCount())
         return;
-    auto model = std::make_unique<SheetTableModel>(book->watchSheet(index));
+    const std::weak_ptr<const Worksheet> watched = book->watchSheet(index);
+    // The same sheet shown again, grown perhaps: the user keeps the place and the widths.
+    const std::shared_ptr<const Worksheet> shown = m_model ? m_model->sheet() : nullptr;
+    const bool sameSheet = shown && shown == watched.lock();
+    const GridPlace kept = sameSheet ? GridPlace::of(*m_grid) : GridPlace{};
+    auto model = std::make_unique<SheetTableModel>(watched);
     m_grid->setModel(model.get());
     m_model = std::move(model);
-    fitColumnWidths(*m_grid, 0, kFittedColumns - 1, 0, kFittedRows);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &WorkbookWindow::showCurrentCell);
+    if (sameSheet) {
+        kept.restore(*m_grid);
+        showCurrentCell();
+        return;
+    }
+    fitColumnWidths(*m_grid, 0, kFittedColumns - 1, 0, kFittedRows);
     selectCell(1, 1);
 }
 
 void WorkbookWindow::showCurrentCell() {
-    Workbook* book = workbook();
+    const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr;
     const QModelIndex current = m_grid->currentIndex();
-    const int index = m_tabs->currentIndex() + 1;
-    if (!book || !current.isValid() || index < 1 || index > book->sheetCount()) {
+    if (!sheet || !current.isValid()) {
         m_cellBar->showCell(nullptr, 0, 0);
         return;
     }
-    m_cellBar->showCell(&book->sheet(index).cells(), current.row() + 1, current.column() + 1);
+    m_cellBar->showCell(&sheet->cells(), current.row() + 1, current.column() + 1);
 }
 
 void WorkbookWindow::selectCell(int row, int column) {
@@ -185,26 +201,18 @@ void WorkbookWindow::selectCell(int row, int column) {
 }
 
 void WorkbookWindow::copySelection() {
-    Workbook* book = workbook();
-    const int index = m_tabs->currentIndex() + 1;
-    if (!book || !m_grid->selectionModel() || index < 1 || index > book->sheetCount())
+    const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr;
+    if (!sheet || !m_grid->selectionModel())
         return;
-    // The rectangle around the selection, read from the sheet rather than cell by cell
-    // through the view, so that a whole column of a million rows copies at once.
-    CellRange box;
-    for (const QItemSelectionRange& range : m_grid->selectionModel()->selection()) {
-        const CellRange part{range.top() + 1, range.left() + 1, range.bottom() + 1,
-                             range.right() + 1};
-        box = box.isEmpty() ? part
-                            : CellRange{std::min(box.firstRow, part.firstRow),
-                                        std::min(box.firstColumn, part.firstColumn),
-                                        std::max(box.lastRow, part.lastRow),
-                                        std::max(box.lastColumn, part.lastColumn)};
-    }
-    QGuiApplication::clipboard()->setText(tabSeparatedText(book->sheet(index).cells(), box));
+    QGuiApplication::clipboard()->setText(
+        tabSeparatedText(sheet->cells(), selectedCells(m_grid->selectionModel()->selection(),
+                                                       *m_model, sheet->cells())));
 }
 
 bool WorkbookWindow::findNext() {
+    // Sheets a later import added or deleted since the last look would shift the tabs.
+    if (Workbook* book = workbook(); book && book->revision() != m_shownRevision)
+        refresh();
     Workbook* book = workbook();
     const int index = m_tabs->currentIndex() + 1;
     if (!book || index < 1 || index > book->sheetCount())
@@ -213,7 +221,7 @@ bool WorkbookWindow::findNext() {
     const CellPlace after =
         current.isValid() ? CellPlace{current.row() + 1, current.column() + 1} : CellPlace{};
     const std::optional<WorkbookPlace> found =
-        ::findNext(*book, {index, after}, m_findBar->text(), m_findBar->inAllSheets());
+        findInWorkbook(*book, {index, after}, m_findBar->text(), m_findBar->inAllSheets());
     m_findBar->showNotFound(!found);
     if (!found)
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 
@@ -65,4 +66,5 @@ private:
     SheetList* m_sheetList;
     std::unique_ptr<SheetTableModel> m_model;
     quint64 m_shownRevision = 0;
+    QStringList m_shownNames;
 };

@@ -1,5 +1,5 @@
 #include "office/CellSearch.h"
-#include "office/CellsAsText.h"
+#include "office/Workbook.h"
 #include "office/Worksheet.h"
 
 #include "support/QtPrinters.h"
@@ -36,14 +36,21 @@ TEST(CellSearch, FindsTextsAndShownNumbersInReadingOrderWithoutRegardToCase) {
     EXPECT_EQ(CellSearch(cells, "lines").nextAfter({3, 1}), (CellPlace{3, 2}));
 }
 
-TEST(CellsAsText, TabSeparatedAsSpreadsheetsPasteThemWithAWholeColumnCutAtTheLastRow) {
-    const CellStore cells = sampleCells();
-    EXPECT_EQ(tabSeparatedText(cells, {1, 1, 3, 3}),
-              "Apfelstrudel mit Sahne\t\t12.50\n"
-              "\tÄPFEL\t\n"
-              "\"say \"\"hi\"\"\tthere\"\t\"two\nlines\"\t\n");
-    EXPECT_EQ(tabSeparatedText(cells, {1, 1, kMaxRows, 1}),
-              "Apfelstrudel mit Sahne\n\n\"say \"\"hi\"\"\tthere\"\n\napfel\n");
-    EXPECT_EQ(tabSeparatedText(cells, {7, 1, 9, 2}), "");
-    EXPECT_EQ(tabSeparatedText(CellStore(), {1, 1, 2, 2}), "");
+TEST(CellSearch, AFindInAWorkbookGoesOnThroughTheSheetsAndAroundToWhereItBegan) {
+    const std::unique_ptr<Workbook> book = Workbook::createNew("Book1");
+    book->sheet(1).cells().setText(2, 2, "total");
+    book->sheet(1).cells().setText(9, 1, "subtotal");
+    book->sheet(3).cells().setText(1, 4, "Total");
+    const auto find = [&](WorkbookPlace after, bool allSheets) {
+        return findInWorkbook(*book, after, "total", allSheets);
+    };
+    EXPECT_EQ(find({1, {2, 2}}, false), (WorkbookPlace{1, {9, 1}}));
+    // Around to the start of the sheet, or through the others first.
+    EXPECT_EQ(find({1, {9, 1}}, false), (WorkbookPlace{1, {2, 2}}));
+    EXPECT_EQ(find({1, {9, 1}}, true), (WorkbookPlace{3, {1, 4}}));
+    EXPECT_EQ(find({3, {1, 4}}, true), (WorkbookPlace{1, {2, 2}}));
+    // The only match is where the find began: it is found there again, last.
+    EXPECT_EQ(find({3, {1, 4}}, false), (WorkbookPlace{3, {1, 4}}));
+    EXPECT_EQ(find({2, {0, 0}}, false), std::nullopt);
+    EXPECT_EQ(findInWorkbook(*book, {1, {0, 0}}, "nowhere", true), std::nullopt);
 }

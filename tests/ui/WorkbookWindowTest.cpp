@@ -99,6 +99,7 @@ private slots:
     void theSheetListNarrowsToWhatIsTypedAndShowsTheActiveSheet();
     void copyingPutsTheSelectionOnTheClipboardAsTabSeparatedText();
     void findingSelectsTheNextMatchInTheSheetOrInAllSheets();
+    void aLaterImportKeepsTheViewersPlaceAndItsSheet();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -190,14 +191,21 @@ void WorkbookWindowTest::theCellBarShowsTheSelectedCellWhole() {
     imported.showSheet("order");
     QCOMPARE(imported.cellBar(), QStringLiteral("A1 no"));
     imported.select(2, 2);
-    QCOMPARE(imported.cellBar(),
-             "B2 " + QString::fromUtf8(ImportedWindow::kLongNote).replace("\\n", "\n"));
+    QCOMPARE(imported.cellBar(), "B2 " + QString::fromUtf8(ImportedWindow::kLongNote));
     // The grid shows the decimals; the bar the number as stored.
     imported.select(2, 3);
     QCOMPARE(imported.grid()->currentIndex().data().toString(), QStringLiteral("6.90"));
     QCOMPARE(imported.cellBar(), QStringLiteral("C2 6.9"));
     imported.select(3, 2);
     QCOMPARE(imported.cellBar(), QStringLiteral("B3 "));
+    // Never in exponent form.
+    imported.result().activeSheet().cells().setText(5, 1, "100000");
+    imported.result().activeSheet().cells().setText(6, 1, "0.00001");
+    imported.window->refresh();
+    imported.select(5, 1);
+    QCOMPARE(imported.cellBar(), QStringLiteral("A5 100000"));
+    imported.select(6, 1);
+    QCOMPARE(imported.cellBar(), QStringLiteral("A6 0.00001"));
 }
 
 void WorkbookWindowTest::columnsFitTheirFirstRowsAndADoubleClickedBorderFitsAgain() {
@@ -245,15 +253,38 @@ void WorkbookWindowTest::copyingPutsTheSelectionOnTheClipboardAsTabSeparatedText
         QItemSelectionModel::ClearAndSelect);
     QVERIFY(QTest::qWaitForWindowActive(imported.window.get()));
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-    const QString note = QString::fromUtf8(ImportedWindow::kLongNote).replace("\\n", "\n");
+    const QString note = QString::fromUtf8(ImportedWindow::kLongNote);
     QCOMPARE(QApplication::clipboard()->text(),
              "no\tnote\tprice\n1\t\"" + note + "\"\t6.90\n2\t\t12.00\n");
 
-    // A whole column gives its rows down to the last one used.
+    // A whole column gives its rows down to the last one used; cells picked one by one give
+    // only themselves, in their places.
     grid->clearSelection();
     grid->selectColumn(0);
     imported.window->copySelection();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("no\n1\n2\n"));
+    grid->selectionModel()->select(grid->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    grid->selectionModel()->select(grid->model()->index(1, 2), QItemSelectionModel::Select);
+    imported.window->copySelection();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("no\t\t\n\t\t6.90\n"));
+}
+
+void WorkbookWindowTest::aLaterImportKeepsTheViewersPlaceAndItsSheet() {
+    ImportedWindow imported;
+    imported.showSheet("order");
+    QTableView* grid = imported.grid();
+    grid->setColumnWidth(0, 150);
+    imported.select(3, 3);
+    // The workbook changes under the window: a sheet comes before the one shown, which grows.
+    Workbook& book = imported.result();
+    book.addSheet();
+    book.activate(book.sheetNames().indexOf("order") + 1);
+    book.sheet("order").cells().setText(4, 1, "3");
+    imported.window->refresh();
+    QCOMPARE(imported.current(), QStringLiteral("order!C3"));
+    QCOMPARE(grid->columnWidth(0), 150);
+    QCOMPARE(imported.cellBar(), QStringLiteral("C3 12"));
+    QCOMPARE(grid->model()->index(3, 0).data().toString(), QStringLiteral("3"));
 }
 
 void WorkbookWindowTest::findingSelectsTheNextMatchInTheSheetOrInAllSheets() {
