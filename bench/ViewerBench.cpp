@@ -7,6 +7,7 @@
 // each step, each ending with the grid painted: scrolling to the last row, selecting a cell
 // there, selecting and copying the first column, finding a text of the last row from A1 and
 // finding it again (around the sheet), and finding a text that no cell holds.
+#include "PathList.h"
 #include "UnattendedServices.h"
 #include "base/SettingsStore.h"
 #include "office/CellSearch.h"
@@ -20,7 +21,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
@@ -48,15 +48,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: viewer_bench LIST.txt\n");
         return 2;
     }
-    QFile list(QString::fromLocal8Bit(argv[1]));
-    if (!list.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    const std::optional<QStringList> listed = pathsListedIn(argv[1]);
+    if (!listed)
         return 2;
-    }
-    QStringList paths;
-    while (!list.atEnd())
-        if (const QString line = QString::fromUtf8(list.readLine()).trimmed(); !line.isEmpty())
-            paths << line;
+    const QStringList& paths = *listed;
 
     QTemporaryDir work;
     QDir(work.path()).mkpath(QStringLiteral("program"));

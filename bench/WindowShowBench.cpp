@@ -5,6 +5,7 @@
 //
 // The real main window and the real workbook window run offscreen; messages are answered at
 // once. Prints the milliseconds and the process's peak memory.
+#include "PathList.h"
 #include "UnattendedServices.h"
 #include "base/SettingsStore.h"
 #include "office/SpreadsheetEngine.h"
@@ -28,15 +29,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: window_show_bench LIST.txt\n");
         return 2;
     }
-    QFile list(QString::fromLocal8Bit(argv[1]));
-    if (!list.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    const std::optional<QStringList> listed = pathsListedIn(argv[1]);
+    if (!listed)
         return 2;
-    }
-    QStringList paths;
-    while (!list.atEnd())
-        if (const QString line = QString::fromUtf8(list.readLine()).trimmed(); !line.isEmpty())
-            paths << line;
+    const QStringList& paths = *listed;
 
     QTemporaryDir work;
     QDir(work.path()).mkpath(QStringLiteral("program"));

@@ -14,10 +14,11 @@ import random
 from datetime import date, timedelta
 from xml.sax.saxutils import escape
 
-UBL = ('xmlns="urn:oasis:names:specification:ubl:schema:xsd:Invoice-2" '
-       'xmlns:cac="urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2" '
-       'xmlns:cbc="urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2"')
-CAMT = 'xmlns="urn:iso:std:iso:20022:tech:xsd:camt.053.001.02"'
+# Namespaces of our own: the import drops prefixes, so only the shape of the documents counts.
+UBL = ('xmlns="urn:example:brindlequay:invoice" '
+       'xmlns:cac="urn:example:brindlequay:aggregates" '
+       'xmlns:cbc="urn:example:brindlequay:basics"')
+CAMT = 'xmlns="urn:example:brindlequay:statement"'
 
 CITIES = ["Aalborg", "Bremen", "Cork", "Dijon", "Essen", "Faro", "Gent", "Haarlem", "Ivrea"]
 GOODS = ["Oak plank", "Steel bracket", "Wool blanket", "Coffee beans 1 kg", "Glass jar",
@@ -75,7 +76,7 @@ def invoice(number, rng):
     payee = party("PayeeParty", rng, False).replace("cac:PayeeParty><cac:Party>", "cac:PayeeParty>") \
         .replace("</cac:Party></cac:PayeeParty>", "</cac:PayeeParty>") if rng.random() < 0.2 else ""
     return (f"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Invoice {UBL}>"
-            f"<cbc:CustomizationID>urn:cen.eu:en16931:2017</cbc:CustomizationID>"
+            f"<cbc:CustomizationID>urn:example:brindlequay:profile</cbc:CustomizationID>"
             f"<cbc:ID>INV-2026-{number:05d}</cbc:ID><cbc:IssueDate>{issued}</cbc:IssueDate>"
             f"<cbc:DueDate>{issued + timedelta(days=30)}</cbc:DueDate>"
             f"<cbc:InvoiceTypeCode>380</cbc:InvoiceTypeCode>{note}"

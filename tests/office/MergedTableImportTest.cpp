@@ -34,18 +34,9 @@ struct Session {
     QStringList tables() { return DatabaseFile(path, true).tableNames(); }
     // The column names, then every row, as text ("" for Null); "#file" shortened to its name.
     Rows rows(const QString& table) {
-        DatabaseFile database(path, true);
-        const Statement select = database.prepare("SELECT * FROM \"" + table + "\"");
-        Rows rows(1);
-        for (int column = 0; column < sqlite3_column_count(select.get()); ++column)
-            rows[0] << QString::fromUtf8(sqlite3_column_name(select.get(), column));
-        while (sqlite3_step(select.get()) == SQLITE_ROW) {
-            QStringList& row = rows.emplace_back();
-            for (int column = 0; column < rows[0].size(); ++column)
-                row << QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(select.get(), column)));
-            row[0] = row[0].section('/', -1);
-        }
+        Rows rows = tableRows(path, table);
+        for (size_t row = 1; row < rows.size(); ++row)
+            rows[row][0] = rows[row][0].section('/', -1);
         return rows;
     }
 

@@ -18,21 +18,7 @@ struct Import {
         importXmlIntoTables(database, writeFile(folder.filePath(name), xml));
     }
     QStringList tables() { return DatabaseFile(path, true).tableNames(); }
-    // The column names, then every row, as text.
-    std::vector<QStringList> rows(const QString& table) {
-        DatabaseFile database(path, true);
-        const Statement select = database.prepare("SELECT * FROM \"" + table + "\"");
-        std::vector<QStringList> rows(1);
-        for (int column = 0; column < sqlite3_column_count(select.get()); ++column)
-            rows[0] << QString::fromUtf8(sqlite3_column_name(select.get(), column));
-        while (sqlite3_step(select.get()) == SQLITE_ROW) {
-            QStringList& row = rows.emplace_back();
-            for (int column = 0; column < rows[0].size(); ++column)
-                row << QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(select.get(), column)));
-        }
-        return rows;
-    }
+    std::vector<QStringList> rows(const QString& table) { return tableRows(path, table); }
 
     QTemporaryDir folder;
     QString path = folder.filePath("temp.mdb");
