@@ -21,3 +21,12 @@ inline std::optional<QStringList> pathsListedIn(const char* listFile) {
             paths << line;
     return paths;
 }
+
+// The paths of the one list file a benchmark is given; none (and the usage said) otherwise.
+inline std::optional<QStringList> pathsOfArguments(int argc, char* argv[], const char* program) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s LIST.txt\n", program);
+        return std::nullopt;
+    }
+    return pathsListedIn(argv[1]);
+}

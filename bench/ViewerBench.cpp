@@ -8,23 +8,17 @@
 // there, selecting and copying the first column, finding a text of the last row from A1 and
 // finding it again (around the sheet), and finding a text that no cell holds.
 #include "PathList.h"
-#include "UnattendedServices.h"
-#include "base/SettingsStore.h"
+#include "UnattendedMainWindow.h"
 #include "office/CellSearch.h"
-#include "office/SpreadsheetEngine.h"
 #include "office/Workbook.h"
 #include "office/Worksheet.h"
-#include "ui/Form1.h"
 #include "ui/WorkbookWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QTableView>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
@@ -44,40 +38,26 @@ double timed(QTableView& grid, const std::function<void()>& step) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: viewer_bench LIST.txt\n");
+    const std::optional<QStringList> paths = pathsOfArguments(argc, argv, "viewer_bench");
+    if (!paths)
         return 2;
-    }
-    const std::optional<QStringList> listed = pathsListedIn(argv[1]);
-    if (!listed)
-        return 2;
-    const QStringList& paths = *listed;
 
-    QTemporaryDir work;
-    QDir(work.path()).mkpath(QStringLiteral("program"));
-    AnsweringDialogs dialogs;
-    NoDesktop desktop;
-    SettingsStore settings(work.filePath(QStringLiteral("Kestrelix.ini")));
-    SpreadsheetEngine engine;
+    UnattendedMainWindow mainWindow;
     std::unique_ptr<WorkbookWindow> viewer;
     std::shared_ptr<EngineInstance> result;
     double shownMs = -1;
-    QElapsedTimer sinceShown;
-    engine.setPresenter([&](std::shared_ptr<EngineInstance> instance) {
+    mainWindow.engine.setPresenter([&](std::shared_ptr<EngineInstance> instance) {
+        QElapsedTimer sinceShown;
         sinceShown.start();
         result = instance;
-        viewer = std::make_unique<WorkbookWindow>(std::move(instance), &dialogs, &desktop);
+        viewer = std::make_unique<WorkbookWindow>(std::move(instance), &mainWindow.dialogs,
+                                                  &mainWindow.desktop);
         viewer->resize(1200, 800);
         viewer->show();
         QCoreApplication::processEvents();
         shownMs = sinceShown.nsecsElapsed() / 1e6;
     });
-    Form1 window({dialogs, desktop, settings, engine, work.filePath(QStringLiteral("program"))});
-    window.Form_Load();
-    window.fileList().appendAll(paths);
-    window.findChild<QRadioButton*>(QStringLiteral("Option4"))->click();
-    window.findChild<QRadioButton*>(QStringLiteral("Option1"))->click();
-    window.PushButton4_Click();
+    mainWindow.importOntoOneSheet(*paths);
     if (!viewer) {
         std::fprintf(stderr, "the import showed no workbook\n");
         return 1;

@@ -36,25 +36,29 @@ struct MergedTableImport::Table {
     bool outOfOrder = false;
     std::int64_t rowCount = 0;
 
-    // The columns as the statement making the table names them: "#file", "#id", the parent
-    // columns, "#path", then the values.
-    QStringList definitions() const {
-        QStringList columns{definition(kFile, false), definition(kId, true)};
+    // Every column in its place, "#file", "#id", the parent columns, "#path", then the values,
+    // each with whether it is a key.
+    std::vector<std::pair<std::string, bool>> columnsInOrder() const {
+        std::vector<std::pair<std::string, bool>> columns{{kFile, false}, {kId, true}};
         for (const auto& parent : parents)
-            columns << definition(parent.second, true);
-        columns << definition(kPath, false);
+            columns.emplace_back(parent.second, true);
+        columns.emplace_back(kPath, false);
         for (const std::string& value : values)
-            columns << definition(value, false);
+            columns.emplace_back(value, false);
         return columns;
     }
+    // The columns as the statement making the table names them.
+    QStringList definitions() const {
+        QStringList definitions;
+        for (const auto& [column, isKey] : columnsInOrder())
+            definitions << definition(column, isKey);
+        return definitions;
+    }
     QStringList names() const {
-        QStringList columns{quoted(kFile), quoted(kId)};
-        for (const auto& parent : parents)
-            columns << quoted(parent.second);
-        columns << quoted(kPath);
-        for (const std::string& value : values)
-            columns << quoted(value);
-        return columns;
+        QStringList names;
+        for (const auto& column : columnsInOrder())
+            names << quoted(column.first);
+        return names;
     }
     // Keys are whole numbers; everything else is text as the file has it.
     static QString definition(const std::string& column, bool isKey) {

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "UnattendedServices.h"
+#include "base/SettingsStore.h"
+#include "office/SpreadsheetEngine.h"
+#include "ui/Form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <functional>
+
+// The real main window with a program folder and settings of its own, run without a person:
+// messages are answered at once. The result is shown through `engine`'s presenter, which the
+// benchmark sets first.
+class UnattendedMainWindow {
+public:
+    UnattendedMainWindow() : m_settings(m_work.filePath(QStringLiteral("Kestrelix.ini"))) {
+        QDir(m_work.path()).mkpath(QStringLiteral("program"));
+        QFile::copy(QStringLiteral(BRINDLEQUAY_DIST_DIR "/temp.mdb"), programFile("temp.mdb"));
+    }
+
+    // Imports the files on the route without the work database, all onto one sheet;
+    // `starting` runs just before the start button is pressed.
+    void importOntoOneSheet(const QStringList& paths, const std::function<void()>& starting = {}) {
+        Form1 window({dialogs, desktop, m_settings, engine, programFile("")});
+        window.Form_Load();
+        window.show();
+        window.fileList().appendAll(paths);
+        window.findChild<QRadioButton*>(QStringLiteral("Option4"))->click();
+        window.findChild<QRadioButton*>(QStringLiteral("Option1"))->click();
+        if (starting)
+            starting();
+        window.PushButton4_Click();
+    }
+
+    AnsweringDialogs dialogs;
+    NoDesktop desktop;
+    SpreadsheetEngine engine;
+
+private:
+    QString programFile(const char* name) const {
+        return m_work.filePath(QStringLiteral("program/") + QLatin1String(name));
+    }
+
+    QTemporaryDir m_work;
+    SettingsStore m_settings;
+};
