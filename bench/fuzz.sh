@@ -16,7 +16,7 @@ cmake --build build-fuzz --target "${targets[@]}"
 seeds=build-fuzz/seeds
 if [[ ! -d $seeds ]]; then
     mkdir -p "$seeds.partial"
-    find ../shared/corpus/xmlconf resources/Samples -type f -name '*.xml' -size -64k \
+    find tests/data/xmlconf resources/Samples -type f -name '*.xml' -size -64k \
         -exec cp --backup=numbered -t "$seeds.partial" {} +
     mv "$seeds.partial" "$seeds"
 fi
