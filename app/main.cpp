@@ -1,6 +1,6 @@
 #include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
-#include "office/SpreadsheetEngine.h"
+#include "spreadsheet/SpreadsheetEngine.h"
 #include "ui/Form1.h"
 #include "ui/SystemDesktop.h"
 #include "ui/WidgetDialogs.h"

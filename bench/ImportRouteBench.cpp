@@ -7,7 +7,7 @@
 // route; messages are answered at once.
 #include "UnattendedServices.h"
 #include "base/SettingsStore.h"
-#include "office/SpreadsheetEngine.h"
+#include "spreadsheet/SpreadsheetEngine.h"
 #include "ui/Form1.h"
 
 #include <QApplication>

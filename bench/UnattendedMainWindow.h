@@ -2,7 +2,7 @@
 
 #include "UnattendedServices.h"
 #include "base/SettingsStore.h"
-#include "office/SpreadsheetEngine.h"
+#include "spreadsheet/SpreadsheetEngine.h"
 #include "ui/Form1.h"
 
 #include <QDir>

@@ -9,9 +9,9 @@
 // finding it again (around the sheet), and finding a text that no cell holds.
 #include "PathList.h"
 #include "UnattendedMainWindow.h"
-#include "office/CellSearch.h"
-#include "office/Workbook.h"
-#include "office/Worksheet.h"
+#include "sheet/CellSearch.h"
+#include "sheet/Workbook.h"
+#include "sheet/Worksheet.h"
 #include "ui/WorkbookWindow.h"
 
 #include <QApplication>

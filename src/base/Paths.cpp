@@ -22,3 +22,13 @@ bool FileExists(const QString& path) {
     [[maybe_unused]] const auto changed = std::filesystem::last_write_time(nativePath(path), error);
     return !error;
 }
+
+QString FileNameOf(const QString& path) {
+    const qsizetype at = path.lastIndexOf(QDir::separator());
+    return at < 0 ? path : path.mid(at + 1);
+}
+
+QString StripExtension(const QString& name) {
+    const qsizetype at = name.lastIndexOf(QLatin1Char('.'));
+    return at < 0 ? name : name.left(at);
+}

@@ -12,3 +12,9 @@ std::filesystem::path nativePath(const QString& path);
 
 // True when the date and time of the file or folder at the path can be read; never fails.
 bool FileExists(const QString& path);
+
+// The part of a path after its last separator, or the whole path when it has none.
+QString FileNameOf(const QString& path);
+
+// The part of a name before its last ".", or the whole name when it has no dot.
+QString StripExtension(const QString& name);

@@ -8,8 +8,8 @@
 #include "filelist/DroppedPaths.h"
 #include "filelist/FileList.h"
 #include "import/ImportRun.h"
-#include "office/SpreadsheetEngine.h"
-#include "office/XlsxSaving.h"
+#include "spreadsheet/SpreadsheetEngine.h"
+#include "xlsx/XlsxSaving.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,18 +56,18 @@ QString inputAt(const QString& output, const QStringList& files) {
     return {};
 }
 
-int exitStatusAfter(const ImportResult& result, const BatchOptions& options, ConsoleReport& report,
-                    bool folderProblems) {
+// The workbook the run made, when it made one to save; says why it did not otherwise.
+Workbook* workbookToSave(const ImportResult& result, ConsoleReport& report) {
     switch (result.ending) {
     case ImportResult::Ending::NoFiles:
         report.problem(QStringLiteral("No files added."));
-        return NothingWritten;
+        return nullptr;
     case ImportResult::Ending::NoWorkspace:
     case ImportResult::Ending::NoWorkDatabase:
         report.problem(result.stopReason);
-        return NothingWritten;
+        return nullptr;
     case ImportResult::Ending::Cancelled:
-        return NothingWritten;
+        return nullptr;
     case ImportResult::Ending::Finished:
         break;
     }
@@ -75,19 +75,38 @@ int exitStatusAfter(const ImportResult& result, const BatchOptions& options, Con
     if (result.importedCount() == 0 || !result.spreadsheet ||
         result.spreadsheet->workbookCount() == 0) {
         report.problem(QStringLiteral("no file could be imported, so nothing was written"));
-        return NothingWritten;
+        return nullptr;
     }
+    return &result.spreadsheet->activeWorkbook();
+}
+
+// How saving the workbook went.
+struct SavedWorkbook {
+    bool written = false;
+    // Every cell was written whole.
+    bool whole = false;
+};
+
+// Saves the workbook at `output` and says so, or says why it could not.
+SavedWorkbook saveWorkbook(Workbook& workbook, const QString& output, ConsoleReport& report) {
     QStringList leftOut;
     try {
-        leftOut = saveAsXlsx(result.spreadsheet->activeWorkbook(), options.output);
+        leftOut = saveAsXlsx(workbook, output);
     } catch (...) {
         report.problem(describeCurrentException());
-        return NothingWritten;
+        return {};
     }
     for (const QString& cell : leftOut)
-        report.problem(options.output + QStringLiteral(": ") + cell);
-    report.news(QStringLiteral("Wrote %1").arg(options.output));
-    return result.complete() && !folderProblems && leftOut.isEmpty() ? AllImported : SomeFailed;
+        report.problem(output + QStringLiteral(": ") + cell);
+    report.news(QStringLiteral("Wrote %1").arg(output));
+    return {true, leftOut.isEmpty()};
+}
+
+ExitStatus exitStatusOf(const ImportResult& result, const SavedWorkbook& saved,
+                        bool folderProblems) {
+    if (!saved.written)
+        return NothingWritten;
+    return result.complete() && !folderProblems && saved.whole ? AllImported : SomeFailed;
 }
 } // namespace
 
@@ -136,7 +155,10 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         ImportRun(surface, dialogs, engine, temporaryFolder(), options.workDatabase).run();
     surface.clearProgress();
 
-    const int status = exitStatusAfter(result, options, report, !walkProblems.isEmpty());
+    SavedWorkbook saved;
+    if (Workbook* workbook = workbookToSave(result, report))
+        saved = saveWorkbook(*workbook, options.output, report);
+    const ExitStatus status = exitStatusOf(result, saved, !walkProblems.isEmpty());
     if (!result.workspace.isEmpty()) {
         if (options.keepWork)
             report.news(QStringLiteral("The run's files are in %1").arg(result.workspace));

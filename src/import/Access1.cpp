@@ -1,16 +1,10 @@
 #include "import/Access1.h"
 
 #include "base/Dialogs.h"
+#include "base/Paths.h"
 #include "base/RuntimeError.h"
 
-#include "base/Paths.h"
-
 namespace {
-QString connectionText(const QString& path, const QString& password) {
-    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
-           QStringLiteral(";JET OLEDB:Database Password=") + password;
-}
-
 // An error of the statement itself is ignored: a table that cannot be dropped stays, and the
 // next run lists it again.
 void dropTable(DatabaseConnection& connection, const QString& name) {
@@ -50,7 +44,7 @@ void ClearWorkDatabase(const QString& path, const QString& password, Dialogs& di
         return;
     // One connection and one transaction for them all: a run that left thousands of tables
     // would otherwise pay for a connection and a commit each, minutes in all.
-    DatabaseConnection connection(connectionText(path, QString()));
+    DatabaseConnection connection(path, QString());
     connection.execute(QStringLiteral("BEGIN"));
     for (const QString& table : *tables)
         dropTable(connection, table);
@@ -64,7 +58,7 @@ QStringList WorkTableNames(const QString& path, const QString& password, Dialogs
 }
 
 DatabaseConnection openWorkDatabase(const QString& path, const QString& password) {
-    return DatabaseConnection(connectionText(path, password));
+    return DatabaseConnection(path, password);
 }
 
 TableRows ReadTableRows(const QString& table, const QString& path, const QString& password) {
@@ -78,12 +72,12 @@ TableRows ReadTableRows(const QString& table, DatabaseConnection& connection) {
     QStringList names;
     for (int i = 0; i < records.fieldCount(); ++i)
         names << NullToDefault(records.fieldName(i), QString());
-    rows.fields.push_back(names);
+    rows.rows.push_back(names);
     for (int record = 1; record <= records.recordCount(); ++record, records.moveNext()) {
         QStringList values;
         for (int i = 0; i < records.fieldCount(); ++i)
             values << NullToDefault(records.value(i), QString());
-        rows.fields.push_back(values);
+        rows.rows.push_back(values);
     }
     return rows;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "office/DatabaseEngine.h"
+#include "database/DatabaseEngine.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +25,7 @@ QStringList WorkTableNames(const QString& path, const QString& password, Dialogs
 // A table read back: the field-name row, then the records, the values of each row kept apart
 // so that a value holding the old field separator cannot shift the cells of its row.
 struct TableRows {
-    std::vector<QStringList> fields;
+    std::vector<QStringList> rows;
 };
 
 // Reads a whole table: the field names first, then every record. Raises an error when the

@@ -2,7 +2,6 @@
 
 #include "base/Paths.h"
 #include "base/RuntimeError.h"
-#include "xml/CsvConversion.h"
 
 #include <QDir>
 

@@ -2,13 +2,13 @@
 
 #include "base/ErrorReport.h"
 #include "base/RuntimeError.h"
+#include "database/DatabaseApplication.h"
+#include "database/XmlTableImport.h"
 #include "import/Access1.h"
 #include "import/Excel1.h"
 #include "import/ImportResult.h"
 #include "import/ImportSurface.h"
-#include "office/DatabaseApplication.h"
-#include "office/SpreadsheetApplication.h"
-#include "office/XmlTableImport.h"
+#include "spreadsheet/SpreadsheetApplication.h"
 
 #include <QSet>
 
@@ -66,12 +66,12 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
 void writeRows(const TableRows& rows, Worksheet& sheet, qint64 firstRow, ImportSurface& surface,
                SheetShortfall& shortfall) {
     std::vector<CutCell>& cut = shortfall.cutCells;
-    for (size_t r = 0; r < rows.fields.size(); ++r) {
+    for (size_t r = 0; r < rows.rows.size(); ++r) {
         surface.processEvents();
-        const QStringList& fields = rows.fields[r];
+        const QStringList& fields = rows.rows[r];
         const qint64 row = firstRow + static_cast<qint64>(r);
         if (row > kMaxRows) {
-            shortfall.linesLeftOut = static_cast<qint64>(rows.fields.size() - r);
+            shortfall.linesLeftOut = static_cast<qint64>(rows.rows.size() - r);
             return;
         }
         for (int f = 0; f <= fields.size(); ++f) {
@@ -142,7 +142,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             continue;
         procedure.step(132, [&] {
             SheetShortfall shortfall;
-            shortfall.file = QStringLiteral("The table ") + table;
+            shortfall.source = QStringLiteral("The table ") + table;
             shortfall.sheet = mustBeSet(sheet).name();
             writeRows(*rows, mustBeSet(sheet), sheetPerTable ? 1 : 1 + rowOffset, surface,
                       shortfall);
@@ -150,7 +150,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             if (!shortfall.isEmpty())
                 shortfalls.push_back({std::move(shortfall), sheet});
         });
-        rowOffset += static_cast<qint64>(rows->fields.size());
+        rowOffset += static_cast<qint64>(rows->rows.size());
     }
     procedure.step(134, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
     procedure.step(136, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });

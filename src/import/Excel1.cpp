@@ -1,7 +1,7 @@
 #include "import/Excel1.h"
 
 #include "base/Dialogs.h"
-#include "office/SpreadsheetApplication.h"
+#include "spreadsheet/SpreadsheetApplication.h"
 
 bool ExcelIsRunning(SpreadsheetApplications& applications) {
     try {

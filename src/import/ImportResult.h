@@ -1,7 +1,8 @@
 #pragma once
 
 #include "base/ErrorReport.h"
-#include "office/CsvOpening.h"
+#include "import/IncompleteLoadError.h"
+#include "sheet/SheetShortfall.h"
 #include "xml/XmlReader.h"
 
 #include <QString>

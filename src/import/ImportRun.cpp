@@ -7,6 +7,7 @@
 #include "base/RunWorkspace.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
+#include "database/DatabaseFile.h"
 #include "import/ConversionAhead.h"
 #include "import/CsvPaths.h"
 #include "import/DatabaseRoute.h"
@@ -14,7 +15,6 @@
 #include "import/ImportSurface.h"
 #include "import/SpreadsheetOutput.h"
 #include "import/WorkDatabaseSource.h"
-#include "office/DatabaseEngine.h"
 #include "xml/CsvConversion.h"
 
 #include <optional>

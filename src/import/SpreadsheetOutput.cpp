@@ -1,13 +1,14 @@
 #include "import/SpreadsheetOutput.h"
 
 #include "base/ErrorReport.h"
+#include "base/Paths.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 #include "import/CsvPaths.h"
 #include "import/Excel1.h"
 #include "import/ImportSurface.h"
-#include "office/SpreadsheetApplication.h"
-#include "xml/CsvConversion.h"
+#include "spreadsheet/CsvOpening.h"
+#include "spreadsheet/SpreadsheetApplication.h"
 
 #include <algorithm>
 #include <memory>
@@ -31,11 +32,9 @@ QString sourceOf(const QString& csvPath, const ImportResult& result) {
 // Opens a CSV file; what did not fit is kept for the caller to place and report.
 void openKeepingShortfall(SpreadsheetApplication& application, const QString& path,
                           std::optional<SheetShortfall>& shortfall) {
-    try {
-        application.openWorkbook(path);
-    } catch (const IncompleteLoadError& error) {
-        shortfall = error.shortfalls().front();
-    }
+    SheetShortfall left = application.openWorkbook(path).shortfall;
+    if (!left.isEmpty())
+        shortfall = std::move(left);
 }
 
 // The shortfall of the combined file, told file by file: the lines of each CSV file follow
@@ -49,7 +48,7 @@ std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QString
         return std::max<qsizetype>(0, after - firstRows.begin() - 1);
     };
     const auto nameOf = [&](qsizetype index) {
-        return index < sources.size() ? sources.at(index) : combined.file;
+        return index < sources.size() ? sources.at(index) : combined.source;
     };
     std::vector<SheetShortfall> shortfalls;
     if (combined.linesLeftOut > 0) {
@@ -70,7 +69,7 @@ std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QString
             {QStringLiteral("The files on one sheet"), sheet, 0, combined.valuesLeftOut, {}});
     for (const CutCell& cell : combined.cutCells) {
         const QString file = nameOf(fileAt(cell.row));
-        if (shortfalls.empty() || shortfalls.back().file != file)
+        if (shortfalls.empty() || shortfalls.back().source != file)
             shortfalls.push_back({file, sheet, 0, 0, {}});
         shortfalls.back().cutCells.push_back(cell);
     }
@@ -196,7 +195,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
                 target->paste(mustBeSet(sheet));
             mustBeSet(sheet).selectRange(QStringLiteral("A1"));
             if (shortfall) {
-                shortfall->file = sourceOf(path, result);
+                shortfall->source = sourceOf(path, result);
                 shortfall->sheet = sheet->name();
                 raiseShortfalls({*shortfall}, result);
             }

@@ -3,7 +3,7 @@
 #include "base/Dialogs.h"
 #include "base/Paths.h"
 #include "base/RuntimeError.h"
-#include "office/DatabaseEngine.h"
+#include "database/DatabaseFile.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

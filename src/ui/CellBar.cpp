@@ -1,7 +1,7 @@
 #include "ui/CellBar.h"
 
-#include "office/CellValue.h"
-#include "office/Worksheet.h"
+#include "sheet/CellValue.h"
+#include "sheet/Worksheet.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>

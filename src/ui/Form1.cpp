@@ -15,9 +15,8 @@
 
 #include "base/EventPump.h"
 #include "base/TempFolder.h"
-#include "filelist/AddFilesDialog.h"
 #include "filelist/DroppedPaths.h"
-#include "filelist/FolderAdd.h"
+#include "filelist/ListQuestions.h"
 #include "filelist/SampleFiles.h"
 #include "import/ImportRun.h"
 #include "import/ImportSurface.h"
@@ -365,8 +364,8 @@ void Form1::PushButton2_Click() {
     if (m_runUnderway)
         return;
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton2_Click"));
-    std::optional<FolderAddRequest> request;
-    procedure.step(100, [&] { request = askForFolderAdd(m_dialogs, m_settings); });
+    std::optional<FolderToAdd> request;
+    procedure.step(100, [&] { request = askForFolderToAdd(m_dialogs, m_settings); });
     if (!request)
         return;
     procedure.step(102, [&] { setMousePointer(MousePointer::Hourglass); });

@@ -3,7 +3,7 @@
 #include "filelist/FileList.h"
 #include "filelist/Reordering.h"
 #include "import/WorkDatabaseSource.h"
-#include "office/SpreadsheetApplication.h"
+#include "spreadsheet/SpreadsheetApplication.h"
 #include "ui/Desktop.h"
 
 #include "filelist/AddFolder.h"

@@ -1,6 +1,6 @@
 #include "ui/GridSelection.h"
 
-#include "office/CellsAsText.h"
+#include "sheet/CellsAsText.h"
 
 #include <QAbstractItemModel>
 #include <QItemSelection>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "office/Worksheet.h"
+#include "sheet/Worksheet.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include "ui/SheetTableModel.h"
 
-#include "office/Worksheet.h"
+#include "sheet/Worksheet.h"
 
 namespace {
 // A grid shows a little room beyond the last used cell, as spreadsheet applications do.

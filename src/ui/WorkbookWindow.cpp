@@ -4,10 +4,9 @@
 #include "base/ErrorReport.h"
 #include "base/RunWorkspace.h"
 #include "base/TempFolder.h"
-#include "office/CellSearch.h"
-#include "office/CellsAsText.h"
-#include "office/SpreadsheetEngine.h"
-#include "office/XlsxSaving.h"
+#include "sheet/CellSearch.h"
+#include "sheet/CellsAsText.h"
+#include "spreadsheet/SpreadsheetEngine.h"
 #include "ui/CellBar.h"
 #include "ui/ColumnFitting.h"
 #include "ui/FindBar.h"
@@ -17,6 +16,7 @@
 #include "ui/SheetTableModel.h"
 #include "ui/SystemDesktop.h"
 #include "ui/WidgetDialogs.h"
+#include "xlsx/XlsxSaving.h"
 
 #include <QAction>
 #include <QClipboard>

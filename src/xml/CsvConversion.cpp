@@ -1,7 +1,5 @@
 #include "xml/CsvConversion.h"
 
-#include <QDir>
-
 #include <vector>
 
 namespace {
@@ -152,14 +150,4 @@ std::optional<XmlError> ConvertToCSV(std::string_view xmlDocument, const std::st
     if (!error)
         flattener.finish();
     return error;
-}
-
-QString FileNameOf(const QString& path) {
-    const qsizetype at = path.lastIndexOf(QDir::separator());
-    return at < 0 ? path : path.mid(at + 1);
-}
-
-QString StripExtension(const QString& name) {
-    const qsizetype at = name.lastIndexOf(QLatin1Char('.'));
-    return at < 0 ? name : name.left(at);
 }

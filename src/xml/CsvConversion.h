@@ -23,9 +23,3 @@ std::optional<XmlError> ConvertToCSV(const QString& xmlPath, const std::string& 
 // The same for a document held in memory, appending the lines to `csvText`.
 std::optional<XmlError> ConvertToCSV(std::string_view xmlDocument, const std::string& separator,
                                      std::string& csvText);
-
-// The part of a path after its last separator, or the whole path when it has none.
-QString FileNameOf(const QString& path);
-
-// The part of a name before its last ".", or the whole name when it has no dot.
-QString StripExtension(const QString& name);

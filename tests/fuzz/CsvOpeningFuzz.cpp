@@ -2,8 +2,8 @@
 // beyond the sheet, the same lines however the text is cut into pieces, and a text read as a
 // number shows exactly as it was written.
 #include "FuzzInput.h"
-#include "office/CellValue.h"
-#include "office/CsvOpening.h"
+#include "sheet/CellValue.h"
+#include "spreadsheet/CsvOpening.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // Any bytes as an XML file through the reader and the flattening: never a crash, and what is
 // written reads back as the lines it was written as.
-#include "office/CsvOpening.h"
+#include "spreadsheet/CsvOpening.h"
 #include "xml/CsvConversion.h"
 
 #include <cstdlib>

@@ -2,9 +2,9 @@
 // either tables or the reader's error, never a half-imported file.
 #include "FuzzInput.h"
 #include "base/RuntimeError.h"
-#include "office/DatabaseEngine.h"
-#include "office/MergedTableImport.h"
-#include "office/XmlTableImport.h"
+#include "database/DatabaseFile.h"
+#include "database/MergedTableImport.h"
+#include "database/XmlTableImport.h"
 
 #include <QFile>
 

@@ -23,10 +23,10 @@ TEST(Access1, ReadTableRowsGivesTheNamesThenEveryValueKeptApart) {
     Database db;
     runSql(db.path, "CREATE TABLE t(\"a|xxspearaeatorxx|b\", c); INSERT INTO t VALUES (1, NULL);"
                     "INSERT INTO t VALUES ('x|xxspearaeatorxx|y', 'z'); CREATE TABLE none(a, b);");
-    EXPECT_EQ(ReadTableRows("t", db.path, "").fields,
+    EXPECT_EQ(ReadTableRows("t", db.path, "").rows,
               (std::vector<QStringList>{
                   {"a|xxspearaeatorxx|b", "c"}, {"1", ""}, {"x|xxspearaeatorxx|y", "z"}}));
-    EXPECT_EQ(ReadTableRows("none", db.path, "").fields, (std::vector<QStringList>{{"a", "b"}}));
+    EXPECT_EQ(ReadTableRows("none", db.path, "").rows, (std::vector<QStringList>{{"a", "b"}}));
 
     runSql(db.path, "CREATE TABLE \"a`b\"(x);");
     EXPECT_THROW(ReadTableRows("a`b", db.path, ""), RuntimeError);

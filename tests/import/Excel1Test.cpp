@@ -1,6 +1,6 @@
 #include "import/Excel1.h"
 
-#include "office/SpreadsheetEngine.h"
+#include "spreadsheet/SpreadsheetEngine.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
 

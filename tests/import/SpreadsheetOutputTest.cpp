@@ -101,6 +101,6 @@ TEST(ImportToExcel, AFileTooLargeForItsSheetKeepsWhatFitsAndTheCutIsKnown) {
     output.run({output.file("a.csv", "x\r\n"), output.file("tall.csv", tall),
                 output.file("b.csv", "y\r\n")});
     ASSERT_EQ(output.importResult.cut.size(), 1u);
-    EXPECT_EQ(output.importResult.cut[0].file, "tall.csv and the file after it");
+    EXPECT_EQ(output.importResult.cut[0].source, "tall.csv and the file after it");
     EXPECT_EQ(output.importResult.cut[0].linesLeftOut, 5);
 }

@@ -35,7 +35,7 @@ struct ValuesRun : ImportFixture {
         EXPECT_EQ(outcome.importedCount(), 2);
         EXPECT_FALSE(outcome.complete());
         ASSERT_EQ(outcome.cut.size(), 1u);
-        EXPECT_EQ(outcome.cut[0].file, source);
+        EXPECT_EQ(outcome.cut[0].source, source);
         EXPECT_EQ(outcome.cut[0].sheet, sheet);
         ASSERT_EQ(outcome.cut[0].cutCells.size(), 1u);
         EXPECT_EQ(outcome.cut[0].cutCells[0].row, row);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "office/SpreadsheetEngine.h"
-#include "office/Workbook.h"
+#include "sheet/Workbook.h"
+#include "spreadsheet/SpreadsheetEngine.h"
 #include "support/RecordingSurface.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TreeBuilder.h"

@@ -1,7 +1,7 @@
 #include "ui/Form1.h"
 
 #include "base/SettingsStore.h"
-#include "office/SpreadsheetEngine.h"
+#include "spreadsheet/SpreadsheetEngine.h"
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TreeBuilder.h"

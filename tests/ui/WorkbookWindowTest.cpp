@@ -1,7 +1,7 @@
 #include "ui/WorkbookWindow.h"
 
 #include "import/ImportRun.h"
-#include "office/SpreadsheetEngine.h"
+#include "spreadsheet/SpreadsheetEngine.h"
 #include "support/ImportFixture.h"
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"

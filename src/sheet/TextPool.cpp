@@ -1,0 +1,88 @@
+#include "sheet/TextPool.h"
+
+#include "base/RuntimeError.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace {
+// Pages grow from a small first one, so that a sheet of a few texts takes little room, to a size
+// that holds the longest text a cell keeps (32,767 characters of up to three bytes, or
+// surrogate pairs of four) several times over.
+constexpr std::size_t kFirstPageBytes = 512;
+constexpr std::size_t kLargestPageBytes = std::size_t{1} << 20;
+constexpr std::size_t kLongestText = (std::size_t{1} << 17) - 1;
+
+std::size_t hashOf(std::string_view text) {
+    return std::hash<std::string_view>{}(text);
+}
+} // namespace
+
+TextPool::TextPool(const TextPool& other)
+    : m_pageSizes(other.m_pageSizes), m_pageUsed(other.m_pageUsed), m_entries(other.m_entries),
+      m_slots(other.m_slots) {
+    m_pages.reserve(other.m_pages.size());
+    for (size_t i = 0; i < other.m_pages.size(); ++i) {
+        m_pages.push_back(std::make_unique_for_overwrite<char[]>(m_pageSizes[i]));
+        std::memcpy(m_pages.back().get(), other.m_pages[i].get(), m_pageSizes[i]);
+    }
+}
+
+std::string_view TextPool::keep(std::string_view text) {
+    if (text.size() > kLongestText)
+        throw RuntimeError(
+            QStringLiteral("A text of %1 bytes is longer than a cell holds").arg(text.size()));
+    if (m_pages.empty() || m_pageUsed + text.size() > m_pageSizes.back()) {
+        const std::size_t next = m_pages.empty()
+                                     ? std::max(kFirstPageBytes, m_firstPageBytes)
+                                     : std::min(m_pageSizes.back() * 2, kLargestPageBytes);
+        m_pageSizes.push_back(std::max(next, text.size()));
+        m_pages.push_back(std::make_unique_for_overwrite<char[]>(m_pageSizes.back()));
+        m_pageUsed = 0;
+    }
+    char* at = m_pages.back().get() + m_pageUsed;
+    std::memcpy(at, text.data(), text.size());
+    m_entries.push_back(Entry{m_pages.size() - 1, m_pageUsed, text.size()});
+    m_pageUsed += text.size();
+    return {at, text.size()};
+}
+
+void TextPool::reserve(std::size_t count, std::size_t bytes) {
+    if (m_pages.empty())
+        m_firstPageBytes = std::clamp(bytes, kFirstPageBytes, kLargestPageBytes);
+    m_entries.reserve(count);
+    std::size_t tableSize = 16;
+    while (tableSize < count * 2)
+        tableSize *= 2;
+    if (tableSize > m_slots.size())
+        growTable(tableSize);
+}
+
+void TextPool::growTable(std::size_t tableSize) {
+    std::vector<std::uint32_t> table(tableSize, 0);
+    const std::size_t mask = table.size() - 1;
+    for (std::uint32_t number = 0; number < size(); ++number) {
+        std::size_t at = hashOf(text(number)) & mask;
+        while (table[at] != 0)
+            at = (at + 1) & mask;
+        table[at] = number + 1;
+    }
+    m_slots = std::move(table);
+}
+
+std::uint32_t TextPool::intern(std::string_view text) {
+    // Kept at most half full, so that a search ends soon at a free slot.
+    if ((m_entries.size() + 1) * 2 > m_slots.size())
+        growTable(m_slots.empty() ? 16 : m_slots.size() * 2);
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t at = hashOf(text) & mask;
+    for (; m_slots[at] != 0; at = (at + 1) & mask) {
+        const std::uint32_t number = m_slots[at] - 1;
+        if (this->text(number) == text)
+            return number;
+    }
+    keep(text);
+    m_slots[at] = size();
+    return size() - 1;
+}

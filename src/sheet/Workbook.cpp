@@ -1,0 +1,183 @@
+#include "sheet/Workbook.h"
+
+#include "base/RuntimeError.h"
+
+#include <QHash>
+
+namespace {
+// Whether the character at `index` can stand in a sheet name of the saved file: a control
+// character, a non-character or half of a surrogate pair makes the file unreadable.
+bool isCarriable(const QString& name, qsizetype index) {
+    const QChar c = name.at(index);
+    if (c.unicode() < 0x20 || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+        return false;
+    if (c.isHighSurrogate())
+        return index + 1 < name.size() && name.at(index + 1).isLowSurrogate();
+    if (c.isLowSurrogate())
+        return index > 0 && name.at(index - 1).isHighSurrogate();
+    return true;
+}
+} // namespace
+
+QString acceptableSheetName(const QString& text, const QString& fallback) {
+    QString name = text;
+    for (QChar refused : kRefusedSheetNameCharacters)
+        name.replace(refused, QLatin1Char('_'));
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (!isCarriable(name, i))
+            name[i] = QLatin1Char('_');
+    name = name.left(kMaxSheetNameLength);
+    if (!name.isEmpty() && name.back().isHighSurrogate())
+        name.chop(1);
+    while (name.startsWith(QLatin1Char('\'')))
+        name.remove(0, 1);
+    while (name.endsWith(QLatin1Char('\'')))
+        name.chop(1);
+    return name.isEmpty() ? fallback : name;
+}
+
+namespace {
+// Every rule but that of unique names.
+void checkOwnSheetName(const QString& name) {
+    if (name.isEmpty())
+        throw RuntimeError(QStringLiteral("A sheet name cannot be empty"));
+    if (name.size() > kMaxSheetNameLength)
+        throw RuntimeError(QStringLiteral("The sheet name \"%1\" is longer than %2 characters")
+                               .arg(name)
+                               .arg(kMaxSheetNameLength));
+    for (QChar refused : kRefusedSheetNameCharacters)
+        if (name.contains(refused))
+            throw RuntimeError(QStringLiteral("The sheet name \"%1\" contains \"%2\"; a sheet "
+                                              "name cannot contain : \\ / ? * [ or ]")
+                                   .arg(name, refused));
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (!isCarriable(name, i))
+            throw RuntimeError(QStringLiteral("The sheet name \"%1\" holds the character U+%2, "
+                                              "which a saved workbook cannot carry")
+                                   .arg(QString(name).replace(name.at(i), QLatin1Char('?')))
+                                   .arg(name.at(i).unicode(), 4, 16, QLatin1Char('0')));
+    if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
+        throw RuntimeError(QStringLiteral("The sheet name \"%1\" begins or ends with an "
+                                          "apostrophe")
+                               .arg(name));
+}
+
+[[noreturn]] void refuseTakenName(const QString& name, const QString& other) {
+    throw RuntimeError(QStringLiteral("The sheet name \"%1\" is already taken by the sheet "
+                                      "\"%2\" (names are compared without regard to letter "
+                                      "case)")
+                           .arg(name, other));
+}
+} // namespace
+
+void checkSheetNames(const QStringList& names) {
+    QHash<QString, QString> taken;
+    for (const QString& name : names) {
+        checkOwnSheetName(name);
+        const QString folded = name.toCaseFolded();
+        if (const auto found = taken.constFind(folded); found != taken.constEnd())
+            refuseTakenName(name, *found);
+        taken.insert(folded, name);
+    }
+}
+
+std::unique_ptr<Workbook> Workbook::createNew(const QString& name) {
+    std::unique_ptr<Workbook> workbook(new Workbook(name));
+    for (int i = 1; i <= 3; ++i)
+        workbook->m_sheets.push_back(std::make_shared<Worksheet>(QStringLiteral("Sheet%1").arg(i)));
+    workbook->m_nextSheetNumber = 4;
+    return workbook;
+}
+
+std::unique_ptr<Workbook> Workbook::createWithSheet(const QString& name, const QString& sheetName) {
+    std::unique_ptr<Workbook> workbook(new Workbook(name));
+    workbook->m_sheets.push_back(std::make_shared<Worksheet>(sheetName));
+    workbook->m_nextSheetNumber = 1;
+    return workbook;
+}
+
+Worksheet& Workbook::sheet(int index) {
+    if (index < 1 || index > sheetCount())
+        throw RuntimeError(
+            QStringLiteral("Subscript out of range: the workbook has no sheet %1").arg(index));
+    return *m_sheets[static_cast<size_t>(index - 1)];
+}
+
+std::weak_ptr<const Worksheet> Workbook::watchSheet(int index) const {
+    sheet(index);
+    return m_sheets[static_cast<size_t>(index - 1)];
+}
+
+const Worksheet& Workbook::sheet(int index) const {
+    return const_cast<Workbook*>(this)->sheet(index);
+}
+
+int Workbook::indexOf(const QString& name) const {
+    const QString folded = name.toCaseFolded();
+    for (int i = 0; i < sheetCount(); ++i)
+        if (m_sheets[static_cast<size_t>(i)]->foldedName() == folded)
+            return i;
+    return -1;
+}
+
+Worksheet& Workbook::sheet(const QString& name) {
+    const int index = indexOf(name);
+    if (index < 0)
+        throw RuntimeError(
+            QStringLiteral("Subscript out of range: the workbook has no sheet named \"%1\"")
+                .arg(name));
+    return *m_sheets[static_cast<size_t>(index)];
+}
+
+QStringList Workbook::sheetNames() const {
+    QStringList names;
+    for (const auto& sheet : m_sheets)
+        names << sheet->name();
+    return names;
+}
+
+std::uint64_t Workbook::revision() const {
+    std::uint64_t total = m_structureRevision;
+    for (const auto& sheet : m_sheets)
+        total += sheet->cells().revision();
+    return total;
+}
+
+void Workbook::activate(int index) {
+    m_active = std::clamp(index, 1, sheetCount()) - 1;
+}
+
+Worksheet& Workbook::addSheet() {
+    QString name;
+    do
+        name = QStringLiteral("Sheet%1").arg(m_nextSheetNumber++);
+    while (indexOf(name) >= 0);
+    m_sheets.insert(m_sheets.begin() + m_active, std::make_shared<Worksheet>(name));
+    ++m_structureRevision;
+    return activeSheet();
+}
+
+void Workbook::renameSheet(Worksheet& sheet, const QString& name) {
+    checkOwnSheetName(name);
+    const QString folded = name.toCaseFolded();
+    for (const auto& other : m_sheets)
+        if (other.get() != &sheet && other->foldedName() == folded)
+            refuseTakenName(name, other->name());
+    sheet.setNameUnchecked(name);
+    ++m_structureRevision;
+}
+
+void Workbook::deleteSheet(const QString& name) {
+    const int index = indexOf(name);
+    if (index < 0)
+        throw RuntimeError(
+            QStringLiteral("Subscript out of range: the workbook has no sheet named \"%1\"")
+                .arg(name));
+    if (sheetCount() == 1)
+        throw RuntimeError(QStringLiteral("A workbook must keep at least one sheet"));
+    // The total of the revisions only ever grows, so a removed sheet leaves its share behind.
+    m_structureRevision += m_sheets[static_cast<size_t>(index)]->cells().revision() + 1;
+    m_sheets.erase(m_sheets.begin() + index);
+    if (m_active > index || m_active >= sheetCount())
+        m_active = std::max(0, m_active - 1);
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "sheet/Worksheet.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The longest name a sheet may have.
+inline constexpr qsizetype kMaxSheetNameLength = 31;
+// The characters a sheet name may not hold.
+inline const QString kRefusedSheetNameCharacters = QStringLiteral(":\\/?*[]");
+
+// A name that a sheet may have, made from any text: refused characters become "_", the text is
+// cut to the longest name, apostrophes at either end go; `fallback` when nothing is left.
+QString acceptableSheetName(const QString& text, const QString& fallback);
+
+// Raises an error naming the broken rule unless every name may name a sheet beside the others:
+// 1 to 31 characters, none of : \ / ? * [ ], no apostrophe at either end, and unique without
+// regard to letter case.
+void checkSheetNames(const QStringList& names);
+
+// A workbook: its sheets in order, the active one, and whether it changed since it was saved.
+class Workbook {
+public:
+    // A new workbook with the sheets "Sheet1", "Sheet2" and "Sheet3", the first active.
+    static std::unique_ptr<Workbook> createNew(const QString& name);
+    // A workbook with one sheet, as opening a file gives.
+    static std::unique_ptr<Workbook> createWithSheet(const QString& name, const QString& sheetName);
+
+    const QString& name() const { return m_name; }
+
+    int sheetCount() const { return static_cast<int>(m_sheets.size()); }
+    // Sheet `index`, from 1; raises an error outside the workbook.
+    Worksheet& sheet(int index);
+    const Worksheet& sheet(int index) const;
+    // The sheet of that name, compared without regard to letter case; raises an error when
+    // there is none.
+    Worksheet& sheet(const QString& name);
+    QStringList sheetNames() const;
+
+    // A handle on sheet `index` that a view holds: it expires when the sheet is deleted.
+    std::weak_ptr<const Worksheet> watchSheet(int index) const;
+
+    Worksheet& activeSheet() { return *m_sheets[static_cast<size_t>(m_active)]; }
+    int activeIndex() const { return m_active + 1; }
+    void activate(int index);
+
+    // Adds a sheet named with the next free number before the active sheet and activates it.
+    Worksheet& addSheet();
+    // Renames a sheet; raises an error naming the rule when the name is refused.
+    void renameSheet(Worksheet& sheet, const QString& name);
+    // Deletes the sheet of that name; a workbook keeps at least one sheet.
+    void deleteSheet(const QString& name);
+
+    // While an import fills the workbook, a view shows it but does not steer it: choosing a
+    // sheet there does not make it the active one.
+    void setBeingFilled(bool beingFilled) { m_beingFilled = beingFilled; }
+    bool isBeingFilled() const { return m_beingFilled; }
+
+    // Whether anything changed since the workbook was last saved or opened; a new workbook
+    // counts as changed.
+    bool isModified() const { return !m_savedRevision || *m_savedRevision != revision(); }
+    // Notes that the workbook as it stands now is saved.
+    void markSaved() { m_savedRevision = revision(); }
+    // Grows with every change of a cell or of the sheets.
+    std::uint64_t revision() const;
+
+private:
+    explicit Workbook(QString name) : m_name(std::move(name)) {}
+    int indexOf(const QString& name) const;
+
+    QString m_name;
+    // Shared only with the weak handles of views.
+    std::vector<std::shared_ptr<Worksheet>> m_sheets;
+    int m_active = 0;
+    int m_nextSheetNumber = 1;
+    std::uint64_t m_structureRevision = 0;
+    std::optional<std::uint64_t> m_savedRevision;
+    bool m_beingFilled = false;
+};
+
+// Marks a workbook as being filled for as long as it lives.
+class BeingFilled {
+public:
+    explicit BeingFilled(Workbook& workbook) : m_workbook(workbook) {
+        m_workbook.setBeingFilled(true);
+    }
+    ~BeingFilled() { m_workbook.setBeingFilled(false); }
+    BeingFilled(const BeingFilled&) = delete;
+    BeingFilled& operator=(const BeingFilled&) = delete;
+
+private:
+    Workbook& m_workbook;
+};

@@ -1,0 +1,230 @@
+#include "spreadsheet/CsvOpening.h"
+
+#include "base/RuntimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+constexpr qint64 kChunk = 4 << 20;
+// What a line and a cell of flattened XML take on average, to size a sheet before it is read.
+constexpr qint64 kBytesPerLine = 48;
+constexpr qint64 kBytesPerCell = 8;
+
+// A sheet name that the workbook accepts, made from a file name.
+QString sheetNameFor(const QString& fileName) {
+    QString name = QFileInfo(fileName).completeBaseName();
+    if (QFileInfo(fileName).suffix().isEmpty())
+        name = QFileInfo(fileName).fileName();
+    return acceptableSheetName(name, QStringLiteral("Sheet1"));
+}
+
+bool endsField(char c) {
+    return c == ',' || c == '\r' || c == '\n';
+}
+
+// Splits CSV text into fields and lines, as it arrives in pieces of any size. `Taker` takes
+// every field with its line and column, from 1 (`take`), and every line end (`lineEnds`).
+template <typename Taker> class CsvSplitter {
+public:
+    explicit CsvSplitter(Taker& taker) : m_taker(taker) {}
+
+    void feed(std::string_view text) {
+        const size_t size = text.size();
+        size_t at = 0;
+        while (at < size) {
+            const char c = text[at++];
+            if (m_quoted) {
+                if (m_quoteSeen) {
+                    m_quoteSeen = false;
+                    if (c == '"') {
+                        m_field.push_back(c);
+                        continue;
+                    }
+                    // The closing quote: the character after it is read as outside quotes.
+                    m_quoted = false;
+                } else {
+                    if (c == '"')
+                        m_quoteSeen = true;
+                    else
+                        m_field.push_back(c);
+                    continue;
+                }
+            }
+            if (c == '\n' && m_afterCarriageReturn) {
+                m_afterCarriageReturn = false;
+                continue;
+            }
+            m_afterCarriageReturn = c == '\r';
+            if (c == '\r' || c == '\n') {
+                endLine();
+                continue;
+            }
+            if (c == ',') {
+                endField();
+                continue;
+            }
+            if (c == '"' && m_field.empty() && !m_fieldWasQuoted) {
+                m_quoted = true;
+                m_fieldWasQuoted = true;
+                continue;
+            }
+            // A run of plain characters; most fields are one, and are passed on where they lie.
+            const size_t start = at - 1;
+            while (at < size && !endsField(text[at]))
+                ++at;
+            const std::string_view run = text.substr(start, at - start);
+            if (at == size || !m_field.empty() || m_fieldWasQuoted) {
+                m_field.append(run);
+                continue;
+            }
+            const char end = text[at++];
+            takeField(run);
+            if (end != ',') {
+                m_afterCarriageReturn = end == '\r';
+                takeLineEnd();
+            }
+        }
+    }
+
+    void finish() {
+        if (!m_field.empty() || m_column > 1 || m_fieldWasQuoted)
+            endLine();
+    }
+
+private:
+    void takeField(std::string_view field) {
+        m_taker.take(m_line, m_column, field);
+        m_fieldWasQuoted = false;
+        m_quoted = false;
+        m_quoteSeen = false;
+        ++m_column;
+    }
+    void takeLineEnd() {
+        m_taker.lineEnds();
+        ++m_line;
+        m_column = 1;
+    }
+    void endField() {
+        takeField(m_field);
+        m_field.clear();
+    }
+    void endLine() {
+        endField();
+        takeLineEnd();
+    }
+
+    Taker& m_taker;
+    std::string m_field;
+    int m_line = 1;
+    int m_column = 1;
+    bool m_afterCarriageReturn = false;
+    bool m_quoted = false;
+    bool m_quoteSeen = false;
+    bool m_fieldWasQuoted = false;
+};
+
+// Stores the fields of CSV text in a sheet's cells, noting what does not fit.
+class CsvCells {
+public:
+    explicit CsvCells(CellStore& cells) : m_cells(cells), m_splitter(*this) {}
+
+    void feed(std::string_view text) { m_splitter.feed(text); }
+    void finish() { m_splitter.finish(); }
+
+    void noteShortfall(SheetShortfall& shortfall) const {
+        shortfall.linesLeftOut = m_linesLeftOut;
+        shortfall.valuesLeftOut = m_fieldsLeftOut;
+        shortfall.cutCells = m_cut;
+    }
+
+    void take(int line, int column, std::string_view field) {
+        m_lineIsBeyond = line > kMaxRows;
+        if (field.empty() || m_lineIsBeyond)
+            return;
+        if (column > kMaxColumns) {
+            ++m_fieldsLeftOut;
+            return;
+        }
+        if (const qint64 cut = m_cells.setText(line, column, field); cut > 0)
+            m_cut.push_back({line, column, cut});
+    }
+    void lineEnds() {
+        if (m_lineIsBeyond)
+            ++m_linesLeftOut;
+    }
+
+private:
+    CellStore& m_cells;
+    CsvSplitter<CsvCells> m_splitter;
+    bool m_lineIsBeyond = false;
+    qint64 m_linesLeftOut = 0;
+    qint64 m_fieldsLeftOut = 0;
+    std::vector<CutCell> m_cut;
+};
+} // namespace
+
+qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {
+    struct LineCounter {
+        void take(int, int, std::string_view) {}
+        void lineEnds() { ++lines; }
+        qint64 lines = 0;
+    } counter;
+    CsvSplitter splitter(counter);
+    for (std::string_view piece : pieces)
+        splitter.feed(piece);
+    splitter.finish();
+    return counter.lines;
+}
+
+OpenedCsv openCsvFile(const QString& path) {
+    QFile file(path);
+    // Read straight into our own buffer: the text passes through once, in pieces.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw RuntimeError(QStringLiteral("Cannot open ") + path + QStringLiteral(": ") +
+                           file.errorString());
+    const QString fileName = QFileInfo(path).fileName();
+    OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
+    CellStore& store = opened.workbook->activeSheet().cells();
+    const qint64 size = file.size();
+    // A small file's sheet is made to its size at once; a large one grows as it is read.
+    if (size <= kChunk)
+        store.reserve(static_cast<int>(size / kBytesPerLine), size / kBytesPerCell, size);
+    CsvCells cells(store);
+
+    // A small file is read into a buffer of its own size, not a whole chunk's room.
+    QByteArray buffer(static_cast<qsizetype>(std::clamp<qint64>(size + 1, 1, kChunk)),
+                      Qt::Uninitialized);
+    const auto nextChunk = [&]() -> std::string_view {
+        const qint64 read = file.read(buffer.data(), buffer.size());
+        return {buffer.constData(), static_cast<size_t>(std::max<qint64>(read, 0))};
+    };
+    std::string_view chunk = nextChunk();
+    const bool utf16 = chunk.starts_with("\xFF\xFE");
+    if (chunk.starts_with("\xEF\xBB\xBF"))
+        chunk.remove_prefix(3);
+    QStringDecoder fromUtf16(QStringDecoder::Utf16LE);
+    while (!chunk.empty()) {
+        if (utf16) {
+            const QByteArray utf8 =
+                QString(fromUtf16(QByteArrayView(chunk.data(), qsizetype(chunk.size())))).toUtf8();
+            cells.feed(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+        } else {
+            cells.feed(chunk);
+        }
+        chunk = nextChunk();
+    }
+    if (file.error() != QFileDevice::NoError)
+        throw RuntimeError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +
+                           file.errorString());
+    cells.finish();
+    opened.workbook->markSaved();
+    opened.shortfall.source = fileName;
+    opened.shortfall.sheet = opened.workbook->activeSheet().name();
+    cells.noteShortfall(opened.shortfall);
+    return opened;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "sheet/SheetShortfall.h"
+#include "sheet/Workbook.h"
+
+#include <initializer_list>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// A CSV file read into a workbook, and what could not be read into it.
+struct OpenedCsv {
+    std::unique_ptr<Workbook> workbook;
+    SheetShortfall shortfall;
+};
+
+// Opens a CSV file as the spreadsheet application does: a workbook named after the file with
+// one sheet named after the file without its extension. Lines end at CR LF, LF or CR; fields
+// are split at commas; a field that begins with a double quote runs to the next lone double
+// quote, holding commas and line breaks, and "" in it stands for one double quote.
+// Raises an error when the file cannot be read.
+OpenedCsv openCsvFile(const QString& path);
+
+// The number of lines in CSV text given in pieces, read as `openCsvFile` reads it: a line break
+// inside a quoted field does not end a line.
+qint64 csvLineCount(std::initializer_list<std::string_view> pieces);

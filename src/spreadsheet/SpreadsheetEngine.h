@@ -1,0 +1,74 @@
+#pragma once
+
+#include "spreadsheet/SpreadsheetApplication.h"
+
+#include <functional>
+#include <vector>
+
+class CsvReadAhead;
+class EngineInstance;
+
+// The program's own spreadsheet application: instances in a registry, one clipboard shared by
+// all of them, and a presenter that gives every visible instance a window.
+class SpreadsheetEngine final : public SpreadsheetApplications {
+public:
+    // Shows a visible instance to the user; the presenter keeps the instance alive as long as
+    // the user keeps it open.
+    using Presenter = std::function<void(std::shared_ptr<EngineInstance>)>;
+
+    // The engine that the whole program shares.
+    static SpreadsheetEngine& shared();
+
+    SpreadsheetEngine();
+    ~SpreadsheetEngine() override;
+
+    void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
+
+    std::shared_ptr<SpreadsheetApplication> create() override;
+    std::shared_ptr<SpreadsheetApplication> attachRunning() override;
+    void expectOpening(const QStringList& fileNames) override;
+
+    // The instances still running, oldest first.
+    std::vector<std::shared_ptr<EngineInstance>> runningInstances();
+
+private:
+    friend class EngineInstance;
+
+    std::vector<std::weak_ptr<EngineInstance>> m_instances;
+    std::shared_ptr<const CellStore> m_clipboard;
+    std::unique_ptr<CsvReadAhead> m_readAhead;
+    Presenter m_presenter;
+};
+
+// One instance of the engine.
+class EngineInstance final : public SpreadsheetApplication,
+                             public std::enable_shared_from_this<EngineInstance> {
+public:
+    explicit EngineInstance(SpreadsheetEngine& engine) : m_engine(engine) {}
+
+    QString defaultValue() const override { return QStringLiteral("Microsoft Excel"); }
+    void setDisplayAlerts(bool displayAlerts) override { m_displayAlerts = displayAlerts; }
+    bool displayAlerts() const override { return m_displayAlerts; }
+    void setVisible(bool visible) override;
+    bool isVisible() const override { return m_visible; }
+
+    Workbook& addWorkbook() override;
+    OpenedWorkbook openWorkbook(const QString& fileName) override;
+    int workbookCount() const override { return static_cast<int>(m_workbooks.size()); }
+    Workbook& workbook(int index) override;
+    Workbook& activeWorkbook() override;
+
+    void copyUsedRange(Worksheet& sheet) override;
+    void paste(Worksheet& sheet) override;
+
+    void quit() override;
+    bool hasQuit() const { return m_quit; }
+
+private:
+    SpreadsheetEngine& m_engine;
+    std::vector<std::unique_ptr<Workbook>> m_workbooks;
+    int m_nextBookNumber = 1;
+    bool m_displayAlerts = true;
+    bool m_visible = false;
+    bool m_quit = false;
+};

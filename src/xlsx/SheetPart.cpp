@@ -1,0 +1,144 @@
+#include "xlsx/SheetPart.h"
+
+#include "sheet/Worksheet.h"
+#include "xlsx/PartText.h"
+#include "xlsx/SharedStrings.h"
+
+#include <charconv>
+
+namespace {
+// Rows are described in blocks of this many, each block with the columns its rows span.
+constexpr int kSpanRows = 16;
+
+// The letters of a column, "A" to "XFD", written at `out`; gives the end.
+char* columnLetters(int column, char* out) {
+    char letters[4];
+    int count = 0;
+    for (int rest = column; rest > 0; rest = (rest - 1) / 26)
+        letters[count++] = static_cast<char>('A' + (rest - 1) % 26);
+    while (count > 0)
+        *out++ = letters[--count];
+    return out;
+}
+
+// Copies a literal's characters, without its terminating zero, to `out`; gives the end.
+template <size_t N> char* put(char* out, const char (&literal)[N]) {
+    return std::copy_n(literal, N - 1, out);
+}
+
+char* decimal(std::uint64_t value, char* out) {
+    return std::to_chars(out, out + 20, value).ptr;
+}
+
+std::string reference(int row, int column) {
+    char text[48];
+    char* end = decimal(static_cast<std::uint64_t>(row), columnLetters(column, text));
+    return std::string(text, end);
+}
+
+// A number as the file's writers print it: sixteen significant digits, shortest form.
+char* number(double value, char* out) {
+    char* end = std::to_chars(out, out + 32, value, std::chars_format::general, 16).ptr;
+    for (char* at = out; at != end; ++at)
+        if (*at == 'e')
+            *at = 'E';
+    return end;
+}
+
+std::string spansOf(const CellStore& cells, int blockFirstRow) {
+    int first = 0, last = 0;
+    const int lastRow = std::min(cells.storedRowCount(), blockFirstRow + kSpanRows - 1);
+    for (int row = blockFirstRow; row <= lastRow; ++row) {
+        const auto [from, to] = cells.usedColumns(row);
+        if (!from)
+            continue;
+        first = first ? std::min(first, from) : from;
+        last = std::max(last, to);
+    }
+    char text[48];
+    char* end = decimal(static_cast<std::uint64_t>(first), text);
+    *end++ = ':';
+    end = decimal(static_cast<std::uint64_t>(last), end);
+    return std::string(text, end);
+}
+
+std::string dimensionOf(const CellStore& cells) {
+    const CellRange used = cells.usedRange();
+    if (used.isEmpty())
+        return "A1";
+    const std::string first = reference(used.firstRow, used.firstColumn);
+    if (used.firstRow == used.lastRow && used.firstColumn == used.lastColumn)
+        return first;
+    return first + ":" + reference(used.lastRow, used.lastColumn);
+}
+} // namespace
+
+void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& styles,
+                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut) {
+    const CellStore& cells = sheet.cells();
+    strings.beginSheet(cells.texts());
+    part.append("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
+                "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                "relationships\"><dimension ref=\"");
+    part.append(dimensionOf(cells));
+    part.append(selected ? "\"/><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/>"
+                         : "\"/><sheetViews><sheetView workbookViewId=\"0\"/>");
+    part.append("</sheetViews><sheetFormatPr defaultRowHeight=\"15\"/>");
+    part.append(cells.cellCount() == 0 ? "<sheetData/>" : "<sheetData>");
+
+    std::string spans;
+    int spansBlock = -1;
+    char text[128];
+    for (int row = 1; row <= cells.storedRowCount(); ++row) {
+        const std::span<const Cell> stored = cells.row(row);
+        if (!cells.usedColumns(row).first)
+            continue;
+        const int block = (row - 1) / kSpanRows;
+        if (block != spansBlock) {
+            spans = spansOf(cells, block * kSpanRows + 1);
+            spansBlock = block;
+        }
+        char rowText[24];
+        const std::string_view rowNumber(
+            rowText,
+            static_cast<size_t>(decimal(static_cast<std::uint64_t>(row), rowText) - rowText));
+        part.append("<row r=\"");
+        part.append(rowNumber);
+        part.append("\" spans=\"");
+        part.append(spans);
+        part.append("\">");
+        for (int column = 1; column <= static_cast<int>(stored.size()); ++column) {
+            const Cell& cell = stored[static_cast<size_t>(column - 1)];
+            if (cell.kind == Cell::Kind::Empty)
+                continue;
+            // The whole cell is made here and handed over at once.
+            char* at = put(text, "<c r=\"");
+            char* const ref = at;
+            at = columnLetters(column, at);
+            at = std::copy(rowNumber.begin(), rowNumber.end(), at);
+            const std::string_view reference(ref, static_cast<size_t>(at - ref));
+            if (cell.kind == Cell::Kind::Text) {
+                const std::uint32_t shared = strings.numberOf(cell.text);
+                if (const qint64 cut = strings.charactersCut(shared); cut > 0)
+                    noteCut(reference, cut);
+                at = put(at, "\" t=\"s\"><v>");
+                at = decimal(shared, at);
+            } else {
+                if (const int style = styles[cell.decimals]; style > 0) {
+                    at = put(at, "\" s=\"");
+                    at = decimal(static_cast<std::uint64_t>(style), at);
+                }
+                at = put(at, "\"><v>");
+                at = number(cell.number, at);
+            }
+            at = put(at, "</v></c>");
+            part.append({text, static_cast<size_t>(at - text)});
+        }
+        part.append("</row>");
+    }
+    if (cells.cellCount() != 0)
+        part.append("</sheetData>");
+    part.append("<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+                "header=\"0.3\" footer=\"0.3\"/></worksheet>");
+}

@@ -1,0 +1,174 @@
+#include "xlsx/XlsxSaving.h"
+
+#include "base/RuntimeError.h"
+#include "base/TextFiles.h"
+#include "sheet/Workbook.h"
+#include "xlsx/PackageParts.h"
+#include "xlsx/PartText.h"
+#include "xlsx/SharedStrings.h"
+#include "xlsx/SheetPart.h"
+#include "xlsx/ZipPackage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <map>
+#include <xlsxwriter.h>
+
+namespace {
+// What the parts around the sheets depend on: the number formats in the order in which the
+// cells first use them, and whether any cell holds a text.
+struct WorkbookFacts {
+    std::vector<int> decimalsInOrder;
+    DecimalStyles styles{};
+    bool hasTexts = false;
+};
+
+WorkbookFacts factsOf(const Workbook& workbook) {
+    WorkbookFacts facts;
+    for (int i = 1; i <= workbook.sheetCount(); ++i) {
+        const CellStore& cells = workbook.sheet(i).cells();
+        for (int row = 1; row <= cells.storedRowCount(); ++row) {
+            for (const Cell& cell : cells.row(row)) {
+                if (cell.kind == Cell::Kind::Text) {
+                    facts.hasTexts = true;
+                } else if (cell.kind == Cell::Kind::Number && cell.decimals > 0 &&
+                           facts.styles[cell.decimals] == 0) {
+                    facts.decimalsInOrder.push_back(cell.decimals);
+                    facts.styles[cell.decimals] = static_cast<int>(facts.decimalsInOrder.size());
+                }
+            }
+        }
+    }
+    return facts;
+}
+
+QString libraryProblem(lxw_error error, int systemError, const QString& path) {
+    // The library's own word for a full disk is a generic zip error.
+    if (systemError == ENOSPC || systemError == EDQUOT)
+        return writeProblem(systemError, path);
+    return QString::fromUtf8(lxw_strerror(error));
+}
+
+// The parts of the package that do not depend on the sheets, written by the format's reference
+// library from a workbook of one sheet with the same number formats and, when the workbook has
+// texts, a text: the styles, theme, relationships and document properties.
+void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& scratchFolder,
+                const QString& target) {
+    const std::string scratch = QFile::encodeName(scratchFolder).toStdString();
+    lxw_workbook_options options{};
+    options.tmpdir = const_cast<char*>(scratch.c_str());
+    lxw_workbook* book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+    if (!book)
+        throw RuntimeError(QStringLiteral("Cannot create the workbook file ") + target);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    lxw_row_t row = 0;
+    for (int decimals : facts.decimalsInOrder) {
+        lxw_format* format = workbook_add_format(book);
+        format_set_num_format(format,
+                              ("0." + std::string(static_cast<size_t>(decimals), '0')).c_str());
+        worksheet_write_number(sheet, row++, 0, 0, format);
+    }
+    if (facts.hasTexts)
+        worksheet_write_string(sheet, row, 0, "text", nullptr);
+    errno = 0;
+    const lxw_error error = workbook_close(book);
+    if (error != LXW_NO_ERROR)
+        throw RuntimeError(QStringLiteral("Cannot write the workbook file %1: %2")
+                               .arg(target, libraryProblem(error, errno, target)));
+}
+
+// Whether a sheet's part may outgrow what a plain zip entry records.
+bool mayBeLarge(const Worksheet& sheet) {
+    constexpr std::int64_t kBytesPerCellAtMost = 64;
+    return sheet.cells().cellCount() * kBytesPerCellAtMost >= 0xFFFFFFFFll;
+}
+
+void addPart(ZipPackage& package, const std::string& name, const std::string& text) {
+    PartText part(package, name, false);
+    part.append(text);
+    part.finish();
+}
+
+// Writes the package in the order of the reference library's parts.
+void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QString& framePath,
+                  const QString& path, const QString& target, QStringList& problems,
+                  qint64& unnamed) {
+    std::map<std::string, StoredEntry> frame;
+    for (StoredEntry& entry : storedEntries(framePath))
+        frame[entry.name] = std::move(entry);
+    const auto framePart = [&](const std::string& name) -> const StoredEntry& {
+        const auto found = frame.find(name);
+        if (found == frame.end())
+            throw RuntimeError(QStringLiteral("The reference library wrote no part %1")
+                                   .arg(QString::fromStdString(name)));
+        return found->second;
+    };
+    const QStringList names = workbook.sheetNames();
+    const int sheets = workbook.sheetCount();
+    ZipPackage package(path, target);
+    addPart(package, "[Content_Types].xml", contentTypesPart(sheets, facts.hasTexts));
+    package.addStored(framePart("_rels/.rels"));
+    addPart(package, "xl/_rels/workbook.xml.rels",
+            workbookRelationshipsPart(sheets, facts.hasTexts));
+    SharedStrings strings;
+    for (int index = 1; index <= sheets; ++index) {
+        const Worksheet& sheet = workbook.sheet(index);
+        PartText part(package, "xl/worksheets/sheet" + std::to_string(index) + ".xml",
+                      mayBeLarge(sheet));
+        // A text cut on a million rows names its first cells and counts the rest.
+        writeSheetPart(sheet, index == 1, facts.styles, strings, part,
+                       [&](std::string_view reference, qint64 cut) {
+                           if (problems.size() < kCellsNamedInAReport)
+                               problems
+                                   << QStringLiteral("Cell %1!%2 was saved without its last "
+                                                     "%3 characters")
+                                          .arg(sheet.name(),
+                                               QString::fromLatin1(reference.data(),
+                                                                   qsizetype(reference.size())))
+                                          .arg(cut);
+                           else
+                               ++unnamed;
+                       });
+        part.finish();
+    }
+    addPart(package, "xl/workbook.xml",
+            workbookPart(unpackedEntry(framePath, "xl/workbook.xml"), names));
+    if (facts.hasTexts) {
+        PartText part(package, "xl/sharedStrings.xml", strings.mayBeLarge());
+        strings.write(part);
+        part.finish();
+    }
+    package.addStored(framePart("xl/theme/theme1.xml"));
+    package.addStored(framePart("xl/styles.xml"));
+    package.addStored(framePart("docProps/core.xml"));
+    addPart(package, "docProps/app.xml",
+            appPropertiesPart(unpackedEntry(framePath, "docProps/app.xml"), names));
+    package.close();
+}
+} // namespace
+
+QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
+    const QFileInfo target(path);
+    if (!target.absoluteDir().exists())
+        throw RuntimeError(QStringLiteral("Cannot save %1: the folder %2 does not exist")
+                               .arg(path, target.absolutePath()));
+    QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.brindlequay-save-XXXXXX"));
+    if (!scratch.isValid())
+        throw RuntimeError(QStringLiteral("Cannot save %1: %2").arg(path, scratch.errorString()));
+    const QString framePath = scratch.filePath(QStringLiteral("frame.xlsx"));
+    const QString partial = scratch.filePath(QStringLiteral("workbook.xlsx"));
+    checkSheetNames(workbook.sheetNames());
+    const WorkbookFacts facts = factsOf(workbook);
+    writeFrame(facts, framePath, scratch.path(), path);
+    QStringList problems;
+    qint64 unnamed = 0;
+    writePackage(workbook, facts, framePath, partial, path, problems, unnamed);
+    replaceFileWith(partial, path);
+    if (unnamed > 0)
+        problems << QStringLiteral("and %1 more cells").arg(unnamed);
+    return problems;
+}

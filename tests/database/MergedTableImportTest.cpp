@@ -1,0 +1,184 @@
+#include "database/MergedTableImport.h"
+
+#include "base/RuntimeError.h"
+#include "database/DatabaseApplication.h"
+#include "database/DatabaseFile.h"
+#include "support/QtPrinters.h"
+#include "support/SqliteFixture.h"
+#include "support/TreeBuilder.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+using Rows = std::vector<QStringList>;
+
+// A session of merged imports, files given as (name, XML); a file that fails is remembered.
+struct Session {
+    Session() { runSql(path, "CREATE TABLE seed(x); DROP TABLE seed;"); }
+
+    void import(const std::vector<std::pair<const char*, QByteArray>>& files) {
+        DatabaseApplication database(true);
+        database.OpenCurrentDatabase(path);
+        for (const auto& [name, xml] : files) {
+            try {
+                database.ImportXml(writeFile(folder.filePath(name), xml));
+            } catch (const RuntimeError& error) {
+                failures << error.description();
+            }
+        }
+        made = database.importedTables();
+        database.quit();
+    }
+    QStringList tables() { return DatabaseFile(path, true).tableNames(); }
+    // The column names, then every row, as text ("" for Null); "#file" shortened to its name.
+    Rows rows(const QString& table) {
+        Rows rows = tableRows(path, table);
+        for (size_t row = 1; row < rows.size(); ++row)
+            rows[row][0] = rows[row][0].section('/', -1);
+        return rows;
+    }
+
+    QTemporaryDir folder;
+    QString path = folder.filePath("temp.mdb");
+    QStringList made;
+    QStringList failures;
+};
+} // namespace
+
+TEST(MergedTableImport, TwinsOfEveryFileShareATableWhoseRowsJoinTheirParents) {
+    Session session;
+    session.import({{"a.xml", R"(<Invoice><Number>1</Number>
+        <Line><Item>Apples</Item><Qty>3</Qty></Line><Line><Item>Pears</Item><Qty>2</Qty></Line>
+        </Invoice>)"},
+                    {"b.xml", R"(<invoice><Number>2</Number>
+        <Line><Item>Plums</Item><Discount>10%</Discount><Qty>5</Qty></Line></invoice>)"}});
+    EXPECT_EQ(session.made, (QStringList{"Invoice", "Line"}));
+    EXPECT_EQ(session.tables(), (QStringList{"Invoice", "Line"}));
+    EXPECT_EQ(session.rows("Invoice"), (Rows{{"#file", "#id", "#path", "Number"},
+                                             {"a.xml", "1", "Invoice", "1"},
+                                             {"b.xml", "2", "invoice", "2"}}));
+    EXPECT_EQ(session.rows("Line"),
+              (Rows{{"#file", "#id", "Invoice#id", "#path", "Item", "Qty", "Discount"},
+                    {"a.xml", "1", "1", "Invoice/Line", "Apples", "3", ""},
+                    {"a.xml", "2", "1", "Invoice/Line", "Pears", "2", ""},
+                    {"b.xml", "3", "2", "invoice/Line", "Plums", "5", "10%"}}));
+}
+
+TEST(MergedTableImport, NestedRecordsJoinTheNearestRecordAboveAndPathsTellTheirRole) {
+    Session session;
+    session.import({{"batch.xml", R"(<Batch id="B1"><Invoice><Number>7</Number>
+        <Seller><Party><Name>Acme</Name></Party></Seller>
+        <Buyer><Party><Name>Zed</Name></Party></Buyer>
+        <Lines><Line><Item>Nuts</Item><Tag>a</Tag><Tag>b</Tag></Line></Lines>
+        </Invoice></Batch>)"}});
+    EXPECT_EQ(session.tables(), (QStringList{"Batch", "Invoice", "Party", "Line", "Tag"}));
+    EXPECT_EQ(session.rows("Invoice")[1],
+              (QStringList{"batch.xml", "1", "1", "Batch/Invoice", "7"}));
+    EXPECT_EQ(session.rows("Party"),
+              (Rows{{"#file", "#id", "Invoice#id", "#path", "Name"},
+                    {"batch.xml", "1", "1", "Batch/Invoice/Seller/Party", "Acme"},
+                    {"batch.xml", "2", "1", "Batch/Invoice/Buyer/Party", "Zed"}}));
+    EXPECT_EQ(session.rows("Line")[0],
+              (QStringList{"#file", "#id", "Invoice#id", "#path", "Item"}));
+    EXPECT_EQ(session.rows("Line")[1][3], "Batch/Invoice/Lines/Line");
+    // A repeated value belongs to the record it stands in.
+    EXPECT_EQ(session.rows("Tag"),
+              (Rows{{"#file", "#id", "Line#id", "#path", "Tag"},
+                    {"batch.xml", "1", "1", "Batch/Invoice/Lines/Line/Tag", "a"},
+                    {"batch.xml", "2", "1", "Batch/Invoice/Lines/Line/Tag", "b"}}));
+}
+
+TEST(MergedTableImport, ARecordUnderTwoParentTablesHasAColumnForEachInTheirPlace) {
+    Session session;
+    session.import(
+        {{"1.xml", "<Doc><Order no='1'><Address><City>Oslo</City></Address></Order></Doc>"},
+         {"2.xml", "<Doc><Shop name='S'><Address><City>Rome</City><Zip>1</Zip></Address>"
+                   "</Shop><Order no='2'><Address><City>Bern</City></Address></Order></Doc>"}});
+    EXPECT_EQ(session.rows("Address"),
+              (Rows{{"#file", "#id", "Order#id", "Shop#id", "#path", "City", "Zip"},
+                    {"1.xml", "1", "1", "", "Doc/Order/Address", "Oslo", ""},
+                    {"2.xml", "2", "", "1", "Doc/Shop/Address", "Rome", "1"},
+                    {"2.xml", "3", "2", "", "Doc/Order/Address", "Bern", ""}}));
+}
+
+TEST(MergedTableImport, AFileThatFailsLeavesNothingAndTakesNoNumbersOrNames) {
+    Session session;
+    const auto file = [&](const char* name, const QByteArray& xml) {
+        return writeFile(session.folder.filePath(name), xml);
+    };
+    {
+        DatabaseFile database(session.path, false);
+        // The engine refuses a value this long, after the file's first tables are stored and
+        // "item" has gained a parent and a column; and a table of more than 6 columns.
+        sqlite3_limit(database.handle(), SQLITE_LIMIT_LENGTH, 1000);
+        sqlite3_limit(database.handle(), SQLITE_LIMIT_COLUMN, 6);
+        database.execute("BEGIN");
+        MergedTableImport merged(database);
+        merged.importFile(file("a.xml", "<r><item><v>1</v></item></r>"));
+        EXPECT_THROW(
+            merged.importFile(file("long.xml", "<r><box b='1'><item><v>2</v><w>new</w>"
+                                               "</item></box><note><n>" +
+                                                   QByteArray(1200, 'x') + "</n></note></r>")),
+            RuntimeError);
+        try {
+            merged.importFile(file("wide.xml", "<r><item><v>3</v><w/><x/><y/></item></r>"));
+            ADD_FAILURE() << "a table outgrew the engine";
+        } catch (const RuntimeError& error) {
+            EXPECT_TRUE(error.description().contains("item would need 7 columns, more than the 6"))
+                << error.description().toStdString();
+        }
+        try {
+            merged.importFile(file("broken.xml", "<r><item><v>3</v>"));
+            ADD_FAILURE() << "a broken file was imported";
+        } catch (const XmlFileError& error) {
+            EXPECT_TRUE(error.description().contains("broken.xml is not well-formed XML"));
+        }
+        EXPECT_EQ(merged.importFile(file("c.xml", "<r><box b='2'><item><v>4</v></item></box>"
+                                                  "<note><n>y</n></note></r>")),
+                  (QStringList{"box", "note"}));
+        merged.finish();
+        database.execute("COMMIT");
+    }
+    // "item" gained its parent column after it was made, so it was made again, last.
+    EXPECT_EQ(session.tables(), (QStringList{"box", "note", "item"}));
+    EXPECT_EQ(session.rows("item"), (Rows{{"#file", "#id", "box#id", "#path", "v"},
+                                          {"a.xml", "1", "", "r/item", "1"},
+                                          {"c.xml", "2", "1", "r/box/item", "4"}}));
+    EXPECT_EQ(session.rows("box"),
+              (Rows{{"#file", "#id", "#path", "b"}, {"c.xml", "1", "r/box", "2"}}));
+}
+
+TEST(MergedTableImport, TwinsWithinAFileShareATableAndANameUsedBothWaysGetsTwo) {
+    Session session;
+    session.import({{"a.xml", "<r><Order no='1'><Note>a</Note><Note>b</Note></Order>"
+                              "<order no='2'><x>1</x></order><Note><t>n</t></Note></r>"}});
+    EXPECT_EQ(session.tables(), (QStringList{"Order", "Note", "Note1"}));
+    EXPECT_EQ(session.rows("Order"), (Rows{{"#file", "#id", "#path", "no", "x"},
+                                           {"a.xml", "1", "r/Order", "1", ""},
+                                           {"a.xml", "2", "r/order", "2", "1"}}));
+    EXPECT_EQ(session.rows("Note"), (Rows{{"#file", "#id", "Order#id", "#path", "Note"},
+                                          {"a.xml", "1", "1", "r/Order/Note", "a"},
+                                          {"a.xml", "2", "1", "r/Order/Note", "b"}}));
+    EXPECT_EQ(session.rows("Note1"),
+              (Rows{{"#file", "#id", "#path", "t"}, {"a.xml", "1", "r/Note", "n"}}));
+}
+
+TEST(MergedTableImport, APathTooLongKeepsItsEndAndAFileNamesItselfAsListed) {
+    Session session;
+    QByteArray deep;
+    for (int i = 0; i < 20000; ++i)
+        deep += "<level>";
+    deep += "<v>1</v>";
+    for (int i = 0; i < 20000; ++i)
+        deep += "</level>";
+    session.import({{"deep.xml", deep}});
+    const Rows rows = session.rows("level");
+    ASSERT_EQ(rows.size(), 20001u);
+    EXPECT_EQ(rows[1][3], "level");
+    EXPECT_EQ(rows.back()[2], "19999");
+    EXPECT_TRUE(rows.back()[3].startsWith(".../level/level"));
+    EXPECT_TRUE(rows.back()[3].endsWith("/level"));
+    EXPECT_LE(rows.back()[3].size(), 1024);
+}

@@ -1,0 +1,85 @@
+#include "sheet/Worksheet.h"
+
+#include <gtest/gtest.h>
+
+TEST(Worksheet, ACellKeepsTheStartOfALongTextAndNeverHalfACharacter) {
+    CellStore cells;
+    EXPECT_EQ(cells.setText(1, 1, std::string(kMaxCellCharacters, 'a')), 0);
+
+    // One character short of the limit, then a character that takes two UTF-16 code units: it
+    // would not fit whole, so it goes with the rest.
+    const std::string beyondThePlane = "\xF0\x9F\x98\x80";
+    const std::string text = std::string(kMaxCellCharacters - 1, 'a') + beyondThePlane + "tail";
+    EXPECT_EQ(cells.setText(1, 2, text), 2 + 4);
+    EXPECT_EQ(cells.display(1, 2), std::string(kMaxCellCharacters - 1, 'a'));
+
+    // Characters of several bytes count once each.
+    const std::string accented = "\xC3\xA9";
+    std::string many;
+    for (int i = 0; i < kMaxCellCharacters + 3; ++i)
+        many += accented;
+    EXPECT_EQ(cells.setText(1, 3, many), 3);
+    EXPECT_EQ(cells.display(1, 3).size(), static_cast<size_t>(kMaxCellCharacters) * 2);
+}
+
+TEST(Worksheet, APastedBlockIsTheOriginalsUntilEitherChanges) {
+    CellStore original;
+    original.setText(1, 1, "name");
+    original.setText(1, 2, "12.50");
+    original.setText(2, 1, "name");
+    original.setText(3, 3, "last");
+
+    CellStore pasted;
+    pasted.paste(original.copy(original.usedRange()), 1, 1);
+    original.setText(1, 1, "changed");
+    pasted.setText(2, 1, "also changed");
+    EXPECT_EQ(pasted.display(1, 1), "name");
+    EXPECT_EQ(original.display(2, 1), "name");
+    EXPECT_EQ(pasted.display(1, 2), "12.50");
+    EXPECT_EQ(pasted.cellCount(), 4);
+
+    // Away from A1 or onto cells already there, a block is placed cell by cell, its texts
+    // taken into the target's own.
+    CellStore target;
+    target.setText(1, 1, "kept");
+    target.paste(pasted, 2, 3);
+    EXPECT_EQ(target.display(1, 1), "kept");
+    EXPECT_EQ(target.display(2, 3), "name");
+    EXPECT_EQ(target.display(3, 3), "also changed");
+    EXPECT_EQ(target.display(4, 5), "last");
+    EXPECT_EQ(target.cellCount(), 5);
+    EXPECT_EQ(target.texts().size(), 4u);
+    // A sheet's own block pasted back into it, one cell down and across, as copy and paste do.
+    CellStore own;
+    own.setText(1, 1, "a");
+    own.setText(1, 2, "b");
+    own.setText(2, 1, "c");
+    own.paste(own.copy(own.usedRange()), 2, 2);
+    own.paste(own, 4, 1);
+    EXPECT_EQ(own.display(2, 2), "a");
+    EXPECT_EQ(own.display(2, 3), "b");
+    EXPECT_EQ(own.display(3, 2), "c");
+    EXPECT_EQ(own.display(2, 1), "c");
+    EXPECT_EQ(own.display(5, 2), "a");
+    EXPECT_EQ(own.display(6, 2), "c");
+    const CellStore inner = target.copy({2, 3, 3, 4});
+    EXPECT_EQ(inner.usedRange().lastRow, 2);
+    EXPECT_EQ(inner.display(1, 2), "12.50");
+    EXPECT_EQ(inner.cellCount(), 3);
+}
+
+TEST(Worksheet, RowsFilledInAnyOrderKeepTheirCells) {
+    // Rows grow in place while filled in order, and move when an earlier one widens.
+    CellStore cells;
+    for (int row = 1; row <= 3000; ++row)
+        for (int column = 1; column <= 30; ++column)
+            cells.setText(row, column, "r" + std::to_string(row) + "c" + std::to_string(column));
+    for (int row = 1; row <= 3000; row += 7)
+        cells.setText(row, 400 + row % 50, "wide" + std::to_string(row));
+    for (int row = 1; row <= 3000; row += 7) {
+        ASSERT_EQ(cells.display(row, 30), "r" + std::to_string(row) + "c30");
+        ASSERT_EQ(cells.display(row, 400 + row % 50), "wide" + std::to_string(row));
+        ASSERT_EQ(cells.display(row, 399), "");
+    }
+    EXPECT_EQ(cells.cellCount(), 3000 * 30 + 429);
+}

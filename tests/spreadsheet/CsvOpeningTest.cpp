@@ -1,0 +1,70 @@
+#include "spreadsheet/CsvOpening.h"
+
+#include "base/RuntimeError.h"
+#include "support/QtPrinters.h"
+#include "support/TreeBuilder.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(CsvOpening, LinesFieldsAndQuotesAsTheApplicationReadsThem) {
+    QTemporaryDir folder;
+    const std::string mixed = "a,b,,d\r\n\r\nx\ny\r007,12.50\r\n"
+                              "r,\"Smith, John\",\"two\r\nlines\",after\r\n"
+                              "r,\"say \"\"hi\"\"\",in\"side,\"\"\r\n"
+                              "r,\"open at the end";
+    const OpenedCsv opened =
+        openCsvFile(writeFile(folder.filePath("mixed.2015.csv"), QByteArray::fromStdString(mixed)));
+    EXPECT_EQ(opened.workbook->sheetNames(), QStringList{"mixed.2015"});
+    const CellStore& cells = opened.workbook->sheet(1).cells();
+    // CR LF, LF and CR each end a line outside quotes, and an empty line keeps its row. A quote
+    // inside an unquoted field is a character like any other; "" alone is empty.
+    const std::tuple<int, int, const char*> shown[] = {
+        {1, 3, ""},
+        {1, 4, "d"},
+        {3, 1, "x"},
+        {4, 1, "y"},
+        {5, 2, "12.50"},
+        {6, 2, "Smith, John"},
+        {6, 3, "two\r\nlines"},
+        {6, 4, "after"},
+        {7, 2, "say \"hi\""},
+        {7, 3, "in\"side"},
+        {7, 4, ""},
+        {8, 2, "open at the end"},
+    };
+    for (auto [row, column, text] : shown)
+        EXPECT_EQ(cells.display(row, column), text) << row << "," << column;
+    EXPECT_EQ(cells.cell(5, 1)->kind, Cell::Kind::Text);
+    EXPECT_EQ(cells.cell(5, 2)->kind, Cell::Kind::Number);
+    EXPECT_EQ(cells.usedRange().lastRow, 8);
+    EXPECT_FALSE(opened.workbook->isModified());
+    EXPECT_TRUE(opened.shortfall.isEmpty());
+    EXPECT_EQ(csvLineCount({"a,\"x\r\ny\"\r\n", "\r\n"}), 2);
+    // Text read in pieces splits as it does whole, wherever a piece ends.
+    const std::string_view text = mixed;
+    for (size_t cut = 0; cut <= text.size(); ++cut)
+        EXPECT_EQ(csvLineCount({text.substr(0, cut), text.substr(cut)}), 8) << cut;
+}
+
+TEST(CsvOpening, WhatDoesNotFitIsNotedNotDroppedSilently) {
+    QTemporaryDir folder;
+    QByteArray wide;
+    for (int i = 0; i < kMaxColumns + 2; ++i)
+        wide += "v,";
+    const QByteArray longValue(kMaxCellCharacters + 10, 'x');
+    const OpenedCsv opened =
+        openCsvFile(writeFile(folder.filePath("wide.csv"), wide + "\r\nc," + longValue + ",d\r\n"));
+    const CellStore& cells = opened.workbook->sheet(1).cells();
+    EXPECT_EQ(cells.display(1, kMaxColumns), "v");
+    EXPECT_EQ(cells.display(2, 2), std::string(kMaxCellCharacters, 'x'));
+    EXPECT_EQ(cells.display(2, 3), "d");
+    EXPECT_EQ(opened.shortfall.valuesLeftOut, 2);
+    ASSERT_EQ(opened.shortfall.cutCells.size(), 1u);
+    EXPECT_EQ(opened.shortfall.cutCells[0].charactersCut, 10);
+    const QString description = opened.shortfall.description();
+    EXPECT_TRUE(description.startsWith("wide.csv: 2 values")) << description.toStdString();
+    EXPECT_TRUE(description.contains("wide!B2 (10 characters cut)")) << description.toStdString();
+    EXPECT_THROW(openCsvFile(folder.filePath("missing.csv")), RuntimeError);
+}
