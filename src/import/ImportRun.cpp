@@ -6,25 +6,12 @@
 #include "base/Paths.h"
 #include "base/RunWorkspace.h"
 #include "base/RuntimeError.h"
-#include "base/TextFiles.h"
 #include "database/DatabaseFile.h"
-#include "import/ConversionAhead.h"
-#include "import/CsvPaths.h"
 #include "import/DatabaseRoute.h"
 #include "import/Excel1.h"
+#include "import/FlatteningRoute.h"
 #include "import/ImportSurface.h"
-#include "import/SpreadsheetOutput.h"
 #include "import/WorkDatabaseSource.h"
-#include "xml/CsvConversion.h"
-
-#include <optional>
-
-QString errorReadingMessage(const QString& path, const QString& reason, qint64 line,
-                            qint64 position) {
-    return QStringLiteral("Error reading ") + path + QStringLiteral("\r\nerror:") + reason +
-           QStringLiteral("\r\nLine:") + QString::number(line) + QStringLiteral("\r\nposition:") +
-           QString::number(position);
-}
 
 ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
                      SpreadsheetApplications& applications, QString temporaryFolder,
@@ -86,7 +73,7 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
         routeThroughDatabase(m_surface, m_dialogs, m_applications, database.path, procedure,
                              m_result);
     } else if (route == ImportRoute::WithoutDatabase) {
-        routeWithoutDatabase(procedure);
+        routeWithoutDatabase(m_surface, m_dialogs, m_applications, procedure, m_result);
     }
     procedure.step(148, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
     procedure.step(150, [&] { m_surface.setProgress(0); });
@@ -110,83 +97,4 @@ HeldWorkDatabase ImportRun::freshWorkDatabase() {
         fresh.problem = error.description();
     }
     return fresh;
-}
-
-void ImportRun::routeWithoutDatabase(ReportingProcedure& procedure) {
-    QStringList csvPaths;
-    CsvPaths paths(m_result.workspace);
-    const int count = m_surface.fileCount();
-    QStringList xmlPaths;
-    for (int i = 1; i <= count; ++i)
-        xmlPaths << m_surface.fileAt(i);
-    ConversionAhead ahead(xmlPaths);
-    for (int i = 1; i <= count; ++i) {
-        procedure.step(140, [&] { m_surface.setProgress(100.0 * i / m_surface.fileCount()); });
-        FileOutcome& outcome = m_result.files.emplace_back(xmlPaths.at(i - 1));
-        const QString& xmlPath = outcome.path;
-        const size_t failuresBefore = m_result.failures.size();
-        std::optional<QString> csvPath;
-        procedure.step(142, [&] { csvPath = paths.pathFor(xmlPath); });
-        if (csvPath) {
-            procedure.step(144, [&] {
-                TextFileWriter csv(*csvPath);
-                std::optional<ConvertedFile> converted = ahead.take(i);
-                // Writing the text is the run's own step; anything else that fails inside the
-                // conversion is the conversion's, reported under its name. Either way the file
-                // is not imported.
-                std::exception_ptr writeFailure;
-                std::optional<XmlError> error;
-                bool done = false;
-                ReportingProcedure conversion(m_dialogs, QStringLiteral("ConvertToCSV"),
-                                              &m_result.failures);
-                conversion.step(100, [&] {
-                    if (converted) {
-                        if (converted->failure)
-                            std::rethrow_exception(converted->failure);
-                        error = converted->error;
-                        done = true;
-                        return;
-                    }
-                    try {
-                        error = ConvertToCSV(xmlPath, ",", [&](std::string_view piece) {
-                            try {
-                                csv.append(piece);
-                            } catch (...) {
-                                writeFailure = std::current_exception();
-                                throw;
-                            }
-                        });
-                        done = true;
-                    } catch (...) {
-                        if (!writeFailure)
-                            throw;
-                    }
-                });
-                if (writeFailure)
-                    std::rethrow_exception(writeFailure);
-                if (!done)
-                    return;
-                if (error) {
-                    outcome.failedToRead(*error);
-                    m_dialogs.showMessage(Message{
-                        errorReadingMessage(xmlPath, error->reason, error->line, error->position)});
-                    return;
-                }
-                if (converted)
-                    csv.append(converted->csv);
-                csv.append("\r\n");
-                csv.commit();
-                if (FileExists(*csvPath)) {
-                    csvPaths << *csvPath;
-                    outcome.imported = true;
-                    outcome.csvPath = *csvPath;
-                }
-            });
-        }
-        m_result.claimFailures(outcome, failuresBefore);
-    }
-    procedure.step(146, [&] {
-        m_result.spreadsheet = ImportToExcel(csvPaths, m_surface, m_dialogs, m_applications,
-                                             m_result.workspace, m_result);
-    });
 }

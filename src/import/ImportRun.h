@@ -35,7 +35,6 @@ private:
     void stop(ImportResult::Ending ending, const QString& reason);
     // An empty work database in the run's folder.
     HeldWorkDatabase freshWorkDatabase();
-    void routeWithoutDatabase(ReportingProcedure& procedure);
 
     ImportSurface& m_surface;
     Dialogs& m_dialogs;
@@ -45,7 +44,3 @@ private:
     std::unique_ptr<NamedWorkDatabase> m_namedDatabase;
     ImportResult m_result;
 };
-
-// The message for a file that could not be read as XML.
-QString errorReadingMessage(const QString& path, const QString& reason, qint64 line,
-                            qint64 position);

@@ -5,8 +5,10 @@
 
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 
 TEST(ConversionAhead, EverySecondSmallRegularFileIsConvertedAheadAndTheRestLeftToTheRun) {
     QTemporaryDir folder;
@@ -33,4 +35,17 @@ TEST(ConversionAhead, EverySecondSmallRegularFileIsConvertedAheadAndTheRestLeftT
     ASSERT_TRUE(converted);
     EXPECT_EQ(converted->csv, expected);
     EXPECT_FALSE(converted->error);
+}
+
+TEST(ConversionAhead, AFileChangedSinceItWasConvertedIsLeftToTheRun) {
+    QTemporaryDir folder;
+    const QString first = writeFile(folder.filePath("first.xml"), "<r><a>1</a></r>");
+    const QString second = writeFile(folder.filePath("second.xml"), "<r><a>old</a></r>");
+    ConversionAhead ahead({first, second});
+    // Time to convert the second file; on a busy machine it may not have, and the run does.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(ahead.take(1));
+    writeFile(second, "<r><a>new, and longer</a></r>");
+    const std::optional<ConvertedFile> converted = ahead.take(2);
+    EXPECT_TRUE(!converted || converted->csv == "r,a,\"new, and longer\"\r\n");
 }

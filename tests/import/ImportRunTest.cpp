@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 namespace {
 struct RunFixture : ImportFixture {
@@ -140,4 +142,42 @@ TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
         values.sort();
         EXPECT_EQ(values, (QStringList{"first", "kept", "second"}));
     }
+}
+
+TEST(ImportRun, ACsvFileThatCannotBeWrittenIsReportedAndTheRunGoesOn) {
+    RunFixture run;
+    // The first file is converted as the run writes it, the second ahead of its turn; each
+    // gives more text than the file-size limit lets the run write.
+    QByteArray large = "<r>";
+    for (int i = 0; i < 20000; ++i)
+        large += "<v>" + QByteArray::number(i) + "</v>";
+    large += "</r>";
+    run.surface.files = {run.file("first.xml", large), run.file("second.xml", large),
+                         run.file("small.xml", "<r><v>1</v></r>")};
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = before;
+    limited.rlim_cur = 64 << 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    run.run();
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(run.outcome.files.size(), 3u);
+    for (int i : {0, 1}) {
+        EXPECT_FALSE(run.outcome.files[i].imported);
+        EXPECT_TRUE(run.outcome.files[i].reason.startsWith("Cannot write"))
+            << run.outcome.files[i].reason.toStdString();
+    }
+    EXPECT_TRUE(run.outcome.files[2].imported);
+    EXPECT_TRUE(run.outcome.failures.empty());
+    const QStringList texts = run.dialogs.shownTexts();
+    ASSERT_EQ(texts.size(), 3);
+    for (int i : {0, 1})
+        EXPECT_TRUE(texts[i].contains("Form1.PushButton4_Click at line 144"))
+            << texts[i].toStdString();
+    EXPECT_EQ(texts[2], "Done.");
+    // Nothing half-written stays behind.
+    EXPECT_EQ(QDir(run.outcome.workspace).entryList(QDir::Files), QStringList{"small.csv"});
 }

@@ -1,0 +1,134 @@
+#include "import/FlatteningRoute.h"
+
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
+#include "base/Paths.h"
+#include "base/TextFiles.h"
+#include "import/ConversionAhead.h"
+#include "import/CsvPaths.h"
+#include "import/ImportResult.h"
+#include "import/ImportSurface.h"
+#include "import/SpreadsheetOutput.h"
+#include "xml/CsvConversion.h"
+
+#include <optional>
+
+namespace {
+// What became of one file on its way to a CSV file.
+struct Flattened {
+    enum class Outcome {
+        Converted,
+        NotWellFormed,
+        // The conversion failed for another reason than the document itself.
+        ConversionFailed,
+        // The CSV file could not be made or written.
+        WriteFailed,
+    };
+    Outcome outcome = Outcome::Converted;
+    // Where the document is not well-formed.
+    XmlError error;
+    // Why the conversion or the writing failed.
+    QString failure;
+};
+
+Flattened failed(Flattened::Outcome outcome, QString failure) {
+    return {outcome, {}, std::move(failure)};
+}
+
+// Flattens the file at `xmlPath` into the CSV file at `csvPath`, from the text converted ahead
+// when there is one. A file that fails in any way leaves no CSV file.
+Flattened flattenFile(const QString& xmlPath, const QString& csvPath,
+                      std::optional<ConvertedFile> ahead) {
+    std::optional<TextFileWriter> csv;
+    try {
+        csv.emplace(csvPath);
+    } catch (...) {
+        return failed(Flattened::Outcome::WriteFailed, describeCurrentException());
+    }
+    std::optional<XmlError> error;
+    if (ahead) {
+        if (ahead->failure)
+            return failed(Flattened::Outcome::ConversionFailed, *ahead->failure);
+        error = std::move(ahead->error);
+    } else {
+        // The conversion raises both its own failures and the writer's; this tells them apart.
+        bool writing = false;
+        try {
+            error = ConvertToCSV(xmlPath, ",", [&](std::string_view piece) {
+                writing = true;
+                csv->append(piece);
+                writing = false;
+            });
+        } catch (...) {
+            return failed(writing ? Flattened::Outcome::WriteFailed
+                                  : Flattened::Outcome::ConversionFailed,
+                          describeCurrentException());
+        }
+    }
+    if (error)
+        return {Flattened::Outcome::NotWellFormed, std::move(*error), {}};
+    try {
+        if (ahead)
+            csv->append(ahead->csv);
+        csv->append("\r\n");
+        csv->commit();
+    } catch (...) {
+        return failed(Flattened::Outcome::WriteFailed, describeCurrentException());
+    }
+    return {};
+}
+
+// The message for a file that could not be read as XML.
+QString errorReadingMessage(const QString& path, const XmlError& error) {
+    return QStringLiteral("Error reading ") + path + QStringLiteral("\r\nerror:") + error.reason +
+           QStringLiteral("\r\nLine:") + QString::number(error.line) +
+           QStringLiteral("\r\nposition:") + QString::number(error.position);
+}
+} // namespace
+
+void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
+                          SpreadsheetApplications& applications, ReportingProcedure& procedure,
+                          ImportResult& result) {
+    QStringList csvPaths;
+    CsvPaths paths(result.workspace);
+    const int count = surface.fileCount();
+    QStringList xmlPaths;
+    for (int i = 1; i <= count; ++i)
+        xmlPaths << surface.fileAt(i);
+    ConversionAhead ahead(xmlPaths);
+    for (int i = 1; i <= count; ++i) {
+        procedure.step(140, [&] { surface.setProgress(100.0 * i / surface.fileCount()); });
+        FileOutcome& outcome = result.files.emplace_back(xmlPaths.at(i - 1));
+        const size_t failuresBefore = result.failures.size();
+        std::optional<QString> csvPath;
+        procedure.step(142, [&] { csvPath = paths.pathFor(outcome.path); });
+        if (csvPath) {
+            const Flattened flattened = flattenFile(outcome.path, *csvPath, ahead.take(i));
+            switch (flattened.outcome) {
+            case Flattened::Outcome::Converted:
+                if (FileExists(*csvPath)) {
+                    csvPaths << *csvPath;
+                    outcome.imported = true;
+                    outcome.csvPath = *csvPath;
+                }
+                break;
+            case Flattened::Outcome::NotWellFormed:
+                outcome.failedToRead(flattened.error);
+                dialogs.showMessage(Message{errorReadingMessage(outcome.path, flattened.error)});
+                break;
+            case Flattened::Outcome::ConversionFailed:
+                ReportingProcedure(dialogs, QStringLiteral("ConvertToCSV"), &result.failures)
+                    .report(100, flattened.failure);
+                break;
+            case Flattened::Outcome::WriteFailed:
+                procedure.report(144, flattened.failure);
+                break;
+            }
+        }
+        result.claimFailures(outcome, failuresBefore);
+    }
+    procedure.step(146, [&] {
+        result.spreadsheet =
+            ImportToExcel(csvPaths, surface, dialogs, applications, result.workspace, result);
+    });
+}
