@@ -1,5 +1,6 @@
 #include "base/TextFiles.h"
 
+#include "base/FileSync.h"
 #include "base/Paths.h"
 #include "base/RuntimeError.h"
 
@@ -56,13 +57,22 @@ void TextFileWriter::commit() {
     if (closed != 0)
         throw RuntimeError(
             QStringLiteral("Cannot write %1: %2").arg(m_fileName, writeProblem(errno, m_fileName)));
-    replaceFileWith(m_partial, m_fileName);
+    // A run's CSV files replace nothing, and waiting for the disk on each doubled a run's time.
+    replaceFileWith(m_partial, m_fileName, Durability::KeepOlder);
     m_committed = true;
 }
 
-void replaceFileWith(const QString& partial, const QString& target) {
-    // A replaced file keeps who may read and write it.
+void replaceFileWith(const QString& partial, const QString& target, Durability durability) {
     std::error_code error;
+    const bool replacing =
+        std::filesystem::exists(std::filesystem::symlink_status(nativePath(target), error));
+    const bool waitForDisk = replacing || durability == Durability::KeepNew;
+    // The content must be on the disk before the new name is, or a power cut could leave the
+    // name on an empty file. Synced before the bits are copied, which may forbid reading it.
+    if (waitForDisk)
+        syncFile(partial, target);
+    // A replaced file keeps who may read and write it.
+    error.clear();
     const std::filesystem::file_status older = std::filesystem::status(nativePath(target), error);
     if (!error && std::filesystem::is_regular_file(older))
         std::filesystem::permissions(nativePath(partial), older.permissions(), error);
@@ -72,6 +82,8 @@ void replaceFileWith(const QString& partial, const QString& target) {
     if (error)
         throw RuntimeError(QStringLiteral("Cannot write %1: %2")
                                .arg(target, QString::fromLocal8Bit(error.message().c_str())));
+    if (waitForDisk)
+        syncFolder(QFileInfo(target).absolutePath(), target);
 }
 
 std::string ReadTextFile(const QString& path) {

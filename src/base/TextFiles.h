@@ -7,8 +7,9 @@
 
 // Writes a text file in pieces, replacing any file of that name. The text goes to a file beside
 // the target that takes the target's place only on commit, so a file abandoned half-way is
-// never seen and an older file survives it. The file beside, "<name>.partial", is created
-// exclusively: one that is there already, or a link in its place, makes the writer fail.
+// never seen and an older file survives it, a power cut included. The file beside,
+// "<name>.partial", is created exclusively: one that is there already, or a link in its place,
+// makes the writer fail.
 class TextFileWriter {
 public:
     // Raises an error when the file cannot be created.
@@ -32,9 +33,18 @@ private:
 // is told with the folder where space ran out.
 QString writeProblem(int number, const QString& path);
 
+// What a replacement must outlive besides the program's own failure.
+enum class Durability {
+    // A power cut may lose the new file, never a file it replaces.
+    KeepOlder,
+    // A power cut after it loses neither: the user keeps the new file.
+    KeepNew,
+};
+
 // Puts the complete file `partial` in the place of `target` in one step, keeping the permission
-// bits of a file it replaces; raises an error naming `target` when it cannot.
-void replaceFileWith(const QString& partial, const QString& target);
+// bits of a file it replaces, and waits for the disk as `durability` asks; raises an error naming
+// `target` when it cannot.
+void replaceFileWith(const QString& partial, const QString& target, Durability durability);
 
 // The whole content of a text file as UTF-8: "" when there is no such file, the literal
 // "empty file" for an empty one, UTF-16 code units when the first byte is 0xFE or 0xFF (the

@@ -167,7 +167,7 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
     QStringList problems;
     qint64 unnamed = 0;
     writePackage(workbook, facts, framePath, partial, path, problems, unnamed);
-    replaceFileWith(partial, path);
+    replaceFileWith(partial, path, Durability::KeepNew);
     if (unnamed > 0)
         problems << QStringLiteral("and %1 more cells").arg(unnamed);
     return problems;

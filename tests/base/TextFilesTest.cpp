@@ -1,6 +1,7 @@
 #include "base/TextFiles.h"
 
 #include "base/RuntimeError.h"
+#include "support/PermissionsEnforced.h"
 #include "support/QtPrinters.h"
 #include "support/TreeBuilder.h"
 
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,6 +36,23 @@ TEST(TextFiles, AWrittenFileEndsWithALineBreakAndAnAbandonedWriterLeavesTheOlder
     RemoveFile(path);
     EXPECT_FALSE(QFile::exists(path));
     RemoveFile(path);
+}
+
+TEST(TextFiles, AReplacedFileTakesTheNewTextAndKeepsBitsThatForbidReadingIt) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("a.csv");
+    writeText("older", path);
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    {
+        // The new file must still be readable when it is synced, whatever bits it then takes.
+        const PermissionsEnforced asAUser;
+        writeText("newer", path);
+    }
+    EXPECT_EQ(std::filesystem::status(path.toStdString()).permissions(),
+              std::filesystem::perms::owner_write);
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(readFile(path), QByteArray("newer"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.csv"});
 }
 
 TEST(TextFiles, AWriterNeverWritesThroughALinkInItsPlace) {

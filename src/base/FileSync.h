@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Waiting for the disk, the part that differs between systems. A file written and renamed
+// without these may, after a power cut, be empty or missing, and with it the file it replaced.
+
+// Returns once the content of the file at `path` is on the disk; raises "Cannot write TARGET:
+// reason" naming `target`, the file the user asked for, when it cannot.
+void syncFile(const QString& path, const QString& target);
+
+// Returns once the names in `folder`, a rename into it included, are on the disk; raises an
+// error naming `target` as syncFile does.
+void syncFolder(const QString& folder, const QString& target);
