@@ -78,7 +78,8 @@ void writeRows(const TableRows& rows, Worksheet& sheet, qint64 firstRow, ImportS
             surface.processEvents();
             const QByteArray text = f < fields.size() ? fields[f].toUtf8() : QByteArray();
             const qint64 charactersCut = sheet.cells().setText(
-                static_cast<int>(row), f + 1, std::string_view(text.constData(), text.size()));
+                static_cast<int>(row), f + 1,
+                std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
             if (charactersCut > 0)
                 cut.push_back({static_cast<int>(row), f + 1, charactersCut});
         }
@@ -127,7 +128,10 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     qint64 rowOffset = 0;
     for (qsizetype k = 0; k < tables.size(); ++k) {
         const QString& table = tables.at(k);
-        procedure.step(124, [&] { surface.setProgress(100.0 * (k + 1) / tables.size()); });
+        procedure.step(124, [&] {
+            surface.setProgress(100.0 * static_cast<double>(k + 1) /
+                                static_cast<double>(tables.size()));
+        });
         if (sheetPerTable)
             procedure.step(126, [&] { sheet = &mustBeSet(workbook).addSheet(); });
         procedure.step(

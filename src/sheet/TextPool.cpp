@@ -14,6 +14,11 @@ constexpr std::size_t kFirstPageBytes = 512;
 constexpr std::size_t kLargestPageBytes = std::size_t{1} << 20;
 constexpr std::size_t kLongestText = (std::size_t{1} << 17) - 1;
 
+// Masking only tells the compiler what holds already: a page's number, an offset in a page and
+// a text's length fit their fields. The one exception, a full page's end as an offset, is only
+// ever taken by an empty text, which reads nothing wherever it points.
+template <int Bits> constexpr std::size_t kFieldMask = (std::size_t{1} << Bits) - 1;
+
 std::size_t hashOf(std::string_view text) {
     return std::hash<std::string_view>{}(text);
 }
@@ -43,7 +48,11 @@ std::string_view TextPool::keep(std::string_view text) {
     }
     char* at = m_pages.back().get() + m_pageUsed;
     std::memcpy(at, text.data(), text.size());
-    m_entries.push_back(Entry{m_pages.size() - 1, m_pageUsed, text.size()});
+    static_assert(kLargestPageBytes <= kFieldMask<Entry::kOffsetBits> + 1);
+    static_assert(kLongestText <= kFieldMask<Entry::kLengthBits>);
+    m_entries.push_back(Entry{(m_pages.size() - 1) & kFieldMask<Entry::kPageBits>,
+                              m_pageUsed & kFieldMask<Entry::kOffsetBits>,
+                              text.size() & kFieldMask<Entry::kLengthBits>});
     m_pageUsed += text.size();
     return {at, text.size()};
 }

@@ -28,9 +28,12 @@ public:
 private:
     // Where a text lies: texts are kept in pages that never move, so views stay valid.
     struct Entry {
-        std::uint64_t page : 27;
-        std::uint64_t offset : 20;
-        std::uint64_t length : 17;
+        static constexpr int kPageBits = 27;
+        static constexpr int kOffsetBits = 20;
+        static constexpr int kLengthBits = 17;
+        std::uint64_t page : kPageBits;
+        std::uint64_t offset : kOffsetBits;
+        std::uint64_t length : kLengthBits;
     };
     static_assert(sizeof(Entry) == 8);
 
