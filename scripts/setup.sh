@@ -11,6 +11,7 @@ packages=(
     libisal-dev libminizip-dev # the fast deflate and the zip container of saving
     libgtest-dev unzip
     clang libclang-rt-14-dev # the fuzzing targets of bench/fuzz.sh
+    clang-tidy # scripts/lint.sh
     fonts-liberation
 )
 

@@ -1,5 +1,7 @@
 #include "batch/ConsoleReporting.h"
 
+#include <cmath>
+
 namespace {
 void printLine(std::FILE* stream, const QString& text) {
     const QByteArray bytes = withLineFeeds(text).toUtf8();
@@ -48,7 +50,7 @@ void ConsoleSurface::setProgress(double percent) {
         return;
     constexpr int kWidth = 30;
     const int filled = std::clamp(static_cast<int>(percent * kWidth / 100), 0, kWidth);
-    const int done = static_cast<int>(percent * fileCount() / 100 + 0.5);
+    const int done = static_cast<int>(std::lround(percent * fileCount() / 100));
     const qint64 seconds = m_elapsed.elapsed() / 1000;
     std::fprintf(m_errors, "\r[%s%s] %d/%d files  %lld:%02lld", QByteArray(filled, '#').constData(),
                  QByteArray(kWidth - filled, '.').constData(), done, fileCount(),

@@ -9,7 +9,7 @@ std::string writeTable(DatabaseFile& database, PlannedTable& table, UniqueNames&
     // A record whose every value repeats keeps them all in tables of their own.
     if (table.columns.empty())
         return {};
-    const std::string name = takenNames.claim(tableNameFor(table.element));
+    std::string name = takenNames.claim(tableNameFor(table.element));
     QStringList columns;
     for (const PlannedColumn& column : table.columns)
         columns << quotedIdentifier(QString::fromStdString(column.name)) + QStringLiteral(" TEXT");

@@ -154,7 +154,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
     applications.expectOpening(csvPaths);
     for (int i = 1; i <= csvPaths.size(); ++i) {
         procedure.step(100, [&] { surface.processEvents(); });
-        const QString path = csvPaths.at(i - 1);
+        const QString& path = csvPaths.at(i - 1);
         bool copied = false;
         // A file too large for its sheet still gives the sheet what fit, as one sheet does.
         std::optional<SheetShortfall> shortfall;

@@ -249,8 +249,7 @@ CellStore CellStore::copy(const CellRange& range) const {
 void CellStore::paste(const CellStore& block, int row, int column) {
     // A store pasted into itself reads from a copy, which shares the cells until they change.
     if (&block == this) {
-        const CellStore source = block;
-        paste(source, row, column);
+        paste(CellStore(block), row, column);
         return;
     }
     const CellRange used = block.usedRange();

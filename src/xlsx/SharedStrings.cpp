@@ -86,7 +86,7 @@ void SharedStrings::beginSheet(const TextPool& pool) {
 }
 
 void SharedStrings::index(std::uint32_t number) {
-    if ((number + 1) * 2 > m_slots.size()) {
+    if ((std::size_t{number} + 1) * 2 > m_slots.size()) {
         std::vector<std::uint32_t> table(std::max<size_t>(1024, m_slots.size() * 2), 0);
         for (std::uint32_t old = 0; old < number; ++old) {
             size_t at = hashOf(m_texts[old]) & (table.size() - 1);

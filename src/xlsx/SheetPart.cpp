@@ -66,7 +66,7 @@ std::string dimensionOf(const CellStore& cells) {
     const CellRange used = cells.usedRange();
     if (used.isEmpty())
         return "A1";
-    const std::string first = reference(used.firstRow, used.firstColumn);
+    std::string first = reference(used.firstRow, used.firstColumn);
     if (used.firstRow == used.lastRow && used.firstColumn == used.lastColumn)
         return first;
     return first + ":" + reference(used.lastRow, used.lastColumn);
