@@ -1,8 +1,9 @@
 #pragma once
 
+#include "support/ProgramRun.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -25,10 +26,7 @@ inline QByteArray readFile(const QString& path) {
 
 // The text of one file inside a saved workbook, read with the system's unzip.
 inline QString xlsxEntry(const QString& xlsx, const QString& name) {
-    QProcess unzip;
-    unzip.start("unzip", {"-p", xlsx, name});
-    unzip.waitForFinished();
-    return QString::fromUtf8(unzip.readAllStandardOutput());
+    return QString::fromUtf8(runProgram("unzip", {"-p", xlsx, name}).output);
 }
 
 // The part of sheet `index` of a saved workbook, each shared text written where a cell names

@@ -2,6 +2,7 @@
 // writes for the same workbook in its default mode (the form that spreadsheet applications are
 // known to accept).
 #include "sheet/Workbook.h"
+#include "support/ProgramRun.h"
 #include "support/TreeBuilder.h"
 #include "xlsx/SharedStrings.h"
 #include "xlsx/XlsxSaving.h"
@@ -55,11 +56,8 @@ void saveWithLibrary(const Workbook& book, const QString& path) {
 
 // Every part of a package by its name, read from the package unzipped.
 std::map<QString, QByteArray> partsOf(const QString& xlsx, const QString& folder) {
-    QProcess unzip;
-    unzip.start("unzip", {"-q", "-o", xlsx, "-d", folder});
-    unzip.waitForFinished();
-    EXPECT_EQ(unzip.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(unzip.exitCode(), 0) << xlsx.toStdString();
+    EXPECT_EQ(runProgram("unzip", {"-q", "-o", xlsx, "-d", folder}).exitCode, 0)
+        << xlsx.toStdString();
     std::map<QString, QByteArray> parts;
     for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
         const QString path = it.next();
