@@ -151,7 +151,7 @@ private:
                 if (result && index + 1 >= m_next) {
                     m_bytesHeld += m_plan.sizeOf(*result);
                     file.result = std::move(result);
-                    file.identity = std::move(identity);
+                    file.identity = identity;
                     file.state = State::Done;
                 } else {
                     file = File{};
