@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Proves the README's two commands on a Debian 12 where nothing is installed: makes a minimal
-# chroot, lays this checkout and ../shared in it as CI has them, runs the test command, then the
-# start command under a virtual display until the main window shows. Prints what passed and what
-# failed; exits 0 only when both did. Needs root (debootstrap, mount, chroot) and about 15
-# minutes; not part of CI. Run it whenever the list of packages or the build changes.
+# chroot, lays this checkout and ../shared in it as CI has them, runs the test command and CI's
+# other steps (lint, thread sanitizer, fuzzing), then the start command under a virtual display
+# until the main window shows. Prints what passed and what failed; exits 0 only when all did.
+# Needs root (debootstrap, mount, chroot) and about half an hour; not part of CI. Run it whenever the list of packages or the build changes.
 #
 #   sudo bash scripts/check-fresh-machine.sh        MIRROR=... overrides the Debian mirror
 set -euo pipefail
@@ -141,8 +141,13 @@ HARNESS
 if step "minimal Debian 12 with the checkout and shared/" machine.log make_machine; then
     step "bash scripts/test.sh" test.log in_chroot bash -c 'cd /work/main && bash scripts/test.sh' ||
         true
+    # CI's lint and thread-sanitizer runs, and its short fuzzing run, need packages of their
+    # own; they must install here too.
+    step "bash scripts/lint.sh" lint.log in_chroot bash -c 'cd /work/main && bash scripts/lint.sh' ||
+        true
+    step "bash scripts/tsan.sh" tsan.log in_chroot bash -c 'cd /work/main && bash scripts/tsan.sh' ||
+        true
     step "bash scripts/start.sh under xvfb-run" start.log show_window || true
-    # CI's short fuzzing run needs packages of its own; they must install here too.
     step "bash bench/fuzz.sh 30" fuzz.log in_chroot bash -c 'cd /work/main && bash bench/fuzz.sh 30' ||
         true
 fi
