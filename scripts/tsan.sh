@@ -20,7 +20,7 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLEQUA
 cmake --build build-tsan --target core_tests brindlequay-batch
 
 echo "== threaded units and the routes that use them"
-threaded=(XlsxSaving XlsxOracle CsvReadAhead ConversionAhead SpreadsheetEngine ImportRun
+threaded=(XlsxSaving XlsxOracle ReadAhead CsvReadAhead ConversionAhead SpreadsheetEngine ImportRun
           ImportToExcel DatabaseRoute ValuesKept)
 filter=$(printf '%s.*:' "${threaded[@]}")
 build-tsan/tests/core_tests --gtest_filter="${filter%:}" --gtest_brief=1

@@ -25,7 +25,7 @@ public:
     struct Plan {
         // Whether the second thread takes file `index` (from 0); it takes them in order.
         std::function<bool(int index)> takes;
-        // The work on one file; nothing leaves the file to the caller. It must not raise.
+        // The work on one file; nothing, or an error it raises, leaves the file to the caller.
         std::function<std::optional<Result>(const QString& path)> work;
         // How much memory a result holds, for `bytesAhead`.
         std::function<std::size_t(const Result&)> sizeOf = [](const Result&) { return 0; };
@@ -68,11 +68,14 @@ public:
     const QString& pathAt(int index) const { return m_paths.at(index); }
 
     // File `index` (from 0) as worked on ahead, waiting for it while it is under way; nothing
-    // when it is the caller's to work on. Files before it that were not taken are let go.
+    // when it is the caller's to work on, or was taken or passed over already. Files before it
+    // that were not taken are let go.
     std::optional<Result> take(int index) {
-        if (index < 0 || index >= size())
+        if (index >= size())
             return std::nullopt;
         std::unique_lock lock(m_mutex);
+        if (index < m_next)
+            return std::nullopt;
         for (; m_next < index; ++m_next)
             letGo(m_files[static_cast<std::size_t>(m_next)]);
         m_next = index + 1;

@@ -57,7 +57,8 @@ void TextFileWriter::commit() {
     if (closed != 0)
         throw RuntimeError(
             QStringLiteral("Cannot write %1: %2").arg(m_fileName, writeProblem(errno, m_fileName)));
-    // A run's CSV files replace nothing, and waiting for the disk on each doubled a run's time.
+    // A new file need not outlive a power cut, and waiting for the disk on each of thousands of
+    // small files doubled the time of writing them; one that replaces a file still waits.
     replaceFileWith(m_partial, m_fileName, Durability::KeepOlder);
     m_committed = true;
 }

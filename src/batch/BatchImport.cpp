@@ -71,7 +71,6 @@ Workbook* workbookToSave(const ImportResult& result, ConsoleReport& report) {
     case ImportResult::Ending::Finished:
         break;
     }
-    report.problems(result);
     if (result.importedCount() == 0 || !result.spreadsheet ||
         result.spreadsheet->workbookCount() == 0) {
         report.problem(QStringLiteral("no file could be imported, so nothing was written"));
@@ -156,6 +155,8 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     surface.clearProgress();
 
     SavedWorkbook saved;
+    if (result.ending == ImportResult::Ending::Finished)
+        report.problems(result);
     if (Workbook* workbook = workbookToSave(result, report))
         saved = saveWorkbook(*workbook, options.output, report);
     const ExitStatus status = exitStatusOf(result, saved, !walkProblems.isEmpty());

@@ -106,15 +106,20 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
             const Flattened flattened = flattenFile(outcome.path, *csvPath, ahead.take(i));
             switch (flattened.outcome) {
             case Flattened::Outcome::Converted:
-                if (FileExists(*csvPath)) {
-                    csvPaths << *csvPath;
-                    outcome.imported = true;
-                    outcome.csvPath = *csvPath;
-                }
+                procedure.step(144, [&] {
+                    if (FileExists(*csvPath)) {
+                        csvPaths << *csvPath;
+                        outcome.imported = true;
+                        outcome.csvPath = *csvPath;
+                    }
+                });
                 break;
             case Flattened::Outcome::NotWellFormed:
-                outcome.failedToRead(flattened.error);
-                dialogs.showMessage(Message{errorReadingMessage(outcome.path, flattened.error)});
+                procedure.step(144, [&] {
+                    outcome.failedToRead(flattened.error);
+                    dialogs.showMessage(
+                        Message{errorReadingMessage(outcome.path, flattened.error)});
+                });
                 break;
             case Flattened::Outcome::ConversionFailed:
                 ReportingProcedure(dialogs, QStringLiteral("ConvertToCSV"), &result.failures)

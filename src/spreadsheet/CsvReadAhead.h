@@ -22,5 +22,5 @@ public:
 private:
     ReadAhead<OpenedCsv> m_ahead;
     // Where the search for the next path asked for begins.
-    int m_next = 0;
+    int m_searchFrom = 0;
 };

@@ -123,7 +123,7 @@ private slots:
     void startUpTakesWhatIsDeliveredAndGoesOnPastWhatFails();
     void pointerFollowsTheControlsButKeepsTheHourglass();
     void rowsAreRemovedByDeleteDoubleClickAndClearList();
-    void addFilesFolderAddAndDropAppendInOrder();
+    void addFilesFolderAndDropAppendInOrder();
     void moveButtonsAndDraggingReorderTheList();
     void samplesAreAppendedThenTheFolderOffered();
     void startImportsTheListIntoAVisibleWorkbook();
@@ -251,7 +251,7 @@ void Form1Test::rowsAreRemovedByDeleteDoubleClickAndClearList() {
     QVERIFY(fixture.dialogs.shown.empty());
 }
 
-void Form1Test::addFilesFolderAddAndDropAppendInOrder() {
+void Form1Test::addFilesFolderAndDropAppendInOrder() {
     Fixture fixture;
     fixture.loadAndShow({"kept"});
     fixture.dialogs.fileAnswers = {{"/data/b.xml", "kept"}, {}};
