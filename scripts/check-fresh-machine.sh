@@ -3,7 +3,7 @@
 # chroot, lays this checkout and ../shared in it as CI has them, runs the test command and CI's
 # other steps (lint, thread sanitizer, fuzzing), then the start command under a virtual display
 # until the main window shows. Prints what passed and what failed; exits 0 only when all did.
-# Needs root (debootstrap, mount, chroot) and about half an hour; not part of CI. Run it whenever the list of packages or the build changes.
+# Needs root (debootstrap, mount, chroot) and about a quarter of an hour; not part of CI. Run it whenever the list of packages or the build changes.
 #
 #   sudo bash scripts/check-fresh-machine.sh        MIRROR=... overrides the Debian mirror
 set -euo pipefail
