@@ -64,9 +64,6 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    int size() const { return static_cast<int>(m_paths.size()); }
-    const QString& pathAt(int index) const { return m_paths.at(index); }
-
     // File `index` (from 0) as worked on ahead, waiting for it while it is under way; nothing
     // when it is the caller's to work on, or was taken or passed over already. Files before it
     // that were not taken are let go.
@@ -100,7 +97,23 @@ public:
         return result;
     }
 
+    // The first file at `path` that was neither taken nor passed over, as `take` gives it;
+    // nothing, and nothing let go, when no such file is listed.
+    std::optional<Result> take(const QString& path) {
+        int index = 0;
+        {
+            // Only the caller moves its place, so it cannot change during the search.
+            std::lock_guard lock(m_mutex);
+            index = m_next;
+        }
+        while (index < size() && m_paths.at(index) != path)
+            ++index;
+        return take(index);
+    }
+
 private:
+    int size() const { return static_cast<int>(m_paths.size()); }
+
     enum class State { Waiting, Working, Done, Caller };
     struct File {
         State state = State::Caller;

@@ -16,12 +16,5 @@ ReadAhead<OpenedCsv>::Plan readingPlan() {
 CsvReadAhead::CsvReadAhead(QStringList paths) : m_ahead(std::move(paths), readingPlan()) {}
 
 std::optional<OpenedCsv> CsvReadAhead::take(const QString& path) {
-    // A path not expected from here on is the caller's alone and lets nothing go.
-    int index = m_searchFrom;
-    while (index < m_ahead.size() && m_ahead.pathAt(index) != path)
-        ++index;
-    if (index >= m_ahead.size())
-        return std::nullopt;
-    m_searchFrom = index + 1;
-    return m_ahead.take(index);
+    return m_ahead.take(path);
 }

@@ -21,6 +21,4 @@ public:
 
 private:
     ReadAhead<OpenedCsv> m_ahead;
-    // Where the search for the next path asked for begins.
-    int m_searchFrom = 0;
 };
