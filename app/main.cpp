@@ -13,7 +13,7 @@ int main(int argc, char* argv[]) {
     application.setApplicationName(QStringLiteral("Brindlequay"));
 
     WidgetDialogs dialogs;
-    SettingsStore settings(SettingsStore::userFilePath());
+    SettingsStore settings(SettingsStore::userFilePath(), SettingsStore::userFormat());
     SystemDesktop desktop;
     SpreadsheetEngine& spreadsheets = SpreadsheetEngine::shared();
     // Every visible instance gets a window of its own that outlives the main window.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <system_error>
+
 // Waiting for the disk, the part that differs between systems. A file written and renamed
 // without these may, after a power cut, be empty or missing, and with it the file it replaced.
 
@@ -12,3 +14,7 @@ void syncFile(const QString& path, const QString& target);
 // Returns once the names in `folder`, a rename into it included, are on the disk; raises an
 // error naming `target` as syncFile does.
 void syncFolder(const QString& folder, const QString& target);
+
+// Gives the file at `from` the name `to` in one step, replacing a file there; on Windows the
+// move itself is on the disk when it returns. Gives what went wrong, or no error.
+std::error_code moveReplacing(const QString& from, const QString& to);

@@ -1,23 +1,17 @@
 #include "base/FolderListing.h"
 
+#include "base/FolderEntryRules.h"
 #include "base/Paths.h"
 #include "base/RuntimeError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-bool isHiddenName(const QString& name) {
-    return name.startsWith(QLatin1Char('.'));
-}
-
 void sortAsFileManager(QStringList& names) {
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int folded = a.compare(b, Qt::CaseInsensitive);
@@ -41,11 +35,9 @@ FolderEntries readFolder(const QString& folder) {
         if (error)
             throw RuntimeError(QStringLiteral("Cannot read the folder ") + folder + ": " +
                                describe(error));
-        const std::string raw = it->path().filename().native();
-        // File names are UTF-8 here; one that is not could never be opened again from its text.
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString name = decoder(QByteArrayView(raw.data(), qsizetype(raw.size())));
-        if (decoder.hasError()) {
+        bool readable = true;
+        const QString name = entryName(it->path().filename(), readable);
+        if (!readable) {
             entries.unreadableNames << name;
             continue;
         }
@@ -57,10 +49,11 @@ FolderEntries readFolder(const QString& folder) {
         if (typeError)
             continue;
         if (isFolder) {
-            if (!isHiddenName(name))
+            if (!isHiddenFolder(it->path(), name))
                 entries.folders << name;
         } else if (isFile) {
-            entries.files << name;
+            if (!isPassedOverFile(it->path()))
+                entries.files << name;
         }
     }
     sortAsFileManager(entries.files);
@@ -75,13 +68,5 @@ bool isVisibleFolder(const QString& path) {
     // A dropped folder may come with a trailing separator, and a folder given as "." or ".." is
     // named by what they stand for: the name is the last of the absolute path.
     const QString name = QFileInfo(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).fileName();
-    return name.isEmpty() || !isHiddenName(name);
-}
-
-std::optional<FolderIdentity> folderIdentity(const QString& folder) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
-        return std::nullopt;
-    return FolderIdentity{static_cast<unsigned long long>(info.st_dev),
-                          static_cast<unsigned long long>(info.st_ino)};
+    return name.isEmpty() || !isHiddenFolder(nativePath(path), name);
 }

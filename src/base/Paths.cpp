@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 #include <system_error>
 
 QString joinPath(const QString& folder, const QString& name) {
@@ -9,10 +11,6 @@ QString joinPath(const QString& folder, const QString& name) {
     if (folder.endsWith(separator) || folder.endsWith(QLatin1Char('/')))
         return folder + name;
     return folder + separator + name;
-}
-
-std::filesystem::path nativePath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 bool FileExists(const QString& path) {
@@ -24,7 +22,10 @@ bool FileExists(const QString& path) {
 }
 
 QString FileNameOf(const QString& path) {
-    const qsizetype at = path.lastIndexOf(QDir::separator());
+    qsizetype at = path.lastIndexOf(QDir::separator());
+    // Windows takes "/" as well as its own separator.
+    if (QDir::separator() != QLatin1Char('/'))
+        at = std::max(at, path.lastIndexOf(QLatin1Char('/')));
     return at < 0 ? path : path.mid(at + 1);
 }
 

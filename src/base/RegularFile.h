@@ -7,3 +7,7 @@
 // opened. Gives the descriptor, which then blocks as usual, or -1 with the reason in `problem`
 // ("not a regular file", or "cannot be read" and the system's word).
 int openRegularFile(const QString& path, QString& problem);
+
+// Creates a file for writing that is not there yet, never through a link: anything already at
+// the name makes it fail. Gives the descriptor, or -1 with the reason in errno.
+int createNewFile(const QString& path);

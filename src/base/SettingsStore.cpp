@@ -11,15 +11,29 @@ QString qualified(const QString& key) {
 }
 } // namespace
 
-SettingsStore::SettingsStore(const QString& iniFilePath)
-    : m_settings(iniFilePath, QSettings::IniFormat) {}
+SettingsStore::SettingsStore(const QString& location, QSettings::Format format)
+    : m_settings(location, format) {}
 
+#ifdef _WIN32
+QString SettingsStore::userFilePath() {
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Kestrelix");
+}
+
+QSettings::Format SettingsStore::userFormat() {
+    return QSettings::NativeFormat;
+}
+#else
 QString SettingsStore::userFilePath() {
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (configHome.isEmpty() || !QDir::isAbsolutePath(configHome))
         configHome = QDir::homePath() + QStringLiteral("/.config");
     return QDir(configHome).filePath(QStringLiteral("Kestrelix.ini"));
 }
+
+QSettings::Format SettingsStore::userFormat() {
+    return QSettings::IniFormat;
+}
+#endif
 
 QString SettingsStore::GetSetting(const QString& key, const QString& defaultText) const {
     // Another running copy may have written since we last looked: the last write wins.

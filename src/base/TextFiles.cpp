@@ -2,20 +2,30 @@
 
 #include "base/FileSync.h"
 #include "base/Paths.h"
+#include "base/RegularFile.h"
 #include "base/RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 QString writeProblem(int number, const QString& path) {
-    if (number == ENOSPC || number == EDQUOT)
+#ifdef EDQUOT
+    const bool full = number == ENOSPC || number == EDQUOT;
+#else
+    const bool full = number == ENOSPC;
+#endif
+    if (full)
         return QStringLiteral("there is no space left in the folder %1")
             .arg(QFileInfo(path).absolutePath());
     return QString::fromLocal8Bit(std::strerror(number));
@@ -24,8 +34,7 @@ QString writeProblem(int number, const QString& path) {
 TextFileWriter::TextFileWriter(const QString& fileName)
     : m_fileName(fileName), m_partial(fileName + QStringLiteral(".partial")) {
     // Created afresh, never through a link or over a file that is there.
-    m_descriptor = ::open(QFile::encodeName(m_partial).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    m_descriptor = createNewFile(m_partial);
     if (m_descriptor < 0)
         throw RuntimeError(
             QStringLiteral("Cannot create %1: %2").arg(fileName, writeProblem(errno, fileName)));
@@ -35,12 +44,14 @@ TextFileWriter::~TextFileWriter() {
     if (m_descriptor >= 0)
         ::close(m_descriptor);
     if (!m_committed)
-        ::unlink(QFile::encodeName(m_partial).constData());
+        RemoveFile(m_partial);
 }
 
 void TextFileWriter::append(std::string_view text) {
     while (!text.empty()) {
-        const ssize_t written = ::write(m_descriptor, text.data(), text.size());
+        // Windows takes at most an int's worth at once.
+        const auto piece = static_cast<unsigned>(std::min<size_t>(text.size(), 1u << 30));
+        const auto written = ::write(m_descriptor, text.data(), piece);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -78,8 +89,7 @@ void replaceFileWith(const QString& partial, const QString& target, Durability d
     if (!error && std::filesystem::is_regular_file(older))
         std::filesystem::permissions(nativePath(partial), older.permissions(), error);
     // Renaming within one folder replaces the old file in one step.
-    error.clear();
-    std::filesystem::rename(nativePath(partial), nativePath(target), error);
+    error = moveReplacing(partial, target);
     if (error)
         throw RuntimeError(QStringLiteral("Cannot write %1: %2")
                                .arg(target, QString::fromLocal8Bit(error.message().c_str())));

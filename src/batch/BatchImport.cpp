@@ -14,24 +14,45 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <string>
+
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 enum ExitStatus { AllImported = 0, SomeFailed = 1, NothingWritten = 2 };
 
+bool isTerminal(std::FILE* stream) {
+#ifdef _WIN32
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
+}
+
 QStringList readPathLines(std::FILE* input) {
     QStringList paths;
-    char* line = nullptr;
-    size_t capacity = 0;
-    ssize_t length = 0;
-    while ((length = getline(&line, &capacity, input)) >= 0) {
-        QString path = QString::fromUtf8(line, length);
+    const auto take = [&paths](std::string& line) {
+        QString path = QString::fromStdString(line);
+        line.clear();
         while (path.endsWith(QLatin1Char('\n')) || path.endsWith(QLatin1Char('\r')))
             path.chop(1);
         if (!path.isEmpty())
             paths << path;
+    };
+    std::string line;
+    char piece[4096];
+    // A line longer than the piece comes in several.
+    while (std::fgets(piece, sizeof piece, input)) {
+        line += piece;
+        if (line.back() == '\n')
+            take(line);
     }
-    free(line);
+    take(line);
     return paths;
 }
 
@@ -145,7 +166,7 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         report.problem(describeWalkProblems(walkProblems));
 
     ConsoleSurface surface(options.sendMode, options.route, options.mergeTables, files, errors,
-                           !options.quiet && isatty(fileno(errors)));
+                           !options.quiet && isTerminal(errors));
     report.beforeLine = [&surface] { surface.clearProgress(); };
     UnattendedDialogs dialogs;
     // An engine of its own: nothing of another run's instances or clipboard reaches this one.

@@ -1,5 +1,7 @@
 #include "database/DatabaseFile.h"
 
+#include "base/AccessRights.h"
+#include "base/Paths.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 
@@ -8,17 +10,14 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 DatabaseFile::DatabaseFile(const QString& path, bool readOnly) : m_path(path) {
     if (!QFileInfo(path).isFile())
         throw RuntimeError(QStringLiteral("Could not find file '%1'.").arg(path));
     const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     try {
-        const int code =
-            sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+        const int code = sqlite3_open_v2(libraryPath(path).constData(), &m_db, flags, nullptr);
         if (code != SQLITE_OK)
             raise(code, QStringLiteral("open"));
         sqlite3_busy_timeout(m_db, 2000);
@@ -112,11 +111,7 @@ QString workDatabaseProblem(const QString& path) {
         return QStringLiteral("it is not a file");
     // The journal goes beside the file, so a folder that cannot be written stops a file that
     // could be.
-    const auto writable = [](const QString& at) {
-        // The effective rights decide, as they do for the engine's own writes.
-        return ::faccessat(AT_FDCWD, QFile::encodeName(at).constData(), W_OK, AT_EACCESS) == 0;
-    };
-    if (writable(path) && !writable(info.absolutePath()))
+    if (mayWrite(path) && !mayWrite(info.absolutePath()))
         return QStringLiteral("its folder %1 cannot be written").arg(info.absolutePath());
     try {
         DatabaseFile file(path, false);

@@ -3,6 +3,7 @@
 #include "base/FolderListing.h"
 #include "filelist/FileList.h"
 
+#include <QDir>
 #include <QMimeData>
 #include <QUrl>
 
@@ -13,7 +14,7 @@ QStringList droppedLocalPaths(const QMimeData* data) {
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile())
             return {};
-        paths << url.toLocalFile();
+        paths << QDir::toNativeSeparators(url.toLocalFile());
     }
     return paths;
 }

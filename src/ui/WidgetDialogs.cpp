@@ -1,5 +1,6 @@
 #include "ui/WidgetDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -57,14 +58,19 @@ QString WidgetDialogs::inputBox(const QString& prompt, const QString& title,
 }
 
 QStringList WidgetDialogs::chooseFiles(const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileNames(m_owner, title, QString(), filter);
+    // The dialogs answer with "/" on every system; the list shows the system's own separator.
+    QStringList files = QFileDialog::getOpenFileNames(m_owner, title, QString(), filter);
+    for (QString& file : files)
+        file = QDir::toNativeSeparators(file);
+    return files;
 }
 
 QString WidgetDialogs::chooseFolder(const QString& title) {
-    return QFileDialog::getExistingDirectory(m_owner, title);
+    return QDir::toNativeSeparators(QFileDialog::getExistingDirectory(m_owner, title));
 }
 
 QString WidgetDialogs::chooseSaveFile(const QString& title, const QString& filter,
                                       const QString& suggested) {
-    return QFileDialog::getSaveFileName(m_owner, title, suggested, filter);
+    return QDir::toNativeSeparators(
+        QFileDialog::getSaveFileName(m_owner, title, suggested, filter));
 }

@@ -1,5 +1,6 @@
 #include "xlsx/XlsxSaving.h"
 
+#include "base/Paths.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 #include "sheet/Workbook.h"
@@ -48,7 +49,11 @@ WorkbookFacts factsOf(const Workbook& workbook) {
 
 QString libraryProblem(lxw_error error, int systemError, const QString& path) {
     // The library's own word for a full disk is a generic zip error.
-    if (systemError == ENOSPC || systemError == EDQUOT)
+#ifdef EDQUOT
+    if (systemError == EDQUOT)
+        return writeProblem(systemError, path);
+#endif
+    if (systemError == ENOSPC)
         return writeProblem(systemError, path);
     return QString::fromUtf8(lxw_strerror(error));
 }
@@ -58,10 +63,10 @@ QString libraryProblem(lxw_error error, int systemError, const QString& path) {
 // texts, a text: the styles, theme, relationships and document properties.
 void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& scratchFolder,
                 const QString& target) {
-    const std::string scratch = QFile::encodeName(scratchFolder).toStdString();
+    const std::string scratch = codePagePath(scratchFolder).toStdString();
     lxw_workbook_options options{};
     options.tmpdir = const_cast<char*>(scratch.c_str());
-    lxw_workbook* book = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+    lxw_workbook* book = workbook_new_opt(codePagePath(path).constData(), &options);
     if (!book)
         throw RuntimeError(QStringLiteral("Cannot create the workbook file ") + target);
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);

@@ -1,5 +1,7 @@
 #include "xlsx/ZipPackage.h"
 
+#include "xlsx/ZipFileOpening.h"
+
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 
@@ -9,8 +11,6 @@
 #include <isa-l/crc.h>
 #include <isa-l/igzip_lib.h>
 #include <memory>
-#include <minizip/unzip.h>
-#include <minizip/zip.h>
 
 namespace {
 // Text waiting to be compressed; more would only hold memory while the compressor catches up.
@@ -40,8 +40,7 @@ RuntimeError readError(const QString& path, const char* what) {
 } // namespace
 
 std::vector<StoredEntry> storedEntries(const QString& path) {
-    const std::unique_ptr<void, int (*)(unzFile)> zip(
-        unzOpen64(QFile::encodeName(path).constData()), unzClose);
+    const std::unique_ptr<void, int (*)(unzFile)> zip(openZipFile(path), unzClose);
     if (!zip)
         throw readError(path, "it is not a zip package");
     std::vector<StoredEntry> entries;
@@ -66,8 +65,7 @@ std::vector<StoredEntry> storedEntries(const QString& path) {
 }
 
 std::string unpackedEntry(const QString& path, const std::string& name) {
-    const std::unique_ptr<void, int (*)(unzFile)> zip(
-        unzOpen64(QFile::encodeName(path).constData()), unzClose);
+    const std::unique_ptr<void, int (*)(unzFile)> zip(openZipFile(path), unzClose);
     if (!zip)
         throw readError(path, "it is not a zip package");
     unz_file_info64 info{};
@@ -125,7 +123,7 @@ struct ZipPackage::Compressor {
 ZipPackage::ZipPackage(const QString& path, const QString& shownPath)
     : m_shownPath(shownPath), m_compressor(new Compressor) {
     errno = 0;
-    m_zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    m_zip = createZipFile(path);
     if (!m_zip) {
         delete m_compressor;
         throw RuntimeError(QStringLiteral("Cannot create the workbook file %1: %2")

@@ -1,12 +1,11 @@
 #include "xml/XmlReader.h"
 
 #include "base/RegularFile.h"
+#include "xml/EncodingConverter.h"
 
 #include <QFile>
 
 #include <expat.h>
-#include <iconv.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +15,11 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 constexpr qsizetype kChunk = 1 << 20;
@@ -232,50 +236,6 @@ bool startsAsUnicode(std::string_view head) {
            head.starts_with(std::string_view("\0<", 2));
 }
 
-// Converts a document from another encoding to UTF-8 piece by piece.
-class Converter {
-public:
-    explicit Converter(const std::string& from) : m_handle(iconv_open("UTF-8", from.c_str())) {}
-    ~Converter() {
-        if (ok())
-            iconv_close(m_handle);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool ok() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts `input` (with what was left over from the last piece) into `output`; gives false
-    // on a byte sequence that the encoding does not have.
-    bool convert(std::string_view input, bool last, std::string& output) {
-        m_pending.append(input);
-        output.clear();
-        char* in = m_pending.data();
-        size_t inLeft = m_pending.size();
-        while (inLeft > 0) {
-            char buffer[1 << 16];
-            char* out = buffer;
-            size_t outLeft = sizeof buffer;
-            const size_t result = iconv(m_handle, &in, &inLeft, &out, &outLeft);
-            output.append(buffer, static_cast<size_t>(out - buffer));
-            if (result != static_cast<size_t>(-1))
-                continue;
-            if (errno == E2BIG)
-                continue;
-            if (errno == EINVAL && !last)
-                break;
-            m_pending.erase(0, m_pending.size() - inLeft);
-            return false;
-        }
-        m_pending.erase(0, m_pending.size() - inLeft);
-        return true;
-    }
-
-private:
-    iconv_t m_handle;
-    std::string m_pending;
-};
-
 // Reads a document from `next` (which gives "" at its end) and parses it.
 // UTF-32, with or without a byte-order mark, which the parser does not read itself; "" for
 // any other start.
@@ -319,7 +279,7 @@ std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& 
                 return std::nullopt;
         }
     }
-    Converter converter(encoding);
+    EncodingConverter converter(encoding);
     if (!converter.ok())
         return XmlError{QStringLiteral("the encoding %1 is not supported")
                             .arg(QString::fromStdString(encoding)),

@@ -1,5 +1,6 @@
 // Runs the batch program itself, as a script or a scheduled job would.
 #include "support/QtPrinters.h"
+#include "support/SpecialFiles.h"
 #include "support/TreeBuilder.h"
 
 #include <QDir>
@@ -13,7 +14,6 @@
 
 #include <map>
 #include <memory>
-#include <sys/stat.h>
 
 namespace {
 struct Outcome {
@@ -92,9 +92,9 @@ TEST(BatchProgram, MultipleSheetsFromAFolderAndStandardInputWithTheRunsFilesKept
 TEST(BatchProgram, ARunThatWritesNothingEndsWithStatusTwoAndLeavesTheOlderOutput) {
     BatchFixture batch;
     const QString tree = batch.inputs.filePath("tree");
-    const QString fifo = batch.inputs.filePath("pipe.xml");
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    // No input, no folder for the output, a FIFO for the work database (refused, not waited on).
+    const PipeWithoutWriter pipe(batch.inputs.path());
+    const QString fifo = pipe.path();
+    // No input, no folder for the output, a pipe for the work database (refused, not waited on).
     for (const QStringList& arguments :
          {QStringList{"-o", batch.out("empty.xlsx")},
           QStringList{"-o", batch.out("no/such/folder/x.xlsx"), tree},

@@ -1,5 +1,6 @@
 #include "import/ConversionAhead.h"
 
+#include "support/SpecialFiles.h"
 #include "support/TreeBuilder.h"
 #include "xml/CsvConversion.h"
 
@@ -7,15 +8,14 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <thread>
 
 TEST(ConversionAhead, EverySecondSmallRegularFileIsConvertedAheadAndTheRestLeftToTheRun) {
     QTemporaryDir folder;
     const QString good = writeFile(folder.filePath("good.xml"), "<r><a>1</a><b>x, y</b></r>");
     const QString broken = writeFile(folder.filePath("broken.xml"), "<r>\n  <a></b>\n</r>");
-    const QString fifo = folder.filePath("pipe.xml");
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const PipeWithoutWriter pipe(folder.path());
+    const QString fifo = pipe.path();
     const QString large =
         writeFile(folder.filePath("large.xml"), "<r>" + QByteArray(5 << 20, ' ') + "</r>");
 
@@ -26,7 +26,7 @@ TEST(ConversionAhead, EverySecondSmallRegularFileIsConvertedAheadAndTheRestLeftT
     EXPECT_EQ(failed->error->line, 2);
     EXPECT_EQ(failed->error->position, 8);
     EXPECT_FALSE(ahead.take(3));
-    // A FIFO would block the second thread, and a large file would be held whole in memory.
+    // A pipe would block the second thread, and a large file would be held whole in memory.
     EXPECT_FALSE(ahead.take(4));
     EXPECT_FALSE(ahead.take(6));
     std::string expected;

@@ -2,7 +2,9 @@
 
 #include "import/ImportRun.h"
 #include "support/ImportFixture.h"
+#ifndef _WIN32
 #include "support/PermissionsEnforced.h"
+#endif
 #include "support/QtPrinters.h"
 #include "support/SqliteFixture.h"
 
@@ -51,7 +53,8 @@ TEST(WorkDatabaseChoice, TheOneBesideTheProgramIsHeldForOneRunAtATime) {
     EXPECT_EQ(secondWindow.hold(db.dialogs).path, db.beside);
 }
 
-TEST(WorkDatabaseChoice, OneThatCannotServeGivesWayToTheUsersOwnAndTheUserIsToldOnce) {
+#ifndef _WIN32
+TEST(WorkDatabaseChoice, OneThatCannotServeGivesWayToTheUsersOwnAndTheUserIsToldOncePosixOnly) {
     const std::pair<const char*, std::function<void(Choice&)>> cases[] = {
         {"it is not a database",
          [](Choice& db) {
@@ -88,3 +91,4 @@ TEST(WorkDatabaseChoice, OneThatCannotServeGivesWayToTheUsersOwnAndTheUserIsTold
                                                                QFileDevice::ExeOwner);
     }
 }
+#endif

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QStringList>
 
+#ifdef _WIN32
+#include <QProcess>
+#include <windows.h>
+#else
 #include <cerrno>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -11,6 +15,7 @@
 #include <vector>
 
 extern char** environ;
+#endif
 
 // What a program wrote to its standard output, and its exit code (-1 when it could not start
 // or did not end by exiting).
@@ -19,6 +24,25 @@ struct ProgramRun {
     int exitCode = -1;
 };
 
+#ifdef _WIN32
+// Runs `program`, found beside the test program (Windows has no unzip; the tests bring their
+// own), and waits for it.
+inline ProgramRun runProgram(const char* program, const QStringList& arguments) {
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const QString folder = QString::fromWCharArray(self, static_cast<qsizetype>(length))
+                               .section(QLatin1Char('\\'), 0, -2);
+    QProcess process;
+    process.start(folder + QLatin1Char('\\') + QLatin1String(program) + QLatin1String(".exe"),
+                  arguments);
+    ProgramRun run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.output = process.readAllStandardOutput();
+    run.exitCode = process.exitCode();
+    return run;
+}
+#else
 // Runs `program`, looked up in PATH, and waits for it. Not through QProcess: Qt starts a child
 // that shares the test's memory until it execs, after which the thread sanitizer no longer sees
 // the test's own locking and reports races that are none (scripts/tsan.sh).
@@ -62,3 +86,4 @@ inline ProgramRun runProgram(const char* program, const QStringList& arguments) 
     close(ends[0]);
     return run;
 }
+#endif

@@ -12,15 +12,18 @@
 
 #include <csignal>
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace {
-QStringList filesIn(const QTemporaryDir& folder) {
+[[maybe_unused]] QStringList filesIn(const QTemporaryDir& folder) {
     return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 } // namespace
 
-TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStandAndPermissionsKept) {
+#ifndef _WIN32
+TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStandAndPermissionsKeptPosixOnly) {
     QTemporaryDir folder;
     auto book = Workbook::createNew("Book1");
     book->renameSheet(book->sheet(1), "Orders é");
@@ -59,6 +62,7 @@ TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStandAndPermissionsKept) {
     EXPECT_EQ(QFile::permissions(path), shared);
     EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
 }
+#endif
 
 TEST(XlsxSaving, ATextOutgrowingTheFileWhenEscapedLosesOnlyWhatItMust) {
     // Escaping adds six characters; the six that go are whole characters, a two-byte one and
@@ -75,7 +79,8 @@ TEST(XlsxSaving, ATextOutgrowingTheFileWhenEscapedLosesOnlyWhatItMust) {
     EXPECT_EQ(saved.escaped.substr(0, 14), "_x005F_x0041_\xC3");
 }
 
-TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFile) {
+#ifndef _WIN32
+TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFilePosixOnly) {
     QTemporaryDir folder;
     auto book = Workbook::createNew("Book1");
     EXPECT_THROW(saveAsXlsx(*book, folder.filePath("missing/out.xlsx")), RuntimeError);
@@ -110,3 +115,4 @@ TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFile) {
     EXPECT_EQ(xlsxEntry(path, "xl/workbook.xml"), before);
     EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
 }
+#endif

@@ -1,13 +1,12 @@
 #include "xml/CsvConversion.h"
 
 #include "support/QtPrinters.h"
+#include "support/SpecialFiles.h"
 #include "support/TreeBuilder.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 namespace {
 std::string flatten(std::string_view xml) {
@@ -113,20 +112,19 @@ TEST(ConvertToCSV, FilesInOtherEncodingsAreConvertedFirst) {
 
 TEST(ConvertToCSV, OnlyAnExistingRegularFileIsRead) {
     QTemporaryDir folder;
-    const QString fifo = folder.filePath("pipe.xml");
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    // A FIFO with no writer would block an open or a read for ever.
-    const std::pair<QString, const char*> cases[] = {
-        {"/no/such/file.xml", "cannot be read (No such file or directory)"},
-        {fifo, "not a regular file"},
+    // A pipe with no writer would block an open or a read for ever.
+    const PipeWithoutWriter pipe(folder.path());
+    const std::pair<QString, QString> cases[] = {
+        {"/no/such/file.xml", "cannot be read (" + missingPathWord() + ")"},
+        {pipe.path(), "not a regular file"},
         {folder.path(), "not a regular file"},
-        {"/dev/null", "not a regular file"},
+        {deviceFile(), "not a regular file"},
     };
     for (const auto& [path, reason] : cases) {
         const std::optional<XmlError> error = ConvertToCSV(
             path, ",", [&](std::string_view) { ADD_FAILURE() << "read " << path.toStdString(); });
         ASSERT_TRUE(error) << path.toStdString();
-        EXPECT_EQ(error->reason, QString::fromUtf8(reason));
+        EXPECT_EQ(error->reason, reason);
         EXPECT_EQ(error->line, 0);
     }
 }

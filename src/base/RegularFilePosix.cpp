@@ -25,3 +25,8 @@ int openRegularFile(const QString& path, QString& problem) {
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     return descriptor;
 }
+
+int createNewFile(const QString& path) {
+    return ::open(QFile::encodeName(path).constData(),
+                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -52,4 +53,10 @@ void syncFolder(const QString& folder, const QString& target) {
     // refusing to save there would not make the file safer.
     if (const int number = syncDescriptor(descriptor); number != 0 && number != EINVAL)
         failWriting(number, target);
+}
+
+std::error_code moveReplacing(const QString& from, const QString& to) {
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return {errno, std::generic_category()};
+    return {};
 }

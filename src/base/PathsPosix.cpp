@@ -1,0 +1,15 @@
+#include "base/Paths.h"
+
+#include <QFile>
+
+std::filesystem::path nativePath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QByteArray libraryPath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QByteArray codePagePath(const QString& path) {
+    return QFile::encodeName(path);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+// Windows builds only: a path as the wide Win32 calls take it.
+#include <QDir>
+#include <QString>
+
+#include <string>
+
+// The path with backslashes, and, when it is too long for the classic limit of MAX_PATH, in
+// the "\\?\" form that has none (a UNC path as "\\?\UNC\server\share\...").
+inline std::wstring win32Path(const QString& path) {
+    QString native = QDir::toNativeSeparators(path);
+    // Short of 260 by the room a folder's own names need (an 8.3 name and its separator).
+    constexpr qsizetype kClassicLimit = 248;
+    if (native.size() >= kClassicLimit && !native.startsWith(QLatin1String("\\\\?\\"))) {
+        if (native.startsWith(QLatin1String("\\\\")))
+            native = QLatin1String("\\\\?\\UNC\\") + native.mid(2);
+        else if (QDir::isAbsolutePath(path))
+            native = QLatin1String("\\\\?\\") + QDir::toNativeSeparators(QDir::cleanPath(path));
+    }
+    return native.toStdWString();
+}
