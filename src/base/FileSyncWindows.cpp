@@ -35,6 +35,10 @@ void syncFolder(const QString&, const QString&) {
 }
 
 std::error_code moveReplacing(const QString& from, const QString& to) {
+    // A file flagged read-only is one the user asked Windows to keep as it is.
+    const DWORD attributes = GetFileAttributesW(win32Path(to).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return {ERROR_ACCESS_DENIED, std::system_category()};
     if (!MoveFileExW(win32Path(from).c_str(), win32Path(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return {static_cast<int>(GetLastError()), std::system_category()};

@@ -1,7 +1,9 @@
 #include "base/ProgramFolder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 QString programFolder() {
-    return QCoreApplication::applicationDirPath();
+    // Qt answers with "/" on every system; the paths made from it are shown to the user.
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }

@@ -25,7 +25,11 @@ int openRegularFile(const QString& path, QString& problem) {
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        problem = QStringLiteral("cannot be read (%1)").arg(systemWord(GetLastError()));
+        // A pipe that another reader holds answers "busy"; it is a pipe all the same.
+        const DWORD error = GetLastError();
+        problem = error == ERROR_PIPE_BUSY
+                      ? QStringLiteral("not a regular file")
+                      : QStringLiteral("cannot be read (%1)").arg(systemWord(error));
         return -1;
     }
     BY_HANDLE_FILE_INFORMATION information{};

@@ -83,11 +83,14 @@ void replaceFileWith(const QString& partial, const QString& target, Durability d
     // name on an empty file. Synced before the bits are copied, which may forbid reading it.
     if (waitForDisk)
         syncFile(partial, target);
-    // A replaced file keeps who may read and write it.
+#ifndef _WIN32
+    // A replaced file keeps who may read and write it. Windows has no such bits to keep: its
+    // files take their folder's access list, and one flagged read-only is not replaced at all.
     error.clear();
     const std::filesystem::file_status older = std::filesystem::status(nativePath(target), error);
     if (!error && std::filesystem::is_regular_file(older))
         std::filesystem::permissions(nativePath(partial), older.permissions(), error);
+#endif
     // Renaming within one folder replaces the old file in one step.
     error = moveReplacing(partial, target);
     if (error)

@@ -24,6 +24,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QEvent>
 #include <QFile>
@@ -445,7 +446,8 @@ void Form1::PushButton8_Click() {
             Message{openSamplesFolderQuestion(), MessageButtons::YesNo, MessageIcon::None});
     });
     if (answer == MessageAnswer::Yes)
-        procedure.step(104, [&] { m_desktop.openFolder(samplesFolder(m_programFolder) + '/'); });
+        procedure.step(
+            104, [&] { m_desktop.openFolder(samplesFolder(m_programFolder) + QDir::separator()); });
 }
 
 namespace {

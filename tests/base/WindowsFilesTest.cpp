@@ -1,8 +1,12 @@
-// What only Windows has: file attributes, files held open without sharing, reserved device
-// names, paths beyond MAX_PATH, names that differ only in letter case, and UNC-style paths.
+// What only Windows has: file attributes, files locked by another program, reserved device
+// names, paths beyond MAX_PATH, names that differ only in letter case, UNC-style paths, and
+// settings in the registry.
 #include "base/FileIdentity.h"
 #include "base/RuntimeError.h"
+#include "base/SettingsStore.h"
 #include "base/TextFiles.h"
+#include "filelist/AddFolder.h"
+#include "filelist/FileList.h"
 #include "support/QtPrinters.h"
 #include "support/TreeBuilder.h"
 #include "xml/CsvConversion.h"
@@ -13,6 +17,9 @@
 #include <windows.h>
 
 namespace {
+constexpr std::string_view kDocument = "<r><a>1</a></r>";
+constexpr std::string_view kFlattened = "r,a,1\r\n";
+
 const wchar_t* wide(const QString& path) {
     return reinterpret_cast<const wchar_t*>(path.utf16());
 }
@@ -45,25 +52,26 @@ TEST(WindowsFiles, AReadOnlyFileIsNotReplacedAndKeepsItsText) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"a.csv"});
 }
 
-TEST(WindowsFiles, AFileAnotherProgramHoldsWithoutSharingIsReportedAsUnreadable) {
+TEST(WindowsFiles, AFileAnotherProgramHoldsWithoutSharingIsReportedAsUnreadableUntilItIsFreed) {
     QTemporaryDir folder;
     const QString path = QDir::toNativeSeparators(folder.filePath("held.xml"));
-    writeText("<r><a>1</a></r>", path);
-    const HANDLE held =
-        CreateFileW(wide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    writeText(kDocument, path);
+    // As a program that writes a file and lets no one else open it meanwhile.
+    const HANDLE held = CreateFileW(wide(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     std::optional<XmlError> error;
     EXPECT_EQ(flattened(path, error), "");
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->reason.startsWith("cannot be read (")) << error->reason.toStdString();
     CloseHandle(held);
-    EXPECT_EQ(flattened(path, error), "/r/a,1\r\n");
+    EXPECT_EQ(flattened(path, error), kFlattened);
     EXPECT_FALSE(error);
 }
 
 TEST(WindowsFiles, ReservedDeviceNamesAreNotRegularFilesInAnyFolder) {
     QTemporaryDir folder;
-    for (const char* name : {"NUL", "CON", "nul.xml", "COM1"}) {
+    for (const char* name : {"NUL", "nul", "Nul"}) {
         std::optional<XmlError> error;
         flattened(QDir::toNativeSeparators(folder.filePath(name)), error);
         ASSERT_TRUE(error) << name;
@@ -79,13 +87,13 @@ TEST(WindowsFiles, PathsBeyondMaxPathAndUncFormsAreWrittenAndRead) {
     ASSERT_TRUE(QDir().mkpath(deep));
     const QString path = deep + QStringLiteral("\\long.xml");
     ASSERT_GT(path.size(), MAX_PATH);
-    writeText("<r><a>1</a></r>", path);
+    writeText(kDocument, path);
     std::optional<XmlError> error;
-    EXPECT_EQ(flattened(path, error), "/r/a,1\r\n");
+    EXPECT_EQ(flattened(path, error), kFlattened);
     EXPECT_FALSE(error);
 
     const QString unc = QStringLiteral("\\\\?\\") + path;
-    EXPECT_EQ(flattened(unc, error), "/r/a,1\r\n");
+    EXPECT_EQ(flattened(unc, error), kFlattened);
     EXPECT_FALSE(error);
 }
 
@@ -101,4 +109,53 @@ TEST(WindowsFiles, NamesThatDifferOnlyInLetterCaseAreOneFile) {
     writeText("<s/>", upper);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
     EXPECT_EQ(readFile(lower), QByteArray("<s/>"));
+}
+
+TEST(WindowsFiles, AFolderWalkSkipsHiddenAndSystemFoldersAndFilesFlaggedExactlyHiddenAndArchive) {
+    QTemporaryDir folder;
+    const QString top = folder.path();
+    makeTree(top, {"a.xml", "b.xml", "c.xml", "d.xml", "Hidden/in.xml", "System/in.xml",
+                   "ReadOnly/in.xml"});
+    const auto flag = [&](const QString& name, DWORD attributes) {
+        ASSERT_TRUE(
+            SetFileAttributesW(wide(QDir::toNativeSeparators(top + "/" + name)), attributes));
+    };
+    flag("a.xml", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    flag("b.xml", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    flag("c.xml", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    flag("Hidden", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+    flag("System", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
+    flag("ReadOnly", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    FileList list;
+    WalkProblems problems;
+    AddFilesFromFolder(
+        list, QDir::toNativeSeparators(top), "*.xml", [] {}, problems);
+    EXPECT_EQ(relativeTo(top, list.paths()),
+              (QStringList{"b.xml", "c.xml", "d.xml", "ReadOnly/in.xml"}));
+    EXPECT_TRUE(problems.isEmpty());
+    flag("b.xml", FILE_ATTRIBUTE_NORMAL);
+    flag("ReadOnly", FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(WindowsFiles, TheUsersSettingsAreKeptInTheRegistryWhereTheirOlderProgramsKeepThem) {
+    const wchar_t* key = L"Software\\VB and VBA Program Settings\\Kestrelix\\Brindlequay";
+    wchar_t older[256];
+    DWORD olderSize = sizeof older;
+    const bool hadOlder = RegGetValueW(HKEY_CURRENT_USER, key, L"Extension", RRF_RT_REG_SZ, nullptr,
+                                       older, &olderSize) == ERROR_SUCCESS;
+    {
+        SettingsStore settings(SettingsStore::userFilePath(), SettingsStore::userFormat());
+        settings.SaveSetting("Extension", "xml, txt");
+        EXPECT_EQ(settings.GetSetting("Extension", "x"), "xml, txt");
+    }
+    wchar_t stored[256];
+    DWORD size = sizeof stored;
+    ASSERT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, key, L"Extension", RRF_RT_REG_SZ, nullptr, stored, &size),
+        ERROR_SUCCESS);
+    EXPECT_EQ(QString::fromWCharArray(stored), "xml, txt");
+    if (hadOlder)
+        RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Extension", REG_SZ, older, olderSize);
+    else
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Extension");
 }

@@ -44,7 +44,9 @@ struct BatchFixture {
         batch->write(input);
         batch->closeWriteChannel();
         batch->waitForFinished(120000);
-        return {batch->exitCode(), QString::fromUtf8(batch->readAllStandardError())};
+        // A Windows console program ends its lines with CR LF.
+        return {batch->exitCode(),
+                QString::fromUtf8(batch->readAllStandardError()).replace("\r\n", "\n")};
     }
     QString out(const QString& name) { return results.filePath(name); }
 
@@ -60,7 +62,7 @@ TEST(BatchProgram, OneSheetFromANestedFolderWithABrokenFileNamedByLineAndPositio
     const Outcome outcome =
         batch.run({"-o", batch.out("one.xlsx"), batch.inputs.filePath("tree"), broken});
     EXPECT_EQ(outcome.exitStatus, 1);
-    EXPECT_TRUE(outcome.errors.contains("brindlequay-batch: " + broken +
+    EXPECT_TRUE(outcome.errors.contains("brindlequay-batch: " + QDir::toNativeSeparators(broken) +
                                         ": not well-formed (invalid token), line 1, position 10\n"))
         << outcome.errors.toStdString();
     const QString sheet = xlsxSheet(batch.out("one.xlsx"), 1);
@@ -132,7 +134,7 @@ TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
           std::pair{batch.inputs.filePath("tree/sub/../a.xml"), batch.inputs.filePath("tree")}}) {
         const Outcome outcome = batch.run({"-o", output, path});
         EXPECT_EQ(outcome.exitStatus, 2);
-        EXPECT_TRUE(outcome.errors.contains("is the input " + input))
+        EXPECT_TRUE(outcome.errors.contains("is the input " + QDir::toNativeSeparators(input)))
             << outcome.errors.toStdString();
     }
     EXPECT_EQ(readFile(input), "<r><v>a</v></r>");

@@ -8,6 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 // Writes a file with the given bytes, making its folders; gives its path.
 inline QString writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
@@ -49,16 +53,40 @@ inline QString xlsxSheet(const QString& xlsx, int index) {
     return result + sheet.mid(from);
 }
 
-// Makes small XML files below a root folder from relative paths ("a/b/c.xml").
+// Makes small XML files below a root folder from relative paths ("a/b/c.xml"). A name that
+// begins with "." is hidden, as each system knows it: on Windows it is flagged hidden, a file
+// hidden and system, as a listing that leaves out only files flagged hidden and archive lists
+// it, as one with a dot is listed here.
 inline void makeTree(const QString& root, const QStringList& relativePaths) {
-    for (const QString& relative : relativePaths)
+    for (const QString& relative : relativePaths) {
         writeFile(root + QLatin1Char('/') + relative, "<r/>");
+#ifdef _WIN32
+        QString path = root;
+        for (const QString& name : relative.split(QLatin1Char('/'))) {
+            path += QLatin1Char('/') + name;
+            const bool file = path.size() == root.size() + 1 + relative.size();
+            if (name.startsWith(QLatin1Char('.')) && name != QLatin1String("."))
+                SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.utf16()),
+                                   FILE_ATTRIBUTE_HIDDEN | (file ? FILE_ATTRIBUTE_SYSTEM : 0));
+        }
+#endif
+    }
+}
+
+// The paths with "/" as their separator, as the expectations are written; on Windows the
+// program joins with "\\".
+inline QStringList withSlashes(const QStringList& paths) {
+    QStringList slashed;
+    for (const QString& path : paths)
+        slashed << QDir::fromNativeSeparators(path);
+    return slashed;
 }
 
 // The paths with the root and its separator cut off the front, for short expectations.
 inline QStringList relativeTo(const QString& root, const QStringList& paths) {
     QStringList relative;
-    for (const QString& path : paths)
-        relative << (path.startsWith(root + QLatin1Char('/')) ? path.mid(root.size() + 1) : path);
+    const QString prefix = QDir::fromNativeSeparators(root) + QLatin1Char('/');
+    for (const QString& path : withSlashes(paths))
+        relative << (path.startsWith(prefix) ? path.mid(prefix.size()) : path);
     return relative;
 }

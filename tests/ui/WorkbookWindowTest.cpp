@@ -156,9 +156,12 @@ void WorkbookWindowTest::savesAsXlsxThroughTheChooser() {
     const QFileInfo handedOver(fixture.desktop.openedFiles[0]);
     QVERIFY(handedOver.isFile());
     QCOMPARE(QFileInfo(handedOver.path()).path(), fixture.folder.path());
+#ifndef _WIN32
+    // On Windows the folder takes the access list of the user's own temporary folder.
     QCOMPARE(QFile::permissions(handedOver.path()) &
                  ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+#endif
 }
 
 void WorkbookWindowTest::closingAChangedWorkbookAsksFirst() {
