@@ -8,14 +8,15 @@ program=$1 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$out"
 
+# Wine's desktop keeps the display it started on; a new one starts with ours.
+"$here/wine-run.sh" --stop
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
 cleanup() {
-    kill "$app" "$wm" 2>/dev/null || true
-    "$here/wine-run.sh" wineboot --end-session >/dev/null 2>&1 || true
-    kill "$xvfb" 2>/dev/null || true
+    "$here/wine-run.sh" --stop
+    kill "$app" "$wm" "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
 sleep 1
@@ -28,8 +29,9 @@ app=$!
 # Waits for a window whose title matches, and gives its id.
 window_named() {
     local id
-    for _ in $(seq 1 120); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    # Wine's first start in a fresh prefix takes a while.
+    for _ in $(seq 1 240); do
+        id=$(xdotool search --name "$1" 2>/dev/null | tail -n 1 || true)
         [[ -n $id ]] && { echo "$id"; return 0; }
         sleep 0.5
     done
@@ -52,7 +54,9 @@ xdotool key --window "$question" n
 sleep 1
 import -window root "$out/main-window.png"
 click_in "$main" 268 446
-workbook=$(window_named 'Book')
+sleep 5
+import -window root "$out/after-start.png"
+workbook=$(window_named '^Book[0-9]* - Brindlequay$')
 sleep 3
 import -window root "$out/workbook-window.png"
 echo "window-check: main window $main, workbook window $workbook"
