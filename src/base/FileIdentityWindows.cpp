@@ -10,11 +10,7 @@ long long joined(DWORD high, DWORD low) {
 } // namespace
 
 std::optional<FileIdentity> smallRegularFileIdentity(const QString& path, qint64 largestSize) {
-    // Asking for no access reads the file's facts without opening its content, so a device or
-    // a pipe never blocks here.
-    const HANDLE handle = CreateFileW(win32Path(path).c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle = openToExamine(path);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION information{};

@@ -27,10 +27,7 @@ bool isPassedOverFile(const std::filesystem::path& path) {
 }
 
 std::optional<FolderIdentity> folderIdentity(const QString& folder) {
-    // Asking for no access reads the folder's facts; the backup flag lets a folder be opened.
-    const HANDLE handle = CreateFileW(win32Path(folder).c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle = openToExamine(folder);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION information{};

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <windows.h>
 
 // The path with backslashes, and, when it is too long for the classic limit of MAX_PATH, in
 // the "\\?\" form that has none (a UNC path as "\\?\UNC\server\share\...").
@@ -19,4 +20,13 @@ inline std::wstring win32Path(const QString& path) {
             native = QLatin1String("\\\\?\\") + QDir::toNativeSeparators(QDir::cleanPath(path));
     }
     return native.toStdWString();
+}
+
+// Opens what is at the path for its facts only: asking for no access to the content, a device
+// or a pipe never blocks, and a folder opens as well as a file. INVALID_HANDLE_VALUE when
+// nothing can be opened there.
+inline HANDLE openToExamine(const QString& path) {
+    return CreateFileW(win32Path(path).c_str(), 0,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
