@@ -8,6 +8,9 @@
 #include <windows.h>
 
 namespace {
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 [[noreturn]] void failWriting(DWORD error, const QString& target) {
     throw RuntimeError(QStringLiteral("Cannot write %1: %2")
                            .arg(target, writeProblem(errorNumberOf(error), target)));
@@ -42,5 +45,8 @@ std::error_code moveReplacing(const QString& from, const QString& to) {
     if (!MoveFileExW(win32Path(from).c_str(), win32Path(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return {static_cast<int>(GetLastError()), std::system_category()};
+    // The new file keeps the older one's flags, hidden or system among them.
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(win32Path(to).c_str(), attributes & kKeptAttributes);
     return {};
 }

@@ -159,3 +159,15 @@ TEST(WindowsFiles, TheUsersSettingsAreKeptInTheRegistryWhereTheirOlderProgramsKe
     else
         RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Extension");
 }
+
+TEST(WindowsFiles, AReplacedFileKeepsTheOlderOnesHiddenAndSystemFlags) {
+    QTemporaryDir folder;
+    const QString path = QDir::toNativeSeparators(folder.filePath("a.csv"));
+    writeText("older", path);
+    ASSERT_TRUE(SetFileAttributesW(wide(path), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    writeText("newer", path);
+    EXPECT_EQ(readFile(path), QByteArray("newer"));
+    const DWORD attributes = GetFileAttributesW(wide(path));
+    EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+}
