@@ -20,7 +20,8 @@ tidy_one() {
 }
 export -f tidy_one
 
-mapfile -t files < <(find src app cli -name '*.cpp' | sort)
+# The Windows side of each seam is checked by the MinGW build (-Werror), which has its headers.
+mapfile -t files < <(find src app cli -name '*.cpp' ! -name '*Windows.cpp' | sort)
 echo "lint: clang-tidy on ${#files[@]} files"
 if ! printf '%s\n' "${files[@]}" | xargs -P2 -n1 bash -c 'tidy_one "$1"' _; then
     echo "lint: clang-tidy found faults (above)" >&2

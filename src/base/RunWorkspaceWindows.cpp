@@ -27,7 +27,7 @@ QString makeRunWorkspace(const QString& temporaryFolder) {
     // The user's temporary folder is private to them already; a new folder inherits that, and
     // CreateDirectory fails rather than reuse a name that is there, a planted link included.
     for (int attempt = 0;; ++attempt) {
-        const QString folder = joinPath(temporaryFolder, unpredictableName());
+        QString folder = joinPath(temporaryFolder, unpredictableName());
         if (CreateDirectoryW(win32Path(folder).c_str(), nullptr))
             return folder;
         const DWORD error = GetLastError();
