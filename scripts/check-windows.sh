@@ -139,13 +139,15 @@ install_run() {
     local setup
     setup=$(ls "$ROOT"/build-windows/Brindlequay-*-win64-setup.exe)
     wine_run "$setup" /S || return 1
-    local installed
+    # Where the installer put things, as Windows names them and as this machine reaches them.
+    local installed folder menu
     installed=$(wine_run cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')\\Programs\\Brindlequay
-    echo "installed into $installed"
-    wine_run cmd /c "if exist \"$installed\\brindlequay.exe\" (exit 0) else (exit 1)" ||
-        { echo "no brindlequay.exe in $installed"; return 1; }
-    wine_run cmd /c "if exist \"%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs\\Brindlequay.lnk\" (exit 0) else (exit 1)" ||
-        { echo "no Start-menu entry"; return 1; }
+    folder=$(wine_run winepath -u "$installed" | tr -d '\r')
+    menu=$(wine_run winepath -u "$(wine_run cmd /c 'echo %APPDATA%' | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\Brindlequay.lnk" | tr -d '\r')
+    echo "installed into $installed ($folder)"
+    [[ -f $folder/brindlequay.exe && -f $folder/brindlequay-batch.exe ]] ||
+        { echo "the programs are not in $folder"; return 1; }
+    [[ -f $menu ]] || { echo "no Start-menu entry at $menu"; return 1; }
     wine_run "$installed\\brindlequay-batch.exe" --version || return 1
     # The installed window program starts and stays up until it is ended (wine does not hand
     # QT_QPA_PLATFORM on; the argument says the same).
@@ -155,16 +157,15 @@ install_run() {
     # The uninstaller copies itself away and works from there, so that it can remove itself.
     wine_run "$installed\\uninstall.exe" /S
     for _ in $(seq 1 60); do
-        if ! wine_run cmd /c "if exist \"$installed\" (exit 0) else (exit 1)"; then
-            wine_run cmd /c "if exist \"%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs\\Brindlequay.lnk\" (exit 1) else (exit 0)" ||
-                { echo "the Start-menu entry is left behind"; return 1; }
+        if [[ ! -e $folder ]]; then
+            [[ ! -e $menu ]] || { echo "the Start-menu entry is left behind"; return 1; }
             echo "uninstalled; nothing left"
             return 0
         fi
         sleep 1
     done
-    echo "the uninstaller left $installed behind:"
-    wine_run cmd /c "dir /s /b \"$installed\""
+    echo "the uninstaller left $folder behind:"
+    find "$folder"
     return 1
 }
 

@@ -1,6 +1,7 @@
 ; The Brindlequay installer: for the current user, no administrator rights needed.
 ; makensis -DVERSION=... -DOUTFILE=... -DLISTS=<folder with install.nsh and uninstall.nsh>
-Unicode true
+; A 64-bit installer for 64-bit programs; it also runs where only 64-bit programs can (wine64).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 Name "Brindlequay ${VERSION}"
 OutFile "${OUTFILE}"
