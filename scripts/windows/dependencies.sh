@@ -48,8 +48,7 @@ EOF
         rm -rf "$unpacked" && mkdir -p "$CACHE/src/download"
         (cd "$CACHE/src/download" &&
             apt-get "${options[@]}" source --download-only -qq "$package=$version" >&2)
-        local dsc=("$CACHE/src/download/${package}_${version#*:}.dsc")
-        dpkg-source --no-check -x "${dsc[0]}" "$unpacked" >&2
+        dpkg-source --no-check -x "$CACHE/src/download/${package}_${version#*:}.dsc" "$unpacked" >&2
         touch "$unpacked/.unpacked"
     fi
     echo "$unpacked"

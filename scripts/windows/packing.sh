@@ -85,7 +85,7 @@ pack_installer() {
             windows=${windows//\//\\}
             echo "File \"/oname=$windows\" \"$dist/${file#./}\""
         done <"$lists/files"
-    } | sed 's|\\\\|\\|g' >"$lists/install.nsh"
+    } >"$lists/install.nsh"
     {
         while read -r file; do
             local windows=${file#./}

@@ -14,9 +14,7 @@ std::optional<FileIdentity> smallRegularFileIdentity(const QString& path, qint64
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION information{};
-    const bool regular = GetFileType(handle) == FILE_TYPE_DISK &&
-                         GetFileInformationByHandle(handle, &information) &&
-                         !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const bool regular = isRegularFile(handle, information);
     CloseHandle(handle);
     const long long size = joined(information.nFileSizeHigh, information.nFileSizeLow);
     if (!regular || size > largestSize)

@@ -15,6 +15,8 @@ void syncFile(const QString& path, const QString& target);
 // error naming `target` as syncFile does.
 void syncFolder(const QString& folder, const QString& target);
 
-// Gives the file at `from` the name `to` in one step, replacing a file there; on Windows the
-// move itself is on the disk when it returns. Gives what went wrong, or no error.
+// Gives the file at `from` the name `to` in one step, replacing a file there, whose marks the
+// new file keeps: here who may read and write it; on Windows its hidden and system flags (a
+// file flagged read-only is not replaced at all), and the move itself is on the disk when it
+// returns. Gives what went wrong, or no error.
 std::error_code moveReplacing(const QString& from, const QString& to);

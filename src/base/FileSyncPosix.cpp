@@ -1,5 +1,6 @@
 #include "base/FileSync.h"
 
+#include "base/Paths.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -56,6 +58,11 @@ void syncFolder(const QString& folder, const QString& target) {
 }
 
 std::error_code moveReplacing(const QString& from, const QString& to) {
+    // Copied before the rename, so the new name is never on a file more open than the old one.
+    std::error_code ignored;
+    const std::filesystem::file_status older = std::filesystem::status(nativePath(to), ignored);
+    if (std::filesystem::is_regular_file(older))
+        std::filesystem::permissions(nativePath(from), older.permissions(), ignored);
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
         return {errno, std::generic_category()};
     return {};

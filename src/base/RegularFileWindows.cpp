@@ -33,9 +33,7 @@ int openRegularFile(const QString& path, QString& problem) {
         return -1;
     }
     BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileType(handle) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(handle, &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!isRegularFile(handle, information)) {
         CloseHandle(handle);
         problem = QStringLiteral("not a regular file");
         return -1;

@@ -19,13 +19,16 @@
 #include <unistd.h>
 #endif
 
-QString writeProblem(int number, const QString& path) {
+bool meansNoSpace(int number) {
 #ifdef EDQUOT
-    const bool full = number == ENOSPC || number == EDQUOT;
+    return number == ENOSPC || number == EDQUOT;
 #else
-    const bool full = number == ENOSPC;
+    return number == ENOSPC;
 #endif
-    if (full)
+}
+
+QString writeProblem(int number, const QString& path) {
+    if (meansNoSpace(number))
         return QStringLiteral("there is no space left in the folder %1")
             .arg(QFileInfo(path).absolutePath());
     return QString::fromLocal8Bit(std::strerror(number));
@@ -83,19 +86,10 @@ void replaceFileWith(const QString& partial, const QString& target, Durability d
     // name on an empty file. Synced before the bits are copied, which may forbid reading it.
     if (waitForDisk)
         syncFile(partial, target);
-#ifndef _WIN32
-    // A replaced file keeps who may read and write it. Windows has no such bits to keep: its
-    // files take their folder's access list, and one flagged read-only is not replaced at all.
-    error.clear();
-    const std::filesystem::file_status older = std::filesystem::status(nativePath(target), error);
-    if (!error && std::filesystem::is_regular_file(older))
-        std::filesystem::permissions(nativePath(partial), older.permissions(), error);
-#endif
     // Renaming within one folder replaces the old file in one step.
-    error = moveReplacing(partial, target);
-    if (error)
+    if (const std::error_code moved = moveReplacing(partial, target))
         throw RuntimeError(QStringLiteral("Cannot write %1: %2")
-                               .arg(target, QString::fromLocal8Bit(error.message().c_str())));
+                               .arg(target, QString::fromLocal8Bit(moved.message().c_str())));
     if (waitForDisk)
         syncFolder(QFileInfo(target).absolutePath(), target);
 }

@@ -29,6 +29,10 @@ private:
     bool m_committed = false;
 };
 
+// Whether the system's error number says the disk or the user's quota is full (Windows has no
+// quotas in its error numbers).
+bool meansNoSpace(int number);
+
 // What went wrong in writing the file at `path`, given the system's error number; a full disk
 // is told with the folder where space ran out.
 QString writeProblem(int number, const QString& path);

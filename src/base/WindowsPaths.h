@@ -30,3 +30,11 @@ inline HANDLE openToExamine(const QString& path) {
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
+
+// Whether the opened handle is a regular file on a disk: not a device, a pipe or a folder. Its
+// facts are left in `information`.
+inline bool isRegularFile(HANDLE handle, BY_HANDLE_FILE_INFORMATION& information) {
+    return GetFileType(handle) == FILE_TYPE_DISK &&
+           GetFileInformationByHandle(handle, &information) &&
+           !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}

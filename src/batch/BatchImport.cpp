@@ -61,9 +61,6 @@ QStringList gatherFiles(const BatchOptions& options, std::FILE* input, WalkProbl
     QStringList given;
     for (const QString& path : options.paths)
         given << (path == QLatin1String("-") ? readPathLines(input) : QStringList{path});
-    // Windows takes "/" too; the paths joined from these, and shown, use its own separator.
-    for (QString& path : given)
-        path = QDir::toNativeSeparators(path);
     FileList list;
     addPaths(
         list, given, QStringLiteral("*.") + options.extension, [] {}, problems);

@@ -7,6 +7,8 @@
 #include "base/Wildcard.h"
 #include "filelist/FileList.h"
 
+#include <QDir>
+
 #include <set>
 
 namespace {
@@ -74,7 +76,9 @@ void AddFilesFromFolder(FileList& list, const QString& folder, const QString& pa
                         const Yield& yield, WalkProblems& problems) {
     const Wildcard wildcard(pattern);
     QStringList found;
-    for (const ListedFolder& listed : CollectSubfolders(folder, yield, problems))
+    // The walk's own paths, and what it says of them, take the separator the list shows.
+    for (const ListedFolder& listed :
+         CollectSubfolders(QDir::toNativeSeparators(folder), yield, problems))
         for (const QString& name : listed.fileNames)
             if (!name.startsWith(QLatin1Char('~')) && wildcard.matches(name))
                 found << joinPath(listed.path, name);

@@ -3,7 +3,6 @@
 #include "base/FolderListing.h"
 #include "filelist/FileList.h"
 
-#include <QDir>
 #include <QMimeData>
 #include <QUrl>
 
@@ -14,7 +13,7 @@ QStringList droppedLocalPaths(const QMimeData* data) {
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile())
             return {};
-        paths << QDir::toNativeSeparators(url.toLocalFile());
+        paths << url.toLocalFile();
     }
     return paths;
 }

@@ -1,5 +1,7 @@
 #include "filelist/FileList.h"
 
+#include <QDir>
+
 FileList::FileList(QObject* parent) : QAbstractListModel(parent) {}
 
 QString FileList::text(int position) const {
@@ -15,14 +17,15 @@ void FileList::setText(int position, const QString& text) {
 }
 
 void FileList::append(const QString& path) {
-    insert(count() + 1, path);
+    insert(count() + 1, QDir::toNativeSeparators(path));
 }
 
 void FileList::appendAll(const QStringList& paths) {
     if (paths.isEmpty())
         return;
     beginInsertRows({}, count(), count() + static_cast<int>(paths.size()) - 1);
-    m_rows.append(paths);
+    for (const QString& path : paths)
+        m_rows.append(QDir::toNativeSeparators(path));
     endInsertRows();
 }
 

@@ -15,9 +15,10 @@ public:
     QString text(int position) const;
     // Replaces the text of row `position`; a position outside the list changes nothing.
     void setText(int position, const QString& text);
-    // Adds a row at the bottom.
+    // Adds a row at the bottom. Paths are listed with the system's own separator: on Windows
+    // the file dialogs, drops and command lines may give "/", and the program joins with "\\".
     void append(const QString& path);
-    // Adds rows at the bottom in one go, as a folder walk does.
+    // Adds rows at the bottom in one go, as a folder walk does, as `append` would.
     void appendAll(const QStringList& paths);
     // Adds a row that becomes row `position`; the rows from there move down one. A position past
     // the end appends.

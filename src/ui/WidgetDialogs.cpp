@@ -58,15 +58,11 @@ QString WidgetDialogs::inputBox(const QString& prompt, const QString& title,
 }
 
 QStringList WidgetDialogs::chooseFiles(const QString& title, const QString& filter) {
-    // The dialogs answer with "/" on every system; the list shows the system's own separator.
-    QStringList files = QFileDialog::getOpenFileNames(m_owner, title, QString(), filter);
-    for (QString& file : files)
-        file = QDir::toNativeSeparators(file);
-    return files;
+    return QFileDialog::getOpenFileNames(m_owner, title, QString(), filter);
 }
 
 QString WidgetDialogs::chooseFolder(const QString& title) {
-    return QDir::toNativeSeparators(QFileDialog::getExistingDirectory(m_owner, title));
+    return QFileDialog::getExistingDirectory(m_owner, title);
 }
 
 QString WidgetDialogs::chooseSaveFile(const QString& title, const QString& filter,

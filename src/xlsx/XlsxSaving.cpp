@@ -49,11 +49,7 @@ WorkbookFacts factsOf(const Workbook& workbook) {
 
 QString libraryProblem(lxw_error error, int systemError, const QString& path) {
     // The library's own word for a full disk is a generic zip error.
-#ifdef EDQUOT
-    if (systemError == EDQUOT)
-        return writeProblem(systemError, path);
-#endif
-    if (systemError == ENOSPC)
+    if (meansNoSpace(systemError))
         return writeProblem(systemError, path);
     return QString::fromUtf8(lxw_strerror(error));
 }

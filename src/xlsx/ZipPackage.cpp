@@ -5,8 +5,6 @@
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <isa-l/crc.h>
 #include <isa-l/igzip_lib.h>

@@ -257,7 +257,7 @@ void Form1Test::addFilesFolderAndDropAppendInOrder() {
     fixture.dialogs.fileAnswers = {{"/data/b.xml", "kept"}, {}};
     fixture.click("PushButton1");
     fixture.click("PushButton1");
-    QCOMPARE(fixture.rows(), (QStringList{"kept", "/data/b.xml", "kept"}));
+    QCOMPARE(withSlashes(fixture.rows()), (QStringList{"kept", "/data/b.xml", "kept"}));
 
     // A cancelled prompt asks for no folder.
     fixture.click("PushButton2");
