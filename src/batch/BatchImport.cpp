@@ -176,8 +176,11 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     surface.clearProgress();
 
     SavedWorkbook saved;
-    if (result.ending == ImportResult::Ending::Finished)
+    if (result.ending == ImportResult::Ending::Finished) {
         report.problems(result);
+        for (const ContinuedSheet& continued : result.continued)
+            report.news(continued.description());
+    }
     if (Workbook* workbook = workbookToSave(result, report))
         saved = saveWorkbook(*workbook, options.output, report);
     const ExitStatus status = exitStatusOf(result, saved, !walkProblems.isEmpty());

@@ -12,6 +12,7 @@
 
 #include <QSet>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -60,29 +61,44 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     return made;
 }
 
-// Writes one table's rows from `firstRow` down, each field into a cell of its own and an empty
-// text right of the last field, as far as the sheet's last row. Notes in `shortfall` the values
-// that a cell took only in part and the rows beyond the sheet.
-void writeRows(const TableRows& rows, Worksheet& sheet, qint64 firstRow, ImportSurface& surface,
+// Where the next row of the route goes: a sheet of the run of sheets that begins with the
+// one the route writes to (0 that sheet, 1 its first continuation, ...), and a row of it.
+struct TablePlace {
+    int sheet = 0;
+    int row = 1;
+};
+
+// Writes one table's rows from `place` on, each field into a cell of its own and an empty text
+// right of the last field. A row beyond a sheet's last goes on in the next sheet of the run,
+// which `sheetAt` gives, under the table's row of names again, so that each sheet stands on its
+// own. Notes in `shortfall` the values that a cell took only in part; leaves `place` after the
+// last row written.
+void writeRows(const TableRows& rows, TablePlace& place,
+               const std::function<Worksheet&(int index)>& sheetAt, ImportSurface& surface,
                SheetShortfall& shortfall) {
-    std::vector<CutCell>& cut = shortfall.cutCells;
-    for (size_t r = 0; r < rows.rows.size(); ++r) {
-        surface.processEvents();
-        const QStringList& fields = rows.rows[r];
-        const qint64 row = firstRow + static_cast<qint64>(r);
-        if (row > kMaxRows) {
-            shortfall.linesLeftOut = static_cast<qint64>(rows.rows.size() - r);
-            return;
-        }
+    Worksheet* sheet = &sheetAt(place.sheet);
+    const auto writeRow = [&](const QStringList& fields) {
         for (int f = 0; f <= fields.size(); ++f) {
             surface.processEvents();
             const QByteArray text = f < fields.size() ? fields[f].toUtf8() : QByteArray();
-            const qint64 charactersCut = sheet.cells().setText(
-                static_cast<int>(row), f + 1,
+            const qint64 charactersCut = sheet->cells().setText(
+                place.row, f + 1,
                 std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
             if (charactersCut > 0)
-                cut.push_back({static_cast<int>(row), f + 1, charactersCut});
+                shortfall.cutCells.push_back({place.row, f + 1, charactersCut, place.sheet});
         }
+        ++place.row;
+    };
+    for (size_t r = 0; r < rows.rows.size(); ++r) {
+        surface.processEvents();
+        if (place.row > kMaxRows) {
+            ++place.sheet;
+            place.row = 1;
+            sheet = &sheetAt(place.sheet);
+            if (r > 0)
+                writeRow(rows.rows.front());
+        }
+        writeRow(rows.rows[r]);
     }
 }
 } // namespace
@@ -125,7 +141,9 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
     // Values that a cell took only in part, with the sheet that holds them.
     std::vector<std::pair<SheetShortfall, const Worksheet*>> shortfalls;
-    qint64 rowOffset = 0;
+    // The sheets written to, to tell at the end which ones went on in further sheets.
+    std::vector<const Worksheet*> written;
+    TablePlace place;
     for (qsizetype k = 0; k < tables.size(); ++k) {
         const QString& table = tables.at(k);
         procedure.step(124, [&] {
@@ -133,7 +151,10 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                                 static_cast<double>(tables.size()));
         });
         if (sheetPerTable)
-            procedure.step(126, [&] { sheet = &mustBeSet(workbook).addSheet(); });
+            procedure.step(126, [&] {
+                sheet = &mustBeSet(workbook).addSheet();
+                place = TablePlace();
+            });
         procedure.step(
             128, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), CleanSheetName(table)); });
         // A table that cannot be read writes nothing, rather than another table's rows.
@@ -147,25 +168,36 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         procedure.step(132, [&] {
             SheetShortfall shortfall;
             shortfall.source = QStringLiteral("The table ") + table;
-            shortfall.sheet = mustBeSet(sheet).name();
-            writeRows(*rows, mustBeSet(sheet), sheetPerTable ? 1 : 1 + rowOffset, surface,
-                      shortfall);
+            Worksheet& first = mustBeSet(sheet);
+            shortfall.sheet = first.name();
+            writeRows(
+                *rows, place,
+                [&](int index) -> Worksheet& {
+                    return index == 0 ? first : workbook->continuation(first, index);
+                },
+                surface, shortfall);
             result.tables << table;
+            if (written.empty() || written.back() != &first)
+                written.push_back(&first);
             if (!shortfall.isEmpty())
-                shortfalls.push_back({std::move(shortfall), sheet});
+                shortfalls.push_back({std::move(shortfall), &first});
         });
-        rowOffset += static_cast<qint64>(rows->rows.size());
     }
     procedure.step(134, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
     procedure.step(136, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
     // Told at the end, when the one sheet has its last name.
     procedure.step(138, [&] {
+        for (const Worksheet* full : written)
+            if (mustBeSet(workbook).holds(*full))
+                noteContinued(*workbook, *full, result);
         std::vector<SheetShortfall> told;
-        for (auto& [shortfall, written] : shortfalls) {
-            // A sheet that was deleted since keeps the name it had when it was written.
-            for (int i = 1; i <= mustBeSet(workbook).sheetCount(); ++i)
-                if (&workbook->sheet(i) == written)
-                    shortfall.sheet = written->name();
+        for (auto& [shortfall, holder] : shortfalls) {
+            // A sheet that was deleted since has no name to give.
+            if (workbook->holds(*holder)) {
+                shortfall.sheet = holder->name();
+                for (const Worksheet* continuation : workbook->continuationsOf(*holder))
+                    shortfall.continuations << continuation->name();
+            }
             told.push_back(std::move(shortfall));
         }
         raiseShortfalls(std::move(told), result);

@@ -3,6 +3,7 @@
 #include "base/ErrorReport.h"
 #include "import/IncompleteLoadError.h"
 #include "sheet/SheetShortfall.h"
+#include "sheet/Workbook.h"
 #include "xml/XmlReader.h"
 
 #include <QString>
@@ -36,6 +37,25 @@ struct FileOutcome {
     }
 };
 
+// A sheet that was full, and the sheets after it that carry on its rows.
+struct ContinuedSheet {
+    QString sheet;
+    QStringList continuations;
+
+    // "The rows of "S" go on in "S (2)" and "S (3)": a sheet holds 1,048,576 rows."
+    QString description() const {
+        QStringList quoted;
+        for (const QString& name : continuations)
+            quoted << QLatin1Char('"') + name + QLatin1Char('"');
+        const QString last = quoted.takeLast();
+        const QString listed =
+            quoted.isEmpty() ? last
+                             : quoted.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+        return QStringLiteral("The rows of \"%1\" go on in %2: a sheet holds 1,048,576 rows.")
+            .arg(sheet, listed);
+    }
+};
+
 // What one import run did, for the window or the batch program to act on; nobody has to read
 // the messages the run showed.
 struct ImportResult {
@@ -60,6 +80,8 @@ struct ImportResult {
     // What did not fit on a sheet, file by file (table by table on the route through the work
     // database); the rest of each such file was written.
     std::vector<SheetShortfall> cut;
+    // The sheets that were full, with the sheets that carry on their rows; nothing was lost.
+    std::vector<ContinuedSheet> continued;
     // The steps that failed, with the description each report gave; a failure of one file's
     // own import is that file's reason instead.
     std::vector<StepFailure> failures;
@@ -89,6 +111,15 @@ struct ImportResult {
                        failures.end());
     }
 };
+
+// Notes in the result that a sheet's rows went on in further sheets, when they did.
+inline void noteContinued(const Workbook& workbook, const Worksheet& sheet, ImportResult& result) {
+    ContinuedSheet continued{sheet.name(), {}};
+    for (const Worksheet* continuation : workbook.continuationsOf(sheet))
+        continued.continuations << continuation->name();
+    if (!continued.continuations.isEmpty())
+        result.continued.push_back(std::move(continued));
+}
 
 // Notes in the result what did not fit on its sheet, then raises it to be reported.
 inline void raiseShortfalls(std::vector<SheetShortfall> shortfalls, ImportResult& result) {

@@ -75,6 +75,15 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
     } else if (route == ImportRoute::WithoutDatabase) {
         routeWithoutDatabase(m_surface, m_dialogs, m_applications, procedure, m_result);
     }
+    // Not a fault, so told once, as information, rather than as each sheet filled up.
+    if (!m_result.continued.empty())
+        procedure.step(146, [&] {
+            QStringList lines;
+            for (const ContinuedSheet& continued : m_result.continued)
+                lines << continued.description();
+            m_dialogs.showMessage(Message{lines.join(QStringLiteral("\r\n")), MessageButtons::Ok,
+                                          MessageIcon::Information});
+        });
     procedure.step(148, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
     procedure.step(150, [&] { m_surface.setProgress(0); });
 }

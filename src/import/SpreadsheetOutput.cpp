@@ -38,11 +38,11 @@ void openKeepingShortfall(SpreadsheetApplication& application, const QString& pa
 }
 
 // The shortfall of the combined file, told file by file: the lines of each CSV file follow
-// one another on the sheet from `firstRows`. Lines beyond the last row are told of the file in
-// which the sheet ran out, and of the files after it; values beyond the last column of the
-// files together, since their lines are no longer known.
+// one another on the sheet and its continuations from `firstRows`. Values beyond the last column
+// are told of the files together, since their lines are no longer known.
 std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QStringList& sources,
-                                   const std::vector<qint64>& firstRows, const QString& sheet) {
+                                   const std::vector<qint64>& firstRows, const Workbook& workbook,
+                                   const Worksheet& sheet) {
     const auto fileAt = [&](qint64 row) -> qsizetype {
         const auto after = std::upper_bound(firstRows.begin(), firstRows.end(), row);
         return std::max<qsizetype>(0, after - firstRows.begin() - 1);
@@ -50,27 +50,21 @@ std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QString
     const auto nameOf = [&](qsizetype index) {
         return index < sources.size() ? sources.at(index) : combined.source;
     };
+    SheetShortfall onSheet{QString(), sheet.name(), {}, 0, {}};
+    for (const Worksheet* continuation : workbook.continuationsOf(sheet))
+        onSheet.continuations << continuation->name();
     std::vector<SheetShortfall> shortfalls;
-    if (combined.linesLeftOut > 0) {
-        const qsizetype first = fileAt(kMaxRows + 1);
-        const qsizetype after = sources.size() - first - 1;
-        shortfalls.push_back(
-            {after == 0 ? nameOf(first)
-             : after == 1
-                 ? QStringLiteral("%1 and the file after it").arg(nameOf(first))
-                 : QStringLiteral("%1 and the %2 files after it").arg(nameOf(first)).arg(after),
-             sheet,
-             combined.linesLeftOut,
-             0,
-             {}});
+    if (combined.valuesLeftOut > 0) {
+        shortfalls.push_back(onSheet);
+        shortfalls.back().source = QStringLiteral("The files on one sheet");
+        shortfalls.back().valuesLeftOut = combined.valuesLeftOut;
     }
-    if (combined.valuesLeftOut > 0)
-        shortfalls.push_back(
-            {QStringLiteral("The files on one sheet"), sheet, 0, combined.valuesLeftOut, {}});
     for (const CutCell& cell : combined.cutCells) {
-        const QString file = nameOf(fileAt(cell.row));
-        if (shortfalls.empty() || shortfalls.back().source != file)
-            shortfalls.push_back({file, sheet, 0, 0, {}});
+        const QString file = nameOf(fileAt(static_cast<qint64>(cell.sheet) * kMaxRows + cell.row));
+        if (shortfalls.empty() || shortfalls.back().source != file) {
+            shortfalls.push_back(onSheet);
+            shortfalls.back().source = file;
+        }
         shortfalls.back().cutCells.push_back(cell);
     }
     return shortfalls;
@@ -122,16 +116,19 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         copied = true;
     });
     std::shared_ptr<SpreadsheetApplication> target;
+    Workbook* book = nullptr;
     Worksheet* first = nullptr;
     procedure.step(120, [&] {
         target = applications.create();
-        first = &target->addWorkbook().activeSheet();
+        book = &target->addWorkbook();
+        first = &book->activeSheet();
     });
     if (copied)
         procedure.step(122, [&] {
             target->paste(mustBeSet(first));
+            noteContinued(*book, *first, result);
             if (shortfall)
-                raiseShortfalls(byFile(*shortfall, sources, firstRows, first->name()), result);
+                raiseShortfalls(byFile(*shortfall, sources, firstRows, *book, *first), result);
         });
     procedure.step(124, [&] { mustBeSet(first).selectRange(QStringLiteral("A1")); });
     procedure.step(126, [&] { mustBeSet(target.get()).setVisible(true); });
@@ -191,12 +188,17 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         });
         procedure.step(112, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), candidate); });
         procedure.step(114, [&] {
-            if (copied)
+            if (copied) {
                 target->paste(mustBeSet(sheet));
+                noteContinued(*workbook, *sheet, result);
+            }
             mustBeSet(sheet).selectRange(QStringLiteral("A1"));
             if (shortfall) {
                 shortfall->source = sourceOf(path, result);
                 shortfall->sheet = sheet->name();
+                shortfall->continuations.clear();
+                for (const Worksheet* continuation : workbook->continuationsOf(*sheet))
+                    shortfall->continuations << continuation->name();
                 raiseShortfalls({*shortfall}, result);
             }
         });

@@ -8,19 +8,16 @@
 
 QString SheetShortfall::description() const {
     QString text;
-    if (linesLeftOut > 0)
-        text = QStringLiteral("%1 lines beyond the sheet's 1,048,576 rows were not loaded")
-                   .arg(linesLeftOut);
     if (valuesLeftOut > 0)
-        text += (text.isEmpty() ? QString() : QStringLiteral("; ")) +
-                QStringLiteral("%1 values beyond the sheet's 16,384 columns were not loaded")
-                    .arg(valuesLeftOut);
+        text = QStringLiteral("%1 values beyond the sheet's 16,384 columns were not loaded")
+                   .arg(valuesLeftOut);
     if (!cutCells.empty()) {
         const auto kCellsNamed = static_cast<size_t>(kCellsNamedInAReport);
         QStringList named;
         for (size_t i = 0; i < std::min(cutCells.size(), kCellsNamed); ++i)
             named << QStringLiteral("%1!%2 (%3 characters cut)")
-                         .arg(sheet, cellReference(cutCells[i].row, cutCells[i].column))
+                         .arg(sheetOf(cutCells[i]),
+                              cellReference(cutCells[i].row, cutCells[i].column))
                          .arg(cutCells[i].charactersCut);
         if (cutCells.size() > kCellsNamed)
             named << QStringLiteral("and %1 more").arg(cutCells.size() - kCellsNamed);

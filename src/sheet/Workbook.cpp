@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 // Whether the character at `index` can stand in a sheet name of the saved file: a control
 // character, a non-character or half of a surrogate pair makes the file unreadable.
@@ -34,6 +36,14 @@ QString acceptableSheetName(const QString& text, const QString& fallback) {
     while (name.endsWith(QLatin1Char('\'')))
         name.chop(1);
     return name.isEmpty() ? fallback : name;
+}
+
+QString continuationSheetName(const QString& name, int number) {
+    const QString suffix = QStringLiteral(" (%1)").arg(number);
+    QString base = name.left(kMaxSheetNameLength - suffix.size());
+    if (!base.isEmpty() && base.back().isHighSurrogate())
+        base.chop(1);
+    return base + suffix;
 }
 
 namespace {
@@ -120,6 +130,20 @@ int Workbook::indexOf(const QString& name) const {
     return -1;
 }
 
+int Workbook::indexOf(const Worksheet& sheet) const {
+    for (int i = 0; i < sheetCount(); ++i)
+        if (m_sheets[static_cast<size_t>(i)].get() == &sheet)
+            return i;
+    return -1;
+}
+
+bool Workbook::isFreeFor(const QString& name, const Worksheet* sheet) const {
+    const QString folded = name.toCaseFolded();
+    return std::none_of(m_sheets.begin(), m_sheets.end(), [&](const auto& other) {
+        return other.get() != sheet && other->foldedName() == folded;
+    });
+}
+
 Worksheet& Workbook::sheet(const QString& name) {
     const int index = indexOf(name);
     if (index < 0)
@@ -165,6 +189,49 @@ void Workbook::renameSheet(Worksheet& sheet, const QString& name) {
             refuseTakenName(name, other->name());
     sheet.setNameUnchecked(name);
     ++m_structureRevision;
+    renameContinuations(sheet);
+}
+
+void Workbook::renameContinuations(const Worksheet& sheet) {
+    int number = 1;
+    for (Worksheet* continuation : continuationsOf(sheet)) {
+        ++number;
+        while (!isFreeFor(continuationSheetName(sheet.name(), number), continuation))
+            ++number;
+        continuation->setNameUnchecked(continuationSheetName(sheet.name(), number));
+        continuation->setContinues(&sheet, number);
+    }
+}
+
+std::vector<Worksheet*> Workbook::continuationsOf(const Worksheet& sheet) const {
+    std::vector<Worksheet*> continuations;
+    for (const auto& other : m_sheets)
+        if (other->continues() == &sheet)
+            continuations.push_back(other.get());
+    return continuations;
+}
+
+Worksheet& Workbook::continuation(Worksheet& sheet, int index) {
+    if (!holds(sheet))
+        throw RuntimeError(QStringLiteral("The sheet \"%1\" is not in the workbook \"%2\"")
+                               .arg(sheet.name(), m_name));
+    std::vector<Worksheet*> made = continuationsOf(sheet);
+    while (static_cast<int>(made.size()) < index) {
+        const Worksheet& last = made.empty() ? sheet : *made.back();
+        int number = made.empty() ? 2 : last.continuationNumber() + 1;
+        while (!isFreeFor(continuationSheetName(sheet.name(), number), nullptr))
+            ++number;
+        auto added = std::make_shared<Worksheet>(continuationSheetName(sheet.name(), number));
+        added->setContinues(&sheet, number);
+        const int at = indexOf(last) + 1;
+        m_sheets.insert(m_sheets.begin() + at, added);
+        // The active sheet stays the same sheet.
+        if (m_active >= at)
+            ++m_active;
+        ++m_structureRevision;
+        made.push_back(added.get());
+    }
+    return *made[static_cast<size_t>(index - 1)];
 }
 
 void Workbook::deleteSheet(const QString& name) {
@@ -177,6 +244,10 @@ void Workbook::deleteSheet(const QString& name) {
         throw RuntimeError(QStringLiteral("A workbook must keep at least one sheet"));
     // The total of the revisions only ever grows, so a removed sheet leaves its share behind.
     m_structureRevision += m_sheets[static_cast<size_t>(index)]->cells().revision() + 1;
+    const Worksheet* deleted = m_sheets[static_cast<size_t>(index)].get();
+    for (const auto& other : m_sheets)
+        if (other->continues() == deleted)
+            other->setContinues(nullptr, 0);
     m_sheets.erase(m_sheets.begin() + index);
     if (m_active > index || m_active >= sheetCount())
         m_active = std::max(0, m_active - 1);

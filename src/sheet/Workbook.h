@@ -18,6 +18,10 @@ inline const QString kRefusedSheetNameCharacters = QStringLiteral(":\\/?*[]");
 // cut to the longest name, apostrophes at either end go; `fallback` when nothing is left.
 QString acceptableSheetName(const QString& text, const QString& fallback);
 
+// The name of a sheet that carries on the rows of the full sheet `name`: "NAME (2)", "NAME (3)",
+// ..., with NAME cut as far as the suffix needs to stay within the longest name.
+QString continuationSheetName(const QString& name, int number);
+
 // Raises an error naming the broken rule unless every name may name a sheet beside the others:
 // 1 to 31 characters, none of : \ / ? * [ ], no apostrophe at either end, and unique without
 // regard to letter case.
@@ -56,6 +60,15 @@ public:
     // Deletes the sheet of that name; a workbook keeps at least one sheet.
     void deleteSheet(const QString& name);
 
+    // Sheet `index` of the sheets that carry on the rows of the full sheet `sheet` (1 for the
+    // first), made when missing: placed after the sheet's last continuation, or right after
+    // the sheet, without becoming active, and named "NAME (2)", ... or the next free number.
+    Worksheet& continuation(Worksheet& sheet, int index);
+    // The sheets that carry on the rows of `sheet`, in order; none while it was never full.
+    std::vector<Worksheet*> continuationsOf(const Worksheet& sheet) const;
+    // Whether the sheet is one of this workbook's.
+    bool holds(const Worksheet& sheet) const { return indexOf(sheet) >= 0; }
+
     // While an import fills the workbook, a view shows it but does not steer it: choosing a
     // sheet there does not make it the active one.
     void setBeingFilled(bool beingFilled) { m_beingFilled = beingFilled; }
@@ -72,6 +85,11 @@ public:
 private:
     explicit Workbook(QString name) : m_name(std::move(name)) {}
     int indexOf(const QString& name) const;
+    int indexOf(const Worksheet& sheet) const;
+    // Whether `name` is free for `sheet`: no other sheet bears it, whatever the letter case.
+    bool isFreeFor(const QString& name, const Worksheet* sheet) const;
+    // Names the continuations of `sheet` after its name as it now stands.
+    void renameContinuations(const Worksheet& sheet);
 
     QString m_name;
     // Shared only with the weak handles of views.

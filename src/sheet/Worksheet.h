@@ -157,6 +157,15 @@ public:
     CellStore& cells() { return m_cells; }
     const CellStore& cells() const { return m_cells; }
 
+    // The full sheet whose rows this one carries on, and its place among that sheet's
+    // continuations (2 for the first, as its name says); none and 0 for an ordinary sheet.
+    const Worksheet* continues() const { return m_continues; }
+    int continuationNumber() const { return m_continuationNumber; }
+    void setContinues(const Worksheet* full, int number) {
+        m_continues = full;
+        m_continuationNumber = number;
+    }
+
     // The active cell, from which a paste places its block.
     int activeRow() const { return m_activeRow; }
     int activeColumn() const { return m_activeColumn; }
@@ -167,6 +176,8 @@ private:
     QString m_name;
     QString m_foldedName;
     CellStore m_cells;
+    const Worksheet* m_continues = nullptr;
+    int m_continuationNumber = 0;
     int m_activeRow = 1;
     int m_activeColumn = 1;
 };

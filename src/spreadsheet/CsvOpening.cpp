@@ -120,7 +120,7 @@ private:
 
     Taker& m_taker;
     std::string m_field;
-    int m_line = 1;
+    qint64 m_line = 1;
     int m_column = 1;
     bool m_afterCarriageReturn = false;
     bool m_quoted = false;
@@ -128,41 +128,49 @@ private:
     bool m_fieldWasQuoted = false;
 };
 
-// Stores the fields of CSV text in a sheet's cells, noting what does not fit.
+// Stores the fields of CSV text in the cells of a workbook's active sheet; lines beyond its last
+// row go on in the sheets that carry it on, made as values reach them. Notes what does not fit.
 class CsvCells {
 public:
-    explicit CsvCells(CellStore& cells) : m_cells(cells), m_splitter(*this) {}
+    explicit CsvCells(Workbook& workbook)
+        : m_workbook(workbook), m_first(workbook.activeSheet()), m_cells(&m_first.cells()),
+          m_splitter(*this) {}
 
     void feed(std::string_view text) { m_splitter.feed(text); }
     void finish() { m_splitter.finish(); }
 
     void noteShortfall(SheetShortfall& shortfall) const {
-        shortfall.linesLeftOut = m_linesLeftOut;
         shortfall.valuesLeftOut = m_fieldsLeftOut;
         shortfall.cutCells = m_cut;
     }
 
-    void take(int line, int column, std::string_view field) {
-        m_lineIsBeyond = line > kMaxRows;
-        if (field.empty() || m_lineIsBeyond)
+    void take(qint64 line, int column, std::string_view field) {
+        if (field.empty())
             return;
         if (column > kMaxColumns) {
             ++m_fieldsLeftOut;
             return;
         }
-        if (const qint64 cut = m_cells.setText(line, column, field); cut > 0)
-            m_cut.push_back({line, column, cut});
+        // Lines only ever grow, so the sheet changes only forward. Empty lines past the end
+        // make no sheet: only a value does.
+        if (line >= m_nextSheetLine) {
+            m_sheet = static_cast<int>((line - 1) / kMaxRows);
+            m_cells = &m_workbook.continuation(m_first, m_sheet).cells();
+            m_nextSheetLine = static_cast<qint64>(m_sheet + 1) * kMaxRows + 1;
+        }
+        const int row = static_cast<int>(line - static_cast<qint64>(m_sheet) * kMaxRows);
+        if (const qint64 cut = m_cells->setText(row, column, field); cut > 0)
+            m_cut.push_back({row, column, cut, m_sheet});
     }
-    void lineEnds() {
-        if (m_lineIsBeyond)
-            ++m_linesLeftOut;
-    }
+    void lineEnds() {}
 
 private:
-    CellStore& m_cells;
+    Workbook& m_workbook;
+    Worksheet& m_first;
+    CellStore* m_cells;
+    int m_sheet = 0;
+    qint64 m_nextSheetLine = kMaxRows + 1;
     CsvSplitter<CsvCells> m_splitter;
-    bool m_lineIsBeyond = false;
-    qint64 m_linesLeftOut = 0;
     qint64 m_fieldsLeftOut = 0;
     std::vector<CutCell> m_cut;
 };
@@ -170,7 +178,7 @@ private:
 
 qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {
     struct LineCounter {
-        void take(int, int, std::string_view) {}
+        void take(qint64, int, std::string_view) {}
         void lineEnds() { ++lines; }
         qint64 lines = 0;
     } counter;
@@ -189,12 +197,12 @@ OpenedCsv openCsvFile(const QString& path) {
                            file.errorString());
     const QString fileName = QFileInfo(path).fileName();
     OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
-    CellStore& store = opened.workbook->activeSheet().cells();
     const qint64 size = file.size();
     // A small file's sheet is made to its size at once; a large one grows as it is read.
     if (size <= kChunk)
-        store.reserve(static_cast<int>(size / kBytesPerLine), size / kBytesPerCell, size);
-    CsvCells cells(store);
+        opened.workbook->activeSheet().cells().reserve(static_cast<int>(size / kBytesPerLine),
+                                                       size / kBytesPerCell, size);
+    CsvCells cells(*opened.workbook);
 
     // A small file is read into a buffer of its own size, not a whole chunk's room.
     QByteArray buffer(static_cast<qsizetype>(std::clamp<qint64>(size + 1, 1, kChunk)),
@@ -225,6 +233,9 @@ OpenedCsv openCsvFile(const QString& path) {
     opened.workbook->markSaved();
     opened.shortfall.source = fileName;
     opened.shortfall.sheet = opened.workbook->activeSheet().name();
+    for (const Worksheet* continuation :
+         opened.workbook->continuationsOf(opened.workbook->activeSheet()))
+        opened.shortfall.continuations << continuation->name();
     cells.noteShortfall(opened.shortfall);
     return opened;
 }

@@ -17,7 +17,8 @@ struct OpenedCsv {
 // Opens a CSV file as the spreadsheet application does: a workbook named after the file with
 // one sheet named after the file without its extension. Lines end at CR LF, LF or CR; fields
 // are split at commas; a field that begins with a double quote runs to the next lone double
-// quote, holding commas and line breaks, and "" in it stands for one double quote.
+// quote, holding commas and line breaks, and "" in it stands for one double quote. Lines beyond
+// the sheet's last row go on in sheets after it ("NAME (2)", ...).
 // Raises an error when the file cannot be read.
 OpenedCsv openCsvFile(const QString& path);
 

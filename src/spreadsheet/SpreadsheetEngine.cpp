@@ -78,16 +78,37 @@ Workbook& EngineInstance::activeWorkbook() {
     return *m_workbooks.back();
 }
 
+Workbook* EngineInstance::workbookHolding(const Worksheet& sheet) {
+    for (const auto& workbook : m_workbooks)
+        if (workbook->holds(sheet))
+            return workbook.get();
+    return nullptr;
+}
+
 void EngineInstance::copyUsedRange(Worksheet& sheet) {
-    m_engine.m_clipboard =
-        std::make_shared<const CellStore>(sheet.cells().copy(sheet.cells().usedRange()));
+    // A full sheet's block goes on in the sheets that carry on its rows.
+    std::vector<const CellStore*> sheets{&sheet.cells()};
+    if (Workbook* workbook = workbookHolding(sheet))
+        for (const Worksheet* continuation : workbook->continuationsOf(sheet))
+            sheets.push_back(&continuation->cells());
+    m_engine.m_clipboard = std::make_shared<const TallBlock>(copyUsedRows(sheets));
 }
 
 void EngineInstance::paste(Worksheet& sheet) {
     if (!m_engine.m_clipboard)
         throw RuntimeError(QStringLiteral("Paste method of Worksheet class failed: the "
                                           "clipboard is empty"));
-    sheet.cells().paste(*m_engine.m_clipboard, sheet.activeRow(), sheet.activeColumn());
+    Workbook* workbook = workbookHolding(sheet);
+    pasteRows(*m_engine.m_clipboard, sheet.activeRow(), sheet.activeColumn(),
+              [&](int index) -> CellStore& {
+                  if (index == 0)
+                      return sheet.cells();
+                  if (!workbook)
+                      throw RuntimeError(QStringLiteral("Paste method of Worksheet class "
+                                                        "failed: the block is taller than the "
+                                                        "sheet"));
+                  return workbook->continuation(sheet, index).cells();
+              });
 }
 
 void EngineInstance::quit() {

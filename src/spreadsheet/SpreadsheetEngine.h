@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sheet/SheetChain.h"
 #include "spreadsheet/SpreadsheetApplication.h"
 
 #include <functional>
@@ -35,7 +36,7 @@ private:
     friend class EngineInstance;
 
     std::vector<std::weak_ptr<EngineInstance>> m_instances;
-    std::shared_ptr<const CellStore> m_clipboard;
+    std::shared_ptr<const TallBlock> m_clipboard;
     std::unique_ptr<CsvReadAhead> m_readAhead;
     Presenter m_presenter;
 };
@@ -65,6 +66,9 @@ public:
     bool hasQuit() const { return m_quit; }
 
 private:
+    // The workbook that holds the sheet; none when no workbook of this instance does.
+    Workbook* workbookHolding(const Worksheet& sheet);
+
     SpreadsheetEngine& m_engine;
     std::vector<std::unique_ptr<Workbook>> m_workbooks;
     int m_nextBookNumber = 1;

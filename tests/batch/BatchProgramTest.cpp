@@ -242,3 +242,26 @@ TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {
                 << "run " << run << " holds values of run " << other;
     }
 }
+
+TEST(BatchProgram, ASheetFilledExactlyOrGoingOnIsNoFault) {
+    BatchFixture batch;
+    QByteArray values = "<r>";
+    for (int i = 1; i <= 1048576; ++i)
+        values += "<v>" + QByteArray::number(i) + "</v>";
+    const QString exact = batch.writeFile("exact.xml", values + "</r>");
+    const QString over = batch.writeFile("over.xml", values + "<v>more</v></r>");
+
+    Outcome outcome = batch.run({"-o", batch.out("exact.xlsx"), exact});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
+    EXPECT_FALSE(outcome.errors.contains("go on")) << outcome.errors.toStdString();
+    EXPECT_FALSE(xlsxEntry(batch.out("exact.xlsx"), "xl/workbook.xml").contains("(2)"));
+
+    outcome = batch.run({"-o", batch.out("over.xlsx"), over});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
+    EXPECT_EQ(outcome.errors.count("go on"), 1) << outcome.errors.toStdString();
+    EXPECT_TRUE(outcome.errors.contains(
+        "The rows of \"Sheet1\" go on in \"Sheet1 (2)\": a sheet holds 1,048,576 rows.\n"));
+    const QString workbook = xlsxEntry(batch.out("over.xlsx"), "xl/workbook.xml");
+    EXPECT_LT(workbook.indexOf("name=\"Sheet1\""), workbook.indexOf("name=\"Sheet1 (2)\""));
+    EXPECT_TRUE(xlsxSheet(batch.out("over.xlsx"), 2).contains("<t>more</t>"));
+}

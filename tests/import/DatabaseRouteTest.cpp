@@ -194,3 +194,43 @@ TEST(DatabaseRoute, ASheetChosenDuringTheRunDoesNotSteerTheWrites) {
         }
     }
 }
+
+TEST(DatabaseRoute, ATableBeyondTheLastRowGoesOnInASheetThatRepeatsItsNames) {
+    const QByteArray tall = records("alpha", kMaxRows + 3);
+    for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        DatabaseRun run;
+        run.surface.send = send;
+        run.xml("tall.xml", tall);
+        run.xml("b.xml", records("beta", 2));
+        const ImportResult outcome = run.run();
+        EXPECT_TRUE(outcome.complete());
+        EXPECT_TRUE(outcome.cut.empty());
+
+        // The full sheet holds the names and the first records; the next starts with the
+        // names again and holds the rest, in order.
+        const bool oneSheet = send == SendMode::OneSheet;
+        const QStringList names = oneSheet ? QStringList{"beta", "beta (2)"}
+                                           : QStringList{"beta", "alpha", "alpha (2)", "Sheet1"};
+        ASSERT_EQ(run.result().sheetNames(), names);
+        const int full = oneSheet ? 1 : 2;
+        EXPECT_EQ(run.cell(full, 1, 1), "n");
+        EXPECT_EQ(run.cell(full, kMaxRows, 1), std::to_string(kMaxRows - 1));
+        EXPECT_EQ(run.cell(full + 1, 1, 1), "n");
+        EXPECT_EQ(run.cell(full + 1, 1, 2), "v");
+        EXPECT_EQ(run.cell(full + 1, 2, 1), std::to_string(kMaxRows));
+        EXPECT_EQ(run.cell(full + 1, 5, 1), std::to_string(kMaxRows + 3));
+        // On one sheet the next table starts below, on the sheet that carries the first on.
+        EXPECT_EQ(run.result().sheet(full + 1).cells().usedRange().lastRow, oneSheet ? 8 : 5);
+        if (oneSheet) {
+            EXPECT_EQ(run.cell(2, 6, 1), "n");
+            EXPECT_EQ(run.cell(2, 8, 1), "2");
+            EXPECT_EQ(run.cell(2, 8, 2), "beta");
+        }
+
+        ASSERT_EQ(outcome.continued.size(), 1u);
+        EXPECT_EQ(outcome.continued[0].sheet, names[full - 1]);
+        EXPECT_EQ(outcome.continued[0].continuations, QStringList{names[full]});
+        EXPECT_EQ(run.dialogs.shownTexts(),
+                  (QStringList{outcome.continued[0].description(), "Done."}));
+    }
+}

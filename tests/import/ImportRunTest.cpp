@@ -187,3 +187,66 @@ TEST(ImportRun, ACsvFileThatCannotBeWrittenIsReportedAndTheRunGoesOnPosixOnly) {
     EXPECT_EQ(QDir(run.outcome.workspace).entryList(QDir::Files), QStringList{"small.csv"});
 }
 #endif
+
+TEST(ImportRun, LinesBeyondTheLastRowGoOnInSheetsAfterItInOrder) {
+    // Two sheets full and two lines over.
+    const int values = 2 * kMaxRows + 2;
+    QByteArray xml = "<r>";
+    for (int i = 1; i <= values; ++i)
+        xml += "<v>" + QByteArray::number(i) + "</v>";
+    xml += "</r>";
+    for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        RunFixture run;
+        run.surface.send = send;
+        run.surface.files = {run.file("big.xml", xml), run.file("small.xml", "<r><v>s</v></r>")};
+        run.run();
+        EXPECT_TRUE(run.outcome.complete());
+        EXPECT_TRUE(run.outcome.cut.empty());
+
+        const bool oneSheet = send == SendMode::OneSheet;
+        const QString full = oneSheet ? "Sheet1" : "big.csv";
+        const QStringList continuations{full + " (2)", full + " (3)"};
+        const QStringList names = run.result().sheetNames();
+        const int first = static_cast<int>(names.indexOf(full)) + 1;
+        ASSERT_GT(first, 0) << names.join(", ").toStdString();
+        EXPECT_EQ(names.mid(first, 2), continuations);
+        for (int sheet = 0; sheet < 3; ++sheet) {
+            EXPECT_EQ(run.cell(first + sheet, 1, 3), std::to_string(sheet * kMaxRows + 1));
+            if (sheet < 2) {
+                EXPECT_EQ(run.cell(first + sheet, kMaxRows, 3),
+                          std::to_string((sheet + 1) * kMaxRows));
+            }
+        }
+        // One sheet: after the big file's text, the empty line that ends it and the one after
+        // each file, then the small file's line.
+        const CellStore& last = run.result().sheet(first + 2).cells();
+        EXPECT_EQ(last.usedRange().lastRow, oneSheet ? 5 : 2);
+        EXPECT_EQ(last.cellCount(), oneSheet ? 9 : 6);
+        if (oneSheet) {
+            EXPECT_EQ(run.cell(first + 2, 5, 3), "s");
+        } else {
+            EXPECT_EQ(names.first(), "small.csv");
+        }
+
+        ASSERT_EQ(run.outcome.continued.size(), 1u);
+        EXPECT_EQ(run.outcome.continued[0].sheet, full);
+        EXPECT_EQ(run.outcome.continued[0].continuations, continuations);
+        EXPECT_EQ(run.dialogs.shownTexts(),
+                  (QStringList{QString("The rows of \"%1\" go on in \"%1 (2)\" and \"%1 (3)\": a "
+                                       "sheet holds 1,048,576 rows.")
+                                   .arg(full),
+                               "Done."}));
+    }
+
+    // A file that fills its sheet exactly goes on nowhere: the empty line after it makes no sheet.
+    RunFixture exact;
+    QByteArray filling = "<r>";
+    for (int i = 1; i <= kMaxRows; ++i)
+        filling += "<v>" + QByteArray::number(i) + "</v>";
+    exact.surface.files = {exact.file("exact.xml", filling + "</r>")};
+    exact.run();
+    EXPECT_TRUE(exact.outcome.complete());
+    EXPECT_TRUE(exact.outcome.continued.empty());
+    EXPECT_EQ(exact.result().sheetNames(), (QStringList{"Sheet1", "Sheet2", "Sheet3"}));
+    EXPECT_EQ(exact.cell(1, kMaxRows, 3), std::to_string(kMaxRows));
+}

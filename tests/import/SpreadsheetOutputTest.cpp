@@ -93,14 +93,24 @@ TEST(ImportToExcel, AFileTooLargeForItsSheetKeepsWhatFitsAndTheCutIsKnown) {
         EXPECT_TRUE(output.dialogs.shown[0].text.contains("2 values beyond"));
     }
 
-    // On one sheet, lines beyond the last row are told of the file in which the sheet ran out.
+    // On one sheet, a value cut on the sheet that carries the rows on is told of its own file
+    // and named by that sheet.
     Output output;
     QByteArray tall;
     for (int i = 0; i < kMaxRows; ++i)
         tall += "t\r\n";
     output.run({output.file("a.csv", "x\r\n"), output.file("tall.csv", tall),
-                output.file("b.csv", "y\r\n")});
+                output.file("b.csv", QByteArray(kMaxCellCharacters + 3, 'y') + "\r\n")});
+    EXPECT_EQ(output.result().sheetNames(),
+              (QStringList{"Sheet1", "Sheet1 (2)", "Sheet2", "Sheet3"}));
+    EXPECT_EQ(output.cell(1, 2, 1), "");
+    EXPECT_EQ(output.cell(1, kMaxRows, 1), "t");
+    EXPECT_EQ(output.cell(2, 2, 1), "t");
+    EXPECT_EQ(output.cell(2, 3, 1), "");
+    EXPECT_EQ(output.result().sheet(2).cells().usedRange().lastRow, 4);
     ASSERT_EQ(output.importResult.cut.size(), 1u);
-    EXPECT_EQ(output.importResult.cut[0].source, "tall.csv and the file after it");
-    EXPECT_EQ(output.importResult.cut[0].linesLeftOut, 5);
+    EXPECT_EQ(output.importResult.cut[0].source, "b.csv");
+    EXPECT_TRUE(
+        output.importResult.cut[0].description().contains("Sheet1 (2)!A4 (3 characters cut)"))
+        << output.importResult.cut[0].description().toStdString();
 }

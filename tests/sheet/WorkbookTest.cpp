@@ -32,3 +32,30 @@ TEST(Workbook, NewSheetsGoBeforeTheActiveOneAndNamesFollowTheRules) {
     book->renameSheet(sheet, "it's fine " + smile);
     EXPECT_EQ(acceptableSheetName(QString(30, 'a') + smile, "S"), QString(30, 'a'));
 }
+
+TEST(Workbook, SheetsThatCarryOnAFullSheetStandAfterItUnderItsNameAndFollowItsRenaming) {
+    auto book = Workbook::createNew("Book1");
+    Worksheet& full = book->sheet(1);
+    book->activate(2);
+    // A sheet already bears the first continuation's name, in other letters.
+    book->renameSheet(book->sheet(3), "sheet1 (2)");
+    EXPECT_EQ(book->continuation(full, 2).name(), "Sheet1 (4)");
+    EXPECT_EQ(&book->continuation(full, 1), &book->sheet(2));
+    EXPECT_EQ(book->sheetNames(),
+              (QStringList{"Sheet1", "Sheet1 (3)", "Sheet1 (4)", "Sheet2", "sheet1 (2)"}));
+    EXPECT_EQ(book->activeSheet().name(), "Sheet2");
+
+    // A name near the longest is cut for its suffix, never between the halves of a character.
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString longName = QString(26, 'n') + smile + "xyz";
+    book->renameSheet(full, longName);
+    EXPECT_EQ(book->continuationsOf(full)[0]->name(), QString(26, 'n') + " (2)");
+    EXPECT_EQ(book->continuationsOf(full)[1]->name(), QString(26, 'n') + " (3)");
+    EXPECT_EQ(continuationSheetName(QString(31, 'm'), 10), QString(26, 'm') + " (10)");
+    EXPECT_NO_THROW(checkSheetNames(book->sheetNames()));
+
+    // A continuation whose full sheet is gone is an ordinary sheet.
+    book->deleteSheet(longName);
+    EXPECT_EQ(book->sheet(1).continues(), nullptr);
+    EXPECT_TRUE(book->continuationsOf(book->sheet(1)).empty());
+}
