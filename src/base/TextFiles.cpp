@@ -95,24 +95,64 @@ void replaceFileWith(const QString& partial, const QString& target, Durability d
 }
 
 std::string ReadTextFile(const QString& path) {
+    std::string text;
+    ReadTextFile(path, [&](std::string_view piece) { text.append(piece); });
+    return text;
+}
+
+void ReadTextFile(const QString& path, const std::function<void(std::string_view piece)>& take) {
     if (!FileExists(path))
-        return {};
+        return;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw RuntimeError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
-    if (file.size() == 0)
-        return "empty file";
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw RuntimeError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    const auto first = static_cast<unsigned char>(bytes.at(0));
-    if (first == 0xFE || first == 0xFF) {
-        QStringDecoder fromUtf16(QStringDecoder::Utf16LE,
-                                 QStringDecoder::Flag::Stateless |
-                                     QStringDecoder::Flag::ConvertInitialBom);
-        return QString(fromUtf16(bytes)).toStdString();
+    if (file.size() == 0) {
+        take("empty file");
+        return;
     }
-    return bytes.toStdString();
+    constexpr qsizetype kPiece = 4 << 20;
+    QByteArray buffer(static_cast<qsizetype>(std::min<qint64>(file.size(), kPiece)),
+                      Qt::Uninitialized);
+    // Stateful, so that a character split between two pieces is read whole.
+    QStringDecoder fromUtf16(QStringDecoder::Utf16LE, QStringDecoder::Flag::ConvertInitialBom);
+    bool first = true;
+    bool utf16 = false;
+    qint64 total = 0;
+    QString heldBack;
+    for (;;) {
+        const qint64 read = file.read(buffer.data(), buffer.size());
+        if (read < 0)
+            throw RuntimeError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        if (read == 0)
+            break;
+        total += read;
+        const QByteArrayView piece(buffer.constData(), static_cast<qsizetype>(read));
+        if (first) {
+            const auto lead = static_cast<unsigned char>(piece.front());
+            utf16 = lead == 0xFE || lead == 0xFF;
+            first = false;
+        }
+        if (utf16) {
+            // The decoder does not hold back the first half of a pair that ends a piece.
+            QString decoded = heldBack + QString(fromUtf16(piece));
+            heldBack.clear();
+            if (!decoded.isEmpty() && decoded.back().isHighSurrogate()) {
+                heldBack = decoded.back();
+                decoded.chop(1);
+            }
+            const QByteArray utf8 = decoded.toUtf8();
+            take(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+        } else {
+            take(std::string_view(piece.data(), static_cast<size_t>(piece.size())));
+        }
+    }
+    if (!heldBack.isEmpty()) {
+        const QByteArray utf8 = heldBack.toUtf8();
+        take(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    }
+    // A byte left over at the end is half a code unit: a replacement character stands for it.
+    if (utf16 && total % 2 == 1)
+        take("\xEF\xBF\xBD");
 }
 
 void RemoveFile(const QString& path) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,10 @@ void replaceFileWith(const QString& partial, const QString& target, Durability d
 // "empty file" for an empty one, UTF-16 code units when the first byte is 0xFE or 0xFF (the
 // byte-order mark stays as the first character), the bytes as they are otherwise.
 std::string ReadTextFile(const QString& path);
+// The same content handed to `take` in pieces as it is read, so that a file of any size passes
+// through in little memory. Raises an error when the file cannot be read; `take` may have had
+// part of it by then.
+void ReadTextFile(const QString& path, const std::function<void(std::string_view piece)>& take);
 
 // Deletes the file; every error is ignored.
 void RemoveFile(const QString& path);

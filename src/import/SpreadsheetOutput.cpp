@@ -85,16 +85,23 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
     qint64 nextRow = 1;
     for (int i = 1; i <= csvPaths.size(); ++i) {
         procedure.step(102, [&] { surface.processEvents(); });
-        std::string text;
-        procedure.step(104, [&] { text = ReadTextFile(csvPaths.at(i - 1)); });
+        // Each text passes into the combined file in pieces, never whole in memory.
+        CsvLineCounter lines;
+        procedure.step(104, [&] {
+            firstRows.push_back(nextRow);
+            sources << sourceOf(csvPaths.at(i - 1), result);
+            ReadTextFile(csvPaths.at(i - 1), [&](std::string_view piece) {
+                if (combined)
+                    combined->append(piece);
+                lines.feed(piece);
+            });
+        });
         procedure.step(106, [&] {
             if (!combined)
                 return;
-            combined->append(text);
             combined->append("\r\n");
-            firstRows.push_back(nextRow);
-            sources << sourceOf(csvPaths.at(i - 1), result);
-            nextRow += csvLineCount({text, "\r\n"});
+            lines.feed("\r\n");
+            nextRow += lines.finish();
         });
         procedure.step(108, [&] { showProgress(surface, i); });
     }

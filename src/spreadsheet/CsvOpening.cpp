@@ -176,17 +176,36 @@ private:
 };
 } // namespace
 
+namespace {
+struct LineTally {
+    void take(qint64, int, std::string_view) {}
+    void lineEnds() { ++lines; }
+    qint64 lines = 0;
+};
+} // namespace
+
+struct CsvLineCounter::Splitting {
+    LineTally tally;
+    CsvSplitter<LineTally> splitter{tally};
+};
+
+CsvLineCounter::CsvLineCounter() : m_splitting(std::make_unique<Splitting>()) {}
+CsvLineCounter::~CsvLineCounter() = default;
+
+void CsvLineCounter::feed(std::string_view piece) {
+    m_splitting->splitter.feed(piece);
+}
+
+qint64 CsvLineCounter::finish() {
+    m_splitting->splitter.finish();
+    return m_splitting->tally.lines;
+}
+
 qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {
-    struct LineCounter {
-        void take(qint64, int, std::string_view) {}
-        void lineEnds() { ++lines; }
-        qint64 lines = 0;
-    } counter;
-    CsvSplitter splitter(counter);
+    CsvLineCounter counter;
     for (std::string_view piece : pieces)
-        splitter.feed(piece);
-    splitter.finish();
-    return counter.lines;
+        counter.feed(piece);
+    return counter.finish();
 }
 
 OpenedCsv openCsvFile(const QString& path) {

@@ -22,6 +22,24 @@ struct OpenedCsv {
 // Raises an error when the file cannot be read.
 OpenedCsv openCsvFile(const QString& path);
 
+// Counts the lines of CSV text as it arrives in pieces, as `openCsvFile` reads them: a line
+// break inside a quoted field does not end a line.
+class CsvLineCounter {
+public:
+    CsvLineCounter();
+    ~CsvLineCounter();
+    CsvLineCounter(const CsvLineCounter&) = delete;
+    CsvLineCounter& operator=(const CsvLineCounter&) = delete;
+
+    void feed(std::string_view piece);
+    // The lines of the whole text; the counter is used up.
+    qint64 finish();
+
+private:
+    struct Splitting;
+    std::unique_ptr<Splitting> m_splitting;
+};
+
 // The number of lines in CSV text given in pieces, read as `openCsvFile` reads it: a line break
 // inside a quoted field does not end a line.
 qint64 csvLineCount(std::initializer_list<std::string_view> pieces);

@@ -84,4 +84,25 @@ TEST(TextFiles, ReadingGivesUtf8ForEveryKindOfFile) {
                                                        8));
     EXPECT_EQ(ReadTextFile(folder.filePath("utf16.csv")), "\xef\xbb\xbf"
                                                           "a,\xc3\xa9");
+
+    // Read in pieces, a character whose two halves lie in two pieces stays whole, and a byte
+    // left over at the end reads as a replacement character.
+    const int units = (4 << 20) / 2 - 2;
+    QByteArray large("\xff\xfe", 2);
+    for (int i = 0; i < units; ++i)
+        large.append("a\0", 2);
+    large.append("\x3d\xd8\x00\xde"
+                 "z",
+                 5);
+    writeFile(folder.filePath("large.csv"), large);
+    std::string expected = "\xef\xbb\xbf" + std::string(static_cast<size_t>(units), 'a') +
+                           "\xf0\x9f\x98\x80\xef\xbf\xbd";
+    int pieces = 0;
+    std::string read;
+    ReadTextFile(folder.filePath("large.csv"), [&](std::string_view piece) {
+        ++pieces;
+        read.append(piece);
+    });
+    EXPECT_GT(pieces, 1);
+    EXPECT_EQ(read, expected);
 }
