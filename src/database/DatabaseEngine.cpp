@@ -28,33 +28,26 @@ void DatabaseConnection::execute(const QString& statement) {
     m_file->execute(statement);
 }
 
-Recordset::Recordset(const QString& query, DatabaseConnection& connection) {
-    const Statement statement = connection.file().prepare(query);
-    sqlite3_stmt* prepared = statement.get();
-    const int columns = sqlite3_column_count(prepared);
+RecordCursor::RecordCursor(const QString& query, DatabaseConnection& connection)
+    : m_connection(connection), m_statement(connection.file().prepare(query)) {
+    const int columns = sqlite3_column_count(m_statement.get());
     for (int i = 0; i < columns; ++i)
-        m_names.push_back(QString::fromUtf8(sqlite3_column_name(prepared, i)));
-    int code = SQLITE_OK;
-    while ((code = sqlite3_step(prepared)) == SQLITE_ROW) {
-        std::vector<FieldValue> row;
-        row.reserve(static_cast<size_t>(columns));
-        for (int i = 0; i < columns; ++i) {
-            if (sqlite3_column_type(prepared, i) == SQLITE_NULL) {
-                row.emplace_back(std::nullopt);
-                continue;
-            }
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, i));
-            row.emplace_back(QString::fromUtf8(text, sqlite3_column_bytes(prepared, i)));
-        }
-        m_rows.push_back(std::move(row));
-    }
-    if (code != SQLITE_DONE)
-        connection.file().raise(code, QStringLiteral("read a table"));
+        m_names.emplace_back(sqlite3_column_name(m_statement.get(), i));
 }
 
-const FieldValue& Recordset::value(int position) const {
-    if (atEnd())
-        throw RuntimeError(QStringLiteral("Either BOF or EOF is True, or the current record has "
-                                          "been deleted."));
-    return m_rows[m_current][static_cast<size_t>(position)];
+bool RecordCursor::next() {
+    const int code = sqlite3_step(m_statement.get());
+    if (code == SQLITE_ROW)
+        return true;
+    if (code != SQLITE_DONE)
+        m_connection.file().raise(code, QStringLiteral("read a table"));
+    return false;
+}
+
+std::string_view RecordCursor::text(int position) const {
+    const auto* text =
+        reinterpret_cast<const char*>(sqlite3_column_text(m_statement.get(), position));
+    if (!text)
+        return {};
+    return {text, static_cast<size_t>(sqlite3_column_bytes(m_statement.get(), position))};
 }

@@ -6,7 +6,8 @@
 #include <QStringList>
 
 #include <memory>
-#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // A table as the engine lists it: its name and its flags (negative for the engine's own tables).
@@ -34,25 +35,25 @@ private:
     std::unique_ptr<DatabaseFile> m_file;
 };
 
-// The value of one field: none stands for Null.
-using FieldValue = std::optional<QString>;
-
-// Static, read-only rows of a query, all read when it is opened.
-class Recordset {
+// The records of a query read one at a time, as the engine gives them, so that a table of any
+// size passes through in little memory.
+class RecordCursor {
 public:
-    Recordset(const QString& query, DatabaseConnection& connection);
+    RecordCursor(const QString& query, DatabaseConnection& connection);
 
     int fieldCount() const { return static_cast<int>(m_names.size()); }
-    // The name of field `position`, from 0.
-    const QString& fieldName(int position) const { return m_names[static_cast<size_t>(position)]; }
-    // The value of field `position` of the current record.
-    const FieldValue& value(int position) const;
-    int recordCount() const { return static_cast<int>(m_rows.size()); }
-    void moveNext() { ++m_current; }
-    bool atEnd() const { return m_current >= m_rows.size(); }
+    // The name of field `position`, from 0, as UTF-8.
+    const std::string& fieldName(int position) const {
+        return m_names[static_cast<size_t>(position)];
+    }
+    // Steps to the next record: false after the last. Raises an error when the engine fails.
+    bool next();
+    // The value of field `position` of the current record as UTF-8, "" for Null; it holds until
+    // the next step.
+    std::string_view text(int position) const;
 
 private:
-    std::vector<QString> m_names;
-    std::vector<std::vector<FieldValue>> m_rows;
-    size_t m_current = 0;
+    DatabaseConnection& m_connection;
+    Statement m_statement;
+    std::vector<std::string> m_names;
 };

@@ -63,25 +63,27 @@ DatabaseConnection openWorkDatabase(const QString& path, const QString& password
 
 TableRows ReadTableRows(const QString& table, const QString& path, const QString& password) {
     DatabaseConnection connection = openWorkDatabase(path, password);
-    return ReadTableRows(table, connection);
-}
-
-TableRows ReadTableRows(const QString& table, DatabaseConnection& connection) {
-    Recordset records(QStringLiteral("SELECT * FROM `") + table + QStringLiteral("`"), connection);
     TableRows rows;
-    QStringList names;
-    for (int i = 0; i < records.fieldCount(); ++i)
-        names << NullToDefault(records.fieldName(i), QString());
-    rows.rows.push_back(names);
-    for (int record = 1; record <= records.recordCount(); ++record, records.moveNext()) {
+    ReadTableRows(table, connection, [&](std::span<const std::string_view> fields) {
         QStringList values;
-        for (int i = 0; i < records.fieldCount(); ++i)
-            values << NullToDefault(records.value(i), QString());
+        for (std::string_view field : fields)
+            values << QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size()));
         rows.rows.push_back(values);
-    }
+    });
     return rows;
 }
 
-QString NullToDefault(const FieldValue& value, const QString& fallback) {
-    return value.value_or(fallback);
+void ReadTableRows(const QString& table, DatabaseConnection& connection,
+                   const std::function<void(std::span<const std::string_view> fields)>& take) {
+    RecordCursor records(QStringLiteral("SELECT * FROM `") + table + QStringLiteral("`"),
+                         connection);
+    std::vector<std::string_view> fields(static_cast<size_t>(records.fieldCount()));
+    for (int i = 0; i < records.fieldCount(); ++i)
+        fields[static_cast<size_t>(i)] = records.fieldName(i);
+    take(fields);
+    while (records.next()) {
+        for (int i = 0; i < records.fieldCount(); ++i)
+            fields[static_cast<size_t>(i)] = records.text(i);
+        take(fields);
+    }
 }

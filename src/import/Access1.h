@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 class Dialogs;
@@ -31,11 +34,12 @@ struct TableRows {
 // Reads a whole table: the field names first, then every record. Raises an error when the
 // database or the table cannot be read.
 TableRows ReadTableRows(const QString& table, const QString& path, const QString& password);
-// The same through a connection already open, as a run that reads many tables does.
-TableRows ReadTableRows(const QString& table, DatabaseConnection& connection);
+
+// Reads a table as `ReadTableRows` does, one row at a time as the engine gives it, so that a
+// table of any size passes through in little memory: `take` has the field names first, then
+// every record's values, as UTF-8 ("" for Null) that hold only during the call.
+void ReadTableRows(const QString& table, DatabaseConnection& connection,
+                   const std::function<void(std::span<const std::string_view> fields)>& take);
 
 // The connection through which the work database's tables are read.
 DatabaseConnection openWorkDatabase(const QString& path, const QString& password);
-
-// The fallback for a Null value, the value itself otherwise.
-QString NullToDefault(const FieldValue& value, const QString& fallback);

@@ -15,6 +15,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 // Imports every listed file; gives the tables made.
@@ -68,39 +72,57 @@ struct TablePlace {
     int row = 1;
 };
 
-// Writes one table's rows from `place` on, each field into a cell of its own and an empty text
-// right of the last field. A row beyond a sheet's last goes on in the next sheet of the run,
-// which `sheetAt` gives, under the table's row of names again, so that each sheet stands on its
-// own. Notes in `shortfall` the values that a cell took only in part; leaves `place` after the
-// last row written.
-void writeRows(const TableRows& rows, TablePlace& place,
-               const std::function<Worksheet&(int index)>& sheetAt, ImportSurface& surface,
-               SheetShortfall& shortfall) {
-    Worksheet* sheet = &sheetAt(place.sheet);
-    const auto writeRow = [&](const QStringList& fields) {
-        for (int f = 0; f <= fields.size(); ++f) {
-            surface.processEvents();
-            const QByteArray text = f < fields.size() ? fields[f].toUtf8() : QByteArray();
-            const qint64 charactersCut = sheet->cells().setText(
-                place.row, f + 1,
-                std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
-            if (charactersCut > 0)
-                shortfall.cutCells.push_back({place.row, f + 1, charactersCut, place.sheet});
+// Writes a table's rows from `place` on as they are read, each field into a cell of its own and
+// an empty text right of the last field. A row beyond a sheet's last goes on in the next sheet
+// of the run, which `sheetAt` gives, under the table's row of names again, so that each sheet
+// stands on its own. Notes in `shortfall` the values that a cell took only in part, and leaves
+// `place` after the last row written.
+class TableWriter {
+public:
+    TableWriter(TablePlace& place, std::function<Worksheet&(int index)> sheetAt,
+                ImportSurface& surface, SheetShortfall& shortfall)
+        : m_place(place), m_sheetAt(std::move(sheetAt)), m_surface(surface), m_shortfall(shortfall),
+          m_sheet(&m_sheetAt(place.sheet)) {}
+
+    // The row of names first, then every record.
+    void write(std::span<const std::string_view> fields) {
+        m_surface.processEvents();
+        const bool names = !m_namesTaken;
+        if (names) {
+            m_names.assign(fields.begin(), fields.end());
+            m_namesTaken = true;
         }
-        ++place.row;
-    };
-    for (size_t r = 0; r < rows.rows.size(); ++r) {
-        surface.processEvents();
-        if (place.row > kMaxRows) {
-            ++place.sheet;
-            place.row = 1;
-            sheet = &sheetAt(place.sheet);
-            if (r > 0)
-                writeRow(rows.rows.front());
+        if (m_place.row > kMaxRows) {
+            ++m_place.sheet;
+            m_place.row = 1;
+            m_sheet = &m_sheetAt(m_place.sheet);
+            if (!names)
+                writeRow(std::vector<std::string_view>(m_names.begin(), m_names.end()));
         }
-        writeRow(rows.rows[r]);
+        writeRow(fields);
     }
-}
+
+private:
+    void writeRow(std::span<const std::string_view> fields) {
+        for (size_t f = 0; f <= fields.size(); ++f) {
+            m_surface.processEvents();
+            const int column = static_cast<int>(f) + 1;
+            const qint64 charactersCut = m_sheet->cells().setText(
+                m_place.row, column, f < fields.size() ? fields[f] : std::string_view());
+            if (charactersCut > 0)
+                m_shortfall.cutCells.push_back({m_place.row, column, charactersCut, m_place.sheet});
+        }
+        ++m_place.row;
+    }
+
+    TablePlace& m_place;
+    std::function<Worksheet&(int index)> m_sheetAt;
+    ImportSurface& m_surface;
+    SheetShortfall& m_shortfall;
+    Worksheet* m_sheet;
+    std::vector<std::string> m_names;
+    bool m_namesTaken = false;
+};
 } // namespace
 
 void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
@@ -157,30 +179,42 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             });
         procedure.step(
             128, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), CleanSheetName(table)); });
-        // A table that cannot be read writes nothing, rather than another table's rows.
-        std::optional<TableRows> rows;
+        // Rows pass from the database to the cells one at a time, so that a table of any size
+        // takes little memory. A table that cannot be read writes nothing.
         procedure.step(130, [&] {
-            rows = connection ? ReadTableRows(table, *connection)
-                              : ReadTableRows(table, databasePath, QString());
-        });
-        if (!rows)
-            continue;
-        procedure.step(132, [&] {
             SheetShortfall shortfall;
             shortfall.source = QStringLiteral("The table ") + table;
             Worksheet& first = mustBeSet(sheet);
             shortfall.sheet = first.name();
-            writeRows(
-                *rows, place,
+            if (written.empty() || written.back() != &first)
+                written.push_back(&first);
+            TableWriter writer(
+                place,
                 [&](int index) -> Worksheet& {
                     return index == 0 ? first : workbook->continuation(first, index);
                 },
                 surface, shortfall);
+            const auto take = [&](std::span<const std::string_view> fields) {
+                writer.write(fields);
+            };
+            // A value cut on a table that failed half-way is still told.
+            const auto noteCut = [&] {
+                if (!shortfall.isEmpty())
+                    shortfalls.push_back({std::move(shortfall), &first});
+            };
+            try {
+                if (connection) {
+                    ReadTableRows(table, *connection, take);
+                } else {
+                    DatabaseConnection own = openWorkDatabase(databasePath, QString());
+                    ReadTableRows(table, own, take);
+                }
+            } catch (...) {
+                noteCut();
+                throw;
+            }
+            noteCut();
             result.tables << table;
-            if (written.empty() || written.back() != &first)
-                written.push_back(&first);
-            if (!shortfall.isEmpty())
-                shortfalls.push_back({std::move(shortfall), &first});
         });
     }
     procedure.step(134, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
