@@ -4,6 +4,7 @@
 #include "base/Paths.h"
 #include "base/RegularFile.h"
 #include "base/RuntimeError.h"
+#include "base/Utf16Pieces.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -113,46 +115,32 @@ void ReadTextFile(const QString& path, const std::function<void(std::string_view
     constexpr qsizetype kPiece = 4 << 20;
     QByteArray buffer(static_cast<qsizetype>(std::min<qint64>(file.size(), kPiece)),
                       Qt::Uninitialized);
-    // Stateful, so that a character split between two pieces is read whole.
-    QStringDecoder fromUtf16(QStringDecoder::Utf16LE, QStringDecoder::Flag::ConvertInitialBom);
+    std::optional<Utf16Pieces> utf16;
     bool first = true;
-    bool utf16 = false;
-    qint64 total = 0;
-    QString heldBack;
+    const auto takeBytes = [&](const QByteArray& bytes) {
+        if (!bytes.isEmpty())
+            take(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    };
     for (;;) {
         const qint64 read = file.read(buffer.data(), buffer.size());
         if (read < 0)
             throw RuntimeError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
         if (read == 0)
             break;
-        total += read;
         const QByteArrayView piece(buffer.constData(), static_cast<qsizetype>(read));
         if (first) {
             const auto lead = static_cast<unsigned char>(piece.front());
-            utf16 = lead == 0xFE || lead == 0xFF;
+            if (lead == 0xFE || lead == 0xFF)
+                utf16.emplace(true);
             first = false;
         }
-        if (utf16) {
-            // The decoder does not hold back the first half of a pair that ends a piece.
-            QString decoded = heldBack + QString(fromUtf16(piece));
-            heldBack.clear();
-            if (!decoded.isEmpty() && decoded.back().isHighSurrogate()) {
-                heldBack = decoded.back();
-                decoded.chop(1);
-            }
-            const QByteArray utf8 = decoded.toUtf8();
-            take(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-        } else {
+        if (utf16)
+            takeBytes(utf16->toUtf8(piece));
+        else
             take(std::string_view(piece.data(), static_cast<size_t>(piece.size())));
-        }
     }
-    if (!heldBack.isEmpty()) {
-        const QByteArray utf8 = heldBack.toUtf8();
-        take(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-    }
-    // A byte left over at the end is half a code unit: a replacement character stands for it.
-    if (utf16 && total % 2 == 1)
-        take("\xEF\xBF\xBD");
+    if (utf16)
+        takeBytes(utf16->finish());
 }
 
 void RemoveFile(const QString& path) {

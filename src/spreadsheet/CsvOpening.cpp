@@ -1,6 +1,7 @@
 #include "spreadsheet/CsvOpening.h"
 
 #include "base/RuntimeError.h"
+#include "base/Utf16Pieces.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 namespace {
 constexpr qint64 kChunk = 4 << 20;
@@ -208,46 +211,35 @@ qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {
     return counter.finish();
 }
 
-OpenedCsv openCsvFile(const QString& path) {
-    QFile file(path);
-    // Read straight into our own buffer: the text passes through once, in pieces.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw RuntimeError(QStringLiteral("Cannot open ") + path + QStringLiteral(": ") +
-                           file.errorString());
-    const QString fileName = QFileInfo(path).fileName();
+namespace {
+// Reads CSV text, which `nextChunk` gives in pieces until it gives an empty one, into a new
+// workbook named `fileName` with one sheet and its continuations.
+OpenedCsv readCsv(const QString& fileName, qint64 size,
+                  const std::function<std::string_view()>& nextChunk) {
     OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
-    const qint64 size = file.size();
-    // A small file's sheet is made to its size at once; a large one grows as it is read.
+    // A small text's sheet is made to its size at once; a large one grows as it is read.
     if (size <= kChunk)
         opened.workbook->activeSheet().cells().reserve(static_cast<int>(size / kBytesPerLine),
                                                        size / kBytesPerCell, size);
     CsvCells cells(*opened.workbook);
-
-    // A small file is read into a buffer of its own size, not a whole chunk's room.
-    QByteArray buffer(static_cast<qsizetype>(std::clamp<qint64>(size + 1, 1, kChunk)),
-                      Qt::Uninitialized);
-    const auto nextChunk = [&]() -> std::string_view {
-        const qint64 read = file.read(buffer.data(), buffer.size());
-        return {buffer.constData(), static_cast<size_t>(std::max<qint64>(read, 0))};
-    };
     std::string_view chunk = nextChunk();
-    const bool utf16 = chunk.starts_with("\xFF\xFE");
+    std::optional<Utf16Pieces> utf16;
+    if (chunk.starts_with("\xFF\xFE"))
+        utf16.emplace(false);
     if (chunk.starts_with("\xEF\xBB\xBF"))
         chunk.remove_prefix(3);
-    QStringDecoder fromUtf16(QStringDecoder::Utf16LE);
+    const auto feedUtf8 = [&](const QByteArray& utf8) {
+        cells.feed(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    };
     while (!chunk.empty()) {
-        if (utf16) {
-            const QByteArray utf8 =
-                QString(fromUtf16(QByteArrayView(chunk.data(), qsizetype(chunk.size())))).toUtf8();
-            cells.feed(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-        } else {
+        if (utf16)
+            feedUtf8(utf16->toUtf8(QByteArrayView(chunk.data(), qsizetype(chunk.size()))));
+        else
             cells.feed(chunk);
-        }
         chunk = nextChunk();
     }
-    if (file.error() != QFileDevice::NoError)
-        throw RuntimeError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +
-                           file.errorString());
+    if (utf16)
+        feedUtf8(utf16->finish());
     cells.finish();
     opened.workbook->markSaved();
     opened.shortfall.source = fileName;
@@ -257,4 +249,35 @@ OpenedCsv openCsvFile(const QString& path) {
         opened.shortfall.continuations << continuation->name();
     cells.noteShortfall(opened.shortfall);
     return opened;
+}
+} // namespace
+
+OpenedCsv openCsvFile(const QString& path) {
+    QFile file(path);
+    // Read straight into our own buffer: the text passes through once, in pieces.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw RuntimeError(QStringLiteral("Cannot open ") + path + QStringLiteral(": ") +
+                           file.errorString());
+    const qint64 size = file.size();
+    // A small file is read into a buffer of its own size, not a whole chunk's room.
+    QByteArray buffer(static_cast<qsizetype>(std::clamp<qint64>(size + 1, 1, kChunk)),
+                      Qt::Uninitialized);
+    return readCsv(QFileInfo(path).fileName(), size, [&]() -> std::string_view {
+        const qint64 read = file.read(buffer.data(), buffer.size());
+        if (read < 0)
+            throw RuntimeError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +
+                               file.errorString());
+        return {buffer.constData(), static_cast<size_t>(read)};
+    });
+}
+
+OpenedCsv openCsvText(const QString& path, std::string_view text) {
+    bool given = false;
+    return readCsv(QFileInfo(path).fileName(), static_cast<qint64>(text.size()),
+                   [&]() -> std::string_view {
+                       if (given)
+                           return {};
+                       given = true;
+                       return text;
+                   });
 }

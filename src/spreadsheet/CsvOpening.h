@@ -21,6 +21,8 @@ struct OpenedCsv {
 // the sheet's last row go on in sheets after it ("NAME (2)", ...).
 // Raises an error when the file cannot be read.
 OpenedCsv openCsvFile(const QString& path);
+// Opens CSV text held in memory as `openCsvFile` opens the file at `path` that would hold it.
+OpenedCsv openCsvText(const QString& path, std::string_view text);
 
 // Counts the lines of CSV text as it arrives in pieces, as `openCsvFile` reads them: a line
 // break inside a quoted field does not end a line.
