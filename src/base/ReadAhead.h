@@ -34,6 +34,11 @@ public:
         std::size_t bytesAhead = std::numeric_limits<std::size_t>::max();
         // The largest file worked on ahead.
         qint64 largestFile = 4 << 20;
+        // Whether `path` names something held in memory rather than a file: it cannot change,
+        // so it is worked on ahead whatever its size.
+        std::function<bool(const QString& path)> heldInMemory = [](const QString&) {
+            return false;
+        };
         // A file of the second thread's that it has not begun when the caller comes to it: true
         // to wait for it (the second thread then takes it next), false to leave it to the
         // caller, so that both threads keep busy.
@@ -92,7 +97,8 @@ public:
         m_bytesHeld -= m_plan.sizeOf(*result);
         file = File{};
         lock.unlock();
-        if (smallRegularFileIdentity(m_paths.at(index), m_plan.largestFile) != identity)
+        if (!m_plan.heldInMemory(m_paths.at(index)) &&
+            smallRegularFileIdentity(m_paths.at(index), m_plan.largestFile) != identity)
             return std::nullopt;
         return result;
     }
@@ -152,10 +158,11 @@ private:
                 file.state = State::Working;
             }
             const QString& path = m_paths.at(index);
+            const bool held = m_plan.heldInMemory(path);
             std::optional<FileIdentity> identity =
-                smallRegularFileIdentity(path, m_plan.largestFile);
+                held ? std::nullopt : smallRegularFileIdentity(path, m_plan.largestFile);
             std::optional<Result> result;
-            if (identity) {
+            if (identity || held) {
                 try {
                     result = m_plan.work(path);
                 } catch (...) {

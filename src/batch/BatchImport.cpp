@@ -3,6 +3,7 @@
 #include "base/ErrorReport.h"
 #include "base/Paths.h"
 #include "base/TempFolder.h"
+#include "base/WorkTexts.h"
 #include "batch/BatchOptions.h"
 #include "batch/ConsoleReporting.h"
 #include "filelist/DroppedPaths.h"
@@ -24,6 +25,9 @@
 #endif
 
 namespace {
+// The most bytes of CSV text a run keeps in memory in place of files.
+constexpr qint64 kWorkTextsInMemory = qint64(256) << 20;
+
 enum ExitStatus { AllImported = 0, SomeFailed = 1, NothingWritten = 2 };
 
 bool isTerminal(std::FILE* stream) {
@@ -169,10 +173,15 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
                            !options.quiet && isTerminal(errors));
     report.beforeLine = [&surface] { surface.clearProgress(); };
     UnattendedDialogs dialogs;
+    // The run's CSV texts are kept in memory up to a budget, unless they are to be kept: files
+    // made only to be removed at the end would cost their time on the disk for nothing.
+    WorkTexts texts(options.keepWork ? 0 : kWorkTextsInMemory);
     // An engine of its own: nothing of another run's instances or clipboard reaches this one.
     SpreadsheetEngine engine;
-    const ImportResult result =
-        ImportRun(surface, dialogs, engine, temporaryFolder(), options.workDatabase).run();
+    engine.setWorkTexts(&texts);
+    ImportRun run(surface, dialogs, engine, temporaryFolder(), options.workDatabase);
+    run.setWorkTexts(texts);
+    const ImportResult result = run.run();
     surface.clearProgress();
 
     SavedWorkbook saved;

@@ -4,6 +4,7 @@
 #include "base/ErrorReport.h"
 #include "base/Paths.h"
 #include "base/TextFiles.h"
+#include "base/WorkTexts.h"
 #include "import/ConversionAhead.h"
 #include "import/CsvPaths.h"
 #include "import/ImportResult.h"
@@ -35,13 +36,13 @@ Flattened failed(Flattened::Outcome outcome, QString failure) {
     return {outcome, {}, std::move(failure)};
 }
 
-// Flattens the file at `xmlPath` into the CSV file at `csvPath`, from the text converted ahead
-// when there is one. A file that fails in any way leaves no CSV file.
+// Flattens the file at `xmlPath` into the CSV text of `csvPath`, from the text converted ahead
+// when there is one. A file that fails in any way leaves no CSV text.
 Flattened flattenFile(const QString& xmlPath, const QString& csvPath,
-                      std::optional<ConvertedFile> ahead) {
-    std::optional<TextFileWriter> csv;
+                      std::optional<ConvertedFile> ahead, WorkTexts& texts) {
+    std::optional<WorkTexts::Writer> csv;
     try {
-        csv.emplace(csvPath);
+        csv.emplace(texts, csvPath);
     } catch (...) {
         return failed(Flattened::Outcome::WriteFailed, describeCurrentException());
     }
@@ -87,8 +88,8 @@ QString errorReadingMessage(const QString& path, const XmlError& error) {
 } // namespace
 
 void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
-                          SpreadsheetApplications& applications, ReportingProcedure& procedure,
-                          ImportResult& result) {
+                          SpreadsheetApplications& applications, WorkTexts& texts,
+                          ReportingProcedure& procedure, ImportResult& result) {
     QStringList csvPaths;
     CsvPaths paths(result.workspace);
     const int count = surface.fileCount();
@@ -103,11 +104,11 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         std::optional<QString> csvPath;
         procedure.step(142, [&] { csvPath = paths.pathFor(outcome.path); });
         if (csvPath) {
-            const Flattened flattened = flattenFile(outcome.path, *csvPath, ahead.take(i));
+            const Flattened flattened = flattenFile(outcome.path, *csvPath, ahead.take(i), texts);
             switch (flattened.outcome) {
             case Flattened::Outcome::Converted:
                 procedure.step(144, [&] {
-                    if (FileExists(*csvPath)) {
+                    if (texts.exists(*csvPath)) {
                         csvPaths << *csvPath;
                         outcome.imported = true;
                         outcome.csvPath = *csvPath;
@@ -133,7 +134,7 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         result.claimFailures(outcome, failuresBefore);
     }
     procedure.step(146, [&] {
-        result.spreadsheet =
-            ImportToExcel(csvPaths, surface, dialogs, applications, result.workspace, result);
+        result.spreadsheet = ImportToExcel(csvPaths, surface, dialogs, applications, texts,
+                                           result.workspace, result);
     });
 }

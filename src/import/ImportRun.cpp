@@ -73,7 +73,7 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
         routeThroughDatabase(m_surface, m_dialogs, m_applications, database.path, procedure,
                              m_result);
     } else if (route == ImportRoute::WithoutDatabase) {
-        routeWithoutDatabase(m_surface, m_dialogs, m_applications, procedure, m_result);
+        routeWithoutDatabase(m_surface, m_dialogs, m_applications, *m_texts, procedure, m_result);
     }
     // Not a fault, so told once, as information, rather than as each sheet filled up.
     if (!m_result.continued.empty())

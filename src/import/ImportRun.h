@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/WorkTexts.h"
 #include "import/ImportResult.h"
 #include "import/WorkDatabaseSource.h"
 
@@ -26,6 +27,9 @@ public:
               QString temporaryFolder, const QString& databasePath);
     ~ImportRun();
 
+    // Where the run's CSV texts go: by default every one is a file in the run's folder.
+    void setWorkTexts(WorkTexts& texts) { m_texts = &texts; }
+
     // Runs once and tells what happened.
     ImportResult run();
 
@@ -42,5 +46,7 @@ private:
     QString m_temporaryFolder;
     WorkDatabaseSource* m_database;
     std::unique_ptr<NamedWorkDatabase> m_namedDatabase;
+    WorkTexts m_files;
+    WorkTexts* m_texts = &m_files;
     ImportResult m_result;
 };

@@ -4,6 +4,7 @@
 #include "base/Paths.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
+#include "base/WorkTexts.h"
 #include "import/CsvPaths.h"
 #include "import/Excel1.h"
 #include "import/ImportSurface.h"
@@ -73,12 +74,12 @@ std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QString
 std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPaths,
                                                        ImportSurface& surface, Dialogs& dialogs,
                                                        SpreadsheetApplications& applications,
-                                                       const QString& workspace,
+                                                       WorkTexts& texts, const QString& workspace,
                                                        ImportResult& result) {
     ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &result.failures);
     const QString combinedPath = CsvPaths::combinedFile(workspace);
-    std::optional<TextFileWriter> combined;
-    procedure.step(100, [&] { combined.emplace(combinedPath); });
+    std::optional<WorkTexts::Writer> combined;
+    procedure.step(100, [&] { combined.emplace(texts, combinedPath); });
     // Where each file's lines begin on the sheet, so that a cut value can be traced to its file.
     std::vector<qint64> firstRows;
     QStringList sources;
@@ -90,7 +91,7 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         procedure.step(104, [&] {
             firstRows.push_back(nextRow);
             sources << sourceOf(csvPaths.at(i - 1), result);
-            ReadTextFile(csvPaths.at(i - 1), [&](std::string_view piece) {
+            texts.read(csvPaths.at(i - 1), [&](std::string_view piece) {
                 if (combined)
                     combined->append(piece);
                 lines.feed(piece);
@@ -143,7 +144,7 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         mustBeSet(source.get()).quit();
         source->setDisplayAlerts(true);
     });
-    procedure.step(130, [&] { RemoveFile(combinedPath); });
+    procedure.step(130, [&] { texts.remove(combinedPath); });
     return target;
 }
 
@@ -222,11 +223,11 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
 std::shared_ptr<SpreadsheetApplication> ImportToExcel(const QStringList& csvPaths,
                                                       ImportSurface& surface, Dialogs& dialogs,
                                                       SpreadsheetApplications& applications,
-                                                      const QString& workspace,
+                                                      WorkTexts& texts, const QString& workspace,
                                                       ImportResult& result) {
     switch (surface.sendMode()) {
     case SendMode::OneSheet:
-        return oneSheetOutput(csvPaths, surface, dialogs, applications, workspace, result);
+        return oneSheetOutput(csvPaths, surface, dialogs, applications, texts, workspace, result);
     case SendMode::MultipleSheets:
         return multipleSheetOutput(csvPaths, surface, dialogs, applications, result);
     case SendMode::None:

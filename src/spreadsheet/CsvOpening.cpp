@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 #include "base/Utf16Pieces.h"
+#include "base/WorkTexts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -280,4 +281,11 @@ OpenedCsv openCsvText(const QString& path, std::string_view text) {
                        given = true;
                        return text;
                    });
+}
+
+OpenedCsv openCsv(const QString& path, const WorkTexts* texts) {
+    if (texts)
+        if (const std::shared_ptr<const std::string> text = texts->held(path))
+            return openCsvText(path, *text);
+    return openCsvFile(path);
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+class WorkTexts;
+
 // A CSV file read into a workbook, and what could not be read into it.
 struct OpenedCsv {
     std::unique_ptr<Workbook> workbook;
@@ -23,6 +25,8 @@ struct OpenedCsv {
 OpenedCsv openCsvFile(const QString& path);
 // Opens CSV text held in memory as `openCsvFile` opens the file at `path` that would hold it.
 OpenedCsv openCsvText(const QString& path, std::string_view text);
+// Opens the text that `texts` holds for `path`, or else the file at `path`.
+OpenedCsv openCsv(const QString& path, const WorkTexts* texts);
 
 // Counts the lines of CSV text as it arrives in pieces, as `openCsvFile` reads them: a line
 // break inside a quoted field does not end a line.

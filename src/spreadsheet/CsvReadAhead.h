@@ -7,12 +7,16 @@
 
 #include <optional>
 
+class WorkTexts;
+
 // Opens the CSV files that are about to be opened, in their order, on a second thread a few
 // files ahead, so that reading one file overlaps with placing the one before. Only small
-// regular files are read ahead; a file changed since it was read ahead is not given out.
+// regular files and texts held in memory are read ahead; a file changed since it was read ahead
+// is not given out.
 class CsvReadAhead {
 public:
-    explicit CsvReadAhead(QStringList paths);
+    // `texts`: where the CSV texts held in memory are; none when every one is a file.
+    CsvReadAhead(QStringList paths, const WorkTexts* texts);
 
     // The file at `path` opened, when it is one of those expected and was read ahead, waiting
     // for it while it is being read; nothing otherwise, and the file is left to the caller.

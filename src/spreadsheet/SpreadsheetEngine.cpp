@@ -15,7 +15,7 @@ SpreadsheetEngine::~SpreadsheetEngine() = default;
 void SpreadsheetEngine::expectOpening(const QStringList& fileNames) {
     m_readAhead.reset();
     if (!fileNames.isEmpty())
-        m_readAhead = std::make_unique<CsvReadAhead>(fileNames);
+        m_readAhead = std::make_unique<CsvReadAhead>(fileNames, m_texts);
 }
 
 std::shared_ptr<SpreadsheetApplication> SpreadsheetEngine::create() {
@@ -59,7 +59,7 @@ OpenedWorkbook EngineInstance::openWorkbook(const QString& fileName) {
     std::optional<OpenedCsv> ahead;
     if (m_engine.m_readAhead)
         ahead = m_engine.m_readAhead->take(fileName);
-    OpenedCsv opened = ahead ? std::move(*ahead) : openCsvFile(fileName);
+    OpenedCsv opened = ahead ? std::move(*ahead) : openCsv(fileName, m_engine.m_texts);
     m_workbooks.push_back(std::move(opened.workbook));
     return {*m_workbooks.back(), std::move(opened.shortfall)};
 }

@@ -8,6 +8,7 @@
 
 class CsvReadAhead;
 class EngineInstance;
+class WorkTexts;
 
 // The program's own spreadsheet application: instances in a registry, one clipboard shared by
 // all of them, and a presenter that gives every visible instance a window.
@@ -24,6 +25,8 @@ public:
     ~SpreadsheetEngine() override;
 
     void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
+    // Where CSV texts held in memory in place of their files are found; none by default.
+    void setWorkTexts(const WorkTexts* texts) { m_texts = texts; }
 
     std::shared_ptr<SpreadsheetApplication> create() override;
     std::shared_ptr<SpreadsheetApplication> attachRunning() override;
@@ -39,6 +42,7 @@ private:
     std::shared_ptr<const TallBlock> m_clipboard;
     std::unique_ptr<CsvReadAhead> m_readAhead;
     Presenter m_presenter;
+    const WorkTexts* m_texts = nullptr;
 };
 
 // One instance of the engine.

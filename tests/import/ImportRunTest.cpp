@@ -1,5 +1,6 @@
 #include "import/ImportRun.h"
 
+#include "base/WorkTexts.h"
 #include "support/ImportFixture.h"
 #include "support/QtPrinters.h"
 
@@ -249,4 +250,42 @@ TEST(ImportRun, LinesBeyondTheLastRowGoOnInSheetsAfterItInOrder) {
     EXPECT_TRUE(exact.outcome.continued.empty());
     EXPECT_EQ(exact.result().sheetNames(), (QStringList{"Sheet1", "Sheet2", "Sheet3"}));
     EXPECT_EQ(exact.cell(1, kMaxRows, 3), std::to_string(kMaxRows));
+}
+
+TEST(ImportRun, TextsKeptInMemoryMakeNoFilesAndTextsBeyondTheBudgetGoToTheirFiles) {
+    for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        for (const qint64 budget : {qint64(1) << 20, qint64(20)}) {
+            RunFixture run;
+            WorkTexts texts(budget);
+            run.engine.setWorkTexts(&texts);
+            run.surface.send = send;
+            // "r,v,1\r\n\r\n" fits in 20 bytes; the second file's text does not.
+            run.surface.files = {run.file("small.xml", "<r><v>1</v></r>"),
+                                 run.file("large.xml", "<r><v>2</v><v>3</v><v>4</v></r>")};
+            ImportRun importRun(run.surface, run.dialogs, run.engine, run.temp.path(),
+                                run.folder.filePath("temp.mdb"));
+            importRun.setWorkTexts(texts);
+            run.outcome = importRun.run();
+            EXPECT_TRUE(run.outcome.complete());
+
+            QStringList made;
+            for (const auto& entry :
+                 std::filesystem::recursive_directory_iterator(run.outcome.workspace.toStdString()))
+                if (entry.is_regular_file())
+                    made << QString::fromStdString(entry.path().filename().string());
+            EXPECT_EQ(made, budget > 20 ? QStringList() : QStringList{"large.csv"})
+                << made.join(", ").toStdString();
+
+            // One sheet: the small file's line, its empty lines, then the large file's lines.
+            // One sheet per file: the large file's sheet stands first.
+            const Workbook& book = run.result();
+            if (send == SendMode::OneSheet) {
+                EXPECT_EQ(book.sheet(1).cells().display(1, 3), "1");
+                EXPECT_EQ(book.sheet(1).cells().display(6, 3), "4");
+            } else {
+                EXPECT_EQ(book.sheet(1).cells().display(3, 3), "4");
+                EXPECT_EQ(book.sheet(2).cells().display(1, 3), "1");
+            }
+        }
+    }
 }

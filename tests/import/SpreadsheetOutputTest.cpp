@@ -1,5 +1,6 @@
 #include "import/SpreadsheetOutput.h"
 
+#include "base/WorkTexts.h"
 #include "support/ImportFixture.h"
 #include "support/QtPrinters.h"
 
@@ -9,9 +10,10 @@
 
 namespace {
 struct Output : ImportFixture {
+    WorkTexts texts;
     ImportResult importResult;
     void run(const QStringList& paths) {
-        ImportToExcel(paths, surface, dialogs, engine, folder.path(), importResult);
+        ImportToExcel(paths, surface, dialogs, engine, texts, folder.path(), importResult);
     }
 };
 } // namespace

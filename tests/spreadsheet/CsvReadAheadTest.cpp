@@ -21,7 +21,7 @@ TEST(CsvReadAhead, AFileIsGivenAsItStandsWhenAskedForOrLeftToTheCaller) {
     for (int i = 1; i <= 8; ++i)
         paths << writeFile(folder.filePath(QString("f%1.csv").arg(i)),
                            QString("a,%1\r\n").arg(i).toUtf8());
-    CsvReadAhead ahead(paths);
+    CsvReadAhead ahead(paths, nullptr);
     // Time to read the files ahead; on a busy machine it may not have, and the caller opens.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 

@@ -1,0 +1,92 @@
+#include "base/WorkTexts.h"
+
+#include "base/Paths.h"
+#include "base/Utf16Pieces.h"
+
+WorkTexts::Writer::Writer(WorkTexts& texts, QString path)
+    : m_texts(texts), m_path(std::move(path)) {
+    if (!m_texts.fits(0))
+        m_file.emplace(m_path);
+}
+
+void WorkTexts::Writer::append(std::string_view piece) {
+    if (!m_file && !m_texts.fits(static_cast<qint64>(m_held.size() + piece.size()))) {
+        // Past the budget the text goes on in its file, from its start.
+        m_file.emplace(m_path);
+        m_file->append(m_held);
+        m_held = std::string();
+    }
+    if (m_file)
+        m_file->append(piece);
+    else
+        m_held.append(piece);
+}
+
+void WorkTexts::Writer::commit() {
+    if (m_file) {
+        m_file->commit();
+        // A text of that path held from before no longer stands for it.
+        m_texts.forget(m_path);
+        return;
+    }
+    m_texts.keep(m_path, std::move(m_held));
+}
+
+bool WorkTexts::fits(qint64 bytes) const {
+    std::lock_guard lock(m_mutex);
+    return m_budget > 0 && m_heldBytes + bytes <= m_budget;
+}
+
+void WorkTexts::keep(const QString& path, std::string text) {
+    std::lock_guard lock(m_mutex);
+    auto& slot = m_held[path];
+    if (slot)
+        m_heldBytes -= static_cast<qint64>(slot->size());
+    m_heldBytes += static_cast<qint64>(text.size());
+    slot = std::make_shared<const std::string>(std::move(text));
+}
+
+bool WorkTexts::exists(const QString& path) const {
+    return held(path) || FileExists(path);
+}
+
+std::shared_ptr<const std::string> WorkTexts::held(const QString& path) const {
+    std::lock_guard lock(m_mutex);
+    return m_held.value(path);
+}
+
+void WorkTexts::read(const QString& path,
+                     const std::function<void(std::string_view piece)>& take) const {
+    const std::shared_ptr<const std::string> text = held(path);
+    if (!text) {
+        ReadTextFile(path, take);
+        return;
+    }
+    if (text->empty()) {
+        take("empty file");
+        return;
+    }
+    const auto lead = static_cast<unsigned char>(text->front());
+    if (lead != 0xFE && lead != 0xFF) {
+        take(*text);
+        return;
+    }
+    Utf16Pieces utf16(true);
+    const QByteArray utf8 =
+        utf16.toUtf8(QByteArrayView(text->data(), static_cast<qsizetype>(text->size()))) +
+        utf16.finish();
+    take(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+}
+
+void WorkTexts::forget(const QString& path) {
+    std::lock_guard lock(m_mutex);
+    if (auto found = m_held.find(path); found != m_held.end()) {
+        m_heldBytes -= static_cast<qint64>((*found)->size());
+        m_held.erase(found);
+    }
+}
+
+void WorkTexts::remove(const QString& path) {
+    forget(path);
+    RemoveFile(path);
+}
