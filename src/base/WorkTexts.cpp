@@ -10,7 +10,8 @@ WorkTexts::Writer::Writer(WorkTexts& texts, QString path)
 }
 
 void WorkTexts::Writer::append(std::string_view piece) {
-    if (!m_file && !m_texts.fits(static_cast<qint64>(m_held.size() + piece.size()))) {
+    if (!m_file &&
+        !m_texts.fits(static_cast<qint64>(m_held.size()) + static_cast<qint64>(piece.size()))) {
         // Past the budget the text goes on in its file, from its start.
         m_file.emplace(m_path);
         m_file->append(m_held);
