@@ -3,6 +3,8 @@
 #include "base/Paths.h"
 #include "base/Utf16Pieces.h"
 
+#include <algorithm>
+
 WorkTexts::Writer::Writer(WorkTexts& texts, QString path)
     : m_texts(texts), m_path(std::move(path)) {
     if (!m_texts.fits(0))
@@ -10,12 +12,19 @@ WorkTexts::Writer::Writer(WorkTexts& texts, QString path)
 }
 
 void WorkTexts::Writer::append(std::string_view piece) {
-    if (!m_file &&
-        !m_texts.fits(static_cast<qint64>(m_held.size()) + static_cast<qint64>(piece.size()))) {
-        // Past the budget the text goes on in its file, from its start.
-        m_file.emplace(m_path);
-        m_file->append(m_held);
-        m_held = std::string();
+    if (!m_file) {
+        // The budget counts the memory a text takes, which grows ahead of its bytes.
+        const size_t needed = m_held.size() + piece.size();
+        const size_t room = needed <= m_held.capacity() ? m_held.capacity()
+                                                        : std::max(needed, 2 * m_held.capacity());
+        if (m_texts.fits(static_cast<qint64>(room))) {
+            m_held.reserve(room);
+        } else {
+            // Past the budget the text goes on in its file, from its start.
+            m_file.emplace(m_path);
+            m_file->append(m_held);
+            m_held = std::string();
+        }
     }
     if (m_file)
         m_file->append(piece);
@@ -30,6 +39,7 @@ void WorkTexts::Writer::commit() {
         m_texts.forget(m_path);
         return;
     }
+    m_held.shrink_to_fit();
     m_texts.keep(m_path, std::move(m_held));
 }
 

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #ifdef _WIN32
@@ -175,13 +176,19 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     UnattendedDialogs dialogs;
     // The run's CSV texts are kept in memory up to a budget, unless they are to be kept: files
     // made only to be removed at the end would cost their time on the disk for nothing.
-    WorkTexts texts(options.keepWork ? 0 : kWorkTextsInMemory);
+    std::optional<WorkTexts> texts(std::in_place, options.keepWork ? 0 : kWorkTextsInMemory);
     // An engine of its own: nothing of another run's instances or clipboard reaches this one.
     SpreadsheetEngine engine;
-    engine.setWorkTexts(&texts);
-    ImportRun run(surface, dialogs, engine, temporaryFolder(), options.workDatabase);
-    run.setWorkTexts(texts);
-    const ImportResult result = run.run();
+    engine.setWorkTexts(&*texts);
+    ImportResult result;
+    {
+        ImportRun run(surface, dialogs, engine, temporaryFolder(), options.workDatabase);
+        run.setWorkTexts(*texts);
+        result = run.run();
+    }
+    // Nothing reads the texts any more: their memory is the saving's now.
+    engine.setWorkTexts(nullptr);
+    texts.reset();
     surface.clearProgress();
 
     SavedWorkbook saved;

@@ -77,7 +77,7 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
     }
     // Not a fault, so told once, as information, rather than as each sheet filled up.
     if (!m_result.continued.empty())
-        procedure.step(146, [&] {
+        procedure.step(147, [&] {
             QStringList lines;
             for (const ContinuedSheet& continued : m_result.continued)
                 lines << continued.description();
