@@ -229,8 +229,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             // A sheet that was deleted since has no name to give.
             if (workbook->holds(*holder)) {
                 shortfall.sheet = holder->name();
-                for (const Worksheet* continuation : workbook->continuationsOf(*holder))
-                    shortfall.continuations << continuation->name();
+                shortfall.continuations = workbook->continuationNames(*holder);
             }
             told.push_back(std::move(shortfall));
         }

@@ -114,9 +114,7 @@ struct ImportResult {
 
 // Notes in the result that a sheet's rows went on in further sheets, when they did.
 inline void noteContinued(const Workbook& workbook, const Worksheet& sheet, ImportResult& result) {
-    ContinuedSheet continued{sheet.name(), {}};
-    for (const Worksheet* continuation : workbook.continuationsOf(sheet))
-        continued.continuations << continuation->name();
+    ContinuedSheet continued{sheet.name(), workbook.continuationNames(sheet)};
     if (!continued.continuations.isEmpty())
         result.continued.push_back(std::move(continued));
 }

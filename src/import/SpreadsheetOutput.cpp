@@ -51,9 +51,7 @@ std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QString
     const auto nameOf = [&](qsizetype index) {
         return index < sources.size() ? sources.at(index) : combined.source;
     };
-    SheetShortfall onSheet{QString(), sheet.name(), {}, 0, {}};
-    for (const Worksheet* continuation : workbook.continuationsOf(sheet))
-        onSheet.continuations << continuation->name();
+    const SheetShortfall onSheet{QString(), sheet.name(), workbook.continuationNames(sheet), 0, {}};
     std::vector<SheetShortfall> shortfalls;
     if (combined.valuesLeftOut > 0) {
         shortfalls.push_back(onSheet);
@@ -204,9 +202,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
             if (shortfall) {
                 shortfall->source = sourceOf(path, result);
                 shortfall->sheet = sheet->name();
-                shortfall->continuations.clear();
-                for (const Worksheet* continuation : workbook->continuationsOf(*sheet))
-                    shortfall->continuations << continuation->name();
+                shortfall->continuations = workbook->continuationNames(*sheet);
                 raiseShortfalls({*shortfall}, result);
             }
         });

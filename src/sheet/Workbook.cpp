@@ -211,6 +211,13 @@ std::vector<Worksheet*> Workbook::continuationsOf(const Worksheet& sheet) const 
     return continuations;
 }
 
+QStringList Workbook::continuationNames(const Worksheet& sheet) const {
+    QStringList names;
+    for (const Worksheet* continuation : continuationsOf(sheet))
+        names << continuation->name();
+    return names;
+}
+
 Worksheet& Workbook::continuation(Worksheet& sheet, int index) {
     if (!holds(sheet))
         throw RuntimeError(QStringLiteral("The sheet \"%1\" is not in the workbook \"%2\"")

@@ -66,6 +66,8 @@ public:
     Worksheet& continuation(Worksheet& sheet, int index);
     // The sheets that carry on the rows of `sheet`, in order; none while it was never full.
     std::vector<Worksheet*> continuationsOf(const Worksheet& sheet) const;
+    // Their names, in order.
+    QStringList continuationNames(const Worksheet& sheet) const;
     // Whether the sheet is one of this workbook's.
     bool holds(const Worksheet& sheet) const { return indexOf(sheet) >= 0; }
 

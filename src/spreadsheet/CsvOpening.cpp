@@ -245,9 +245,8 @@ OpenedCsv readCsv(const QString& fileName, qint64 size,
     opened.workbook->markSaved();
     opened.shortfall.source = fileName;
     opened.shortfall.sheet = opened.workbook->activeSheet().name();
-    for (const Worksheet* continuation :
-         opened.workbook->continuationsOf(opened.workbook->activeSheet()))
-        opened.shortfall.continuations << continuation->name();
+    opened.shortfall.continuations =
+        opened.workbook->continuationNames(opened.workbook->activeSheet());
     cells.noteShortfall(opened.shortfall);
     return opened;
 }
