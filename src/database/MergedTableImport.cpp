@@ -123,8 +123,22 @@ MergedTableImport::Table& MergedTableImport::tableFor(const PlannedTable& planne
     return *table;
 }
 
+// The insert of one table of a file. It names the key columns, the parents the table's rows
+// have, then its values.
+struct MergedTableImport::FileInsert {
+    std::unique_ptr<TableRowInsert> insert;
+    std::int64_t firstId = 0;
+    // A parent table of the file, and the insert's place of its column.
+    std::vector<std::pair<std::uint32_t, size_t>> parentPlaces;
+    size_t pathPlace = 0;
+    size_t firstValuePlace = 0;
+    // Rows of one path mostly come together; a deep document's rows each have their own.
+    std::optional<std::uint32_t> lastPath;
+    std::string pathText;
+};
+
 QStringList MergedTableImport::importFile(const QString& xmlPath) {
-    const FileTablePlan plan = planXmlTables(xmlPath, true);
+    FileTablePlan plan = planXmlTables(xmlPath, true);
     const std::string file = xmlPath.toStdString();
     Marks marks;
     marks.tableCount = m_tables.size();
@@ -133,15 +147,36 @@ QStringList MergedTableImport::importFile(const QString& xmlPath) {
         insideSavepoint(m_database, [&] {
             const auto& tables = plan.tables();
             std::vector<Table*> merged(tables.size());
-            std::vector<std::int64_t> firstId(tables.size());
+            std::vector<FileInsert> inserts(tables.size());
             // Numbers first: a record may enclose rows of a table that came before its own.
             for (size_t local = 0; local < tables.size(); ++local) {
                 merged[local] = &tableFor(tables[local], marks, made);
-                firstId[local] = merged[local]->rowCount + 1;
-                merged[local]->rowCount += static_cast<std::int64_t>(tables[local].rows.size());
+                inserts[local].firstId = merged[local]->rowCount + 1;
+                merged[local]->rowCount += tables[local].rowCount;
             }
             for (size_t local = 0; local < tables.size(); ++local)
-                storeRows(plan, local, merged, firstId, file);
+                inserts[local] = prepareInsert(tables[local], merged, std::move(inserts[local]),
+                                               *merged[local], file);
+            plan.forEachRow([&](const PlannedRow& row) {
+                FileInsert& into = inserts[row.place.table];
+                TableRowInsert& insert = *into.insert;
+                insert.bind(1, into.firstId + row.place.row);
+                for (const auto& [parentTable, place] : into.parentPlaces) {
+                    if (row.parent && merged[row.parent->table] == merged[parentTable])
+                        insert.bind(place, inserts[row.parent->table].firstId + row.parent->row);
+                    else
+                        insert.bindNull(place);
+                }
+                if (into.lastPath != row.path) {
+                    into.pathText = plan.pathText(row.path);
+                    into.lastPath = row.path;
+                }
+                insert.bind(into.pathPlace, std::string_view(into.pathText));
+                // Bound in place: the engine reads the texts only when the row is stored.
+                for (size_t v = 0; v < row.values.size(); ++v)
+                    insert.bind(into.firstValuePlace + v, row.values[v]);
+                insert.store();
+            });
         });
     } catch (...) {
         undo(marks);
@@ -150,64 +185,32 @@ QStringList MergedTableImport::importFile(const QString& xmlPath) {
     return made;
 }
 
-void MergedTableImport::storeRows(const FileTablePlan& plan, size_t local,
-                                  const std::vector<Table*>& merged,
-                                  const std::vector<std::int64_t>& firstId,
-                                  const std::string& file) {
-    const PlannedTable& planned = plan.tables()[local];
-    Table& table = *merged[local];
-
-    // The insert names the columns of this file's table: the key columns, the parents its
-    // rows have, then its values.
+MergedTableImport::FileInsert MergedTableImport::prepareInsert(const PlannedTable& planned,
+                                                               const std::vector<Table*>& merged,
+                                                               FileInsert into, Table& table,
+                                                               const std::string& file) {
     QStringList columns{quoted(kFile), quoted(kId)};
-    std::vector<std::pair<std::uint32_t, size_t>> parentPlaces;
-    for (const PlannedRow& row : planned.rows) {
-        if (!row.parent)
-            continue;
+    for (const std::uint32_t parentTable : planned.parentTables) {
         bool known = false;
-        for (const auto& [parentTable, place] : parentPlaces)
-            known = known || merged[parentTable] == merged[row.parent->table];
+        for (const auto& [other, place] : into.parentPlaces)
+            known = known || merged[other] == merged[parentTable];
         if (known)
             continue;
-        const size_t at = table.parentColumn(merged[row.parent->table]);
-        parentPlaces.emplace_back(row.parent->table, static_cast<size_t>(columns.size()));
+        const size_t at = table.parentColumn(merged[parentTable]);
+        into.parentPlaces.emplace_back(parentTable, static_cast<size_t>(columns.size()));
         columns << quoted(table.parents[at].second);
     }
-    const size_t pathPlace = static_cast<size_t>(columns.size());
+    into.pathPlace = static_cast<size_t>(columns.size());
     columns << quoted(kPath);
-    const size_t firstValuePlace = static_cast<size_t>(columns.size());
+    into.firstValuePlace = static_cast<size_t>(columns.size());
     for (const PlannedColumn& column : planned.columns)
         columns << quoted(table.values[table.valueColumn(column)]);
 
     storeColumns(table);
-    TableRowInsert insert(m_database, table.quotedName, columns);
-    // Rows of one path mostly come together; a deep document's rows each have their own.
-    std::optional<std::uint32_t> lastPath;
-    std::string pathText;
-    insert.bind(0, std::string_view(file));
-    for (size_t r = 0; r < planned.rows.size(); ++r) {
-        const PlannedRow& row = planned.rows[r];
-        insert.bind(1, firstId[local] + static_cast<std::int64_t>(r));
-        for (const auto& [parentTable, place] : parentPlaces) {
-            if (row.parent && merged[row.parent->table] == merged[parentTable])
-                insert.bind(place, firstId[row.parent->table] + row.parent->row);
-            else
-                insert.bindNull(place);
-        }
-        if (lastPath != row.path) {
-            pathText = plan.pathText(row.path);
-            lastPath = row.path;
-        }
-        insert.bind(pathPlace, std::string_view(pathText));
-        // Bound in place: the engine reads the texts only when the row is stored.
-        for (size_t v = 0; v < planned.columns.size(); ++v) {
-            if (v < row.values.size())
-                insert.bind(firstValuePlace + v, row.values[v]);
-            else
-                insert.bindNull(firstValuePlace + v);
-        }
-        insert.store();
-    }
+    into.insert = std::make_unique<TableRowInsert>(m_database, table.quotedName, columns);
+    // The file's path stays bound for every row.
+    into.insert->bind(0, std::string_view(file));
+    return into;
 }
 
 void MergedTableImport::storeColumns(Table& table) {

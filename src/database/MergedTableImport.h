@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/UniqueNames.h"
 #include "database/XmlTablePlan.h"
 
 #include <QString>
@@ -42,10 +43,11 @@ public:
 private:
     struct Table;
     struct Marks;
+    struct FileInsert;
 
     Table& tableFor(const PlannedTable& planned, Marks& marks, QStringList& made);
-    void storeRows(const FileTablePlan& plan, size_t local, const std::vector<Table*>& merged,
-                   const std::vector<std::int64_t>& firstId, const std::string& file);
+    FileInsert prepareInsert(const PlannedTable& planned, const std::vector<Table*>& merged,
+                             FileInsert into, Table& table, const std::string& file);
     // Makes the table, or adds the columns it gained, in the database.
     void storeColumns(Table& table);
     void undo(const Marks& marks);

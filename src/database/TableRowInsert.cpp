@@ -26,9 +26,9 @@ TableRowInsert::TableRowInsert(DatabaseFile& database, const QString& quotedTabl
                                        .arg(quotedTable, quotedColumns.join(QStringLiteral(", ")),
                                             placeholders(quotedColumns.size())))) {}
 
-void TableRowInsert::bind(size_t place, const std::optional<std::string>& value) {
+void TableRowInsert::bind(size_t place, std::optional<std::string_view> value) {
     if (value)
-        bind(place, std::string_view(*value));
+        bind(place, *value);
     else
         bindNull(place);
 }

@@ -19,7 +19,7 @@ public:
     TableRowInsert(DatabaseFile& database, const QString& quotedTable,
                    const QStringList& quotedColumns);
 
-    void bind(size_t place, const std::optional<std::string>& value);
+    void bind(size_t place, std::optional<std::string_view> value);
     void bind(size_t place, std::string_view text);
     void bind(size_t place, std::int64_t number);
     void bindNull(size_t place);

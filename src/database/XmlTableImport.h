@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/UniqueNames.h"
 #include "database/XmlTablePlan.h"
 
 #include <QString>

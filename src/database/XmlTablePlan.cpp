@@ -1,251 +1,27 @@
 #include "database/XmlTablePlan.h"
 
+#include "database/UniqueNames.h"
+
 #include <QString>
 
 #include <algorithm>
-#include <memory>
-#include <set>
-#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
-std::string localName(std::string_view name) {
-    const size_t colon = name.rfind(':');
-    return std::string(colon == std::string_view::npos ? name : name.substr(colon + 1));
+using Element = XmlDocumentTree::Element;
+using Name = XmlDocumentTree::Name;
+
+// What a column holds, as one number: its kind and up to two names (each below 2^30).
+enum class ColumnKind : std::uint64_t { Attribute, Text, Child, ChildAttribute, Value };
+
+std::uint64_t columnKey(ColumnKind kind, Name first = 0, Name second = 0) {
+    return (static_cast<std::uint64_t>(kind) << 60) | (std::uint64_t(first) << 30) | second;
 }
 
-bool isNamespaceDeclaration(std::string_view name) {
-    return name == "xmlns" || name.starts_with("xmlns:");
+std::uint64_t namePair(Name first, Name second) {
+    return (std::uint64_t(first) << 30) | second;
 }
-
-struct Node {
-    Node() = default;
-    Node(const Node&) = delete;
-    Node& operator=(const Node&) = delete;
-    // Takes a deep tree apart without a call per level.
-    ~Node() {
-        std::vector<std::unique_ptr<Node>> pending = std::move(children);
-        while (!pending.empty()) {
-            std::unique_ptr<Node> node = std::move(pending.back());
-            pending.pop_back();
-            for (auto& child : node->children)
-                pending.push_back(std::move(child));
-            node->children.clear();
-        }
-    }
-
-    // An attribute keeps its name as written, prefix and all, so that two of one local name in
-    // different namespaces stay two values.
-    struct Attribute {
-        std::string qualifiedName;
-        std::string name;
-        std::string value;
-    };
-
-    std::string name;
-    std::vector<Attribute> attributes;
-    std::string text;
-    bool hasText = false;
-    std::vector<std::unique_ptr<Node>> children;
-
-    bool isRecord() const { return !children.empty(); }
-};
-
-// Builds the element tree of a document. An element's text is its runs of text and character
-// data joined exactly as they stand, whitespace between two runs included, whatever comments or
-// instructions stood between them; whitespace before the first run of a stretch, or before a
-// child element, only lays the document out. Text of whitespace alone is no value.
-class TreeBuilder final : public XmlEvents {
-public:
-    void startElement(std::string_view name, const char* const* attributes) override {
-        if (!m_open.empty())
-            m_open.back().endStretch();
-        auto node = std::make_unique<Node>();
-        node->name = localName(name);
-        for (const char* const* a = attributes; a && *a; a += 2)
-            if (!isNamespaceDeclaration(a[0]))
-                node->attributes.push_back({a[0], localName(a[0]), a[1]});
-        Node* added = node.get();
-        if (m_open.empty())
-            m_root = std::move(node);
-        else
-            m_open.back().node->children.push_back(std::move(node));
-        m_open.push_back(OpenElement{added, {}, false});
-    }
-    void endElement() override {
-        Node& closing = *m_open.back().node;
-        closing.hasText = !std::all_of(closing.text.begin(), closing.text.end(), isXmlWhitespace);
-        if (!closing.hasText)
-            closing.text.clear();
-        m_open.pop_back();
-    }
-    void text(std::string_view value) override { m_open.back().run(value); }
-    void cdata(std::string_view value) override { m_open.back().run(value); }
-    void whitespace(std::string_view value) override {
-        if (m_open.back().stretchHasText)
-            m_open.back().pendingWhitespace.append(value);
-    }
-    void comment(std::string_view) override {}
-    void processingInstruction(std::string_view, std::string_view) override {}
-
-    std::unique_ptr<Node> takeRoot() { return std::move(m_root); }
-
-private:
-    struct OpenElement {
-        Node* node;
-        // Whitespace after a run, kept until it is known whether another run follows.
-        std::string pendingWhitespace;
-        bool stretchHasText = false;
-
-        void run(std::string_view value) {
-            node->text.append(pendingWhitespace).append(value);
-            pendingWhitespace.clear();
-            stretchHasText = true;
-        }
-        void endStretch() {
-            pendingWhitespace.clear();
-            stretchHasText = false;
-        }
-    };
-
-    std::unique_ptr<Node> m_root;
-    std::vector<OpenElement> m_open;
-};
-
-// Plans the rows of a document in two passes over its element tree.
-class TablePlanner {
-public:
-    TablePlanner(const Node& root, bool recordPaths) : m_recordPaths(recordPaths) {
-        survey(root);
-        // A root without child elements is a record of its own.
-        if (!root.isRecord())
-            m_valued.insert(root.name);
-        emitRows(root);
-    }
-
-    FileTablePlan& plan() { return m_plan; }
-
-private:
-    // First pass: which records hold values, and which childless children repeat. Deep
-    // documents are walked with a stack of our own.
-    void survey(const Node& root) {
-        std::vector<const Node*> pending{&root};
-        while (!pending.empty()) {
-            const Node& node = *pending.back();
-            pending.pop_back();
-            if (!node.isRecord())
-                continue;
-            std::map<std::string, int> seen;
-            bool valued = !node.attributes.empty() || node.hasText;
-            for (const auto& child : node.children) {
-                if (child->isRecord()) {
-                    pending.push_back(child.get());
-                    continue;
-                }
-                valued = true;
-                if (++seen[child->name] == 2)
-                    m_repeated[node.name].insert(child->name);
-            }
-            if (valued)
-                m_valued.insert(node.name);
-        }
-    }
-
-    std::uint32_t table(PlannedTable::Kind kind, const std::string& element) {
-        const auto key = std::make_pair(kind, element);
-        const auto found = m_tableByKey.find(key);
-        if (found != m_tableByKey.end())
-            return found->second;
-        const auto index = static_cast<std::uint32_t>(m_plan.tables().size());
-        m_tableByKey[key] = index;
-        PlannedTable& added = m_plan.tables().emplace_back();
-        added.kind = kind;
-        added.element = element;
-        return index;
-    }
-
-    // A record still to be planned, with the row it lies in and its parent's path.
-    struct Pending {
-        const Node* node;
-        std::optional<RowPlace> parent;
-        std::optional<std::uint32_t> parentPath;
-    };
-
-    // Second pass: rows in document order, records before the records inside them.
-    void emitRows(const Node& root) {
-        std::vector<Pending> pending{{&root, std::nullopt, std::nullopt}};
-        while (!pending.empty()) {
-            const Pending next = pending.back();
-            pending.pop_back();
-            const std::uint32_t path = pathBelow(next.parentPath, next.node->name);
-            std::optional<RowPlace> row = addRecord(*next.node, next.parent, path);
-            // A record that makes no row passes its own parent on to the records inside it.
-            if (!row)
-                row = next.parent;
-            const auto& children = next.node->children;
-            for (auto child = children.rbegin(); child != children.rend(); ++child)
-                if ((*child)->isRecord())
-                    pending.push_back({child->get(), row, path});
-        }
-    }
-
-    static void set(PlannedTable& table, PlannedRow& row, const std::string& key,
-                    const std::string& name, const std::string& value) {
-        const size_t at = table.column(key, name);
-        row.values.resize(table.columns.size());
-        row.values[at] = value;
-    }
-
-    std::optional<RowPlace> addRecord(const Node& node, std::optional<RowPlace> parent,
-                                      std::uint32_t path) {
-        if (!m_valued.count(node.name))
-            return std::nullopt;
-        const std::uint32_t index = table(PlannedTable::Kind::Records, node.name);
-        PlannedTable& records = m_plan.tables()[index];
-        const RowPlace place{index, static_cast<std::uint32_t>(records.rows.size())};
-        PlannedRow row{{}, parent, path};
-        for (const Node::Attribute& a : node.attributes)
-            set(records, row, "attribute:" + a.qualifiedName, a.name, a.value);
-        if (node.hasText)
-            set(records, row, "text", "#text", node.text);
-        const std::set<std::string>& repeated = m_repeated[node.name];
-        for (const auto& child : node.children) {
-            if (child->isRecord())
-                continue;
-            if (repeated.count(child->name)) {
-                addRepeatedValue(*child, place, path);
-                continue;
-            }
-            set(records, row, "child:" + child->name, child->name, child->text);
-            for (const Node::Attribute& a : child->attributes)
-                set(records, row, "child:" + child->name + "@" + a.qualifiedName,
-                    child->name + "@" + a.name, a.value);
-        }
-        row.values.resize(records.columns.size());
-        records.rows.push_back(std::move(row));
-        return place;
-    }
-
-    void addRepeatedValue(const Node& child, RowPlace record, std::uint32_t recordPath) {
-        PlannedTable& values =
-            m_plan.tables()[table(PlannedTable::Kind::RepeatedValues, child.name)];
-        PlannedRow row{{}, record, pathBelow(recordPath, child.name)};
-        for (const Node::Attribute& a : child.attributes)
-            set(values, row, "attribute:" + a.qualifiedName, a.name, a.value);
-        set(values, row, "value", child.name, child.text);
-        values.rows.push_back(std::move(row));
-    }
-
-    // Paths cost a look-up per record, which only a caller that stores them pays.
-    std::uint32_t pathBelow(std::optional<std::uint32_t> parent, const std::string& name) {
-        return m_recordPaths ? m_plan.pathBelow(parent, name) : 0;
-    }
-
-    bool m_recordPaths;
-    FileTablePlan m_plan;
-    std::set<std::string> m_valued;
-    std::map<std::string, std::set<std::string>> m_repeated;
-    std::map<std::pair<PlannedTable::Kind, std::string>, std::uint32_t> m_tableByKey;
-};
 
 QString describeXmlError(const QString& path, const XmlError& error) {
     // A file that could not be read at all has no place in the document to name.
@@ -261,35 +37,270 @@ QString describeXmlError(const QString& path, const XmlError& error) {
 XmlFileError::XmlFileError(const QString& path, XmlError error)
     : RuntimeError(describeXmlError(path, error)), m_error(std::move(error)) {}
 
-size_t PlannedTable::column(const std::string& key, const std::string& wanted) {
-    const auto found = columnByKey.find(key);
-    if (found != columnByKey.end())
-        return found->second;
-    columns.push_back({key, wanted, columnNamesTaken.claim(wanted)});
-    for (auto& row : rows)
-        row.values.resize(columns.size());
-    return columnByKey[key] = columns.size() - 1;
-}
+// Plans the tables of a document by walking its tree once, and hands the rows over by walking
+// it again the same way: the walk that plans adds the tables, columns and paths that the walk
+// handing rows over only looks up.
+class FileTablePlan::Planner {
+public:
+    Planner(XmlDocumentTree document, bool recordPaths)
+        : m_document(std::move(document)), m_recordPaths(recordPaths) {
+        survey();
+        walk(nullptr);
+    }
 
-std::uint32_t FileTablePlan::pathBelow(std::optional<std::uint32_t> parent,
-                                       const std::string& name) {
-    auto key = std::make_pair(parent ? std::int64_t(*parent) : -1, name);
-    const auto found = m_pathByStep.find(key);
-    if (found != m_pathByStep.end())
-        return found->second;
-    const auto path = static_cast<std::uint32_t>(m_paths.size());
-    m_paths.push_back({parent, name});
-    m_pathByStep.emplace(std::move(key), path);
-    return path;
-}
+    const std::deque<PlannedTable>& tables() const { return m_tables; }
 
-std::string FileTablePlan::pathText(std::uint32_t path) const {
+    void forEachRow(const std::function<void(const PlannedRow&)>& take) { walk(&take); }
+
+    std::string pathText(std::uint32_t path) const;
+
+private:
+    struct TableColumns {
+        std::unordered_map<std::uint64_t, std::uint32_t> byKey;
+        UniqueNames namesTaken;
+    };
+
+    struct PathStep {
+        std::optional<std::uint32_t> parent;
+        Name name;
+    };
+
+    // Which records hold values, and which childless children repeat within one record. Every
+    // element is looked at once as a child.
+    void survey() {
+        const Element count = m_document.elementCount();
+        m_valued.assign(m_document.nameCount(), false);
+        std::vector<Element> seenIn(m_document.nameCount(), count);
+        for (Element element = 0; element < count; ++element) {
+            if (!m_document.hasChildren(element))
+                continue;
+            const Name name = m_document.name(element);
+            bool valued =
+                !m_document.attributes(element).empty() || m_document.text(element).has_value();
+            for (Element child = element + 1; child < m_document.end(element);
+                 child = m_document.end(child)) {
+                if (m_document.hasChildren(child))
+                    continue;
+                valued = true;
+                const Name childName = m_document.name(child);
+                if (seenIn[childName] == element)
+                    m_repeated.insert(namePair(name, childName));
+                seenIn[childName] = element;
+            }
+            if (valued)
+                m_valued[name] = true;
+        }
+        // A root without child elements is a record of its own.
+        if (count > 0 && !m_document.hasChildren(0))
+            m_valued[m_document.name(0)] = true;
+    }
+
+    // A record still being walked: the row it lies in, its path and the next child to look at.
+    struct Frame {
+        Element element;
+        Element nextChild;
+        std::optional<RowPlace> row;
+        std::uint32_t path;
+    };
+
+    // Rows in document order, records before the records inside them; deep documents are
+    // walked with a stack of our own. Plans when `take` is null, hands rows over otherwise.
+    void walk(const std::function<void(const PlannedRow&)>* take) {
+        m_take = take;
+        m_nextRow.assign(m_tables.size(), 0);
+        if (m_document.elementCount() == 0)
+            return;
+        std::vector<Frame> open;
+        auto enter = [&](Element element, std::optional<RowPlace> parent,
+                         std::optional<std::uint32_t> parentPath) {
+            const std::uint32_t path = pathBelow(parentPath, m_document.name(element));
+            std::optional<RowPlace> row = addRecord(element, parent, path);
+            // A record that makes no row passes its own parent on to the records inside it.
+            open.push_back({element, element + 1, row ? row : parent, path});
+        };
+        enter(0, std::nullopt, std::nullopt);
+        while (!open.empty()) {
+            Frame& top = open.back();
+            Element child = top.nextChild;
+            const Element end = m_document.end(top.element);
+            while (child < end && !m_document.hasChildren(child))
+                child = m_document.end(child);
+            if (child >= end) {
+                open.pop_back();
+                continue;
+            }
+            top.nextChild = m_document.end(child);
+            enter(child, top.row, top.path);
+        }
+    }
+
+    std::uint32_t table(PlannedTable::Kind kind, Name element) {
+        const std::uint64_t key = (std::uint64_t(kind) << 32) | element;
+        const auto found = m_tableByKey.find(key);
+        if (found != m_tableByKey.end())
+            return found->second;
+        const auto index = static_cast<std::uint32_t>(m_tables.size());
+        m_tableByKey.emplace(key, index);
+        PlannedTable& added = m_tables.emplace_back();
+        added.kind = kind;
+        added.element = m_document.nameText(element);
+        m_columns.emplace_back();
+        m_nextRow.push_back(0);
+        return index;
+    }
+
+    // A new row of a table: its place, and (when handing rows over) its values cleared.
+    RowPlace startRow(std::uint32_t table, std::optional<RowPlace> parent, PlannedRow& row) {
+        const RowPlace place{table, m_nextRow[table]++};
+        if (m_take) {
+            row.place = place;
+            row.parent = parent;
+            row.values.assign(m_tables[table].columns.size(), std::nullopt);
+            return place;
+        }
+        PlannedTable& planned = m_tables[table];
+        ++planned.rowCount;
+        if (parent) {
+            auto& parents = planned.parentTables;
+            if (std::find(parents.begin(), parents.end(), parent->table) == parents.end())
+                parents.push_back(parent->table);
+        }
+        return place;
+    }
+
+    // Sets a value of the row; `wanted` gives the name and the key text of a column still to
+    // be planned.
+    template <typename Wanted>
+    void set(PlannedRow& row, std::uint32_t table, std::uint64_t key, Wanted wanted,
+             std::string_view value) {
+        TableColumns& columns = m_columns[table];
+        if (m_take) {
+            row.values[columns.byKey.at(key)] = value;
+            return;
+        }
+        if (columns.byKey.count(key))
+            return;
+        auto [keyText, name] = wanted();
+        std::vector<PlannedColumn>& planned = m_tables[table].columns;
+        std::string unique = columns.namesTaken.claim(name);
+        planned.push_back({std::move(keyText), std::move(name), std::move(unique)});
+        columns.byKey.emplace(key, static_cast<std::uint32_t>(planned.size() - 1));
+    }
+
+    void hand(const PlannedRow& row) {
+        if (m_take)
+            (*m_take)(row);
+    }
+
+    std::optional<RowPlace> addRecord(Element element, std::optional<RowPlace> parent,
+                                      std::uint32_t path) {
+        const Name name = m_document.name(element);
+        if (!m_valued[name])
+            return std::nullopt;
+        const std::uint32_t records = table(PlannedTable::Kind::Records, name);
+        PlannedRow& row = m_recordRow;
+        const RowPlace place = startRow(records, parent, row);
+        row.path = path;
+        for (const XmlDocumentTree::Attribute& a : m_document.attributes(element))
+            set(
+                row, records, columnKey(ColumnKind::Attribute, a.qualifiedName),
+                [&] {
+                    return std::pair("attribute:" + m_document.nameText(a.qualifiedName),
+                                     m_document.nameText(a.name));
+                },
+                a.value);
+        if (const auto text = m_document.text(element))
+            set(
+                row, records, columnKey(ColumnKind::Text),
+                [] { return std::pair(std::string("text"), std::string("#text")); }, *text);
+        for (Element child = element + 1; child < m_document.end(element);
+             child = m_document.end(child)) {
+            if (m_document.hasChildren(child))
+                continue;
+            const Name childName = m_document.name(child);
+            if (m_repeated.count(namePair(name, childName))) {
+                addRepeatedValue(child, place, path);
+                continue;
+            }
+            const std::string& childText = m_document.nameText(childName);
+            set(
+                row, records, columnKey(ColumnKind::Child, childName),
+                [&] { return std::pair("child:" + childText, childText); },
+                m_document.text(child).value_or(std::string_view()));
+            for (const XmlDocumentTree::Attribute& a : m_document.attributes(child))
+                set(
+                    row, records, columnKey(ColumnKind::ChildAttribute, childName, a.qualifiedName),
+                    [&] {
+                        return std::pair("child:" + childText + "@" +
+                                             m_document.nameText(a.qualifiedName),
+                                         childText + "@" + m_document.nameText(a.name));
+                    },
+                    a.value);
+        }
+        hand(row);
+        return place;
+    }
+
+    void addRepeatedValue(Element child, RowPlace record, std::uint32_t recordPath) {
+        const Name name = m_document.name(child);
+        const std::uint32_t values = table(PlannedTable::Kind::RepeatedValues, name);
+        PlannedRow& row = m_valueRow;
+        startRow(values, record, row);
+        row.path = pathBelow(recordPath, name);
+        for (const XmlDocumentTree::Attribute& a : m_document.attributes(child))
+            set(
+                row, values, columnKey(ColumnKind::Attribute, a.qualifiedName),
+                [&] {
+                    return std::pair("attribute:" + m_document.nameText(a.qualifiedName),
+                                     m_document.nameText(a.name));
+                },
+                a.value);
+        set(
+            row, values, columnKey(ColumnKind::Value),
+            [&] { return std::pair(std::string("value"), m_document.nameText(name)); },
+            m_document.text(child).value_or(std::string_view()));
+        hand(row);
+    }
+
+    // Paths cost a look-up per record, which only a caller that stores them pays.
+    std::uint32_t pathBelow(std::optional<std::uint32_t> parent, Name name) {
+        if (!m_recordPaths)
+            return 0;
+        const std::uint64_t key = ((parent ? std::uint64_t(*parent) + 1 : 0) << 30) | name;
+        const auto found = m_pathByStep.find(key);
+        if (found != m_pathByStep.end())
+            return found->second;
+        const auto path = static_cast<std::uint32_t>(m_paths.size());
+        m_paths.push_back({parent, name});
+        m_pathByStep.emplace(key, path);
+        return path;
+    }
+
+    XmlDocumentTree m_document;
+    bool m_recordPaths;
+    std::vector<bool> m_valued;
+    std::unordered_set<std::uint64_t> m_repeated;
+
+    std::deque<PlannedTable> m_tables;
+    std::deque<TableColumns> m_columns;
+    std::unordered_map<std::uint64_t, std::uint32_t> m_tableByKey;
+    std::vector<PathStep> m_paths;
+    std::unordered_map<std::uint64_t, std::uint32_t> m_pathByStep;
+
+    const std::function<void(const PlannedRow&)>* m_take = nullptr;
+    std::vector<std::uint32_t> m_nextRow;
+    // A record's row and a repeated value's row are filled at the same time.
+    PlannedRow m_recordRow;
+    PlannedRow m_valueRow;
+};
+
+std::string FileTablePlan::Planner::pathText(std::uint32_t path) const {
     // Gathered from the end, so that a path of any depth costs only what it keeps.
     std::vector<const std::string*> names;
     size_t bytes = 0;
     bool shortened = false;
     for (std::optional<std::uint32_t> at = path; at; at = m_paths[*at].parent) {
-        const std::string& name = m_paths[*at].name;
+        const std::string& name = m_document.nameText(m_paths[*at].name);
         if (bytes + name.size() + 1 > kMaxPathBytes - 4 && !names.empty()) {
             shortened = true;
             break;
@@ -307,6 +318,24 @@ std::string FileTablePlan::pathText(std::uint32_t path) const {
     return text;
 }
 
+FileTablePlan::FileTablePlan(XmlDocumentTree document, bool recordPaths)
+    : m_planner(std::make_unique<Planner>(std::move(document), recordPaths)) {}
+FileTablePlan::FileTablePlan(FileTablePlan&&) noexcept = default;
+FileTablePlan& FileTablePlan::operator=(FileTablePlan&&) noexcept = default;
+FileTablePlan::~FileTablePlan() = default;
+
+const std::deque<PlannedTable>& FileTablePlan::tables() const {
+    return m_planner->tables();
+}
+
+void FileTablePlan::forEachRow(const std::function<void(const PlannedRow&)>& take) {
+    m_planner->forEachRow(take);
+}
+
+std::string FileTablePlan::pathText(std::uint32_t path) const {
+    return m_planner->pathText(path);
+}
+
 std::string tableNameFor(const std::string& element) {
     const bool reserved =
         QString::fromStdString(element).startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
@@ -314,10 +343,8 @@ std::string tableNameFor(const std::string& element) {
 }
 
 FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths) {
-    TreeBuilder builder;
-    if (std::optional<XmlError> error = readXmlFile(xmlPath, builder))
+    XmlDocumentTree document;
+    if (std::optional<XmlError> error = document.read(xmlPath))
         throw XmlFileError(xmlPath, std::move(*error));
-    const std::unique_ptr<Node> root = builder.takeRoot();
-    TablePlanner planner(*root, recordPaths);
-    return std::move(planner.plan());
+    return FileTablePlan(std::move(document), recordPaths);
 }

@@ -1,16 +1,17 @@
 #pragma once
 
 #include "base/RuntimeError.h"
-#include "database/UniqueNames.h"
-#include "xml/XmlReader.h"
+#include "database/XmlDocumentTree.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <deque>
-#include <map>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Raised for a file that could not be read as XML; carries the reader's reason and place.
@@ -37,9 +38,11 @@ struct RowPlace {
     std::uint32_t row = 0;
 };
 
+// A row as the plan hands it over; its texts live as long as the plan.
 struct PlannedRow {
+    RowPlace place;
     // By column of the row's table; none for a value the record does not have.
-    std::vector<std::optional<std::string>> values;
+    std::vector<std::optional<std::string_view>> values;
     // The row of the nearest enclosing record that is a row itself; none at the top.
     std::optional<RowPlace> parent;
     // The element's path from the document element, by number (see FileTablePlan::pathText).
@@ -54,38 +57,35 @@ struct PlannedTable {
     // The element's name without its prefix.
     std::string element;
     std::vector<PlannedColumn> columns;
-    std::map<std::string, size_t> columnByKey;
-    UniqueNames columnNamesTaken;
-    std::vector<PlannedRow> rows;
-
-    // The column for `key`, added at the end with the name `wanted` when it is new.
-    size_t column(const std::string& key, const std::string& wanted);
+    // The tables whose rows enclose rows of this one, in the order in which they first do.
+    std::vector<std::uint32_t> parentTables;
+    std::uint32_t rowCount = 0;
 };
 
-// The tables an XML file makes, in the order in which their first row appears; rows in document
-// order, a record's row before the rows of the records inside it.
+// The tables an XML file makes, in the order in which their first row appears, with their
+// columns and how many rows each has. The rows themselves are not kept: the plan holds the
+// document and hands the rows over one at a time, in document order, a record's row before the
+// rows of the records inside it.
 class FileTablePlan {
 public:
-    std::deque<PlannedTable>& tables() { return m_tables; }
-    const std::deque<PlannedTable>& tables() const { return m_tables; }
+    FileTablePlan(XmlDocumentTree document, bool recordPaths);
+    FileTablePlan(FileTablePlan&&) noexcept;
+    FileTablePlan& operator=(FileTablePlan&&) noexcept;
+    ~FileTablePlan();
+
+    const std::deque<PlannedTable>& tables() const;
+
+    // Hands every row to `take`, in the order above; a row is valid during its call only.
+    void forEachRow(const std::function<void(const PlannedRow&)>& take);
 
     // The element path of path number `path`, names separated by "/". A path of more than
     // kMaxPathBytes keeps its last whole names after ".../" (no element name begins with ".").
     std::string pathText(std::uint32_t path) const;
     static constexpr size_t kMaxPathBytes = 1024;
 
-    // Path numbers: a path is its last element's name below the path of its parent.
-    std::uint32_t pathBelow(std::optional<std::uint32_t> parent, const std::string& name);
-
 private:
-    struct PathStep {
-        std::optional<std::uint32_t> parent;
-        std::string name;
-    };
-
-    std::deque<PlannedTable> m_tables;
-    std::vector<PathStep> m_paths;
-    std::map<std::pair<std::int64_t, std::string>, std::uint32_t> m_pathByStep;
+    class Planner;
+    std::unique_ptr<Planner> m_planner;
 };
 
 // The name a table of records of `element` asks for: the element's name, with "_" in front of

@@ -97,3 +97,27 @@ TEST(XmlTableImport, ABrokenFileNamesItselfAndImportsNothingAndDeepOnesImport) {
     EXPECT_EQ(import.tables(), QStringList{"e"});
     EXPECT_EQ(import.rows("e").back(), QStringList{"1"});
 }
+
+TEST(XmlTableImport, ValuesOfEverySizeAreKeptWholeWhereverTheyFallInTheDocumentsStore) {
+    // Tens of megabytes of values, some far larger than the pieces they are stored in, each
+    // different, so that a value cut or shifted at a piece's edge cannot pass.
+    auto valueOf = [](int record) {
+        const int size = record % 1000 == 7 ? (20 << 20) + record : 9000 + record;
+        QByteArray value(size, char('a' + record % 26));
+        value.replace(0, 8, QByteArray::number(record).rightJustified(8, '0'));
+        return value;
+    };
+    QByteArray xml = "<r>";
+    constexpr int kRecords = 3000;
+    for (int record = 0; record < kRecords; ++record)
+        xml += "<e n=\"" + QByteArray::number(record) + "\"><v>" + valueOf(record) + "</v></e>";
+    xml += "</r>";
+    Import import;
+    import.file("large.xml", xml);
+    const std::vector<QStringList> rows = import.rows("e");
+    ASSERT_EQ(rows.size(), size_t(kRecords) + 1);
+    for (int record = 0; record < kRecords; ++record) {
+        const QStringList expected{QString::number(record), QString::fromLatin1(valueOf(record))};
+        ASSERT_EQ(rows[size_t(record) + 1], expected) << "record " << record;
+    }
+}
