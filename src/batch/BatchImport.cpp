@@ -170,8 +170,8 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     if (!walkProblems.isEmpty())
         report.problem(describeWalkProblems(walkProblems));
 
-    ConsoleSurface surface(options.sendMode, options.route, options.mergeTables, files, errors,
-                           !options.quiet && isTerminal(errors));
+    ConsoleSurface surface(options.sendMode, options.route, options.mergeTables, options.foldTables,
+                           files, errors, !options.quiet && isTerminal(errors));
     report.beforeLine = [&surface] { surface.clearProgress(); };
     UnattendedDialogs dialogs;
     // The run's CSV texts are kept in memory up to a budget, unless they are to be kept: files

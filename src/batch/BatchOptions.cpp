@@ -20,7 +20,11 @@ const QString kUsage = QStringLiteral(
     "                       database: tables of the work database, written cell by cell\n"
     "  --merge-tables       with --route database: the records of one element name from every\n"
     "                       file in one table, each row with its #file, #id, the #id of the\n"
-    "                       record it lies in (PARENT#id) and its #path\n"
+    "                       record it lies in (PARENT#id) and its #path; an element that\n"
+    "                       never repeats inside its parent, in any file, is folded into the\n"
+    "                       row above it as columns named by its path (Party/Name)\n"
+    "  --no-fold            with --merge-tables: every element with child elements is a\n"
+    "                       table of its own, as each file has it\n"
     "  --ext EXT            the extension of the files taken from folders (default xml;\n"
     "                       * for every file)\n"
     "  --keep-work          keep the run's own folder in the temporary folder: its CSV files\n"
@@ -51,6 +55,7 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     const QCommandLineOption multipleSheets(QStringLiteral("multiple-sheets"));
     const QCommandLineOption route(QStringLiteral("route"), QString(), QStringLiteral("ROUTE"));
     const QCommandLineOption mergeTables(QStringLiteral("merge-tables"));
+    const QCommandLineOption noFold(QStringLiteral("no-fold"));
     const QCommandLineOption extension(QStringLiteral("ext"), QString(), QStringLiteral("EXT"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QString(), QStringLiteral("FILE"));
@@ -60,8 +65,8 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
                                           QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({oneSheet, multipleSheets, route, mergeTables, extension, output, quiet,
-                       keepWork, workDatabase, help, version});
+    parser.addOptions({oneSheet, multipleSheets, route, mergeTables, noFold, extension, output,
+                       quiet, keepWork, workDatabase, help, version});
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help))
@@ -87,6 +92,9 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     options.mergeTables = parser.isSet(mergeTables);
     if (options.mergeTables && options.route != ImportRoute::Database)
         return usageError(QStringLiteral("--merge-tables needs --route database"));
+    options.foldTables = !parser.isSet(noFold);
+    if (!options.foldTables && !options.mergeTables)
+        return usageError(QStringLiteral("--no-fold needs --merge-tables"));
     if (parser.isSet(extension))
         options.extension = parser.value(extension);
     if (options.extension.isEmpty())

@@ -13,6 +13,8 @@ struct BatchOptions {
     ImportRoute route = ImportRoute::WithoutDatabase;
     // On the route through the work database: one table per element name across all files.
     bool mergeTables = false;
+    // With merged tables: fold what does not repeat into the rows of what does.
+    bool foldTables = true;
     QString extension = QStringLiteral("xml");
     QString output;
     // Files and folders in the order given; "-" stands for the paths on standard input.

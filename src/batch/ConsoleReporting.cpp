@@ -39,9 +39,10 @@ void ConsoleReport::problems(const ImportResult& result) {
 }
 
 ConsoleSurface::ConsoleSurface(SendMode sendMode, ImportRoute route, bool mergeTables,
-                               QStringList files, std::FILE* errors, bool showProgress)
-    : m_sendMode(sendMode), m_route(route), m_mergeTables(mergeTables), m_files(std::move(files)),
-      m_errors(errors), m_showProgress(showProgress) {
+                               bool foldTables, QStringList files, std::FILE* errors,
+                               bool showProgress)
+    : m_sendMode(sendMode), m_route(route), m_mergeTables(mergeTables), m_foldTables(foldTables),
+      m_files(std::move(files)), m_errors(errors), m_showProgress(showProgress) {
     m_elapsed.start();
 }
 

@@ -49,12 +49,13 @@ private:
 // progress as a line on a terminal.
 class ConsoleSurface final : public ImportSurface {
 public:
-    ConsoleSurface(SendMode sendMode, ImportRoute route, bool mergeTables, QStringList files,
-                   std::FILE* errors, bool showProgress);
+    ConsoleSurface(SendMode sendMode, ImportRoute route, bool mergeTables, bool foldTables,
+                   QStringList files, std::FILE* errors, bool showProgress);
 
     SendMode sendMode() const override { return m_sendMode; }
     ImportRoute importRoute() const override { return m_route; }
     bool mergesTables() const override { return m_mergeTables; }
+    bool foldsTables() const override { return m_foldTables; }
     int fileCount() const override { return static_cast<int>(m_files.size()); }
     QString fileAt(int position) const override { return m_files.value(position - 1); }
     void setProgress(double percent) override;
@@ -69,6 +70,7 @@ private:
     SendMode m_sendMode;
     ImportRoute m_route;
     bool m_mergeTables;
+    bool m_foldTables;
     QStringList m_files;
     std::FILE* m_errors;
     bool m_showProgress;

@@ -7,7 +7,8 @@
 
 #include <sqlite3.h>
 
-DatabaseApplication::DatabaseApplication(bool mergeTables) : m_mergeTables(mergeTables) {}
+DatabaseApplication::DatabaseApplication(bool mergeTables, bool foldTables)
+    : m_mergeTables(mergeTables), m_foldTables(foldTables) {}
 // Without a quit, what was imported is not kept: the open transaction is abandoned.
 DatabaseApplication::~DatabaseApplication() = default;
 
@@ -16,7 +17,12 @@ void DatabaseApplication::OpenCurrentDatabase(const QString& path) {
     // Every import of the session goes into one transaction, written to disk once at the end.
     m_database->execute(QStringLiteral("BEGIN"));
     if (m_mergeTables)
-        m_merged = std::make_unique<MergedTableImport>(*m_database);
+        m_merged = std::make_unique<MergedTableImport>(*m_database, m_foldTables);
+}
+
+void DatabaseApplication::surveyXml(const QString& dataSource) {
+    if (m_merged)
+        m_merged->survey(dataSource);
 }
 
 void DatabaseApplication::ImportXml(const QString& dataSource) {

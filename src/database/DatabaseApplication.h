@@ -13,14 +13,18 @@ class MergedTableImport;
 class DatabaseApplication {
 public:
     // `mergeTables`: the records of every file of the session go to shared tables, each row
-    // with its file, its number and its parent's (see MergedTableImport).
-    explicit DatabaseApplication(bool mergeTables = false);
+    // with its file, its number and its parent's; `foldTables`: folded by the kinds of element
+    // of the session's files (see MergedTableImport).
+    explicit DatabaseApplication(bool mergeTables = false, bool foldTables = true);
     ~DatabaseApplication();
 
     // The application has no window of its own; being shown changes nothing.
     void setVisible(bool) {}
     // Opens the database that imports go to; raises an error when it cannot.
     void OpenCurrentDatabase(const QString& path);
+    // Reads a file's shape before any file is imported, so that merged tables take one shape
+    // for every file of the session; does nothing for tables by file.
+    void surveyXml(const QString& dataSource);
     // Imports one XML file into new tables of the open database.
     void ImportXml(const QString& dataSource);
     // The tables that the imports of this session made, in order.
@@ -30,6 +34,7 @@ public:
 
 private:
     bool m_mergeTables;
+    bool m_foldTables;
     // The session's transaction is gone, and with it every import of the session.
     bool m_sessionLost = false;
     std::unique_ptr<DatabaseFile> m_database;

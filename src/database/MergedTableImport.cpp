@@ -94,12 +94,18 @@ struct MergedTableImport::Marks {
     std::unordered_map<MergedTableImport::Table*, Table> touched;
 };
 
-MergedTableImport::MergedTableImport(DatabaseFile& database) : m_database(database) {
+MergedTableImport::MergedTableImport(DatabaseFile& database, bool fold)
+    : m_database(database), m_fold(fold) {
     for (const QString& existing : database.tableNames())
         m_tableNames.take(existing.toStdString());
 }
 
 MergedTableImport::~MergedTableImport() = default;
+
+void MergedTableImport::survey(const QString& xmlPath) {
+    if (m_fold)
+        m_kinds.survey(xmlPath);
+}
 
 MergedTableImport::Table& MergedTableImport::tableFor(const PlannedTable& planned, Marks& marks,
                                                       QStringList& made) {
@@ -138,7 +144,7 @@ struct MergedTableImport::FileInsert {
 };
 
 QStringList MergedTableImport::importFile(const QString& xmlPath) {
-    FileTablePlan plan = planXmlTables(xmlPath, true);
+    FileTablePlan plan = planXmlTables(xmlPath, true, m_fold ? &m_kinds : nullptr);
     const std::string file = xmlPath.toStdString();
     Marks marks;
     marks.tableCount = m_tables.size();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/ElementKinds.h"
 #include "database/UniqueNames.h"
 #include "database/XmlTablePlan.h"
 
@@ -29,10 +30,26 @@ class DatabaseFile;
 //   name holds "#", so these never meet a column of values.
 // A file that is not well-formed, or whose rows cannot be stored, leaves nothing in any table
 // and takes no "#id".
+//
+// Folding (the default) shapes the tables by the kinds of element of every file of the run
+// (see ElementKinds), which are surveyed before any file is imported:
+// - an element whose kind occurs more than once inside one element, in any file, is a table in
+//   every file: a table of records, or of repeated values when no element of the kind has
+//   children. The document element is a table when it holds values, its own or folded ones;
+// - every other element is folded into the row of the nearest enclosing table: its text and
+//   attributes are columns named by its path from that row's element, joined by "/", with
+//   "@attribute" after an attribute's ("Party/PartyName/Name", "Quantity@unitCode"); a folded
+//   element with children has a column only for text of its own;
+// - "<Parent>#id" names the nearest enclosing table row.
 class MergedTableImport {
 public:
-    explicit MergedTableImport(DatabaseFile& database);
+    // `fold` off keeps every element with children a table of its own, by file.
+    explicit MergedTableImport(DatabaseFile& database, bool fold = true);
     ~MergedTableImport();
+
+    // Counts a file's elements into the run's kinds; every file is surveyed before the first
+    // is imported. A file that cannot be read adds nothing; its import reports it.
+    void survey(const QString& xmlPath);
 
     // Imports one file; gives the names of the tables it made, in order.
     QStringList importFile(const QString& xmlPath);
@@ -53,6 +70,8 @@ private:
     void undo(const Marks& marks);
 
     DatabaseFile& m_database;
+    bool m_fold;
+    ElementKinds m_kinds;
     std::vector<std::unique_ptr<Table>> m_tables;
     std::map<std::pair<PlannedTable::Kind, std::string>, size_t> m_tableByKey;
     UniqueNames m_tableNames;

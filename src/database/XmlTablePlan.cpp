@@ -1,5 +1,6 @@
 #include "database/XmlTablePlan.h"
 
+#include "database/ElementKinds.h"
 #include "database/UniqueNames.h"
 
 #include <QString>
@@ -13,7 +14,15 @@ using Element = XmlDocumentTree::Element;
 using Name = XmlDocumentTree::Name;
 
 // What a column holds, as one number: its kind and up to two names (each below 2^30).
-enum class ColumnKind : std::uint64_t { Attribute, Text, Child, ChildAttribute, Value };
+enum class ColumnKind : std::uint64_t {
+    Attribute,
+    Text,
+    Child,
+    ChildAttribute,
+    Value,
+    Folded,
+    FoldedAttribute
+};
 
 std::uint64_t columnKey(ColumnKind kind, Name first = 0, Name second = 0) {
     return (static_cast<std::uint64_t>(kind) << 60) | (std::uint64_t(first) << 30) | second;
@@ -42,9 +51,12 @@ XmlFileError::XmlFileError(const QString& path, XmlError error)
 // handing rows over only looks up.
 class FileTablePlan::Planner {
 public:
-    Planner(XmlDocumentTree document, bool recordPaths)
-        : m_document(std::move(document)), m_recordPaths(recordPaths) {
-        survey();
+    Planner(const QString& path, XmlDocumentTree document, bool recordPaths,
+            const ElementKinds* kinds)
+        : m_path(path), m_document(std::move(document)), m_recordPaths(recordPaths),
+          m_kinds(kinds) {
+        if (!m_kinds)
+            survey();
         walk(nullptr);
     }
 
@@ -52,11 +64,20 @@ public:
 
     void forEachRow(const std::function<void(const PlannedRow&)>& take) { walk(&take); }
 
+    // Says that the file is not what the run surveyed.
+    [[noreturn]] void changedSinceSurveyed() const {
+        throw RuntimeError(QStringLiteral("The file %1 was not imported: it changed while the "
+                                          "run was reading it.")
+                               .arg(m_path));
+    }
+
     std::string pathText(std::uint32_t path) const;
 
 private:
     struct TableColumns {
         std::unordered_map<std::uint64_t, std::uint32_t> byKey;
+        // Two keys of one text are one column: a folded value reached from records of two kinds.
+        std::unordered_map<std::string, std::uint32_t> byText;
         UniqueNames namesTaken;
     };
 
@@ -110,6 +131,10 @@ private:
         m_nextRow.assign(m_tables.size(), 0);
         if (m_document.elementCount() == 0)
             return;
+        if (m_kinds) {
+            walkFolded();
+            return;
+        }
         std::vector<Frame> open;
         auto enter = [&](Element element, std::optional<RowPlace> parent,
                          std::optional<std::uint32_t> parentPath) {
@@ -175,16 +200,29 @@ private:
              std::string_view value) {
         TableColumns& columns = m_columns[table];
         if (m_take) {
-            row.values[columns.byKey.at(key)] = value;
+            const auto at = columns.byKey.find(key);
+            if (at == columns.byKey.end())
+                changedSinceSurveyed();
+            std::optional<std::string_view>& place = row.values[at->second];
+            // Folding relies on each kind occurring once in its row.
+            if (m_kinds && place)
+                changedSinceSurveyed();
+            place = value;
             return;
         }
         if (columns.byKey.count(key))
             return;
         auto [keyText, name] = wanted();
+        if (const auto same = columns.byText.find(keyText); same != columns.byText.end()) {
+            columns.byKey.emplace(key, same->second);
+            return;
+        }
         std::vector<PlannedColumn>& planned = m_tables[table].columns;
         std::string unique = columns.namesTaken.claim(name);
+        const auto at = static_cast<std::uint32_t>(planned.size());
+        columns.byKey.emplace(key, at);
+        columns.byText.emplace(keyText, at);
         planned.push_back({std::move(keyText), std::move(name), std::move(unique)});
-        columns.byKey.emplace(key, static_cast<std::uint32_t>(planned.size() - 1));
     }
 
     void hand(const PlannedRow& row) {
@@ -202,13 +240,7 @@ private:
         const RowPlace place = startRow(records, parent, row);
         row.path = path;
         for (const XmlDocumentTree::Attribute& a : m_document.attributes(element))
-            set(
-                row, records, columnKey(ColumnKind::Attribute, a.qualifiedName),
-                [&] {
-                    return std::pair("attribute:" + m_document.nameText(a.qualifiedName),
-                                     m_document.nameText(a.name));
-                },
-                a.value);
+            setAttribute(row, records, a);
         if (const auto text = m_document.text(element))
             set(
                 row, records, columnKey(ColumnKind::Text),
@@ -248,18 +280,160 @@ private:
         startRow(values, record, row);
         row.path = pathBelow(recordPath, name);
         for (const XmlDocumentTree::Attribute& a : m_document.attributes(child))
-            set(
-                row, values, columnKey(ColumnKind::Attribute, a.qualifiedName),
-                [&] {
-                    return std::pair("attribute:" + m_document.nameText(a.qualifiedName),
-                                     m_document.nameText(a.name));
-                },
-                a.value);
+            setAttribute(row, values, a);
         set(
             row, values, columnKey(ColumnKind::Value),
             [&] { return std::pair(std::string("value"), m_document.nameText(name)); },
             m_document.text(child).value_or(std::string_view()));
         hand(row);
+    }
+
+    // Folding: a table for the document element when it holds values and for every kind that
+    // repeats; everything else is folded into the row of the nearest table above it.
+
+    // A table element still to be walked, with the path of the element it lies in.
+    struct Nested {
+        Element element;
+        ElementKinds::Kind kind;
+        std::uint32_t parentPath;
+    };
+    // A table element being walked: its row (or the row it lies in) and the tables inside it.
+    struct FoldedFrame {
+        std::optional<RowPlace> row;
+        std::vector<Nested> nested;
+        size_t next = 0;
+    };
+
+    void walkFolded() {
+        std::vector<FoldedFrame> open;
+        open.push_back(enterFolded(0, kindOf(ElementKinds::kNone, 0), std::nullopt, std::nullopt));
+        while (!open.empty()) {
+            FoldedFrame& top = open.back();
+            if (top.next == top.nested.size()) {
+                open.pop_back();
+                continue;
+            }
+            const Nested next = top.nested[top.next++];
+            const std::optional<RowPlace> row = top.row;
+            open.push_back(enterFolded(next.element, next.kind, row, next.parentPath));
+        }
+    }
+
+    // The kind of an element below one of kind `parent`; one the survey did not see means the
+    // file changed since.
+    ElementKinds::Kind kindOf(ElementKinds::Kind parent, Element element) {
+        const Name name = m_document.name(element);
+        const std::uint64_t key =
+            (std::uint64_t(parent == ElementKinds::kNone ? 0 : parent + 1) << 32) | name;
+        const auto found = m_kindByStep.find(key);
+        if (found != m_kindByStep.end())
+            return found->second;
+        const ElementKinds::Kind kind = m_kinds->find(parent, m_document.nameText(name));
+        if (kind == ElementKinds::kNone)
+            changedSinceSurveyed();
+        m_kindByStep.emplace(key, kind);
+        return kind;
+    }
+
+    FoldedFrame enterFolded(Element element, ElementKinds::Kind kind,
+                            std::optional<RowPlace> parent,
+                            std::optional<std::uint32_t> parentPath) {
+        const Name name = m_document.name(element);
+        const std::uint32_t path = pathBelow(parentPath, name);
+        FoldedFrame frame;
+        frame.row = parent;
+        const bool isRoot = element == 0;
+        if (isRoot && !m_kinds->holdsValues(kind)) {
+            foldInto(nullptr, 0, element, kind, kind, path, frame.nested);
+            return frame;
+        }
+        const bool values = !isRoot && !m_kinds->hasChildren(kind);
+        const std::uint32_t table = this->table(
+            values ? PlannedTable::Kind::RepeatedValues : PlannedTable::Kind::Records, name);
+        PlannedRow& row = m_recordRow;
+        const RowPlace place = startRow(table, parent, row);
+        row.path = path;
+        for (const XmlDocumentTree::Attribute& a : m_document.attributes(element))
+            setAttribute(row, table, a);
+        if (values)
+            set(
+                row, table, columnKey(ColumnKind::Value),
+                [&] { return std::pair(std::string("value"), m_document.nameText(name)); },
+                m_document.text(element).value_or(std::string_view()));
+        else if (const auto text = m_document.text(element))
+            set(
+                row, table, columnKey(ColumnKind::Text),
+                [] { return std::pair(std::string("text"), std::string("#text")); }, *text);
+        foldInto(&row, table, element, kind, kind, path, frame.nested);
+        hand(row);
+        frame.row = place;
+        return frame;
+    }
+
+    // Sets the values of the elements below `element` that fold into the row, in document
+    // order, and gathers the tables inside them.
+    void foldInto(PlannedRow* row, std::uint32_t table, Element element, ElementKinds::Kind kind,
+                  ElementKinds::Kind rowKind, std::uint32_t path, std::vector<Nested>& nested) {
+        struct Open {
+            Element element;
+            ElementKinds::Kind kind;
+            std::uint32_t path;
+            Element nextChild;
+        };
+        std::vector<Open> open{{element, kind, path, element + 1}};
+        while (!open.empty()) {
+            Open& top = open.back();
+            if (top.nextChild >= m_document.end(top.element)) {
+                open.pop_back();
+                continue;
+            }
+            const Element child = top.nextChild;
+            top.nextChild = m_document.end(child);
+            const ElementKinds::Kind childKind = kindOf(top.kind, child);
+            if (m_kinds->repeats(childKind)) {
+                nested.push_back({child, childKind, top.path});
+                continue;
+            }
+            if (row)
+                setFolded(*row, table, child, childKind, rowKind);
+            if (m_document.hasChildren(child)) {
+                const std::uint32_t childPath = pathBelow(top.path, m_document.name(child));
+                open.push_back({child, childKind, childPath, child + 1});
+            }
+        }
+    }
+
+    void setFolded(PlannedRow& row, std::uint32_t table, Element element, ElementKinds::Kind kind,
+                   ElementKinds::Kind rowKind) {
+        const std::optional<std::string_view> text = m_document.text(element);
+        if (text || !m_document.hasChildren(element))
+            set(
+                row, table, columnKey(ColumnKind::Folded, kind),
+                [&] {
+                    return std::pair("fold:" + m_kinds->pathBetween(rowKind, kind, true),
+                                     m_kinds->pathBetween(rowKind, kind, false));
+                },
+                text.value_or(std::string_view()));
+        for (const XmlDocumentTree::Attribute& a : m_document.attributes(element))
+            set(
+                row, table, columnKey(ColumnKind::FoldedAttribute, kind, a.qualifiedName),
+                [&] {
+                    return std::pair("fold:" + m_kinds->pathBetween(rowKind, kind, true) + "@" +
+                                         m_document.nameText(a.qualifiedName),
+                                     m_kinds->pathBetween(rowKind, kind, false) + "@" +
+                                         m_document.nameText(a.name));
+                },
+                a.value);
+    }
+
+    void setAttribute(PlannedRow& row, std::uint32_t table, const XmlDocumentTree::Attribute& a) {
+        set(
+            row, table, columnKey(ColumnKind::Attribute, a.qualifiedName),
+            [&] {
+                return std::pair("attribute:" + m_document.nameText(a.qualifiedName),
+                                 m_document.nameText(a.name));
+            },
+            a.value);
     }
 
     // Paths cost a look-up per record, which only a caller that stores them pays.
@@ -276,8 +450,13 @@ private:
         return path;
     }
 
+    QString m_path;
     XmlDocumentTree m_document;
     bool m_recordPaths;
+    // The run's kinds of element when folding, with the kinds of this file's elements by their
+    // parent's kind and their name.
+    const ElementKinds* m_kinds;
+    std::unordered_map<std::uint64_t, ElementKinds::Kind> m_kindByStep;
     std::vector<bool> m_valued;
     std::unordered_set<std::uint64_t> m_repeated;
 
@@ -318,8 +497,9 @@ std::string FileTablePlan::Planner::pathText(std::uint32_t path) const {
     return text;
 }
 
-FileTablePlan::FileTablePlan(XmlDocumentTree document, bool recordPaths)
-    : m_planner(std::make_unique<Planner>(std::move(document), recordPaths)) {}
+FileTablePlan::FileTablePlan(const QString& path, XmlDocumentTree document, bool recordPaths,
+                             const ElementKinds* kinds)
+    : m_planner(std::make_unique<Planner>(path, std::move(document), recordPaths, kinds)) {}
 FileTablePlan::FileTablePlan(FileTablePlan&&) noexcept = default;
 FileTablePlan& FileTablePlan::operator=(FileTablePlan&&) noexcept = default;
 FileTablePlan::~FileTablePlan() = default;
@@ -342,9 +522,9 @@ std::string tableNameFor(const std::string& element) {
     return reserved ? "_" + element : element;
 }
 
-FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths) {
+FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths, const ElementKinds* kinds) {
     XmlDocumentTree document;
     if (std::optional<XmlError> error = document.read(xmlPath))
         throw XmlFileError(xmlPath, std::move(*error));
-    return FileTablePlan(std::move(document), recordPaths);
+    return FileTablePlan(xmlPath, std::move(document), recordPaths, kinds);
 }

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+class ElementKinds;
+
 // Raised for a file that could not be read as XML; carries the reader's reason and place.
 class XmlFileError : public RuntimeError {
 public:
@@ -68,7 +70,10 @@ struct PlannedTable {
 // rows of the records inside it.
 class FileTablePlan {
 public:
-    FileTablePlan(XmlDocumentTree document, bool recordPaths);
+    // Folds by the run's `kinds` when given (see MergedTableImport), otherwise plans by the
+    // rules of XmlTableImport.h.
+    FileTablePlan(const QString& path, XmlDocumentTree document, bool recordPaths,
+                  const ElementKinds* kinds);
     FileTablePlan(FileTablePlan&&) noexcept;
     FileTablePlan& operator=(FileTablePlan&&) noexcept;
     ~FileTablePlan();
@@ -96,4 +101,7 @@ std::string tableNameFor(const std::string& element);
 // (the rules are told where the plan is written, in XmlTableImport.h); every row's path is
 // recorded when `recordPaths` is set, otherwise every path is number 0. Raises an XmlFileError
 // naming the file, the reason, the line and the position when the file is not well-formed.
-FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths);
+// With `kinds`, folds what does not repeat; the file must be among those the kinds surveyed,
+// and one that has changed since fails with a RuntimeError.
+FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths,
+                            const ElementKinds* kinds = nullptr);

@@ -28,11 +28,18 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     procedure.step(108, [&] { ClearWorkDatabase(databasePath, QString(), dialogs); });
     std::unique_ptr<DatabaseApplication> database;
     procedure.step(110, [&] {
-        database = std::make_unique<DatabaseApplication>(surface.mergesTables());
+        database =
+            std::make_unique<DatabaseApplication>(surface.mergesTables(), surface.foldsTables());
         database->setVisible(true);
     });
     procedure.step(112, [&] { mustBeSet(database.get()).OpenCurrentDatabase(databasePath); });
     const int count = surface.fileCount();
+    // Shared tables take their shape from every file before the first is stored.
+    if (surface.mergesTables())
+        for (int i = 1; i <= count; ++i) {
+            surface.processEvents();
+            procedure.step(113, [&] { mustBeSet(database.get()).surveyXml(surface.fileAt(i)); });
+        }
     for (int i = 1; i <= count; ++i) {
         FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
         const size_t failuresBefore = result.failures.size();

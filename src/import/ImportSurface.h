@@ -18,6 +18,8 @@ public:
     // Whether the route through the work database gathers the records of every file into
     // shared tables, rather than tables of each file's own.
     virtual bool mergesTables() const { return false; }
+    // Whether shared tables fold what does not repeat into the rows of what does.
+    virtual bool foldsTables() const { return true; }
     // The listed files, rows from 1.
     virtual int fileCount() const = 0;
     virtual QString fileAt(int position) const = 0;

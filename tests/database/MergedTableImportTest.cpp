@@ -14,16 +14,26 @@
 namespace {
 using Rows = std::vector<QStringList>;
 
-// A session of merged imports, files given as (name, XML); a file that fails is remembered.
+enum class Tables { ByElement, Folded };
+
+// A session of merged imports, files given as (name, XML), every file surveyed before the first
+// is imported, as a run does; a file that fails is remembered.
 struct Session {
-    Session() { runSql(path, "CREATE TABLE seed(x); DROP TABLE seed;"); }
+    explicit Session(Tables tables = Tables::ByElement) : shape(tables) {
+        runSql(path, "CREATE TABLE seed(x); DROP TABLE seed;");
+    }
 
     void import(const std::vector<std::pair<const char*, QByteArray>>& files) {
-        DatabaseApplication database(true);
+        DatabaseApplication database(true, shape == Tables::Folded);
         database.OpenCurrentDatabase(path);
-        for (const auto& [name, xml] : files) {
+        QStringList paths;
+        for (const auto& [name, xml] : files)
+            paths << writeFile(folder.filePath(name), xml);
+        for (const QString& file : paths)
+            database.surveyXml(file);
+        for (const QString& file : paths) {
             try {
-                database.ImportXml(writeFile(folder.filePath(name), xml));
+                database.ImportXml(file);
             } catch (const RuntimeError& error) {
                 failures << error.description();
             }
@@ -40,6 +50,7 @@ struct Session {
         return rows;
     }
 
+    Tables shape;
     QTemporaryDir folder;
     QString path = folder.filePath("temp.mdb");
     QStringList made;
@@ -115,7 +126,7 @@ TEST(MergedTableImport, AFileThatFailsLeavesNothingAndTakesNoNumbersOrNames) {
         sqlite3_limit(database.handle(), SQLITE_LIMIT_LENGTH, 1000);
         sqlite3_limit(database.handle(), SQLITE_LIMIT_COLUMN, 6);
         database.execute("BEGIN");
-        MergedTableImport merged(database);
+        MergedTableImport merged(database, false);
         merged.importFile(file("a.xml", "<r><item><v>1</v></item></r>"));
         EXPECT_THROW(
             merged.importFile(file("long.xml", "<r><box b='1'><item><v>2</v><w>new</w>"
@@ -181,4 +192,126 @@ TEST(MergedTableImport, APathTooLongKeepsItsEndAndAFileNamesItselfAsListed) {
     EXPECT_TRUE(rows.back()[3].startsWith(".../level/level"));
     EXPECT_TRUE(rows.back()[3].endsWith("/level"));
     EXPECT_LE(rows.back()[3].size(), 1024);
+}
+
+namespace {
+// Two invoices shaped as UBL has them: a supplier and a customer party, a tax total with its
+// subtotals, lines with items; notes repeat in the second invoice only.
+const QByteArray kInvoiceOne = R"(<Invoice xmlns:cbc="urn:c" xmlns:cac="urn:a">
+  <cbc:ID>INV-1</cbc:ID><cbc:Note>first</cbc:Note>
+  <cac:AccountingSupplierParty><cac:Party><cac:PartyName><cbc:Name>Acme</cbc:Name></cac:PartyName>
+  </cac:Party></cac:AccountingSupplierParty>
+  <cac:AccountingCustomerParty><cac:Party><cac:PartyName><cbc:Name>Buyer</cbc:Name></cac:PartyName>
+  </cac:Party></cac:AccountingCustomerParty>
+  <cac:TaxTotal><cbc:TaxAmount currencyID="EUR">5.00</cbc:TaxAmount>
+    <cac:TaxSubtotal><cbc:TaxableAmount>20</cbc:TaxableAmount></cac:TaxSubtotal>
+    <cac:TaxSubtotal><cbc:TaxableAmount>5</cbc:TaxableAmount></cac:TaxSubtotal></cac:TaxTotal>
+  <cac:InvoiceLine><cbc:ID>1</cbc:ID><cbc:InvoicedQuantity unitCode="EA">2</cbc:InvoicedQuantity>
+    <cac:Item><cbc:Name>Bolt</cbc:Name><cac:SellersItemIdentification><cbc:ID>B-1</cbc:ID>
+    </cac:SellersItemIdentification></cac:Item></cac:InvoiceLine>
+  <cac:InvoiceLine><cbc:ID>2</cbc:ID><cac:Item><cbc:Name>Nut</cbc:Name></cac:Item></cac:InvoiceLine>
+</Invoice>)";
+const QByteArray kInvoiceTwo = R"(<Invoice xmlns:cbc="urn:c" xmlns:cac="urn:a">
+  <cbc:ID>INV-2</cbc:ID><cbc:Note>one</cbc:Note><cbc:Note>two</cbc:Note>
+  <cac:AccountingSupplierParty><cac:Party><cac:PartyName><cbc:Name>Acme</cbc:Name></cac:PartyName>
+  </cac:Party></cac:AccountingSupplierParty>
+  <cac:TaxTotal><cbc:TaxAmount currencyID="EUR">1.00</cbc:TaxAmount>
+    <cac:TaxSubtotal><cbc:TaxableAmount>10</cbc:TaxableAmount></cac:TaxSubtotal></cac:TaxTotal>
+  <cac:InvoiceLine><cbc:ID>1</cbc:ID><cbc:InvoicedQuantity unitCode="KG">1.5</cbc:InvoicedQuantity>
+    <cac:Item><cbc:Name>Wire</cbc:Name></cac:Item></cac:InvoiceLine>
+</Invoice>)";
+} // namespace
+
+TEST(MergedTableImport, WhatOccursOnceFoldsIntoItsRecordAndWhatRepeatsAnywhereIsATable) {
+    Session session(Tables::Folded);
+    session.import({{"a.xml", kInvoiceOne}, {"b.xml", kInvoiceTwo}});
+    EXPECT_EQ(session.tables(), (QStringList{"Invoice", "Note", "TaxSubtotal", "InvoiceLine"}));
+    EXPECT_EQ(session.rows("Invoice"),
+              (Rows{{"#file", "#id", "#path", "ID", "AccountingSupplierParty/Party/PartyName/Name",
+                     "AccountingCustomerParty/Party/PartyName/Name", "TaxTotal/TaxAmount",
+                     "TaxTotal/TaxAmount@currencyID"},
+                    {"a.xml", "1", "Invoice", "INV-1", "Acme", "Buyer", "5.00", "EUR"},
+                    {"b.xml", "2", "Invoice", "INV-2", "Acme", "", "1.00", "EUR"}}));
+    // Notes repeat only in the second invoice, yet the first one's note is a row as well.
+    EXPECT_EQ(session.rows("Note"), (Rows{{"#file", "#id", "Invoice#id", "#path", "Note"},
+                                          {"a.xml", "1", "1", "Invoice/Note", "first"},
+                                          {"b.xml", "2", "2", "Invoice/Note", "one"},
+                                          {"b.xml", "3", "2", "Invoice/Note", "two"}}));
+    // A subtotal inside the folded tax total belongs to the invoice.
+    EXPECT_EQ(session.rows("TaxSubtotal")[3],
+              (QStringList{"b.xml", "3", "2", "Invoice/TaxTotal/TaxSubtotal", "10"}));
+    EXPECT_EQ(session.rows("InvoiceLine"),
+              (Rows{{"#file", "#id", "Invoice#id", "#path", "ID", "InvoicedQuantity",
+                     "InvoicedQuantity@unitCode", "Item/Name", "Item/SellersItemIdentification/ID"},
+                    {"a.xml", "1", "1", "Invoice/InvoiceLine", "1", "2", "EA", "Bolt", "B-1"},
+                    {"a.xml", "2", "1", "Invoice/InvoiceLine", "2", "", "", "Nut", ""},
+                    {"b.xml", "3", "2", "Invoice/InvoiceLine", "1", "1.5", "KG", "Wire", ""}}));
+}
+
+TEST(MergedTableImport, StatementsFoldTheirAccountAndAFreeTextThatRepeatsSomewhereIsATable) {
+    const auto statement = [](const char* iban, const QByteArray& entries) {
+        return QByteArray("<Document><BkToCstmrStmt><Stmt><Id>S-") + iban +
+               "</Id><Acct><Id><IBAN>" + iban + "</IBAN></Id><Ccy>EUR</Ccy></Acct>" + entries +
+               "</Stmt></BkToCstmrStmt></Document>";
+    };
+    const QByteArray entry = R"(<Ntry><Amt Ccy="EUR">12.50</Amt><NtryDtls><TxDtls><RmtInf>
+        <Ustrd>rent</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>)";
+    const QByteArray twoLines = R"(<Ntry><Amt Ccy="EUR">3</Amt><NtryDtls><TxDtls><RmtInf>
+        <Ustrd>part one</Ustrd><Ustrd>part two</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>)";
+    Session session(Tables::Folded);
+    session.import(
+        {{"one.xml", statement("DE01", entry + entry)}, {"two.xml", statement("DE02", twoLines)}});
+    EXPECT_EQ(session.tables(), (QStringList{"Document", "Ntry", "Ustrd"}));
+    EXPECT_EQ(session.rows("Document"),
+              (Rows{{"#file", "#id", "#path", "BkToCstmrStmt/Stmt/Id",
+                     "BkToCstmrStmt/Stmt/Acct/Id/IBAN", "BkToCstmrStmt/Stmt/Acct/Ccy"},
+                    {"one.xml", "1", "Document", "S-DE01", "DE01", "EUR"},
+                    {"two.xml", "2", "Document", "S-DE02", "DE02", "EUR"}}));
+    EXPECT_EQ(session.rows("Ntry")[0],
+              (QStringList{"#file", "#id", "Document#id", "#path", "Amt", "Amt@Ccy"}));
+    EXPECT_EQ(
+        session.rows("Ustrd"),
+        (Rows{{"#file", "#id", "Ntry#id", "#path", "Ustrd"},
+              {"one.xml", "1", "1", "Document/BkToCstmrStmt/Stmt/Ntry/NtryDtls/TxDtls/RmtInf/Ustrd",
+               "rent"},
+              {"one.xml", "2", "2", "Document/BkToCstmrStmt/Stmt/Ntry/NtryDtls/TxDtls/RmtInf/Ustrd",
+               "rent"},
+              {"two.xml", "3", "3", "Document/BkToCstmrStmt/Stmt/Ntry/NtryDtls/TxDtls/RmtInf/Ustrd",
+               "part one"},
+              {"two.xml", "4", "3", "Document/BkToCstmrStmt/Stmt/Ntry/NtryDtls/TxDtls/RmtInf/Ustrd",
+               "part two"}}));
+}
+
+TEST(MergedTableImport, FoldedFilesThatFailOrChangeAfterTheSurveyLeaveNothing) {
+    Session session(Tables::Folded);
+    // The broken file counts nothing in: "v" would otherwise repeat and be a table.
+    session.import({{"broken.xml", "<r><v>1</v><v>2</v><w>"},
+                    {"a.xml", "<r><v>1</v><m a='x'>text<n>deep</n></m></r>"}});
+    ASSERT_EQ(session.failures.size(), 1);
+    EXPECT_TRUE(session.failures[0].contains("broken.xml is not well-formed XML"));
+    // A folded element keeps its attributes and its own text beside its children's values.
+    EXPECT_EQ(session.rows("r"), (Rows{{"#file", "#id", "#path", "v", "m", "m@a", "m/n"},
+                                       {"a.xml", "1", "r", "1", "text", "x", "deep"}}));
+
+    // A file rewritten between the survey and its import, so that what was surveyed as once
+    // now repeats, or a kind never seen appears, is refused whole.
+    Session changed(Tables::Folded);
+    const QString path = writeFile(changed.folder.filePath("c.xml"), "<r><v>1</v></r>");
+    DatabaseApplication database(true, true);
+    database.OpenCurrentDatabase(changed.path);
+    database.surveyXml(path);
+    for (const QByteArray& rewritten :
+         {QByteArray("<r><v>1</v><v>2</v></r>"), QByteArray("<r><v>1</v><new>2</new></r>")}) {
+        writeFile(path, rewritten);
+        try {
+            database.ImportXml(path);
+            ADD_FAILURE() << "a changed file was imported";
+        } catch (const RuntimeError& error) {
+            EXPECT_TRUE(error.description().contains("c.xml was not imported: it changed"));
+        }
+    }
+    writeFile(path, "<r><v>3</v></r>");
+    database.ImportXml(path);
+    database.quit();
+    EXPECT_EQ(changed.rows("r"), (Rows{{"#file", "#id", "#path", "v"}, {"c.xml", "1", "r", "3"}}));
 }

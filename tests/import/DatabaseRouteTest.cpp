@@ -67,6 +67,7 @@ TEST(DatabaseRoute, TablesGoOneBelowTheOtherOrOnePerSheetLastTableFirst) {
 TEST(DatabaseRoute, MergedTablesGoOneBelowTheOtherInTheOrderTheyFirstAppeared) {
     DatabaseRun run;
     run.surface.mergeTables = true;
+    run.surface.foldTables = false;
     run.xml("a.xml", "<r><order no='1'><address><city>Oslo</city></address></order>"
                      "<note><text>x</text></note></r>");
     run.xml("broken.xml", "<r><order no='2'>");

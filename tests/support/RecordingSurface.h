@@ -14,6 +14,7 @@ public:
     SendMode sendMode() const override { return send; }
     ImportRoute importRoute() const override { return route; }
     bool mergesTables() const override { return mergeTables; }
+    bool foldsTables() const override { return foldTables; }
     int fileCount() const override { return static_cast<int>(files.size()); }
     QString fileAt(int position) const override { return files.value(position - 1); }
     void setProgress(double percent) override { progress.push_back(percent); }
@@ -27,6 +28,7 @@ public:
     SendMode send = SendMode::OneSheet;
     ImportRoute route = ImportRoute::WithoutDatabase;
     bool mergeTables = false;
+    bool foldTables = true;
     QStringList files;
     std::vector<double> progress;
     std::vector<int> pointers;

@@ -1,0 +1,190 @@
+#include "database/ElementKinds.h"
+
+#include "database/UniqueNames.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+std::string_view localName(std::string_view name) {
+    const size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+bool isNamespaceDeclaration(std::string_view name) {
+    return name == "xmlns" || name.starts_with("xmlns:");
+}
+
+std::uint64_t stepKey(ElementKinds::Kind parent, std::uint32_t name) {
+    return (std::uint64_t(parent == ElementKinds::kNone ? 0 : parent + 1) << 32) | name;
+}
+
+struct TooManyKinds : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+} // namespace
+
+// Counts one file's elements into the kinds, and takes them out again when the file fails.
+class KindCounter final : public XmlEvents {
+public:
+    explicit KindCounter(ElementKinds& kinds)
+        : m_kinds(kinds), m_firstNewKind(static_cast<ElementKinds::Kind>(kinds.m_kinds.size())) {}
+
+    void startElement(std::string_view name, const char* const* attributes) override {
+        const ElementKinds::Kind parent = m_open.empty() ? ElementKinds::kNone : m_open.back().kind;
+        const ElementKinds::Kind kind = m_kinds.kindOf(parent, m_kinds.nameNumber(localName(name)));
+        if (!m_open.empty()) {
+            OpenElement& open = m_open.back();
+            open.hasChildren = true;
+            mark(parent, &ElementKinds::KindEntry::hasChildren);
+            if (std::find(open.childKinds.begin(), open.childKinds.end(), kind) !=
+                open.childKinds.end())
+                mark(kind, &ElementKinds::KindEntry::repeats);
+            else
+                open.childKinds.push_back(kind);
+        }
+        for (const char* const* a = attributes; a && *a; a += 2)
+            if (!isNamespaceDeclaration(a[0]))
+                mark(kind, &ElementKinds::KindEntry::hasValue);
+        m_open.push_back({kind, {}, false});
+    }
+    void endElement() override {
+        // A childless element is a value, empty or not.
+        if (!m_open.back().hasChildren)
+            mark(m_open.back().kind, &ElementKinds::KindEntry::hasValue);
+        m_open.pop_back();
+    }
+    void text(std::string_view) override {
+        mark(m_open.back().kind, &ElementKinds::KindEntry::hasValue);
+    }
+    void cdata(std::string_view value) override {
+        if (!std::all_of(value.begin(), value.end(), isXmlWhitespace))
+            mark(m_open.back().kind, &ElementKinds::KindEntry::hasValue);
+    }
+    void comment(std::string_view) override {}
+    void processingInstruction(std::string_view, std::string_view) override {}
+
+    // Takes back every kind and mark of the file.
+    void undo() {
+        for (const auto& [kind, flag] : m_marked)
+            m_kinds.m_kinds[kind].*flag = false;
+        while (m_kinds.m_kinds.size() > m_firstNewKind) {
+            const ElementKinds::KindEntry& last = m_kinds.m_kinds.back();
+            m_kinds.m_kindByStep.erase(stepKey(last.parent, last.name));
+            if (last.parent != ElementKinds::kNone)
+                m_kinds.m_kinds[last.parent].children.pop_back();
+            m_kinds.m_kinds.pop_back();
+        }
+    }
+
+private:
+    struct OpenElement {
+        ElementKinds::Kind kind;
+        // The kinds of its children so far; few, even for an element of a million children.
+        std::vector<ElementKinds::Kind> childKinds;
+        bool hasChildren;
+    };
+
+    void mark(ElementKinds::Kind kind, bool ElementKinds::KindEntry::*flag) {
+        bool& value = m_kinds.m_kinds[kind].*flag;
+        if (value)
+            return;
+        value = true;
+        if (kind < m_firstNewKind)
+            m_marked.emplace_back(kind, flag);
+    }
+
+    ElementKinds& m_kinds;
+    const ElementKinds::Kind m_firstNewKind;
+    std::vector<OpenElement> m_open;
+    std::vector<std::pair<ElementKinds::Kind, bool ElementKinds::KindEntry::*>> m_marked;
+};
+
+ElementKinds::ElementKinds() = default;
+ElementKinds::~ElementKinds() = default;
+
+std::optional<XmlError> ElementKinds::survey(const QString& path) {
+    KindCounter counter(*this);
+    std::optional<XmlError> error;
+    try {
+        error = readXmlFile(path, counter);
+    } catch (const TooManyKinds& tooMany) {
+        error = XmlError{QString::fromUtf8(tooMany.what()), 0, 0};
+    }
+    if (error)
+        counter.undo();
+    return error;
+}
+
+std::uint32_t ElementKinds::nameNumber(std::string_view written) {
+    const auto known = m_nameByWritten.find(written);
+    if (known != m_nameByWritten.end())
+        return known->second;
+    const std::string& spelling = m_spellings.emplace_back(written);
+    std::string folded = foldedName(spelling);
+    auto same = m_nameByFolded.find(folded);
+    if (same == m_nameByFolded.end()) {
+        const Name& added = m_names.emplace_back(Name{spelling, std::move(folded)});
+        same = m_nameByFolded.emplace(added.folded, std::uint32_t(m_names.size() - 1)).first;
+    }
+    m_nameByWritten.emplace(spelling, same->second);
+    return same->second;
+}
+
+ElementKinds::Kind ElementKinds::kindOf(Kind parent, std::uint32_t name) {
+    const std::uint64_t key = stepKey(parent, name);
+    const auto found = m_kindByStep.find(key);
+    if (found != m_kindByStep.end())
+        return found->second;
+    if (m_kinds.size() >= kMaxKinds)
+        throw TooManyKinds("it holds more paths of elements than can be imported (1,073,741,824)");
+    const auto kind = static_cast<Kind>(m_kinds.size());
+    m_kinds.push_back({parent, name, {}});
+    if (parent != kNone)
+        m_kinds[parent].children.push_back(kind);
+    m_kindByStep.emplace(key, kind);
+    return kind;
+}
+
+ElementKinds::Kind ElementKinds::find(Kind parent, std::string_view name) const {
+    std::uint32_t number = 0;
+    if (const auto written = m_nameByWritten.find(name); written != m_nameByWritten.end()) {
+        number = written->second;
+    } else {
+        const auto folded = m_nameByFolded.find(foldedName(std::string(name)));
+        if (folded == m_nameByFolded.end())
+            return kNone;
+        number = folded->second;
+    }
+    const auto found = m_kindByStep.find(stepKey(parent, number));
+    return found == m_kindByStep.end() ? kNone : found->second;
+}
+
+bool ElementKinds::holdsValues(Kind kind) const {
+    std::vector<Kind> pending{kind};
+    while (!pending.empty()) {
+        const KindEntry& entry = m_kinds[pending.back()];
+        pending.pop_back();
+        if (entry.hasValue)
+            return true;
+        for (const Kind child : entry.children)
+            if (!m_kinds[child].repeats)
+                pending.push_back(child);
+    }
+    return false;
+}
+
+std::string ElementKinds::pathBetween(Kind ancestor, Kind kind, bool folded) const {
+    std::vector<const std::string*> names;
+    for (Kind at = kind; at != ancestor && at != kNone; at = m_kinds[at].parent) {
+        const Name& name = m_names[m_kinds[at].name];
+        names.push_back(folded ? &name.folded : &name.written);
+    }
+    std::string path;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!path.empty())
+            path += '/';
+        path += **name;
+    }
+    return path;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "xml/XmlReader.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// The kinds of element in the files of a run. An element's kind is its path of names from the
+// document element, prefixes dropped, letter case not regarded, so "Invoice/Party" under a
+// supplier and under a customer are two kinds. Every file is surveyed before any is stored, so
+// that what repeats, and so makes a table of its own, is decided once for the whole run.
+class ElementKinds {
+public:
+    using Kind = std::uint32_t;
+    static constexpr Kind kNone = UINT32_MAX;
+    // Kinds are numbered below 2^30, so that a kind and a name make one number.
+    static constexpr Kind kMaxKinds = Kind(1) << 30;
+
+    ElementKinds();
+    ~ElementKinds();
+
+    // Reads a file and counts its elements in. A file that cannot be read adds nothing and
+    // gives the reader's error.
+    std::optional<XmlError> survey(const QString& path);
+
+    // The kind of an element named `name` (its local name) inside one of kind `parent`, kNone
+    // for the document element; kNone when no surveyed file has it.
+    Kind find(Kind parent, std::string_view name) const;
+    // Whether elements of the kind occur more than once inside one element of some file.
+    bool repeats(Kind kind) const { return m_kinds[kind].repeats; }
+    // Whether an element of the kind has child elements in some file.
+    bool hasChildren(Kind kind) const { return m_kinds[kind].hasChildren; }
+    // Whether a document element of the kind holds a value, its own or one of the elements
+    // that do not repeat below it, in some file.
+    bool holdsValues(Kind kind) const;
+    // The names from `ancestor` (not included) down to `kind`, joined by "/", each as it was
+    // first written; `folded` with the names in the form that compares without letter case.
+    std::string pathBetween(Kind ancestor, Kind kind, bool folded) const;
+
+private:
+    friend class KindCounter;
+
+    struct KindEntry {
+        Kind parent;
+        std::uint32_t name;
+        std::vector<Kind> children;
+        bool repeats = false;
+        bool hasChildren = false;
+        bool hasValue = false;
+    };
+    struct Name {
+        std::string written;
+        std::string folded;
+    };
+
+    std::uint32_t nameNumber(std::string_view written);
+    Kind kindOf(Kind parent, std::uint32_t name);
+
+    std::vector<KindEntry> m_kinds;
+    // Names by number, one for each form that compares without letter case; the maps' keys
+    // point into them and into the spellings met since.
+    std::deque<Name> m_names;
+    std::deque<std::string> m_spellings;
+    std::unordered_map<std::string_view, std::uint32_t> m_nameByWritten;
+    std::unordered_map<std::string_view, std::uint32_t> m_nameByFolded;
+    std::unordered_map<std::uint64_t, Kind> m_kindByStep;
+};
