@@ -82,14 +82,15 @@ struct TablePlace {
 // Writes a table's rows from `place` on as they are read, each field into a cell of its own and
 // an empty text right of the last field. A row beyond a sheet's last goes on in the next sheet
 // of the run, which `sheetAt` gives, under the table's row of names again, so that each sheet
-// stands on its own. Notes in `shortfall` the values that a cell took only in part, and leaves
-// `place` after the last row written.
+// stands on its own. A table with a `title` has it in a row of its own above its names, so that
+// tables stacked on one sheet can be told apart. Notes in `shortfall` the values that a cell
+// took only in part, and leaves `place` after the last row written.
 class TableWriter {
 public:
     TableWriter(TablePlace& place, std::function<Worksheet&(int index)> sheetAt,
-                ImportSurface& surface, SheetShortfall& shortfall)
+                ImportSurface& surface, SheetShortfall& shortfall, std::string title = {})
         : m_place(place), m_sheetAt(std::move(sheetAt)), m_surface(surface), m_shortfall(shortfall),
-          m_sheet(&m_sheetAt(place.sheet)) {}
+          m_sheet(&m_sheetAt(place.sheet)), m_title(std::move(title)) {}
 
     // The row of names first, then every record.
     void write(std::span<const std::string_view> fields) {
@@ -99,17 +100,26 @@ public:
             m_names.assign(fields.begin(), fields.end());
             m_namesTaken = true;
         }
-        if (m_place.row > kMaxRows) {
-            ++m_place.sheet;
-            m_place.row = 1;
-            m_sheet = &m_sheetAt(m_place.sheet);
-            if (!names)
-                writeRow(std::vector<std::string_view>(m_names.begin(), m_names.end()));
+        if (names && !m_title.empty()) {
+            goOnWhenFull();
+            writeRow(std::vector<std::string_view>{m_title});
         }
+        if (goOnWhenFull() && !names)
+            writeRow(std::vector<std::string_view>(m_names.begin(), m_names.end()));
         writeRow(fields);
     }
 
 private:
+    // Moves to the next sheet of the run when this one is full; says whether it did.
+    bool goOnWhenFull() {
+        if (m_place.row <= kMaxRows)
+            return false;
+        ++m_place.sheet;
+        m_place.row = 1;
+        m_sheet = &m_sheetAt(m_place.sheet);
+        return true;
+    }
+
     void writeRow(std::span<const std::string_view> fields) {
         for (size_t f = 0; f <= fields.size(); ++f) {
             m_surface.processEvents();
@@ -127,6 +137,7 @@ private:
     ImportSurface& m_surface;
     SheetShortfall& m_shortfall;
     Worksheet* m_sheet;
+    std::string m_title;
     std::vector<std::string> m_names;
     bool m_namesTaken = false;
 };
@@ -168,6 +179,8 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     if (!tables.isEmpty())
         procedure.step(122, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
     const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
+    // Merged tables stacked on one sheet are many and alike: each block is titled.
+    const bool titled = !sheetPerTable && surface.mergesTables();
     // Values that a cell took only in part, with the sheet that holds them.
     std::vector<std::pair<SheetShortfall, const Worksheet*>> shortfalls;
     // The sheets written to, to tell at the end which ones went on in further sheets.
@@ -200,7 +213,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                 [&](int index) -> Worksheet& {
                     return index == 0 ? first : workbook->continuation(first, index);
                 },
-                surface, shortfall);
+                surface, shortfall, titled ? table.toStdString() : std::string());
             const auto take = [&](std::span<const std::string_view> fields) {
                 writer.write(fields);
             };

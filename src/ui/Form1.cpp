@@ -22,6 +22,7 @@
 #include "import/ImportSurface.h"
 #include "ui/Desktop.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -124,6 +125,9 @@ void Form1::createControls() {
     Option4 = Frame2->lower();
     Option3->setGeometry(twips(240, 300, 5775, 255));
     Option4->setGeometry(twips(240, 650, 3375, 255));
+    JoinTablesBox = new QCheckBox(QStringLiteral("Join the tables of all files"), Frame2);
+    JoinTablesBox->setObjectName(QStringLiteral("JoinTablesBox"));
+    JoinTablesBox->setGeometry(twips(3840, 650, 3840, 255));
 
     Frame1 = new OptionFrame(QStringLiteral("Send Options"),
                              QStringLiteral("Send XML file(s) to one sheet"),
@@ -177,7 +181,10 @@ void Form1::connectHandlers() {
     connect(Frame2, &OptionFrame::optionClicked, this, [this](OptionButton* button) {
         runUnreportedHandler(m_dialogs,
                              [&] { button == Option3 ? Option3_Click() : Option4_Click(); });
+        enableJoinTablesBox();
     });
+    connect(JoinTablesBox, &QCheckBox::clicked, this,
+            [this] { runUnreportedHandler(m_dialogs, [&] { JoinTablesBox_Click(); }); });
 
     // Pointer feedback: the hand over the buttons, the arrow over the background, the frames
     // and the list.
@@ -250,6 +257,11 @@ void Form1::Form_Load() {
     procedure.step(130, [&] { restoreOption(Frame1, Option2, QStringLiteral("Option2"), "0"); });
     procedure.step(132, [&] { restoreOption(Frame2, Option3, QStringLiteral("Option3"), "1"); });
     procedure.step(134, [&] { restoreOption(Frame2, Option4, QStringLiteral("Option4"), "0"); });
+    procedure.step(135, [&] {
+        JoinTablesBox->setChecked(booleanFromText(
+            m_settings.GetSetting(QStringLiteral("MergeTables"), QStringLiteral("False"))));
+        enableJoinTablesBox();
+    });
     procedure.step(136, [&] { m_fileList.setColumnCaption(QStringLiteral("XML File(s)")); });
     procedure.step(138, [&] { setUpListColumn(); });
     procedure.step(140, [&] { CheckExcelInstalled(); });
@@ -323,6 +335,15 @@ void Form1::Option3_Click() {
 }
 void Form1::Option4_Click() {
     saveOptionPair(Frame2, QStringLiteral("Option3"), QStringLiteral("Option4"));
+}
+
+void Form1::JoinTablesBox_Click() {
+    m_settings.SaveSetting(QStringLiteral("MergeTables"),
+                           textFromBoolean(JoinTablesBox->isChecked()));
+}
+
+void Form1::enableJoinTablesBox() {
+    JoinTablesBox->setEnabled(!m_runUnderway && Option3->isChecked());
 }
 
 void Form1::PushButton3_Click() {
@@ -399,7 +420,8 @@ void Form1::PushButton4_Click() {
     m_runUnderway = true;
     Frame1->setLocked(true);
     Frame2->setLocked(true);
-    Form1Surface surface(*this, Option1, Option2, Option3, Option4);
+    enableJoinTablesBox();
+    Form1Surface surface(*this, Option1, Option2, Option3, Option4, JoinTablesBox);
     try {
         ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(), &m_workDatabase).run();
     } catch (const ProcedureAbandoned&) {
@@ -408,6 +430,7 @@ void Form1::PushButton4_Click() {
     Frame1->setLocked(false);
     Frame2->setLocked(false);
     m_runUnderway = false;
+    enableJoinTablesBox();
 }
 
 void Form1::PushButton5_Click() {

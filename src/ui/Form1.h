@@ -19,6 +19,7 @@ class ReportingProcedure;
 class Dialogs;
 class SettingsStore;
 class OptionButton;
+class QCheckBox;
 class OptionFrame;
 class QDropEvent;
 class QMouseEvent;
@@ -75,6 +76,9 @@ public:
     void Option2_Click();
     void Option3_Click();
     void Option4_Click();
+    void JoinTablesBox_Click();
+    // The box counts only on the route through the work database, and not during a run.
+    void enableJoinTablesBox();
 
     void ListView1_KeyDown(int keyCode);
     void ListView1_DblClick();
@@ -144,5 +148,7 @@ private:
     OptionButton* Option2 = nullptr;
     OptionButton* Option3 = nullptr;
     OptionButton* Option4 = nullptr;
+    // Merged, folded tables on the route through the work database.
+    QCheckBox* JoinTablesBox = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 };

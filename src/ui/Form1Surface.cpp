@@ -4,6 +4,8 @@
 #include "ui/Form1.h"
 #include "ui/OptionFrame.h"
 
+#include <QCheckBox>
+
 SendMode Form1Surface::sendMode() const {
     if (m_option1->isChecked())
         return SendMode::OneSheet;
@@ -14,6 +16,10 @@ ImportRoute Form1Surface::importRoute() const {
     if (m_option3->isChecked())
         return ImportRoute::Database;
     return m_option4->isChecked() ? ImportRoute::WithoutDatabase : ImportRoute::None;
+}
+
+bool Form1Surface::mergesTables() const {
+    return m_joinTables->isChecked();
 }
 
 int Form1Surface::fileCount() const {

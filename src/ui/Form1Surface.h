@@ -5,17 +5,19 @@
 
 class Form1;
 class OptionButton;
+class QCheckBox;
 
 // What the import run reads from and shows on the main window.
 class Form1Surface final : public ImportSurface {
 public:
     Form1Surface(Form1& window, OptionButton* option1, OptionButton* option2, OptionButton* option3,
-                 OptionButton* option4)
+                 OptionButton* option4, QCheckBox* joinTables)
         : m_window(window), m_option1(option1), m_option2(option2), m_option3(option3),
-          m_option4(option4) {}
+          m_option4(option4), m_joinTables(joinTables) {}
 
     SendMode sendMode() const override;
     ImportRoute importRoute() const override;
+    bool mergesTables() const override;
     int fileCount() const override;
     QString fileAt(int position) const override;
     void setProgress(double percent) override;
@@ -32,5 +34,6 @@ private:
     OptionButton* m_option2;
     OptionButton* m_option3;
     OptionButton* m_option4;
+    QCheckBox* m_joinTables;
     EventPump m_events;
 };

@@ -205,16 +205,43 @@ TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents)
             << item.toStdString();
     }
 
-    // One sheet holds both tables, one below the other.
+    // One sheet holds both tables, one below the other, each under its name.
     EXPECT_EQ(batch
                   .run({"--route", "database", "--merge-tables", "-o", batch.out("one.xlsx"),
                         batch.inputs.filePath("month")})
                   .exitStatus,
               0);
     const auto stacked = cellsOf(batch.out("one.xlsx"), 1);
-    EXPECT_EQ(stacked["A1"], "#file");
-    EXPECT_EQ(stacked["C4"], "Invoice#id");
-    EXPECT_EQ(stacked["E7"], "Plums");
+    EXPECT_EQ(stacked["A1"], "Invoice");
+    EXPECT_EQ(stacked["A2"], "#file");
+    EXPECT_EQ(stacked["A5"], "Line");
+    EXPECT_EQ(stacked["C6"], "Invoice#id");
+    EXPECT_EQ(stacked["E9"], "Plums");
+
+    // A customer occurs once in its invoice: folded into it, or a table of its own without
+    // folding.
+    batch.writeFile("month/c.xml", "<Invoice><Number>INV-3</Number><Customer><Name>Ann</Name>"
+                                   "</Customer></Invoice>");
+    for (const bool fold : {true, false}) {
+        QStringList arguments{"--route", "database", "--merge-tables", "--multiple-sheets"};
+        if (!fold)
+            arguments << "--no-fold";
+        const Outcome folded = batch.run(
+            arguments + QStringList{"-o", batch.out("c.xlsx"), batch.inputs.filePath("month")});
+        ASSERT_EQ(folded.exitStatus, 0) << folded.errors.toStdString();
+        QStringList sheets;
+        for (const auto& match :
+             sheetName.globalMatch(xlsxEntry(batch.out("c.xlsx"), "xl/workbook.xml")))
+            sheets << match.captured(1);
+        EXPECT_EQ(sheets, fold ? QStringList({"Line", "Invoice", "Sheet1"})
+                               : QStringList({"Customer", "Line", "Invoice", "Sheet1"}));
+        if (fold) {
+            EXPECT_EQ(cellsOf(batch.out("c.xlsx"), 2)["E1"], "Customer/Name");
+        }
+    }
+    EXPECT_EQ(batch.run({"--route", "database", "--no-fold", "-o", batch.out("x.xlsx"), "a.xml"})
+                  .exitStatus,
+              2);
 }
 
 TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {

@@ -64,7 +64,7 @@ TEST(DatabaseRoute, TablesGoOneBelowTheOtherOrOnePerSheetLastTableFirst) {
     EXPECT_EQ(many.cell(2, 2, 2), "alpha");
 }
 
-TEST(DatabaseRoute, MergedTablesGoOneBelowTheOtherInTheOrderTheyFirstAppeared) {
+TEST(DatabaseRoute, MergedTablesGoOneBelowTheOtherEachUnderItsNameInTheOrderTheyFirstAppeared) {
     DatabaseRun run;
     run.surface.mergeTables = true;
     run.surface.foldTables = false;
@@ -75,13 +75,18 @@ TEST(DatabaseRoute, MergedTablesGoOneBelowTheOtherInTheOrderTheyFirstAppeared) {
     run.xml("b.xml", "<r><shop name='S'><address><city>Rome</city></address></shop></r>");
     const ImportResult result = run.run();
     EXPECT_EQ(result.tables, (QStringList{"order", "address", "note", "shop"}));
-    EXPECT_EQ(run.cell(1, 1, 1), "#file");
-    EXPECT_EQ(run.cell(1, 2, 4), "1");
-    EXPECT_EQ(run.cell(1, 3, 3), "order#id");
-    EXPECT_EQ(run.cell(1, 3, 4), "shop#id");
-    EXPECT_EQ(run.cell(1, 5, 6), "Rome");
-    EXPECT_EQ(run.cell(1, 7, 4), "x");
-    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 9);
+    // Each block has its table's name in a row of its own above its names.
+    EXPECT_EQ(run.cell(1, 1, 1), "order");
+    EXPECT_EQ(run.cell(1, 1, 2), "");
+    EXPECT_EQ(run.cell(1, 2, 1), "#file");
+    EXPECT_EQ(run.cell(1, 3, 4), "1");
+    EXPECT_EQ(run.cell(1, 4, 1), "address");
+    EXPECT_EQ(run.cell(1, 5, 3), "order#id");
+    EXPECT_EQ(run.cell(1, 5, 4), "shop#id");
+    EXPECT_EQ(run.cell(1, 7, 6), "Rome");
+    EXPECT_EQ(run.cell(1, 10, 4), "x");
+    EXPECT_EQ(run.cell(1, 11, 1), "shop");
+    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 13);
 }
 
 TEST(DatabaseRoute, OnlyTablesOfThisRunAreWrittenAndABrokenFileIsNamed) {

@@ -7,6 +7,7 @@
 #include "support/TreeBuilder.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QMimeData>
 #include <QProgressBar>
@@ -127,6 +128,7 @@ private slots:
     void moveButtonsAndDraggingReorderTheList();
     void samplesAreAppendedThenTheFolderOffered();
     void startImportsTheListIntoAVisibleWorkbook();
+    void joiningTablesIsOfferedOnTheDatabaseRouteAndRemembered();
     void nothingChangesTheListOrOptionsWhileARunIsUnderWay();
     void closingTheWindowEndsARunAtOnce();
 };
@@ -341,6 +343,44 @@ void Form1Test::startImportsTheListIntoAVisibleWorkbook() {
     fixture.dialogs.questionAnswers = {MessageAnswer::No};
     fixture.click("PushButton4");
     QCOMPARE(fixture.dialogs.shown.back().buttons, MessageButtons::YesNo);
+}
+
+void Form1Test::joiningTablesIsOfferedOnTheDatabaseRouteAndRemembered() {
+    {
+        Fixture fixture;
+        fixture.deliver("temp.mdb");
+        fixture.loadAndShow(
+            {writeFile(fixture.folder.filePath("in/a.xml"),
+                       "<Invoice><No>1</No><Line><Item>A</Item></Line><Line><Item>B</Item></Line>"
+                       "<Buyer><Name>Ann</Name></Buyer></Invoice>"),
+             writeFile(fixture.folder.filePath("in/b.xml"),
+                       "<Invoice><No>2</No><Line><Item>C</Item></Line></Invoice>")});
+        auto* box = fixture.control<QCheckBox>("JoinTablesBox");
+        QVERIFY(fixture.selected("Option3") && box->isEnabled() && !box->isChecked());
+        fixture.click("Option4");
+        QVERIFY(!box->isEnabled());
+        fixture.click("Option3");
+        fixture.click("JoinTablesBox");
+        QVERIFY(box->isChecked());
+        QCOMPARE(fixture.stored("MergeTables"), QStringLiteral("True"));
+
+        fixture.click("Option2");
+        fixture.click("PushButton4");
+        QCOMPARE(fixture.dialogs.shownTexts(), QStringList{"Done."});
+        // The buyer, once in every invoice, is a column of the invoice's row.
+        const Workbook& workbook = fixture.results[0]->activeWorkbook();
+        QCOMPARE(workbook.sheetNames().mid(0, 2), (QStringList{"Line", "Invoice"}));
+        QCOMPARE(workbook.sheet(2).cells().display(1, 5), std::string("Buyer/Name"));
+        QCOMPARE(workbook.sheet(2).cells().display(2, 5), std::string("Ann"));
+        QVERIFY(box->isEnabled());
+    }
+    Fixture restored;
+    restored.settings.SaveSetting("MergeTables", "True");
+    restored.settings.SaveSetting("Option3", "False");
+    restored.settings.SaveSetting("Option4", "True");
+    restored.loadAndShow();
+    auto* box = restored.control<QCheckBox>("JoinTablesBox");
+    QVERIFY(box->isChecked() && !box->isEnabled());
 }
 
 void Form1Test::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {
