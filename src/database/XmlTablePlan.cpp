@@ -348,6 +348,9 @@ private:
             return frame;
         }
         const bool values = !isRoot && !m_kinds->hasChildren(kind);
+        // Children where the survey saw none would have no place in a table of values.
+        if (values && m_document.hasChildren(element))
+            changedSinceSurveyed();
         const std::uint32_t table = this->table(
             values ? PlannedTable::Kind::RepeatedValues : PlannedTable::Kind::Records, name);
         PlannedRow& row = m_recordRow;

@@ -296,12 +296,14 @@ TEST(MergedTableImport, FoldedFilesThatFailOrChangeAfterTheSurveyLeaveNothing) {
     // A file rewritten between the survey and its import, so that what was surveyed as once
     // now repeats, or a kind never seen appears, is refused whole.
     Session changed(Tables::Folded);
-    const QString path = writeFile(changed.folder.filePath("c.xml"), "<r><v>1</v></r>");
+    const QString path =
+        writeFile(changed.folder.filePath("c.xml"), "<r><v>1</v><n>a</n><n>b</n></r>");
     DatabaseApplication database(true, true);
     database.OpenCurrentDatabase(changed.path);
     database.surveyXml(path);
     for (const QByteArray& rewritten :
-         {QByteArray("<r><v>1</v><v>2</v></r>"), QByteArray("<r><v>1</v><new>2</new></r>")}) {
+         {QByteArray("<r><v>1</v><v>2</v></r>"), QByteArray("<r><v>1</v><new>2</new></r>"),
+          QByteArray("<r><v>1</v><n>a<x>inside</x></n></r>")}) {
         writeFile(path, rewritten);
         try {
             database.ImportXml(path);
