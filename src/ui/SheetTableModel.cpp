@@ -3,17 +3,18 @@
 #include "sheet/Worksheet.h"
 
 namespace {
-// A grid shows a little room beyond the last used cell, as spreadsheet applications do.
-constexpr int kMinimumRows = 100;
-constexpr int kMinimumColumns = 26;
+// A grid shows a little room beyond the last used cell, as spreadsheet applications do, and
+// no more: Ctrl+End and the scroll bars then measure the data.
+constexpr int kMarginRows = 20;
+constexpr int kMarginColumns = 5;
 } // namespace
 
 SheetTableModel::SheetTableModel(std::weak_ptr<const Worksheet> sheet, QObject* parent)
     : QAbstractTableModel(parent), m_sheet(std::move(sheet)) {
     const std::shared_ptr<const Worksheet> shown = m_sheet.lock();
     const CellRange used = shown ? shown->cells().usedRange() : CellRange{};
-    m_rows = std::max(kMinimumRows, used.lastRow);
-    m_columns = std::max(kMinimumColumns, used.lastColumn);
+    m_rows = std::min(kMaxRows, used.lastRow + kMarginRows);
+    m_columns = std::min(kMaxColumns, used.lastColumn + kMarginColumns);
 }
 
 int SheetTableModel::rowCount(const QModelIndex& parent) const {

@@ -6,12 +6,14 @@
 #include "base/TempFolder.h"
 #include "sheet/CellSearch.h"
 #include "sheet/CellsAsText.h"
+#include "sheet/SelectionSummary.h"
 #include "spreadsheet/SpreadsheetEngine.h"
 #include "ui/CellBar.h"
 #include "ui/ColumnFitting.h"
 #include "ui/FindBar.h"
 #include "ui/GridPlace.h"
 #include "ui/GridSelection.h"
+#include "ui/SheetGrid.h"
 #include "ui/SheetList.h"
 #include "ui/SheetTableModel.h"
 #include "ui/SystemDesktop.h"
@@ -24,9 +26,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
@@ -40,6 +46,12 @@ constexpr int kRefreshIntervalMs = 500;
 // some more, whatever the size of the sheet.
 constexpr int kFittedColumns = 200;
 constexpr int kFittedRows = 200;
+// Cells the status line counts between two turns of the event loop: a few milliseconds' work.
+constexpr std::int64_t kSummarySlice = 200000;
+
+QString statusNumber(double value) {
+    return QLocale().toString(value, 'g', 15);
+}
 } // namespace
 
 WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs* dialogs,
@@ -48,8 +60,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
       m_ownDialogs(dialogs ? nullptr : std::make_unique<WidgetDialogs>(this)),
       m_ownDesktop(desktop ? nullptr : std::make_unique<SystemDesktop>()),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs), m_desktop(desktop ? *desktop : *m_ownDesktop),
-      m_tabs(new QTabBar), m_grid(new QTableView), m_cellBar(new CellBar), m_findBar(new FindBar),
-      m_sheetList(new SheetList) {
+      m_tabs(new QTabBar), m_grid(new SheetGrid), m_cellBar(new CellBar), m_findBar(new FindBar),
+      m_sheetList(new SheetList), m_status(new QLabel) {
     setObjectName(QStringLiteral("WorkbookWindow"));
     setWindowIcon(QIcon(QStringLiteral(":/brindlequay.png")));
     resize(900, 600);
@@ -59,23 +71,32 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     tools->addAction(QStringLiteral("Save As…"), this, [this] { saveAs(); });
     tools->addAction(QStringLiteral("Open in spreadsheet application"), this,
                      [this] { openInSpreadsheetApplication(); });
+    m_freezeTopRow = tools->addAction(QStringLiteral("Freeze Top Row"), this,
+                                      [this](bool frozen) { freezeTopRow(frozen); });
+    m_freezeTopRow->setObjectName(QStringLiteral("FreezeTopRow"));
+    m_freezeTopRow->setCheckable(true);
 
     m_grid->setObjectName(QStringLiteral("Grid"));
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->verticalHeader()->setDefaultSectionSize(22);
-    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_grid->setWordWrap(false);
     m_tabs->setObjectName(QStringLiteral("SheetTabs"));
     m_tabs->setShape(QTabBar::RoundedSouth);
     m_tabs->setExpanding(false);
+    m_tabs->setDrawBase(false);
+    m_status->setObjectName(QStringLiteral("SelectionStatus"));
+    statusBar()->addWidget(m_status, 1);
 
     m_findBar->hide();
     auto* sheetAndTabs = new QWidget;
     auto* sheetLayout = new QVBoxLayout(sheetAndTabs);
     sheetLayout->setContentsMargins(0, 0, 0, 0);
     sheetLayout->setSpacing(0);
-    sheetLayout->addWidget(m_grid);
-    sheetLayout->addWidget(m_tabs, 0, Qt::AlignLeft);
+    sheetLayout->addWidget(m_grid, 1);
+    // The tabs stand in a row of their own: a bar placed with an alignment keeps the size it
+    // had when the window was laid out, which is none for a workbook still without sheets.
+    auto* tabRow = new QHBoxLayout;
+    tabRow->setContentsMargins(0, 0, 0, 0);
+    tabRow->addWidget(m_tabs);
+    tabRow->addStretch(1);
+    sheetLayout->addLayout(tabRow);
     auto* split = new QSplitter;
     split->addWidget(m_sheetList);
     split->addWidget(sheetAndTabs);
@@ -105,6 +126,10 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
             [this](int column) {
                 fitColumnWidths(*m_grid, column, column, m_grid->rowAt(0), kFittedRows);
             });
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (!m_fitting)
+            m_widthsChangedByHand = true;
+    });
 
     // The sheet the user looks at is the active one, before which a later import adds sheets;
     // while an import fills the workbook, looking changes nothing.
@@ -122,6 +147,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     });
     watch->start(kRefreshIntervalMs);
     refresh();
+    // Keys go to the cells from the start, as in a spreadsheet application.
+    m_grid->setFocus();
 }
 
 WorkbookWindow::~WorkbookWindow() = default;
@@ -147,10 +174,14 @@ void WorkbookWindow::refresh() {
         for (const QString& name : names)
             m_tabs->addTab(name);
         m_shownNames = names;
+        m_tabs->updateGeometry();
     }
     if (!book) {
         m_grid->setModel(nullptr);
+        m_grid->setCells({});
         m_model.reset();
+        m_summary.reset();
+        m_status->clear();
         m_sheetList->setSheets({}, 0);
         m_cellBar->showCell(nullptr, 0, 0);
         return;
@@ -172,15 +203,39 @@ void WorkbookWindow::showSheet(int index) {
     auto model = std::make_unique<SheetTableModel>(watched);
     m_grid->setModel(model.get());
     m_model = std::move(model);
+    const std::shared_ptr<const Worksheet> sheet = watched.lock();
+    m_grid->setCells(sheet ? std::shared_ptr<const CellStore>(sheet, &sheet->cells())
+                           : std::shared_ptr<const CellStore>());
+    const bool frozen = std::any_of(m_frozenSheets.begin(), m_frozenSheets.end(),
+                                    [&](const auto& each) { return each.lock() == sheet; });
+    m_grid->setTopRowFrozen(frozen);
+    m_freezeTopRow->setChecked(frozen);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &WorkbookWindow::showCurrentCell);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &WorkbookWindow::summarizeSelection);
     if (sameSheet) {
+        m_fitting = true;
         kept.restore(*m_grid);
+        m_fitting = false;
+        if (!m_widthsChangedByHand &&
+            std::min(sheet->cells().storedRowCount(), kFittedRows) > m_fittedRows)
+            fitColumns(*sheet);
         showCurrentCell();
+        summarizeSelection();
         return;
     }
-    fitColumnWidths(*m_grid, 0, kFittedColumns - 1, 0, kFittedRows);
+    m_widthsChangedByHand = false;
+    if (sheet)
+        fitColumns(*sheet);
     selectCell(1, 1);
+}
+
+void WorkbookWindow::fitColumns(const Worksheet& sheet) {
+    m_fitting = true;
+    fitColumnWidths(*m_grid, 0, kFittedColumns - 1, 0, kFittedRows);
+    m_fitting = false;
+    m_fittedRows = std::min(sheet.cells().storedRowCount(), kFittedRows);
 }
 
 void WorkbookWindow::showCurrentCell() {
@@ -229,6 +284,56 @@ bool WorkbookWindow::findNext() {
         m_tabs->setCurrentIndex(found->sheet - 1);
     selectCell(found->cell.row, found->cell.column);
     return true;
+}
+
+void WorkbookWindow::freezeTopRow(bool frozen) {
+    const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr;
+    std::erase_if(m_frozenSheets, [&](const auto& each) {
+        const std::shared_ptr<const Worksheet> held = each.lock();
+        return !held || held == sheet;
+    });
+    if (frozen && sheet)
+        m_frozenSheets.push_back(sheet);
+    m_grid->setTopRowFrozen(frozen && sheet);
+    m_freezeTopRow->setChecked(frozen && sheet);
+}
+
+void WorkbookWindow::summarizeSelection() {
+    const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr;
+    if (!sheet || !m_grid->selectionModel()) {
+        m_summary.reset();
+        m_status->clear();
+        return;
+    }
+    const bool pending = m_summary != nullptr;
+    m_summary = std::make_unique<SelectionSummary>(
+        sheet->cells(),
+        selectedCells(m_grid->selectionModel()->selection(), *m_model, sheet->cells()));
+    // A selection of a few cells is told at once; a larger one a slice per turn of the event
+    // loop, the newest selection replacing one still being counted.
+    if (!pending)
+        summarizeSlice();
+}
+
+void WorkbookWindow::summarizeSlice() {
+    if (!m_summary)
+        return;
+    if (!m_summary->advance(kSummarySlice)) {
+        m_status->setText(QStringLiteral("Counting…"));
+        QTimer::singleShot(0, this, &WorkbookWindow::summarizeSlice);
+        return;
+    }
+    const SelectionSummary& done = *m_summary;
+    QString text;
+    if (done.numberCount() > 0)
+        text = QStringLiteral("Average: %1    Count: %2    Sum: %3")
+                   .arg(statusNumber(done.average()))
+                   .arg(done.filledCount())
+                   .arg(statusNumber(done.sum()));
+    else if (done.filledCount() > 0)
+        text = QStringLiteral("Count: %1").arg(done.filledCount());
+    m_status->setText(text);
+    m_summary.reset();
 }
 
 void WorkbookWindow::showError(const QString& text) {

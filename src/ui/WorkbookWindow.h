@@ -10,17 +10,22 @@ class Desktop;
 class Dialogs;
 class EngineInstance;
 class FindBar;
+class QAction;
+class QLabel;
 class QTabBar;
-class QTableView;
+class SelectionSummary;
+class SheetGrid;
 class SheetList;
 class SheetTableModel;
 class Workbook;
+class Worksheet;
 
 // A visible instance of the spreadsheet engine: its active workbook in a grid with one tab per
 // sheet and a list of the sheets to pick from by name, the selected cell whole above the grid,
-// saved as .xlsx on request. Ctrl+C copies the selection as tab-separated text, Ctrl+F finds a
-// text in the sheet or in all sheets. It keeps its instance running until the user closes it,
-// and asks whether to save a workbook that changed since it was saved.
+// a status line with the count, sum and average of the selection, saved as .xlsx on request.
+// Ctrl+C copies the selection as tab-separated text, Ctrl+F finds a text in the sheet or in all
+// sheets; the top row of each sheet can be frozen. It keeps its instance running until the user
+// closes it, and asks whether to save a workbook that changed since it was saved.
 class WorkbookWindow final : public QMainWindow {
     Q_OBJECT
 public:
@@ -42,6 +47,9 @@ public:
     void copySelection();
     // Selects the next cell holding the find bar's text; false when no cell holds it.
     bool findNext();
+    // Keeps the top row of the sheet shown in view while the rest scrolls; each sheet keeps
+    // its own choice.
+    void freezeTopRow(bool frozen);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,8 +59,12 @@ private:
     Workbook* workbook() const;
     void showSheet(int index);
     void showCurrentCell();
+    void fitColumns(const Worksheet& sheet);
     void selectCell(int row, int column);
     void showError(const QString& text);
+    // Counts the selection anew for the status line, a slice at a time.
+    void summarizeSelection();
+    void summarizeSlice();
 
     std::shared_ptr<EngineInstance> m_instance;
     std::unique_ptr<Dialogs> m_ownDialogs;
@@ -60,11 +72,21 @@ private:
     Dialogs& m_dialogs;
     Desktop& m_desktop;
     QTabBar* m_tabs;
-    QTableView* m_grid;
+    SheetGrid* m_grid;
     CellBar* m_cellBar;
     FindBar* m_findBar;
     SheetList* m_sheetList;
     std::unique_ptr<SheetTableModel> m_model;
     quint64 m_shownRevision = 0;
     QStringList m_shownNames;
+    QLabel* m_status;
+    QAction* m_freezeTopRow;
+    std::unique_ptr<SelectionSummary> m_summary;
+    // The rows of the sample the widths were fitted to, and whether the user changed a width
+    // since: a sheet first shown while an import still fills it is fitted again as it grows.
+    int m_fittedRows = 0;
+    bool m_fitting = false;
+    bool m_widthsChangedByHand = false;
+    // The sheets whose top row the user froze.
+    std::vector<std::weak_ptr<const Worksheet>> m_frozenSheets;
 };

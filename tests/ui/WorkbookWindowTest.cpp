@@ -6,6 +6,7 @@
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -33,6 +34,14 @@ struct WindowFixture {
     }
     QTabBar* tabs() { return window->findChild<QTabBar*>("SheetTabs"); }
     QTableView* grid() { return window->findChild<QTableView*>("Grid"); }
+    // A window made for an instance whose one sheet is still empty, as a run's first shows.
+    void windowShownBeforeValues() {
+        Workbook& book = instance->activeWorkbook();
+        book.renameSheet(book.addSheet(), "filling");
+        book.activate(book.sheetNames().indexOf("filling") + 1);
+        window = std::make_unique<WorkbookWindow>(instance, &dialogs, &desktop);
+        window->show();
+    }
     QString shown(int row, int column) {
         return grid()->model()->index(row - 1, column - 1).data().toString();
     }
@@ -86,6 +95,45 @@ struct ImportedWindow : ImportFixture {
     RecordingDesktop desktop;
     std::unique_ptr<WorkbookWindow> window;
 };
+
+// A real import whose instance gets its window as soon as it is shown, as the program does:
+// the window first meets a workbook that the run is still filling.
+struct PresentedRun : ImportFixture {
+    PresentedRun(ImportRoute route, SendMode send) {
+        engine.setPresenter([this](std::shared_ptr<EngineInstance> instance) {
+            shown.push_back(instance);
+            window = std::make_unique<WorkbookWindow>(instance, &windowDialogs, &desktop);
+            window->show();
+        });
+        surface.route = route;
+        surface.send = send;
+    }
+    void run() {
+        ImportRun(surface, dialogs, engine, folder.path(), folder.filePath("w.mdb")).run();
+    }
+    template <typename T> T* find(const char* name) { return window->findChild<T*>(name); }
+    QTableView* grid() { return find<QTableView>("Grid"); }
+    // The cell the grid's current index stands on, and the selection as one text of ranges.
+    QString at() {
+        const QModelIndex current = grid()->currentIndex();
+        return cellReference(current.row() + 1, current.column() + 1);
+    }
+    QString selection() {
+        QStringList ranges;
+        for (const QItemSelectionRange& range : grid()->selectionModel()->selection())
+            ranges << cellReference(range.top() + 1, range.left() + 1) + ":" +
+                          cellReference(range.bottom() + 1, range.right() + 1);
+        return ranges.join(' ');
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(grid(), static_cast<Qt::Key>(key), modifiers);
+    }
+    QString status() { return find<QLabel>("SelectionStatus")->text(); }
+
+    ScriptedDialogs windowDialogs;
+    RecordingDesktop desktop;
+    std::unique_ptr<WorkbookWindow> window;
+};
 } // namespace
 
 class WorkbookWindowTest : public QObject {
@@ -100,6 +148,11 @@ private slots:
     void copyingPutsTheSelectionOnTheClipboardAsTabSeparatedText();
     void findingSelectsTheNextMatchInTheSheetOrInAllSheets();
     void aLaterImportKeepsTheViewersPlaceAndItsSheet();
+    void tabsShowOnEveryRouteAndSendOption();
+    void theKeysMoveAsInASpreadsheetAndTheSelectionFollows();
+    void theStatusLineCountsSumsAndAveragesWithoutHoldingTheWindowUp();
+    void theTopRowStaysInViewOnTheSheetsItIsFrozenFor();
+    void aSheetShownWhileItIsFilledIsFittedOnceItHoldsValues();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -322,3 +375,166 @@ void WorkbookWindowTest::findingSelectsTheNextMatchInTheSheetOrInAllSheets() {
 
 QTEST_MAIN(WorkbookWindowTest)
 #include "WorkbookWindowTest.moc"
+
+void WorkbookWindowTest::tabsShowOnEveryRouteAndSendOption() {
+    // A window laid out before its instance has a workbook, as a run's first show can be.
+    {
+        SpreadsheetEngine engine;
+        ScriptedDialogs dialogs;
+        RecordingDesktop desktop;
+        const auto instance = std::static_pointer_cast<EngineInstance>(engine.create());
+        WorkbookWindow window(instance, &dialogs, &desktop);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        instance->addWorkbook().addSheet();
+        window.refresh();
+        auto* tabs = window.findChild<QTabBar*>("SheetTabs");
+        QTRY_VERIFY(tabs->isVisible() && tabs->height() >= tabs->sizeHint().height() &&
+                    tabs->width() >= tabs->sizeHint().width());
+    }
+    for (const ImportRoute route : {ImportRoute::WithoutDatabase, ImportRoute::Database})
+        for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+            PresentedRun run(route, send);
+            run.surface.files << run.file("a.xml", "<r><v>1</v></r>")
+                              << run.file("b.xml", "<s><w>2</w></s>");
+            run.run();
+            auto* tabs = run.find<QTabBar>("SheetTabs");
+            QTRY_COMPARE(tabs->count(), run.result().sheetCount());
+            QTRY_VERIFY(tabs->isVisible() && tabs->height() >= tabs->sizeHint().height() &&
+                        tabs->width() > 0);
+        }
+}
+
+void WorkbookWindowTest::theKeysMoveAsInASpreadsheetAndTheSelectionFollows() {
+    // Two files on one sheet: two blocks of lines with empty lines between them.
+    PresentedRun run(ImportRoute::WithoutDatabase, SendMode::OneSheet);
+    run.surface.files << run.file("a.xml", "<r><a>1</a><b>2</b><c>3</c></r>")
+                      << run.file("b.xml", "<r><d>4</d><e>x</e></r>");
+    run.run();
+    QTRY_VERIFY(run.grid()->hasFocus() || QApplication::focusWidget() == run.grid());
+    const CellRange used = run.result().activeSheet().cells().usedRange();
+    QCOMPARE(used.lastRow, 7);
+    QCOMPARE(run.at(), QStringLiteral("A1"));
+
+    run.key(Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(run.at(), QStringLiteral("A3"));
+    run.key(Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(run.at(), QStringLiteral("A6"));
+    run.key(Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(run.at(), QStringLiteral("A7"));
+    // Past the data, to the last row the grid shows.
+    run.key(Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(run.grid()->currentIndex().row() + 1, run.grid()->model()->rowCount());
+    run.key(Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(run.at(), QStringLiteral("A1"));
+    QCOMPARE(run.selection(), QStringLiteral("A1:A1"));
+
+    // The selection follows the cell, so a copy takes the cell the bar shows.
+    run.key(Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(run.at(), QStringLiteral("C1"));
+    QCOMPARE(run.selection(), QStringLiteral("C1:C1"));
+    QVERIFY(QTest::qWaitForWindowActive(run.window.get()));
+    run.key(Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1\n"));
+
+    run.key(Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(run.at(), QStringLiteral("C7"));
+    run.key(Qt::Key_Home);
+    QCOMPARE(run.at(), QStringLiteral("A7"));
+    run.key(Qt::Key_End);
+    QCOMPARE(run.at(), QStringLiteral("C7"));
+    run.key(Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(run.at(), QStringLiteral("C6"));
+    run.key(Qt::Key_Return);
+    QCOMPARE(run.at(), QStringLiteral("C7"));
+    run.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(run.at(), QStringLiteral("B7"));
+    run.key(Qt::Key_Tab);
+    QCOMPARE(run.at(), QStringLiteral("C7"));
+    run.key(Qt::Key_PageUp);
+    QCOMPARE(run.at(), QStringLiteral("C1"));
+
+    // Shift extends from where the selection began, Ctrl or not.
+    run.key(Qt::Key_Home, Qt::ControlModifier);
+    run.key(Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(run.selection(), QStringLiteral("A1:A3"));
+    run.key(Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(run.selection(), QStringLiteral("A1:B3"));
+    run.key(Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("r\ta\nr\tb\nr\tc\n"));
+    // The grid shows the used range and a small margin, not a fixed 100 rows.
+    QVERIFY(run.grid()->model()->rowCount() < 100);
+    QVERIFY(run.grid()->model()->columnCount() < 26);
+}
+
+void WorkbookWindowTest::theStatusLineCountsSumsAndAveragesWithoutHoldingTheWindowUp() {
+    PresentedRun run(ImportRoute::Database, SendMode::MultipleSheets);
+    run.surface.files << run.file("a.xml", "<r><i><n>1.5</n><t>x</t></i><i><n>2</n><t>y</t></i>"
+                                           "<i><n>4</n><t/></i></r>");
+    run.run();
+    QTRY_COMPARE(run.window->findChild<QTabBar*>("SheetTabs")->tabText(0), QStringLiteral("i"));
+    QTableView* grid = run.grid();
+    grid->selectionModel()->select(
+        QItemSelection(grid->model()->index(0, 0), grid->model()->index(3, 1)),
+        QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(run.status(), QStringLiteral("Average: 2.5    Count: 7    Sum: 7.5"));
+    grid->selectionModel()->select(grid->model()->index(1, 1), QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(run.status(), QStringLiteral("Count: 1"));
+
+    // A whole column of a full sheet is counted a slice at a time.
+    CellStore& cells = run.result().sheet(1).cells();
+    for (int row = 5; row <= 600000; ++row)
+        cells.setText(row, 1, "1");
+    run.window->refresh();
+    grid->selectColumn(0);
+    // The names row is a text: 600,000 filled cells, 599,999 numbers.
+    QTRY_COMPARE(run.status(), QStringLiteral("Average: %1    Count: 600000    Sum: %2")
+                                   .arg(QLocale().toString(600003.5 / 599999, 'g', 15))
+                                   .arg(QLocale().toString(600003.5, 'g', 15)));
+}
+
+void WorkbookWindowTest::theTopRowStaysInViewOnTheSheetsItIsFrozenFor() {
+    PresentedRun run(ImportRoute::Database, SendMode::MultipleSheets);
+    QByteArray many = "<r>";
+    for (int i = 0; i < 300; ++i)
+        many += "<i><n>" + QByteArray::number(i) + "</n></i>";
+    run.surface.files << run.file("a.xml", many + "</r>")
+                      << run.file("b.xml", "<s><j><m>1</m></j><j><m>2</m></j></s>");
+    run.run();
+    auto* tabs = run.find<QTabBar>("SheetTabs");
+    QTRY_COMPARE(tabs->count(), 3);
+    tabs->setCurrentIndex(tabs->count() - 1 - 1);
+    QCOMPARE(run.grid()->model()->index(0, 0).data().toString(), QStringLiteral("n"));
+    auto* freeze = run.window->findChild<QAction*>("FreezeTopRow");
+    freeze->trigger();
+    run.grid()->scrollToBottom();
+    auto* frozen = run.grid()->findChild<QTableView*>("FrozenRow");
+    QVERIFY(frozen && frozen->isVisible());
+    QVERIFY(run.grid()->rowAt(frozen->height()) > 200);
+    QCOMPARE(frozen->indexAt(QPoint(5, 5)).data().toString(), QStringLiteral("n"));
+    QCOMPARE(frozen->columnWidth(0), run.grid()->columnWidth(0));
+
+    // Another sheet keeps its own choice; coming back finds the row still frozen.
+    tabs->setCurrentIndex(0);
+    QVERIFY(!run.grid()->findChild<QTableView*>("FrozenRow"));
+    QVERIFY(!freeze->isChecked());
+    tabs->setCurrentIndex(1);
+    QVERIFY(freeze->isChecked());
+    QVERIFY(run.grid()->findChild<QTableView*>("FrozenRow"));
+}
+
+void WorkbookWindowTest::aSheetShownWhileItIsFilledIsFittedOnceItHoldsValues() {
+    WindowFixture fixture;
+    Workbook& book = fixture.instance->activeWorkbook();
+    fixture.windowShownBeforeValues();
+    // A message box of the run stood over the window while the sheet was empty.
+    book.activeSheet().cells().setText(1, 2, "a value far wider than an empty column is");
+    fixture.window->refresh();
+    QVERIFY(fixture.grid()->columnWidth(1) >
+            fixture.grid()->fontMetrics().horizontalAdvance("a value far wider"));
+    // Widths the user chose stay as they are.
+    fixture.grid()->setColumnWidth(1, 30);
+    book.activeSheet().cells().setText(2, 2, "another long value that is wider still, surely");
+    fixture.window->refresh();
+    QCOMPARE(fixture.grid()->columnWidth(1), 30);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "sheet/Worksheet.h"
+
+#include <cstdint>
+#include <vector>
+
+// What a status line tells of a selection: how many cells are filled and, of the numbers among
+// them, how many, their sum and their average. It is worked out a bounded number of cells at a
+// time, so that a whole column of a full sheet never holds its caller up; it reads its own copy
+// of the cells, which a later change of the sheet leaves as it was.
+class SelectionSummary {
+public:
+    SelectionSummary(const CellStore& cells, std::vector<CellRange> ranges);
+
+    // Looks at up to about `budget` more cells; gives whether the whole selection is counted.
+    bool advance(std::int64_t budget);
+    bool isDone() const { return m_range >= m_ranges.size(); }
+
+    std::int64_t filledCount() const { return m_filled; }
+    std::int64_t numberCount() const { return m_numbers; }
+    double sum() const { return m_sum; }
+    double average() const { return m_numbers ? m_sum / static_cast<double>(m_numbers) : 0; }
+
+private:
+    CellStore m_cells;
+    std::vector<CellRange> m_ranges;
+    size_t m_range = 0;
+    int m_row = 0;
+    std::int64_t m_filled = 0;
+    std::int64_t m_numbers = 0;
+    double m_sum = 0;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QTableView>
+
+#include <memory>
+
+class CellStore;
+class QKeyEvent;
+class QWheelEvent;
+
+// The grid of the workbook window, moved through with the keys of the spreadsheet
+// applications: arrows, Ctrl+arrows to the edge of the data, Ctrl+Home, Ctrl+End to the last
+// used cell, Home and End within the row, Page Up and Page Down, Enter and Shift+Enter down and
+// up, Tab and Shift+Tab right and left; Shift with any of them extends the selection, and the
+// selection always follows the current cell. Ctrl+plus, Ctrl+minus and Ctrl+wheel zoom; the
+// top row can be frozen so that it stays in view while the rest scrolls.
+class SheetGrid final : public QTableView {
+    Q_OBJECT
+public:
+    explicit SheetGrid(QWidget* parent = nullptr);
+    ~SheetGrid() override;
+
+    // The cells the keys measure the data by, held only as long as their sheet lives; none
+    // leaves the grid's plain moves.
+    void setCells(std::weak_ptr<const CellStore> cells);
+
+    void setTopRowFrozen(bool frozen);
+    bool isTopRowFrozen() const { return m_frozenRow != nullptr; }
+
+    // The zoom in percent, 50 to 200 in steps of 10.
+    int zoom() const { return m_zoom; }
+    void setZoom(int percent);
+
+    void setModel(QAbstractItemModel* model) override;
+
+signals:
+    void zoomChanged(int percent);
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void updateGeometries() override;
+
+private:
+    void placeFrozenRow();
+
+    std::weak_ptr<const CellStore> m_cells;
+    QTableView* m_frozenRow = nullptr;
+    int m_zoom = 100;
+    int m_baseRowHeight;
+    QFont m_baseFont;
+};
