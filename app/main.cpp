@@ -7,6 +7,7 @@
 #include "ui/WorkbookWindow.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -16,13 +17,17 @@ int main(int argc, char* argv[]) {
     SettingsStore settings(SettingsStore::userFilePath(), SettingsStore::userFormat());
     SystemDesktop desktop;
     SpreadsheetEngine& spreadsheets = SpreadsheetEngine::shared();
-    // Every visible instance gets a window of its own that outlives the main window.
-    spreadsheets.setPresenter([](std::shared_ptr<EngineInstance> instance) {
-        auto* window = new WorkbookWindow(std::move(instance));
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
-    });
     Form1 window({dialogs, desktop, settings, spreadsheets, programFolder()});
+    // Every visible instance gets a window of its own that outlives the main window. Save As
+    // starts where the user last saved, or beside the first file imported.
+    spreadsheets.setPresenter([&](std::shared_ptr<EngineInstance> instance) {
+        auto* shown = new WorkbookWindow(std::move(instance));
+        const QStringList listed = window.fileList().paths();
+        shown->setSaveFolders(
+            &settings, listed.isEmpty() ? QString() : QFileInfo(listed.first()).absolutePath());
+        shown->setAttribute(Qt::WA_DeleteOnClose);
+        shown->show();
+    });
     dialogs.setOwner(&window);
     window.Form_Load();
     window.show();

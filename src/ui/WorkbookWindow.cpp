@@ -3,6 +3,7 @@
 #include "base/Dialogs.h"
 #include "base/ErrorReport.h"
 #include "base/RunWorkspace.h"
+#include "base/SettingsStore.h"
 #include "base/TempFolder.h"
 #include "sheet/CellSearch.h"
 #include "sheet/CellsAsText.h"
@@ -25,16 +26,21 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -48,6 +54,9 @@ constexpr int kFittedColumns = 200;
 constexpr int kFittedRows = 200;
 // Cells the status line counts between two turns of the event loop: a few milliseconds' work.
 constexpr std::int64_t kSummarySlice = 200000;
+// A selection of more cells than this is made into text away from the window's thread.
+constexpr std::int64_t kCopiedInPlace = 100000;
+const QString kLastSaveFolderKey = QStringLiteral("LastSaveFolder");
 
 QString statusNumber(double value) {
     return QLocale().toString(value, 'g', 15);
@@ -259,9 +268,32 @@ void WorkbookWindow::copySelection() {
     const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr;
     if (!sheet || !m_grid->selectionModel())
         return;
-    QGuiApplication::clipboard()->setText(
-        tabSeparatedText(sheet->cells(), selectedCells(m_grid->selectionModel()->selection(),
-                                                       *m_model, sheet->cells())));
+    std::vector<CellRange> ranges =
+        selectedCells(m_grid->selectionModel()->selection(), *m_model, sheet->cells());
+    const quint64 number = ++m_copyNumber;
+    std::int64_t cells = 0;
+    for (const CellRange& range : ranges)
+        cells += static_cast<std::int64_t>(range.rowCount()) * range.columnCount();
+    if (cells <= kCopiedInPlace) {
+        QGuiApplication::clipboard()->setText(tabSeparatedText(sheet->cells(), ranges));
+        return;
+    }
+    m_status->setText(QStringLiteral("Copying…"));
+    // The thread reads a copy of the cells, which later changes of the sheet leave alone; the
+    // global pool is waited for before the application ends.
+    QThreadPool::globalInstance()->start([window = QPointer<WorkbookWindow>(this), number,
+                                          cellsCopy = sheet->cells(), ranges = std::move(ranges)] {
+        QString text = tabSeparatedText(cellsCopy, ranges);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [window, number, text = std::move(text)] {
+                if (!window || window->m_copyNumber != number)
+                    return;
+                QGuiApplication::clipboard()->setText(text);
+                window->summarizeSelection();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 bool WorkbookWindow::findNext() {
@@ -340,20 +372,53 @@ void WorkbookWindow::showError(const QString& text) {
     m_dialogs.showMessage(Message{text, MessageButtons::Ok, MessageIcon::Warning});
 }
 
+void WorkbookWindow::setSaveFolders(SettingsStore* settings, const QString& firstFolder) {
+    m_settings = settings;
+    m_firstFolder = firstFolder;
+}
+
+QStringList WorkbookWindow::saveWhilePainting(const Workbook& book, const QString& path) {
+    QProgressDialog progress(QStringLiteral("Saving %1…").arg(QFileInfo(path).fileName()),
+                             QString(), 0, 0, this);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(0);
+    progress.show();
+    QEventLoop waiting;
+    QStringList leftOut;
+    std::exception_ptr failure;
+    QThreadPool::globalInstance()->start([&] {
+        try {
+            leftOut = saveAsXlsx(book, path);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec();
+    if (failure)
+        std::rethrow_exception(failure);
+    return leftOut;
+}
+
 bool WorkbookWindow::saveAs() {
     Workbook* book = workbook();
     if (!book)
         return false;
+    QString folder = m_settings ? m_settings->GetSetting(kLastSaveFolderKey, QString()) : QString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = m_firstFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     const QString path = m_dialogs.chooseSaveFile(
         QStringLiteral("Save As"), QStringLiteral("Excel Workbook (*.xlsx)"),
-        QDir::home().filePath(book->name() + QStringLiteral(".xlsx")));
+        QDir(folder).filePath(book->name() + QStringLiteral(".xlsx")));
     if (path.isEmpty())
         return false;
     const QString target =
         path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ? path : path + ".xlsx";
     QStringList leftOut;
     try {
-        leftOut = saveAsXlsx(*book, target);
+        leftOut = saveWhilePainting(*book, target);
     } catch (...) {
         showError(QStringLiteral("The workbook was not saved.\r\n") + describeCurrentException());
         return false;
@@ -362,6 +427,8 @@ bool WorkbookWindow::saveAs() {
         showError(QStringLiteral("The workbook was saved, but not whole:\r\n") +
                   leftOut.join(QStringLiteral("\r\n")));
     book->markSaved();
+    if (m_settings)
+        m_settings->SaveSetting(kLastSaveFolderKey, QFileInfo(target).absolutePath());
     return true;
 }
 
@@ -377,7 +444,7 @@ void WorkbookWindow::openInSpreadsheetApplication() {
                              QDateTime::currentDateTime().toString(
                                  QStringLiteral("yyyy-MM-dd hh.mm.ss")) +
                              QStringLiteral(".xlsx"));
-        if (const QStringList leftOut = saveAsXlsx(*book, path); !leftOut.isEmpty())
+        if (const QStringList leftOut = saveWhilePainting(*book, path); !leftOut.isEmpty())
             showError(QStringLiteral("The workbook was handed over, but not whole:\r\n") +
                       leftOut.join(QStringLiteral("\r\n")));
     } catch (...) {

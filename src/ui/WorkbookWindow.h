@@ -14,6 +14,7 @@ class QAction;
 class QLabel;
 class QTabBar;
 class SelectionSummary;
+class SettingsStore;
 class SheetGrid;
 class SheetList;
 class SheetTableModel;
@@ -34,7 +35,11 @@ public:
                    Desktop* desktop = nullptr, QWidget* parent = nullptr);
     ~WorkbookWindow() override;
 
-    // Asks for a file name and saves the workbook there; false when cancelled or failed.
+    // Where Save As starts: the folder last saved to, which `settings` keeps for the user when
+    // given, or else `firstFolder` (the folder of the first imported file), or else home.
+    void setSaveFolders(SettingsStore* settings, const QString& firstFolder);
+    // Asks for a file name and saves the workbook there, the window painting meanwhile; false
+    // when cancelled or failed.
     bool saveAs();
     // Saves a copy in the temporary folder and hands it to the desktop's spreadsheet
     // application.
@@ -43,7 +48,9 @@ public:
     // Shows the workbook's sheets as they stand now.
     void refresh();
 
-    // Puts the selected cells on the clipboard as tab-separated text.
+    // Puts the selected cells on the clipboard as tab-separated text. A large selection's text
+    // is made on a thread of its own and reaches the clipboard when ready; a later copy
+    // replaces one still being made.
     void copySelection();
     // Selects the next cell holding the find bar's text; false when no cell holds it.
     bool findNext();
@@ -65,6 +72,9 @@ private:
     // Counts the selection anew for the status line, a slice at a time.
     void summarizeSelection();
     void summarizeSlice();
+    // Saves on a thread of its own behind a progress dialog that keeps the application's other
+    // windows from changing the workbook meanwhile; gives the cells left out.
+    QStringList saveWhilePainting(const Workbook& book, const QString& path);
 
     std::shared_ptr<EngineInstance> m_instance;
     std::unique_ptr<Dialogs> m_ownDialogs;
@@ -87,6 +97,9 @@ private:
     int m_fittedRows = 0;
     bool m_fitting = false;
     bool m_widthsChangedByHand = false;
+    quint64 m_copyNumber = 0;
+    SettingsStore* m_settings = nullptr;
+    QString m_firstFolder;
     // The sheets whose top row the user froze.
     std::vector<std::weak_ptr<const Worksheet>> m_frozenSheets;
 };

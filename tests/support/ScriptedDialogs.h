@@ -24,7 +24,8 @@ public:
         ++foldersAsked;
         return takeOr(folderAnswers, QString());
     }
-    QString chooseSaveFile(const QString&, const QString&, const QString&) override {
+    QString chooseSaveFile(const QString&, const QString&, const QString& suggested) override {
+        suggestedSavePaths << suggested;
         return takeOr(saveAnswers, QString());
     }
 
@@ -41,6 +42,8 @@ public:
     std::deque<QString> inputAnswers;
     std::deque<QStringList> fileAnswers;
     std::deque<QString> folderAnswers;
+    // The paths the save chooser was opened with, in order.
+    QStringList suggestedSavePaths;
     std::deque<QString> saveAnswers;
 
 private:

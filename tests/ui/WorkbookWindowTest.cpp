@@ -1,5 +1,6 @@
 #include "ui/WorkbookWindow.h"
 
+#include "base/SettingsStore.h"
 #include "import/ImportRun.h"
 #include "spreadsheet/SpreadsheetEngine.h"
 #include "support/ImportFixture.h"
@@ -10,6 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +22,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 namespace {
 // A visible instance with one workbook, as an import leaves it, shown in a window.
@@ -193,6 +197,23 @@ void WorkbookWindowTest::savesAsXlsxThroughTheChooser() {
     QVERIFY(fixture.window->saveAs());
     QVERIFY(QFile::exists(path + ".xlsx"));
     QVERIFY(!fixture.instance->activeWorkbook().isModified());
+
+    // Save As starts beside the first imported file, then where the user last saved, which
+    // the next window remembers too.
+    QCOMPARE(QFileInfo(fixture.dialogs.suggestedSavePaths.at(0)).path(), QDir::homePath());
+    QDir(fixture.folder.path()).mkpath("in");
+    QDir(fixture.folder.path()).mkpath("out");
+    SettingsStore settings(fixture.folder.filePath("user.ini"));
+    fixture.window->setSaveFolders(&settings, fixture.folder.filePath("in"));
+    fixture.dialogs.saveAnswers = {fixture.folder.filePath("out/saved.xlsx")};
+    QVERIFY(fixture.window->saveAs());
+    QCOMPARE(QFileInfo(fixture.dialogs.suggestedSavePaths.at(1)).path(),
+             fixture.folder.filePath("in"));
+    WorkbookWindow later(fixture.instance, &fixture.dialogs, &fixture.desktop);
+    later.setSaveFolders(&settings, fixture.folder.filePath("in"));
+    QVERIFY(!later.saveAs());
+    QCOMPARE(QFileInfo(fixture.dialogs.suggestedSavePaths.at(2)).path(),
+             fixture.folder.filePath("out"));
 
     // Cancelling the chooser saves nothing; a folder that is not there is said so.
     QVERIFY(!fixture.window->saveAs());
@@ -491,6 +512,18 @@ void WorkbookWindowTest::theStatusLineCountsSumsAndAveragesWithoutHoldingTheWind
     QTRY_COMPARE(run.status(), QStringLiteral("Average: %1    Count: 600000    Sum: %2")
                                    .arg(QLocale().toString(600003.5 / 599999, 'g', 15))
                                    .arg(QLocale().toString(600003.5, 'g', 15)));
+
+    // Copying that column makes its text away from the window; a copy made meanwhile wins.
+    run.window->copySelection();
+    QCOMPARE(run.status(), QStringLiteral("Copying…"));
+    QTRY_VERIFY(QApplication::clipboard()->text().size() == 2 + 4 + 2 + 2 + 599996 * 2);
+    grid->selectColumn(0);
+    run.window->copySelection();
+    grid->selectionModel()->select(grid->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    run.window->copySelection();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("n\n"));
 }
 
 void WorkbookWindowTest::theTopRowStaysInViewOnTheSheetsItIsFrozenFor() {
