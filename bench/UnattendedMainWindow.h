@@ -25,12 +25,18 @@ public:
     // Imports the files on the route without the work database, all onto one sheet;
     // `starting` runs just before the start button is pressed.
     void importOntoOneSheet(const QStringList& paths, const std::function<void()>& starting = {}) {
+        import(paths, "Option4", "Option1", starting);
+    }
+    // Imports the files with the route's option ("Option3" through the work database,
+    // "Option4" without) and the send option ("Option1" one sheet, "Option2" a sheet each).
+    void import(const QStringList& paths, const char* route, const char* send,
+                const std::function<void()>& starting = {}) {
         Form1 window({dialogs, desktop, m_settings, engine, programFile("")});
         window.Form_Load();
         window.show();
         window.fileList().appendAll(paths);
-        window.findChild<QRadioButton*>(QStringLiteral("Option4"))->click();
-        window.findChild<QRadioButton*>(QStringLiteral("Option1"))->click();
+        window.findChild<QRadioButton*>(QLatin1String(route))->click();
+        window.findChild<QRadioButton*>(QLatin1String(send))->click();
         if (starting)
             starting();
         window.PushButton4_Click();

@@ -17,7 +17,12 @@ public:
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
     QStringList chooseFiles(const QString&, const QString&) override { return {}; }
     QString chooseFolder(const QString&) override { return {}; }
-    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseSaveFile(const QString&, const QString&, const QString&) override {
+        return saveAnswer;
+    }
+
+    // What the save chooser answers; none cancels.
+    QString saveAnswer;
 };
 
 // A desktop that opens nothing.

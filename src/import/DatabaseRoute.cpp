@@ -41,6 +41,9 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
             procedure.step(113, [&] { mustBeSet(database.get()).surveyXml(surface.fileAt(i)); });
         }
     for (int i = 1; i <= count; ++i) {
+        // A run of thousands of files keeps its window painting; the window refuses a second
+        // run and changes of the list meanwhile.
+        surface.processEvents();
         FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
         const size_t failuresBefore = result.failures.size();
         procedure.step(114, [&] {

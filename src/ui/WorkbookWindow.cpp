@@ -178,11 +178,16 @@ void WorkbookWindow::refresh() {
     const QSignalBlocker quiet(m_tabs);
     // Tabs are laid out anew for every one added: only a changed list of sheets is worth that.
     if (names != m_shownNames) {
+        // A hidden bar lays its tabs out once when shown again, not once for every tab.
+        const bool wasHidden = m_tabs->isHidden();
+        m_tabs->hide();
         while (m_tabs->count() > 0)
             m_tabs->removeTab(0);
         for (const QString& name : names)
             m_tabs->addTab(name);
         m_shownNames = names;
+        if (!wasHidden)
+            m_tabs->show();
         m_tabs->updateGeometry();
     }
     if (!book) {
