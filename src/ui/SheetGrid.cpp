@@ -185,6 +185,13 @@ void SheetGrid::setTopRowFrozen(bool frozen) {
     m_frozenRow->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_frozenRow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_frozenRow->setFrameShape(QFrame::NoFrame);
+    // It shares the grid's current cell, which must not scroll it away from the top row.
+    m_frozenRow->setAutoScroll(false);
+    connect(m_frozenRow->verticalScrollBar(), &QScrollBar::valueChanged, m_frozenRow,
+            [frozen = m_frozenRow](int value) {
+                if (value != 0)
+                    frozen->verticalScrollBar()->setValue(0);
+            });
     m_frozenRow->setWordWrap(false);
     m_frozenRow->setFont(font());
     m_frozenRow->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
