@@ -34,7 +34,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QPointer>
 #include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
@@ -44,6 +43,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <atomic>
 
 namespace {
 // How often the window looks for changes that a later import made to its workbook.
@@ -70,7 +71,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
       m_ownDesktop(desktop ? nullptr : std::make_unique<SystemDesktop>()),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs), m_desktop(desktop ? *desktop : *m_ownDesktop),
       m_tabs(new QTabBar), m_grid(new SheetGrid), m_cellBar(new CellBar), m_findBar(new FindBar),
-      m_sheetList(new SheetList), m_status(new QLabel) {
+      m_sheetList(new SheetList), m_status(new QLabel), m_summaryTurn(new QTimer(this)),
+      m_copyWatch(new QTimer(this)) {
     setObjectName(QStringLiteral("WorkbookWindow"));
     setWindowIcon(QIcon(QStringLiteral(":/brindlequay.png")));
     resize(900, 600);
@@ -91,6 +93,11 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     m_tabs->setExpanding(false);
     m_tabs->setDrawBase(false);
     m_status->setObjectName(QStringLiteral("SelectionStatus"));
+    m_summaryTurn->setSingleShot(true);
+    m_summaryTurn->setInterval(0);
+    connect(m_summaryTurn, &QTimer::timeout, this, &WorkbookWindow::summarizeSlice);
+    m_copyWatch->setInterval(10);
+    connect(m_copyWatch, &QTimer::timeout, this, &WorkbookWindow::takeCopiedText);
     statusBar()->addWidget(m_status, 1);
 
     m_findBar->hide();
@@ -275,30 +282,41 @@ void WorkbookWindow::copySelection() {
         return;
     std::vector<CellRange> ranges =
         selectedCells(m_grid->selectionModel()->selection(), *m_model, sheet->cells());
-    const quint64 number = ++m_copyNumber;
     std::int64_t cells = 0;
     for (const CellRange& range : ranges)
         cells += static_cast<std::int64_t>(range.rowCount()) * range.columnCount();
+    // A copy still being made is overtaken by this one.
+    m_copying.reset();
     if (cells <= kCopiedInPlace) {
         QGuiApplication::clipboard()->setText(tabSeparatedText(sheet->cells(), ranges));
         return;
     }
     m_status->setText(QStringLiteral("Copying…"));
-    // The thread reads a copy of the cells, which later changes of the sheet leave alone; the
-    // global pool is waited for before the application ends.
-    QThreadPool::globalInstance()->start([window = QPointer<WorkbookWindow>(this), number,
-                                          cellsCopy = sheet->cells(), ranges = std::move(ranges)] {
-        QString text = tabSeparatedText(cellsCopy, ranges);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [window, number, text = std::move(text)] {
-                if (!window || window->m_copyNumber != number)
-                    return;
-                QGuiApplication::clipboard()->setText(text);
-                window->summarizeSelection();
-            },
-            Qt::QueuedConnection);
-    });
+    // The thread reads a copy of the cells, which later changes of the sheet leave alone, and
+    // hands its text over through a state of its own that the window looks at: it never calls
+    // into a window that may be gone. The global pool is waited for before the application
+    // ends.
+    auto copying = std::make_shared<BackgroundText>();
+    m_copying = copying;
+    m_copyWatch->start();
+    QThreadPool::globalInstance()->start(
+        [copying, cellsCopy = sheet->cells(), ranges = std::move(ranges)] {
+            copying->text = tabSeparatedText(cellsCopy, ranges);
+            copying->done = true;
+        });
+}
+
+void WorkbookWindow::takeCopiedText() {
+    if (!m_copying) {
+        m_copyWatch->stop();
+        return;
+    }
+    if (!m_copying->done)
+        return;
+    m_copyWatch->stop();
+    QGuiApplication::clipboard()->setText(m_copying->text);
+    m_copying.reset();
+    summarizeSelection();
 }
 
 bool WorkbookWindow::findNext() {
@@ -357,7 +375,7 @@ void WorkbookWindow::summarizeSlice() {
         return;
     if (!m_summary->advance(kSummarySlice)) {
         m_status->setText(QStringLiteral("Counting…"));
-        QTimer::singleShot(0, this, &WorkbookWindow::summarizeSlice);
+        m_summaryTurn->start();
         return;
     }
     const SelectionSummary& done = *m_summary;
@@ -388,17 +406,25 @@ QStringList WorkbookWindow::saveWhilePainting(const Workbook& book, const QStrin
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(0);
     progress.show();
-    QEventLoop waiting;
     QStringList leftOut;
     std::exception_ptr failure;
+    std::atomic<bool> done = false;
     QThreadPool::globalInstance()->start([&] {
         try {
             leftOut = saveAsXlsx(book, path);
         } catch (...) {
             failure = std::current_exception();
         }
-        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+        done = true;
     });
+    // The windows paint and the dialog turns while the file is written.
+    QEventLoop waiting;
+    QTimer look;
+    connect(&look, &QTimer::timeout, &waiting, [&] {
+        if (done)
+            waiting.quit();
+    });
+    look.start(10);
     waiting.exec();
     if (failure)
         std::rethrow_exception(failure);

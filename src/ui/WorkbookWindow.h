@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 class CellBar;
@@ -13,6 +14,7 @@ class FindBar;
 class QAction;
 class QLabel;
 class QTabBar;
+class QTimer;
 class SelectionSummary;
 class SettingsStore;
 class SheetGrid;
@@ -72,6 +74,7 @@ private:
     // Counts the selection anew for the status line, a slice at a time.
     void summarizeSelection();
     void summarizeSlice();
+    void takeCopiedText();
     // Saves on a thread of its own behind a progress dialog that keeps the application's other
     // windows from changing the workbook meanwhile; gives the cells left out.
     QStringList saveWhilePainting(const Workbook& book, const QString& path);
@@ -97,7 +100,15 @@ private:
     int m_fittedRows = 0;
     bool m_fitting = false;
     bool m_widthsChangedByHand = false;
-    quint64 m_copyNumber = 0;
+    // A text being made on another thread; a newer copy replaces it, and the window takes it
+    // when done.
+    struct BackgroundText {
+        QString text;
+        std::atomic<bool> done = false;
+    };
+    std::shared_ptr<BackgroundText> m_copying;
+    QTimer* m_summaryTurn;
+    QTimer* m_copyWatch;
     SettingsStore* m_settings = nullptr;
     QString m_firstFolder;
     // The sheets whose top row the user froze.
