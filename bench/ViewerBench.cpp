@@ -13,13 +13,13 @@
 #include "sheet/CellSearch.h"
 #include "sheet/Workbook.h"
 #include "sheet/Worksheet.h"
+#include "ui/SheetTabs.h"
 #include "ui/WorkbookWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTabBar>
 #include <QTableView>
 
 #include <algorithm>
@@ -72,7 +72,8 @@ int main(int argc, char* argv[]) {
                 static_cast<long long>(cells.cellCount()));
     std::printf("%-34s %9.1f ms  (%d sheets)\n", "workbook window shown", shownMs,
                 result->activeWorkbook().sheetCount());
-    if (auto* tabs = viewer->findChild<QTabBar*>(QStringLiteral("SheetTabs")); tabs->count() > 1) {
+    if (auto* tabs = viewer->findChild<SheetTabs*>(QStringLiteral("SheetTabs"));
+        tabs->count() > 1) {
         double slowest = 0;
         for (int tab = 1; tab < tabs->count(); ++tab)
             slowest = std::max(slowest, timed(*grid, [&] { tabs->setCurrentIndex(tab); }));

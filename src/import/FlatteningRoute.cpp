@@ -98,6 +98,9 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         xmlPaths << surface.fileAt(i);
     ConversionAhead ahead(xmlPaths);
     for (int i = 1; i <= count; ++i) {
+        // The window paints its bar and answers between files; it refuses a second run and
+        // changes of the list meanwhile.
+        surface.processEvents();
         procedure.step(140, [&] { surface.setProgress(100.0 * i / surface.fileCount()); });
         FileOutcome& outcome = result.files.emplace_back(xmlPaths.at(i - 1));
         const size_t failuresBefore = result.failures.size();

@@ -17,6 +17,7 @@
 #include "ui/SheetGrid.h"
 #include "ui/SheetList.h"
 #include "ui/SheetTableModel.h"
+#include "ui/SheetTabs.h"
 #include "ui/SystemDesktop.h"
 #include "ui/WidgetDialogs.h"
 #include "xlsx/XlsxSaving.h"
@@ -37,7 +38,6 @@
 #include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QTableView>
 #include <QThreadPool>
 #include <QTimer>
@@ -70,7 +70,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
       m_ownDialogs(dialogs ? nullptr : std::make_unique<WidgetDialogs>(this)),
       m_ownDesktop(desktop ? nullptr : std::make_unique<SystemDesktop>()),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs), m_desktop(desktop ? *desktop : *m_ownDesktop),
-      m_tabs(new QTabBar), m_grid(new SheetGrid), m_cellBar(new CellBar), m_findBar(new FindBar),
+      m_tabs(new SheetTabs), m_grid(new SheetGrid), m_cellBar(new CellBar), m_findBar(new FindBar),
       m_sheetList(new SheetList), m_status(new QLabel), m_summaryTurn(new QTimer(this)),
       m_copyWatch(new QTimer(this)) {
     setObjectName(QStringLiteral("WorkbookWindow"));
@@ -89,9 +89,6 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
 
     m_grid->setObjectName(QStringLiteral("Grid"));
     m_tabs->setObjectName(QStringLiteral("SheetTabs"));
-    m_tabs->setShape(QTabBar::RoundedSouth);
-    m_tabs->setExpanding(false);
-    m_tabs->setDrawBase(false);
     m_status->setObjectName(QStringLiteral("SelectionStatus"));
     m_summaryTurn->setSingleShot(true);
     m_summaryTurn->setInterval(0);
@@ -106,13 +103,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     sheetLayout->setContentsMargins(0, 0, 0, 0);
     sheetLayout->setSpacing(0);
     sheetLayout->addWidget(m_grid, 1);
-    // The tabs stand in a row of their own: a bar placed with an alignment keeps the size it
-    // had when the window was laid out, which is none for a workbook still without sheets.
-    auto* tabRow = new QHBoxLayout;
-    tabRow->setContentsMargins(0, 0, 0, 0);
-    tabRow->addWidget(m_tabs);
-    tabRow->addStretch(1);
-    sheetLayout->addLayout(tabRow);
+    sheetLayout->addWidget(m_tabs);
     auto* split = new QSplitter;
     split->addWidget(m_sheetList);
     split->addWidget(sheetAndTabs);
@@ -149,7 +140,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
 
     // The sheet the user looks at is the active one, before which a later import adds sheets;
     // while an import fills the workbook, looking changes nothing.
-    connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
+    connect(m_tabs, &SheetTabs::currentChanged, this, [this](int index) {
         Workbook* book = workbook();
         if (book && !book->isBeingFilled())
             book->activate(index + 1);
@@ -183,19 +174,9 @@ void WorkbookWindow::refresh() {
                    QStringLiteral(" - Brindlequay"));
     const QStringList names = book ? book->sheetNames() : QStringList();
     const QSignalBlocker quiet(m_tabs);
-    // Tabs are laid out anew for every one added: only a changed list of sheets is worth that.
     if (names != m_shownNames) {
-        // A hidden bar lays its tabs out once when shown again, not once for every tab.
-        const bool wasHidden = m_tabs->isHidden();
-        m_tabs->hide();
-        while (m_tabs->count() > 0)
-            m_tabs->removeTab(0);
-        for (const QString& name : names)
-            m_tabs->addTab(name);
+        m_tabs->setNames(names);
         m_shownNames = names;
-        if (!wasHidden)
-            m_tabs->show();
-        m_tabs->updateGeometry();
     }
     if (!book) {
         m_grid->setModel(nullptr);

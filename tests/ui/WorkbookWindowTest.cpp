@@ -6,6 +6,7 @@
 #include "support/ImportFixture.h"
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/SheetTabs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
-#include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,7 +36,7 @@ struct WindowFixture {
         book.activeSheet().cells().setText(3, 28, "12.50");
         window = std::make_unique<WorkbookWindow>(instance, &dialogs, &desktop);
     }
-    QTabBar* tabs() { return window->findChild<QTabBar*>("SheetTabs"); }
+    SheetTabs* tabs() { return window->findChild<SheetTabs*>("SheetTabs"); }
     QTableView* grid() { return window->findChild<QTableView*>("Grid"); }
     // A window made for an instance whose one sheet is still empty, as a run's first shows.
     void windowShownBeforeValues() {
@@ -77,7 +77,7 @@ struct ImportedWindow : ImportFixture {
     template <typename T> T* find(const char* name) { return window->findChild<T*>(name); }
     QTableView* grid() { return find<QTableView>("Grid"); }
     void showSheet(const QString& name) {
-        find<QTabBar>("SheetTabs")->setCurrentIndex(result().sheetNames().indexOf(name));
+        find<SheetTabs>("SheetTabs")->setCurrentIndex(result().sheetNames().indexOf(name));
     }
     void select(int row, int column) {
         grid()->setCurrentIndex(grid()->model()->index(row - 1, column - 1));
@@ -88,7 +88,7 @@ struct ImportedWindow : ImportFixture {
     }
     QString current() {
         const QModelIndex at = grid()->currentIndex();
-        return find<QTabBar>("SheetTabs")->tabText(find<QTabBar>("SheetTabs")->currentIndex()) +
+        return find<SheetTabs>("SheetTabs")->tabText(find<SheetTabs>("SheetTabs")->currentIndex()) +
                "!" + cellReference(at.row() + 1, at.column() + 1);
     }
 
@@ -312,7 +312,7 @@ void WorkbookWindowTest::theSheetListNarrowsToWhatIsTypedAndShowsTheActiveSheet(
     QCOMPARE(list->model()->rowCount(), 1);
     QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("order"));
     QTest::keyClick(filter, Qt::Key_Return);
-    QCOMPARE(imported.find<QTabBar>("SheetTabs")->currentIndex(), 2);
+    QCOMPARE(imported.find<SheetTabs>("SheetTabs")->currentIndex(), 2);
     QCOMPARE(imported.grid()->model()->index(0, 0).data().toString(), QStringLiteral("no"));
     QCOMPARE(imported.result().activeSheet().name(), QStringLiteral("order"));
 
@@ -394,9 +394,6 @@ void WorkbookWindowTest::findingSelectsTheNextMatchInTheSheetOrInAllSheets() {
     QCOMPARE(imported.current(), QStringLiteral("order!C3"));
 }
 
-QTEST_MAIN(WorkbookWindowTest)
-#include "WorkbookWindowTest.moc"
-
 void WorkbookWindowTest::tabsShowOnEveryRouteAndSendOption() {
     // A window laid out before its instance has a workbook, as a run's first show can be.
     {
@@ -409,7 +406,7 @@ void WorkbookWindowTest::tabsShowOnEveryRouteAndSendOption() {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         instance->addWorkbook().addSheet();
         window.refresh();
-        auto* tabs = window.findChild<QTabBar*>("SheetTabs");
+        auto* tabs = window.findChild<SheetTabs*>("SheetTabs");
         QTRY_VERIFY(tabs->isVisible() && tabs->height() >= tabs->sizeHint().height() &&
                     tabs->width() >= tabs->sizeHint().width());
     }
@@ -419,7 +416,7 @@ void WorkbookWindowTest::tabsShowOnEveryRouteAndSendOption() {
             run.surface.files << run.file("a.xml", "<r><v>1</v></r>")
                               << run.file("b.xml", "<s><w>2</w></s>");
             run.run();
-            auto* tabs = run.find<QTabBar>("SheetTabs");
+            auto* tabs = run.find<SheetTabs>("SheetTabs");
             QTRY_COMPARE(tabs->count(), run.result().sheetCount());
             QTRY_VERIFY(tabs->isVisible() && tabs->height() >= tabs->sizeHint().height() &&
                         tabs->width() > 0);
@@ -493,7 +490,7 @@ void WorkbookWindowTest::theStatusLineCountsSumsAndAveragesWithoutHoldingTheWind
     run.surface.files << run.file("a.xml", "<r><i><n>1.5</n><t>x</t></i><i><n>2</n><t>y</t></i>"
                                            "<i><n>4</n><t/></i></r>");
     run.run();
-    QTRY_COMPARE(run.window->findChild<QTabBar*>("SheetTabs")->tabText(0), QStringLiteral("i"));
+    QTRY_COMPARE(run.window->findChild<SheetTabs*>("SheetTabs")->tabText(0), QStringLiteral("i"));
     QTableView* grid = run.grid();
     grid->selectionModel()->select(
         QItemSelection(grid->model()->index(0, 0), grid->model()->index(3, 1)),
@@ -534,7 +531,7 @@ void WorkbookWindowTest::theTopRowStaysInViewOnTheSheetsItIsFrozenFor() {
     run.surface.files << run.file("a.xml", many + "</r>")
                       << run.file("b.xml", "<s><j><m>1</m></j><j><m>2</m></j></s>");
     run.run();
-    auto* tabs = run.find<QTabBar>("SheetTabs");
+    auto* tabs = run.find<SheetTabs>("SheetTabs");
     QTRY_COMPARE(tabs->count(), 3);
     tabs->setCurrentIndex(tabs->count() - 1 - 1);
     QCOMPARE(run.grid()->model()->index(0, 0).data().toString(), QStringLiteral("n"));
@@ -573,3 +570,6 @@ void WorkbookWindowTest::aSheetShownWhileItIsFilledIsFittedOnceItHoldsValues() {
     fixture.window->refresh();
     QCOMPARE(fixture.grid()->columnWidth(1), 30);
 }
+
+QTEST_MAIN(WorkbookWindowTest)
+#include "WorkbookWindowTest.moc"
