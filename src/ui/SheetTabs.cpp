@@ -24,7 +24,7 @@ SheetTabs::SheetTabs(QWidget* parent) : QListView(parent), m_names(new QStringLi
         " font-weight: bold; }"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { emit currentChanged(current.row()); });
+            [this](const QModelIndex& current) { emit currentTabChanged(current.row()); });
     connect(this, &QListView::clicked, this,
             [this](const QModelIndex& index) { setCurrentIndex(index.row()); });
 }

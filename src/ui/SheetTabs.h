@@ -20,14 +20,14 @@ public:
     QString tabText(int index) const;
     // The current tab from 0; -1 when there is none.
     int currentIndex() const;
-    // Makes a tab current, raising currentChanged when it changes.
+    // Makes a tab current, raising currentTabChanged when it changes.
     void setCurrentIndex(int index);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 signals:
-    void currentChanged(int index);
+    void currentTabChanged(int index);
 
 private:
     QStringListModel* m_names;

@@ -140,7 +140,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
 
     // The sheet the user looks at is the active one, before which a later import adds sheets;
     // while an import fills the workbook, looking changes nothing.
-    connect(m_tabs, &SheetTabs::currentChanged, this, [this](int index) {
+    connect(m_tabs, &SheetTabs::currentTabChanged, this, [this](int index) {
         Workbook* book = workbook();
         if (book && !book->isBeingFilled())
             book->activate(index + 1);
