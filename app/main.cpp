@@ -31,5 +31,8 @@ int main(int argc, char* argv[]) {
     dialogs.setOwner(&window);
     window.Form_Load();
     window.show();
+    // Files and folders given on the command line, as "Open with" passes them.
+    if (const QStringList given = application.arguments().mid(1); !given.isEmpty())
+        window.addStartingPaths(given);
     return application.exec();
 }

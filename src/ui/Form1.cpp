@@ -574,6 +574,25 @@ void Form1::ListView1_MouseMove(const QMouseEvent& event) {
         ListView1->scrollTo(m_fileList.index(scrollTo - 1));
 }
 
+void Form1::addStartingPaths(const QStringList& paths) {
+    QStringList present;
+    QStringList missing;
+    for (const QString& path : paths) {
+        const QFileInfo given(path);
+        (given.exists() ? present : missing) << QDir::cleanPath(given.absoluteFilePath());
+    }
+    WalkProblems problems;
+    EventPump events;
+    addDroppedPaths(
+        m_fileList, present, [&] { events.pump(); }, problems);
+    reportWalkProblems(problems, nullptr, 0);
+    if (!missing.isEmpty())
+        m_dialogs.showMessage(
+            Message{QStringLiteral("These paths do not exist and were not added to the list:\r\n") +
+                        missing.join(QStringLiteral("\r\n")),
+                    MessageButtons::Ok, MessageIcon::Warning});
+}
+
 void Form1::ListView1_OLEDragOver(QDropEvent& event) {
     if (droppedLocalPaths(event.mimeData()).isEmpty())
         event.ignore();

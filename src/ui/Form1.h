@@ -63,6 +63,10 @@ public:
 
     // The files to import, in order.
     FileList& fileList() { return m_fileList; }
+    // Adds the paths the program was started with, as a file manager's "Open with" gives
+    // them, in order and as a drop would: a folder brings every file of its tree. Paths that
+    // do not exist are told in one message and left out; the rest are added.
+    void addStartingPaths(const QStringList& paths);
 
     void PushButton1_Click();
     void PushButton2_Click();

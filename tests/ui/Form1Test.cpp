@@ -288,6 +288,15 @@ void Form1Test::addFilesFolderAndDropAppendInOrder() {
     QVERIFY(fixture.dragAndDrop(&files));
     QCOMPARE(relativeTo(top, fixture.rows()).mid(5), (QStringList{"Two/x.txt", "t.xml"}));
     QVERIFY(fixture.dialogs.shown.empty());
+
+    // Paths the program starts with come in order as a drop's; a missing one is said once.
+    fixture.window.fileList().clear();
+    const QString missing = fixture.folder.filePath("gone.xml");
+    fixture.window.addStartingPaths({top + "/t.xml", top + "/One", missing, top + "/Two/x.txt"});
+    QCOMPARE(relativeTo(top, fixture.rows()), (QStringList{"t.xml", "One/one.xml", "Two/x.txt"}));
+    QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
+    QVERIFY(fixture.dialogs.shown[0].text.contains(missing));
+    QVERIFY(fixture.dialogs.shown[0].text.startsWith("These paths do not exist"));
 }
 
 void Form1Test::moveButtonsAndDraggingReorderTheList() {
