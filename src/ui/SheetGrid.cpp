@@ -51,11 +51,29 @@ void SheetGrid::setCells(std::weak_ptr<const CellStore> cells) {
 
 void SheetGrid::setModel(QAbstractItemModel* model) {
     QTableView::setModel(model);
+    delete m_columnMarks;
+    m_columnMarks = nullptr;
+    if (model) {
+        m_columnMarks = new QItemSelectionModel(model, this);
+        horizontalHeader()->setSelectionModel(m_columnMarks);
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                &SheetGrid::markSelectedColumns);
+    }
     if (m_frozenRow) {
         m_frozenRow->setModel(model);
         m_frozenRow->setSelectionModel(selectionModel());
         placeFrozenRow();
     }
+}
+
+void SheetGrid::markSelectedColumns() {
+    if (!m_columnMarks || !model())
+        return;
+    QItemSelection marks;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        marks.select(model()->index(range.top(), range.left()),
+                     model()->index(range.top(), range.right()));
+    m_columnMarks->select(marks, QItemSelectionModel::ClearAndSelect);
 }
 
 QModelIndex SheetGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {

@@ -47,9 +47,15 @@ protected:
 
 private:
     void placeFrozenRow();
+    // Tells the column header which columns the selection touches, on one row of each range.
+    void markSelectedColumns();
 
     std::weak_ptr<const CellStore> m_cells;
     QTableView* m_frozenRow = nullptr;
+    // The column header's own selection: with the grid's, the header would ask after every
+    // change whether each column it shows is selected whole, which walks every row of a
+    // million-row sheet.
+    QItemSelectionModel* m_columnMarks = nullptr;
     int m_zoom = 100;
     int m_baseRowHeight;
     QFont m_baseFont;

@@ -480,6 +480,11 @@ void WorkbookWindowTest::theKeysMoveAsInASpreadsheetAndTheSelectionFollows() {
     QCOMPARE(run.selection(), QStringLiteral("A1:B3"));
     run.key(Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("r\ta\nr\tb\nr\tc\n"));
+    // The column header marks the columns the selection touches, from a selection of its own.
+    QItemSelectionModel* marks = run.grid()->horizontalHeader()->selectionModel();
+    QVERIFY(marks != run.grid()->selectionModel());
+    QVERIFY(marks->columnIntersectsSelection(0) && marks->columnIntersectsSelection(1));
+    QVERIFY(!marks->columnIntersectsSelection(2));
     // The grid shows the used range and a small margin, not a fixed 100 rows.
     QVERIFY(run.grid()->model()->rowCount() < 100);
     QVERIFY(run.grid()->model()->columnCount() < 26);
