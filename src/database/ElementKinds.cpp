@@ -6,15 +6,6 @@
 #include <stdexcept>
 
 namespace {
-std::string_view localName(std::string_view name) {
-    const size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
-bool isNamespaceDeclaration(std::string_view name) {
-    return name == "xmlns" || name.starts_with("xmlns:");
-}
-
 std::uint64_t stepKey(ElementKinds::Kind parent, std::uint32_t name) {
     return (std::uint64_t(parent == ElementKinds::kNone ? 0 : parent + 1) << 32) | name;
 }
@@ -32,7 +23,8 @@ public:
 
     void startElement(std::string_view name, const char* const* attributes) override {
         const ElementKinds::Kind parent = m_open.empty() ? ElementKinds::kNone : m_open.back().kind;
-        const ElementKinds::Kind kind = m_kinds.kindOf(parent, m_kinds.nameNumber(localName(name)));
+        const ElementKinds::Kind kind =
+            m_kinds.kindOf(parent, m_kinds.nameNumber(localXmlName(name)));
         if (!m_open.empty()) {
             OpenElement& open = m_open.back();
             open.hasChildren = true;

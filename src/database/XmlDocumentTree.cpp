@@ -5,15 +5,6 @@
 #include <stdexcept>
 
 namespace {
-std::string_view localName(std::string_view name) {
-    const size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
-bool isNamespaceDeclaration(std::string_view name) {
-    return name == "xmlns" || name.starts_with("xmlns:");
-}
-
 // Raised inside the reader when the document is larger than the tree numbers; the reader stops
 // and raises it again once the parser has returned.
 struct TooLarge : std::runtime_error {
@@ -39,11 +30,11 @@ public:
             if (m_tree.m_attributes.size() >= UINT32_MAX - 1)
                 throw TooLarge("it holds more attributes than can be imported (4,294,967,294)");
             m_tree.m_attributes.push_back(
-                {m_tree.intern(a[0]), m_tree.intern(localName(a[0])), m_tree.keep(a[1])});
+                {m_tree.intern(a[0]), m_tree.intern(localXmlName(a[0])), m_tree.keep(a[1])});
         }
         const auto element = static_cast<XmlDocumentTree::Element>(m_tree.m_elements.size());
         m_tree.m_elements.push_back(
-            {m_tree.intern(localName(name)), 0, firstAttribute, XmlDocumentTree::kNoText});
+            {m_tree.intern(localXmlName(name)), 0, firstAttribute, XmlDocumentTree::kNoText});
         m_open.push_back(OpenElement{element, {}, {}, false});
     }
     void endElement() override {

@@ -60,7 +60,3 @@ CellPlace edgeOfData(const CellStore& cells, CellPlace from, Heading heading, Ce
     }
     return from;
 }
-
-int lastFilledColumn(const CellStore& cells, int row) {
-    return cells.usedColumns(row).second;
-}

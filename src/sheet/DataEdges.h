@@ -11,6 +11,3 @@ enum class Heading { Up, Down, Left, Right };
 // next filled cell after the gap; with nothing filled that way, to the edge, which `limit` gives
 // (the last row and column a grid shows).
 CellPlace edgeOfData(const CellStore& cells, CellPlace from, Heading heading, CellPlace limit);
-
-// The last filled cell of a row; column 0 when the row holds nothing.
-int lastFilledColumn(const CellStore& cells, int row);

@@ -98,7 +98,7 @@ QModelIndex SheetGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
             const CellRange used = cells->usedRange();
             return used.isEmpty() ? at({1, 1}) : at({used.lastRow, used.lastColumn});
         }
-        const int last = lastFilledColumn(*cells, from.row);
+        const int last = cells->usedColumns(from.row).second;
         return at({from.row, std::max(1, last)});
     }
     case MoveUp:

@@ -23,6 +23,17 @@ public:
     virtual void processingInstruction(std::string_view target, std::string_view data) = 0;
 };
 
+// A name without its namespace prefix: "item" of "inv:item".
+inline std::string_view localXmlName(std::string_view name) {
+    const size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// Whether an attribute's name makes it a namespace declaration rather than a value.
+inline bool isNamespaceDeclaration(std::string_view name) {
+    return name == "xmlns" || name.starts_with("xmlns:");
+}
+
 // Whether a byte is one of XML's four whitespace characters.
 inline bool isXmlWhitespace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
