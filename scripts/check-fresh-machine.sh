@@ -20,85 +20,12 @@ fi
 shared=$(cd "$here/../shared" && pwd)
 mirror=${MIRROR:-http://deb.debian.org/debian}
 
-if ! command -v debootstrap >/dev/null; then
-    DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap </dev/null
-fi
+name=brindlequay-fresh
+source "$here/scripts/chroot-machine.sh"
 
-# The chroot goes away at the end; the logs and the screenshot stay for reading.
-work=$(mktemp -d /var/tmp/brindlequay-fresh.XXXXXX)
-root=$work/root
-logs=$(mktemp -d /var/tmp/brindlequay-fresh-logs.XXXXXX)
-
-mounts_below_root() {
-    awk -v root="$root" '$5 == root || index($5, root "/") == 1 { print $5 }' /proc/self/mountinfo
-}
-
-cleanup() {
-    # Anything still running inside (the virtual display, a hung build) holds the mounts busy.
-    local process
-    for process in /proc/[0-9]*; do
-        if [[ $(readlink "$process/root" 2>/dev/null) == "$root" ]]; then
-            kill -KILL "${process#/proc/}" 2>/dev/null || true
-        fi
-    done
-    local point
-    for point in dev sys proc; do
-        if mountpoint -q "$root/$point"; then
-            umount -R "$root/$point" || umount -R -l "$root/$point" || true
-        fi
-    done
-    # Removing a folder with /dev or /proc still bound below it would reach into the host's.
-    if [[ -n $(mounts_below_root) ]]; then
-        echo "check-fresh-machine: still mounted below $root, so it was left in place:" >&2
-        mounts_below_root >&2
-        return
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-results=()
-failed=0
-started=$SECONDS
-
-# Runs one step, its output going to a log of its own, and notes its outcome and wall time. The
-# step runs as a job of its own so that a failing command inside it stops it (errexit does not
-# hold for a function called as a condition).
-step() {
-    local name=$1 log=$logs/$2
-    shift 2
-    local begun=$SECONDS outcome=passed
-    echo "-- $name (log: $log)"
-    "$@" >"$log" 2>&1 </dev/null &
-    if ! wait $!; then
-        outcome=FAILED
-        failed=1
-    fi
-    results+=("$(printf '%-7s %-52s %5d s' "$outcome" "$name" $((SECONDS - begun)))")
-    [[ $outcome == passed ]]
-}
-
-# Runs a command inside the chroot as CI runs its command: root, no terminal, a bare environment.
-in_chroot() {
-    chroot "$root" /usr/bin/env -i HOME=/root CI=true \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
-}
-
-make_machine() {
-    debootstrap --variant=minbase bookworm "$root" "$mirror"
-    cat >"$root/etc/apt/sources.list" <<SOURCES
-deb $mirror bookworm main
-deb $mirror bookworm-updates main
-deb ${mirror%/debian}/debian-security bookworm-security main
-SOURCES
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
-    local point
-    for point in proc sys dev; do
-        mount --rbind "/$point" "$root/$point"
-        # Unmounting the copy later must not take the host's own submounts with it.
-        mount --make-rslave "$root/$point"
-    done
+# The machine, with this checkout and ../shared laid in it as CI has them.
+make_machine_with_checkout() {
+    make_machine
     mkdir -p "$root/work/main"
     git -C "$here" ls-files -z --cached --others --exclude-standard |
         tar -C "$here" --null -T - -cf - | tar -C "$root/work/main" -xf -
@@ -131,14 +58,11 @@ exit 1
 HARNESS
     local shown=0
     in_chroot timeout 900 xvfb-run -a -s "-screen 0 1024x768x24" bash /work/show-window.sh || shown=$?
-    if [[ -f "$root/work/window.xwd" ]]; then
-        cp "$root/work/window.xwd" "$logs/window.xwd"
-        command -v convert >/dev/null && convert "xwd:$logs/window.xwd" "$logs/window.png" || true
-    fi
+    keep_screenshot "$root/work/window.xwd" "$logs/window.png"
     return "$shown"
 }
 
-if step "minimal Debian 12 with the checkout and shared/" machine.log make_machine; then
+if step "minimal Debian 12 with the checkout and shared/" machine.log make_machine_with_checkout; then
     step "bash scripts/test.sh" test.log in_chroot bash -c 'cd /work/main && bash scripts/test.sh' ||
         true
     # CI's lint and thread-sanitizer runs, and its short fuzzing run, need packages of their
@@ -152,10 +76,8 @@ if step "minimal Debian 12 with the checkout and shared/" machine.log make_machi
         true
 fi
 
-echo
-printf '%s\n' "${results[@]}"
+report_steps
 if [[ -f "$logs/test.log" ]] && grep -q -E 'tests did not run|Skipped|Not Run' "$logs/test.log"; then
     echo "NOTE    the test log names skipped tests or tests that did not run"
 fi
-printf 'wall time %d s; logs in %s\n' $((SECONDS - started)) "$logs"
 exit "$failed"

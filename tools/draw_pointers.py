@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the pointer and icon pictures shipped beside the program.
+"""Draws the pointer and icon pictures shipped beside the program and in the Linux package.
 
 The pictures are kept as text art here so they can be changed in review;
-run this script and commit its outputs in resources/ when they change.
+run this script and commit its outputs in resources/ and packaging/ when they change.
 """
 import struct
 import zlib
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent / "resources"
+HICOLOR = Path(__file__).resolve().parent.parent / "packaging" / "linux" / "icons" / "hicolor"
 
 # '#' outline, 'o' fill, '.' transparent. Hot spot of the hand: the tip of the index finger.
 HAND = """
@@ -88,6 +89,21 @@ ICON = """
 ################################
 """
 
+# The same icon for the smallest sizes, where the big one's thin lines would vanish.
+ICON_SMALL = """
+################
+#gggggggggggggg#
+################
+#www#www#www#ww#
+#www#www#www#ww#
+################
+#www#www#bbbbbb#
+#www#www#bwbbwb#
+#www#www#wbbbbw#
+#########bwbbwb#
+#www#www#bbbbbb#
+################
+"""
 COLOURS = {
     "#": (0, 0, 0, 255),
     "o": (255, 255, 255, 255),
@@ -150,7 +166,34 @@ def write_png(path, grid, scale=2):
     path.write_bytes(png)
 
 
+def write_svg(path, grid):
+    """The icon as squares, one per pixel, for the theme's scalable size."""
+    size = len(grid)
+    squares = []
+    for y, row in enumerate(grid):
+        for x, (r, g, b, a) in enumerate(row):
+            if a:
+                squares.append(f'<rect x="{x}" y="{y}" width="1" height="1" fill="#{r:02x}{g:02x}{b:02x}"/>')
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_text(
+        f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" '
+        f'viewBox="0 0 {size} {size}" shape-rendering="crispEdges">\n'
+        + "\n".join(squares) + "\n</svg>\n")
+
+
+def write_theme_icons():
+    """The program's icon in the hicolor theme, at the sizes desktops ask for."""
+    small, large = pixels(ICON_SMALL, size=16, top=2), pixels(ICON, top=5)
+    for size, grid, scale in ((16, small, 1), (32, large, 1), (48, small, 3), (64, large, 2),
+                              (128, large, 4), (256, large, 8)):
+        folder = HICOLOR / f"{size}x{size}" / "apps"
+        folder.mkdir(parents=True, exist_ok=True)
+        write_png(folder / "brindlequay.png", grid, scale)
+    write_svg(HICOLOR / "scalable" / "apps" / "brindlequay.svg", large)
+
+
 if __name__ == "__main__":
     write_icon_file(ROOT / "HAND-M.CUR", pixels(HAND), kind=2, hotspot=(5, 0))
     write_icon_file(ROOT / "drag.ico", pixels(DRAG, top=5), kind=1)
     write_png(ROOT / "brindlequay.png", pixels(ICON, top=5))
+    write_theme_icons()

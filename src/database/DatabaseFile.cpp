@@ -103,21 +103,22 @@ void makeEmptyDatabase(const QString& path) {
                                .arg(path, file.errorString()));
 }
 
-QString workDatabaseProblem(const QString& path) {
+WorkDatabaseFitness workDatabaseFitness(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
-        return QStringLiteral("it does not exist");
+        return {QStringLiteral("it does not exist")};
     if (!info.isFile())
-        return QStringLiteral("it is not a file");
+        return {QStringLiteral("it is not a file")};
+    const WorkDatabaseFitness readOnly{QStringLiteral("it cannot be written"), true};
     // The journal goes beside the file, so a folder that cannot be written stops a file that
     // could be.
     if (mayWrite(path) && !mayWrite(info.absolutePath()))
-        return QStringLiteral("its folder %1 cannot be written").arg(info.absolutePath());
+        return {QStringLiteral("its folder %1 cannot be written").arg(info.absolutePath()), true};
     try {
         DatabaseFile file(path, false);
         // The engine opens a file it may not write for reading only, without a word.
         if (sqlite3_db_readonly(file.handle(), "main") == 1)
-            return QStringLiteral("it cannot be written");
+            return readOnly;
         // A change that is rolled back proves that the journal beside the file can be made.
         file.execute(QStringLiteral("BEGIN IMMEDIATE"));
         try {
@@ -129,10 +130,10 @@ QString workDatabaseProblem(const QString& path) {
         file.execute(QStringLiteral("ROLLBACK"));
     } catch (const RuntimeError& error) {
         if (error.number() == kUnrecognizedDatabaseError)
-            return QStringLiteral("it is not a database");
+            return {QStringLiteral("it is not a database")};
         if ((error.number() & 0xFF) == SQLITE_READONLY)
-            return QStringLiteral("it cannot be written");
-        return error.description();
+            return readOnly;
+        return {error.description()};
     }
     return {};
 }

@@ -75,10 +75,15 @@ template <typename Work> void insideSavepoint(DatabaseFile& database, Work&& wor
 // run perhaps, is left as it is. Raises an error when there is no file at `path` afterwards.
 void makeEmptyDatabase(const QString& path);
 
-// Why the file at `path` cannot serve as a work database, "" when it can: it is missing or no
-// regular file, no database, or the engine cannot write it (the file, or the folder where its
-// journal goes). Nothing of the file is changed.
-QString workDatabaseProblem(const QString& path);
+// Whether the file at `path` can serve as a work database. Nothing of the file is changed.
+struct WorkDatabaseFitness {
+    // Why it cannot, "" when it can: it is missing or no regular file, no database, or the
+    // engine cannot write it (the file, or the folder where its journal goes).
+    QString problem;
+    // A database that is sound but only to be read, as an installed program's folder is.
+    bool readOnly = false;
+};
+WorkDatabaseFitness workDatabaseFitness(const QString& path);
 
 // The text with every double quote doubled, inside double quotes: an identifier for a statement.
 QString quotedIdentifier(const QString& name);

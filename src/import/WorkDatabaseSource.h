@@ -2,6 +2,8 @@
 
 #include "base/ExclusiveFileLock.h"
 
+class SettingsStore;
+
 #include <QString>
 
 #include <memory>
@@ -36,17 +38,24 @@ private:
 };
 
 // The window's work database: temp.mdb beside the program, or, when that cannot serve (a
-// read-only install, no database, a folder), one in the user's own data folder. The user is
-// told of the change once.
+// read-only install, no database, a folder), one in the user's own data folder.
+//
+// An installed program's folder cannot be written; that is the normal case, and the user is
+// told where their own work database is once, remembered in `settings` when given. A database
+// beside the program that is broken or missing is a fault, said once a window.
 class WorkDatabaseChoice final : public WorkDatabaseSource {
 public:
-    WorkDatabaseChoice(QString besideProgram, QString usersOwn)
-        : m_besideProgram(std::move(besideProgram)), m_usersOwn(std::move(usersOwn)) {}
+    WorkDatabaseChoice(QString besideProgram, QString usersOwn, SettingsStore* settings = nullptr)
+        : m_besideProgram(std::move(besideProgram)), m_usersOwn(std::move(usersOwn)),
+          m_settings(settings) {}
     HeldWorkDatabase hold(Dialogs& dialogs) override;
 
 private:
+    void tellOfUsersOwn(Dialogs& dialogs, const QString& why, bool readOnlyInstall);
+
     QString m_besideProgram;
     QString m_usersOwn;
+    SettingsStore* m_settings;
     bool m_toldOfUsersOwn = false;
 };
 

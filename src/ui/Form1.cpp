@@ -63,7 +63,8 @@ Form1::Form1(ShellServices services, QWidget* parent)
     : QWidget(parent), m_dialogs(services.dialogs), m_desktop(services.desktop),
       m_settings(services.settings), m_spreadsheets(services.spreadsheets),
       m_programFolder(std::move(services.programFolder)),
-      m_workDatabase(besideProgram(QStringLiteral("temp.mdb")), usersOwnWorkDatabasePath()) {
+      m_workDatabase(besideProgram(QStringLiteral("temp.mdb")), usersOwnWorkDatabasePath(),
+                     &services.settings) {
     setObjectName(QStringLiteral("Form1"));
     createControls();
     connectHandlers();

@@ -1,5 +1,6 @@
 #include "import/WorkDatabaseSource.h"
 
+#include "base/SettingsStore.h"
 #include "import/ImportRun.h"
 #include "support/ImportFixture.h"
 #ifndef _WIN32
@@ -54,7 +55,7 @@ TEST(WorkDatabaseChoice, TheOneBesideTheProgramIsHeldForOneRunAtATime) {
 }
 
 #ifndef _WIN32
-TEST(WorkDatabaseChoice, OneThatCannotServeGivesWayToTheUsersOwnAndTheUserIsToldOncePosixOnly) {
+TEST(WorkDatabaseChoice, OneThatIsBrokenGivesWayToTheUsersOwnAndTheUserIsToldOnceAWindow) {
     const std::pair<const char*, std::function<void(Choice&)>> cases[] = {
         {"it is not a database",
          [](Choice& db) {
@@ -67,28 +68,52 @@ TEST(WorkDatabaseChoice, OneThatCannotServeGivesWayToTheUsersOwnAndTheUserIsTold
              QDir().mkpath(db.beside);
          }},
         {"it does not exist", [](Choice& db) { QFile::remove(db.beside); }},
-        {"it cannot be written",
-         [](Choice& db) { QFile::setPermissions(db.beside, QFileDevice::ReadOwner); }},
-        // The journal cannot be made beside a writable file in a read-only folder.
-        {"its folder",
-         [](Choice& db) {
-             QFile::setPermissions(QFileInfo(db.beside).path(),
-                                   QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-         }},
     };
     for (const auto& [why, spoil] : cases) {
         Choice db;
         spoil(db);
-        const PermissionsEnforced asAUser;
         for (int run = 0; run < 2; ++run)
             EXPECT_EQ(db.choice.hold(db.dialogs).path, db.usersOwn) << why;
         ASSERT_EQ(db.dialogs.shown.size(), 1u) << why;
         EXPECT_TRUE(db.dialogs.shown[0].text.contains(QString::fromUtf8(why)))
             << db.dialogs.shown[0].text.toStdString();
         EXPECT_TRUE(db.dialogs.shown[0].text.contains(db.usersOwn));
+    }
+}
+
+// An installed program's folder cannot be written: the user's own work database is the normal
+// place, said once for good, and nothing is written beside the program.
+TEST(WorkDatabaseChoice, AReadOnlyInstallUsesTheUsersOwnAndSaysWhereOncePosixOnly) {
+    const std::pair<const char*, std::function<void(Choice&)>> cases[] = {
+        {"file", [](Choice& db) { QFile::setPermissions(db.beside, QFileDevice::ReadOwner); }},
+        {"folder",
+         [](Choice& db) {
+             QFile::setPermissions(QFileInfo(db.beside).path(),
+                                   QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+         }},
+    };
+    for (const auto& [what, makeReadOnly] : cases) {
+        Choice db;
+        const QByteArray before = readFile(db.beside);
+        SettingsStore settings(db.folder.filePath("Kestrelix.ini"));
+        makeReadOnly(db);
+        const PermissionsEnforced asAUser;
+        for (int start = 0; start < 2; ++start) {
+            WorkDatabaseChoice window(db.beside, db.usersOwn, &settings);
+            for (int run = 0; run < 2; ++run)
+                EXPECT_EQ(window.hold(db.dialogs).path, db.usersOwn) << what;
+        }
+        ASSERT_EQ(db.dialogs.shown.size(), 1u) << what;
+        const Message& told = db.dialogs.shown[0];
+        EXPECT_EQ(told.icon, MessageIcon::Information);
+        EXPECT_TRUE(told.text.contains(db.usersOwn));
+        EXPECT_FALSE(told.text.contains("cannot be used")) << told.text.toStdString();
         QFile::setPermissions(QFileInfo(db.beside).path(), QFileDevice::ReadOwner |
                                                                QFileDevice::WriteOwner |
                                                                QFileDevice::ExeOwner);
+        EXPECT_EQ(readFile(db.beside), before) << what;
+        EXPECT_EQ(QDir(QFileInfo(db.beside).path()).entryList(QDir::Files), QStringList{"temp.mdb"})
+            << what;
     }
 }
 #endif
