@@ -1,5 +1,6 @@
 #include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
+#include "base/StopSignals.h"
 #include "spreadsheet/SpreadsheetEngine.h"
 #include "ui/Form1.h"
 #include "ui/SystemDesktop.h"
@@ -8,10 +9,12 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Brindlequay"));
+    catchStopSignals();
 
     WidgetDialogs dialogs;
     SettingsStore settings(SettingsStore::userFilePath(), SettingsStore::userFormat());
@@ -34,5 +37,13 @@ int main(int argc, char* argv[]) {
     // Files and folders given on the command line, as "Open with" passes them.
     if (const QStringList given = application.arguments().mid(1); !given.isEmpty())
         window.addStartingPaths(given);
+    // Ended from outside (the session ends, a kill): a run under way stops at its next look at
+    // its events and its partial files go; nothing is asked, nothing saved.
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [&] {
+        if (stopSignal() != 0)
+            QCoreApplication::exit(exitStatusAfterStop());
+    });
+    stopWatch.start(200);
     return application.exec();
 }

@@ -17,6 +17,8 @@ QString describeCurrentException() {
         throw;
     } catch (const RuntimeError& error) {
         return error.description();
+    } catch (const ProcedureAbandoned&) {
+        return QStringLiteral("Stopped before it was finished");
     } catch (const std::bad_alloc&) {
         return QStringLiteral("Out of memory");
     } catch (const std::exception& error) {

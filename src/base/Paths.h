@@ -7,8 +7,9 @@
 // Joins a folder and a name with the platform's separator, never doubling a root's separator.
 QString joinPath(const QString& folder, const QString& name);
 
-// The file system's own form of a path.
+// The file system's own form of a path, and back.
 std::filesystem::path nativePath(const QString& path);
+QString pathFromNative(const std::filesystem::path& path);
 // The path for a C library that opens files by a narrow name: the file system's bytes, and on
 // Windows UTF-8, which such libraries (the database engine among them) turn into a wide name.
 QByteArray libraryPath(const QString& path);

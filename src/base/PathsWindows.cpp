@@ -10,6 +10,16 @@ std::filesystem::path nativePath(const QString& path) {
     return std::filesystem::path(win32Path(path));
 }
 
+QString pathFromNative(const std::filesystem::path& path) {
+    // The long-path prefix that nativePath may add is the system's business, not the user's.
+    QString plain = QString::fromStdWString(path.native());
+    if (plain.startsWith(QLatin1String("\\\\?\\UNC\\")))
+        return QLatin1String("\\\\") + plain.mid(8);
+    if (plain.startsWith(QLatin1String("\\\\?\\")))
+        return plain.mid(4);
+    return plain;
+}
+
 QByteArray libraryPath(const QString& path) {
     return path.toUtf8();
 }

@@ -12,8 +12,14 @@ int openRegularFile(const QString& path, QString& problem) {
     const int descriptor =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
-        problem =
-            QStringLiteral("cannot be read (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        const int reason = errno;
+        // A socket cannot be opened at all; it is as little a file to read as a FIFO is.
+        struct stat status {};
+        if (::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISSOCK(status.st_mode))
+            problem = QStringLiteral("not a regular file");
+        else
+            problem = QStringLiteral("cannot be read (%1)")
+                          .arg(QString::fromLocal8Bit(std::strerror(reason)));
         return -1;
     }
     struct stat status {};

@@ -79,6 +79,31 @@ void TextFileWriter::commit() {
     m_committed = true;
 }
 
+QString replaceableFile(const QString& path) {
+    namespace fs = std::filesystem;
+    fs::path place = nativePath(path);
+    // As many links as the system itself follows before it gives up.
+    for (int links = 0; links <= 40; ++links) {
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(place, error);
+        if (fs::is_symlink(status)) {
+            const fs::path next = fs::read_symlink(place, error);
+            if (error)
+                break;
+            place = next.is_absolute() ? next : place.parent_path() / next;
+            continue;
+        }
+        if (!fs::exists(status) || fs::is_regular_file(status))
+            return links == 0 ? path : pathFromNative(place.lexically_normal());
+        throw RuntimeError(
+            QStringLiteral("Cannot write %1: it is %2, not a regular file, and is left as it is")
+                .arg(path, fs::is_directory(status) ? QStringLiteral("a folder")
+                                                    : QStringLiteral("a device, FIFO or socket")));
+    }
+    throw RuntimeError(
+        QStringLiteral("Cannot write %1: its symbolic links lead nowhere").arg(path));
+}
+
 void replaceFileWith(const QString& partial, const QString& target, Durability durability) {
     std::error_code error;
     const bool replacing =

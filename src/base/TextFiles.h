@@ -46,6 +46,11 @@ enum class Durability {
     KeepNew,
 };
 
+// The file that writing `path` replaces: `path` itself, or the file its symbolic links lead to,
+// so that a link stays a link. Raises an error when what stands there is not a regular file (a
+// device, a FIFO, a socket, a folder): a replacement must never take the place of one.
+QString replaceableFile(const QString& path);
+
 // Puts the complete file `partial` in the place of `target` in one step, keeping the permission
 // bits of a file it replaces, and waits for the disk as `durability` asks; raises an error naming
 // `target` when it cannot.

@@ -2,7 +2,10 @@
 
 #include "base/ErrorReport.h"
 #include "base/Paths.h"
+#include "base/RuntimeError.h"
+#include "base/StopSignals.h"
 #include "base/TempFolder.h"
+#include "base/TextFiles.h"
 #include "base/WorkTexts.h"
 #include "batch/BatchOptions.h"
 #include "batch/ConsoleReporting.h"
@@ -14,6 +17,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <cstdio>
 #include <optional>
@@ -117,6 +121,8 @@ SavedWorkbook saveWorkbook(Workbook& workbook, const QString& output, ConsoleRep
     QStringList leftOut;
     try {
         leftOut = saveAsXlsx(workbook, output);
+    } catch (const ProcedureAbandoned&) {
+        throw;
     } catch (...) {
         report.problem(describeCurrentException());
         return {};
@@ -145,6 +151,13 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     const BatchOptions& options = *parsed.options;
     ConsoleReport report(errors, options.quiet);
 
+    // A device or a FIFO named as the output is refused before anything is read.
+    try {
+        replaceableFile(options.output);
+    } catch (const RuntimeError& error) {
+        report.problem(error.description());
+        return NothingWritten;
+    }
     const QFileInfo target(options.output);
     if (!target.absoluteDir().exists()) {
         report.problem(QStringLiteral("cannot write %1: the folder %2 does not exist")
@@ -181,30 +194,43 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     SpreadsheetEngine engine;
     engine.setWorkTexts(&*texts);
     ImportResult result;
-    {
-        ImportRun run(surface, dialogs, engine, temporaryFolder(), options.workDatabase);
-        run.setWorkTexts(*texts);
-        result = run.run();
-    }
-    // Nothing reads the texts any more: their memory is the saving's now.
-    engine.setWorkTexts(nullptr);
-    texts.reset();
-    surface.clearProgress();
-
+    QString workspace;
     SavedWorkbook saved;
-    if (result.ending == ImportResult::Ending::Finished) {
-        report.problems(result);
-        for (const ContinuedSheet& continued : result.continued)
-            report.news(continued.description());
+    try {
+        {
+            ImportRun run(surface, dialogs, engine, temporaryFolder(), options.workDatabase);
+            run.setWorkTexts(*texts);
+            // Known before the run ends, so that a run stopped half-way still leaves nothing.
+            const auto keepWorkspace = qScopeGuard([&] { workspace = run.workspace(); });
+            result = run.run();
+        }
+        // Nothing reads the texts any more: their memory is the saving's now.
+        engine.setWorkTexts(nullptr);
+        texts.reset();
+        surface.clearProgress();
+
+        if (result.ending == ImportResult::Ending::Finished) {
+            report.problems(result);
+            for (const ContinuedSheet& continued : result.continued)
+                report.news(continued.description());
+        }
+        if (Workbook* workbook = workbookToSave(result, report))
+            saved = saveWorkbook(*workbook, options.output, report);
+    } catch (const ProcedureAbandoned&) {
+        // A signal asked to stop: what the run made goes, whatever --keep-work says, and the
+        // older output stays as it was.
+        surface.clearProgress();
+        if (!workspace.isEmpty())
+            QDir(workspace).removeRecursively();
+        report.problem(QStringLiteral("interrupted; %1 was not written").arg(options.output));
+        return exitStatusAfterStop();
     }
-    if (Workbook* workbook = workbookToSave(result, report))
-        saved = saveWorkbook(*workbook, options.output, report);
     const ExitStatus status = exitStatusOf(result, saved, !walkProblems.isEmpty());
-    if (!result.workspace.isEmpty()) {
+    if (!workspace.isEmpty()) {
         if (options.keepWork)
-            report.news(QStringLiteral("The run's files are in %1").arg(result.workspace));
+            report.news(QStringLiteral("The run's files are in %1").arg(workspace));
         else
-            QDir(result.workspace).removeRecursively();
+            QDir(workspace).removeRecursively();
     }
     return status;
 }

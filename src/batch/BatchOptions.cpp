@@ -37,7 +37,8 @@ const QString kUsage = QStringLiteral(
     "\n"
     "Exit status: 0 every file imported; 1 some files failed but the workbook was written;\n"
     "2 a usage error, or nothing could be imported or written (an existing OUTPUT is then\n"
-    "left as it was).\n");
+    "left as it was); 128+N stopped by signal N (130 Ctrl+C, 143 SIGTERM): the run's files\n"
+    "are removed and an existing OUTPUT is left as it was.\n");
 
 ParsedCommandLine usageError(const QString& text) {
     return {std::nullopt, usageErrorText(text), 2};

@@ -17,7 +17,11 @@ void ConsoleReport::print(const QString& text) {
 }
 
 void ConsoleReport::problem(const QString& text) {
-    print(QStringLiteral("brindlequay-batch: ") + text);
+    // Every line names the program, so that a line picked out of a log still says whose it is.
+    QStringList lines = withLineFeeds(text).split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line.prepend(QStringLiteral("brindlequay-batch: "));
+    print(lines.join(QLatin1Char('\n')));
 }
 
 void ConsoleReport::news(const QString& text) {

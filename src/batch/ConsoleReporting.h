@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Dialogs.h"
+#include "base/StopSignals.h"
 #include "import/ImportResult.h"
 #include "import/ImportSurface.h"
 
@@ -60,7 +61,8 @@ public:
     QString fileAt(int position) const override { return m_files.value(position - 1); }
     void setProgress(double percent) override;
     void setMousePointer(int) override {}
-    void processEvents() override {}
+    // A stop asked for by a signal is heeded here, between files, rows and cells.
+    void processEvents() override { stopWhenAsked(); }
     void showAgain() override {}
 
     // Clears the progress line so that other text starts on a line of its own.

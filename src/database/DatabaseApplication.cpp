@@ -16,8 +16,13 @@ void DatabaseApplication::OpenCurrentDatabase(const QString& path) {
     m_database = std::make_unique<DatabaseFile>(path, false);
     // Every import of the session goes into one transaction, written to disk once at the end.
     m_database->execute(QStringLiteral("BEGIN"));
-    if (m_mergeTables)
+    if (m_mergeTables) {
         m_merged = std::make_unique<MergedTableImport>(*m_database, m_foldTables);
+    } else {
+        m_tableNames = UniqueNames();
+        for (const QString& existing : m_database->tableNames())
+            m_tableNames.take(existing.toStdString());
+    }
 }
 
 void DatabaseApplication::surveyXml(const QString& dataSource) {
@@ -34,7 +39,7 @@ void DatabaseApplication::ImportXml(const QString& dataSource) {
                                .arg(dataSource));
     try {
         m_importedTables << (m_merged ? m_merged->importFile(dataSource)
-                                      : importXmlIntoTables(*m_database, dataSource));
+                                      : importXmlIntoTables(*m_database, dataSource, m_tableNames));
     } catch (...) {
         // The engine may answer a full disk by undoing the whole transaction: later files
         // would then be written outside it, beside tables that are gone.

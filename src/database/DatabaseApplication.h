@@ -1,5 +1,7 @@
 #pragma once
 
+#include "database/UniqueNames.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -39,5 +41,7 @@ private:
     bool m_sessionLost = false;
     std::unique_ptr<DatabaseFile> m_database;
     std::unique_ptr<MergedTableImport> m_merged;
+    // The names every table of the database takes, kept over the session's files.
+    UniqueNames m_tableNames;
     QStringList m_importedTables;
 };

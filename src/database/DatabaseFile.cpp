@@ -109,7 +109,9 @@ WorkDatabaseFitness workDatabaseFitness(const QString& path) {
         return {QStringLiteral("it does not exist")};
     if (!info.isFile())
         return {QStringLiteral("it is not a file")};
-    const WorkDatabaseFitness readOnly{QStringLiteral("it cannot be written"), true};
+    const auto readOnly = [] {
+        return WorkDatabaseFitness{QStringLiteral("it cannot be written"), true};
+    };
     // The journal goes beside the file, so a folder that cannot be written stops a file that
     // could be.
     if (mayWrite(path) && !mayWrite(info.absolutePath()))
@@ -118,7 +120,7 @@ WorkDatabaseFitness workDatabaseFitness(const QString& path) {
         DatabaseFile file(path, false);
         // The engine opens a file it may not write for reading only, without a word.
         if (sqlite3_db_readonly(file.handle(), "main") == 1)
-            return readOnly;
+            return readOnly();
         // A change that is rolled back proves that the journal beside the file can be made.
         file.execute(QStringLiteral("BEGIN IMMEDIATE"));
         try {
@@ -132,7 +134,7 @@ WorkDatabaseFitness workDatabaseFitness(const QString& path) {
         if (error.number() == kUnrecognizedDatabaseError)
             return {QStringLiteral("it is not a database")};
         if ((error.number() & 0xFF) == SQLITE_READONLY)
-            return readOnly;
+            return readOnly();
         return {error.description()};
     }
     return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 // A name as the database engine compares names: without regard to letter case.
@@ -16,4 +17,7 @@ public:
 
 private:
     std::unordered_set<std::string> m_folded;
+    // For a wanted name, the number below which every numbered name is taken, so that the
+    // thousandth "order" does not try the 999 before it. Forgotten when a name is released.
+    std::unordered_map<std::string, int> m_firstFree;
 };

@@ -1,7 +1,10 @@
 #include "database/XmlTableImport.h"
 
+#include "base/RuntimeError.h"
 #include "database/DatabaseFile.h"
 #include "database/TableRowInsert.h"
+
+#include <sqlite3.h>
 
 #include <memory>
 #include <vector>
@@ -12,6 +15,14 @@ std::string makeTable(DatabaseFile& database, const PlannedTable& table, UniqueN
     // A record whose every value repeats keeps them all in tables of their own.
     if (table.columns.empty())
         return {};
+    // Said in words of our own: the engine would say only "too many columns".
+    const int limit = sqlite3_limit(database.handle(), SQLITE_LIMIT_COLUMN, -1);
+    if (table.columns.size() > static_cast<size_t>(limit))
+        throw RuntimeError(QStringLiteral("The table %1 would need %2 columns, more than the %3 "
+                                          "that a table of the work database holds.")
+                               .arg(QString::fromStdString(tableNameFor(table.element)))
+                               .arg(table.columns.size())
+                               .arg(limit));
     std::string name = takenNames.claim(tableNameFor(table.element));
     QStringList columns;
     for (const PlannedColumn& column : table.columns)
@@ -23,11 +34,27 @@ std::string makeTable(DatabaseFile& database, const PlannedTable& table, UniqueN
 } // namespace
 
 QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) {
-    FileTablePlan plan = planXmlTables(xmlPath, false);
     UniqueNames takenNames;
     for (const QString& existing : database.tableNames())
         takenNames.take(existing.toStdString());
+    return importXmlIntoTables(database, xmlPath, takenNames);
+}
+
+QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath,
+                                UniqueNames& takenNames) {
+    FileTablePlan plan = planXmlTables(xmlPath, false);
     QStringList made;
+    // A file that fails leaves no table behind, and so no name taken.
+    struct GiveBackOnFailure {
+        UniqueNames& names;
+        QStringList& made;
+        bool kept = false;
+        ~GiveBackOnFailure() {
+            if (!kept)
+                for (const QString& name : made)
+                    names.release(name.toStdString());
+        }
+    } giveBack{takenNames, made};
     insideSavepoint(database, [&] {
         // Rows of every table come in document order, so each table keeps its insert open.
         std::vector<std::unique_ptr<TableRowInsert>> inserts;
@@ -50,5 +77,6 @@ QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) 
             insert->store();
         });
     });
+    giveBack.kept = true;
     return made;
 }

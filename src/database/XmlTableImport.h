@@ -28,3 +28,8 @@ class DatabaseFile;
 // reason, the line and the position when the file is not well-formed; nothing of such a file is
 // imported.
 QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath);
+// The same, with the names that the database's tables already take known to the caller, who
+// keeps them over many files: reading them again for every file would make a run of many files
+// slow in the square of their number. The names of the tables made are taken in `takenNames`.
+QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath,
+                                UniqueNames& takenNames);

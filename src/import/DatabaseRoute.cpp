@@ -200,8 +200,12 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                 sheet = &mustBeSet(workbook).addSheet();
                 place = TablePlace();
             });
-        procedure.step(
-            128, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), CleanSheetName(table)); });
+        // Two tables alike in the characters a sheet's name keeps still get a sheet each.
+        procedure.step(128, [&] {
+            Workbook& book = mustBeSet(workbook);
+            Worksheet& named = mustBeSet(sheet);
+            book.renameSheet(named, book.freeNameFor(named, CleanSheetName(table)));
+        });
         // Rows pass from the database to the cells one at a time, so that a table of any size
         // takes little memory. A table that cannot be read writes nothing.
         procedure.step(130, [&] {

@@ -58,6 +58,7 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
     if (needsWorkspace) {
         try {
             m_result.workspace = makeRunWorkspace(m_temporaryFolder);
+            m_workspace = m_result.workspace;
         } catch (...) {
             stop(ImportResult::Ending::NoWorkspace, describeCurrentException());
             return;

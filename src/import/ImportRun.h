@@ -32,6 +32,8 @@ public:
 
     // Runs once and tells what happened.
     ImportResult run();
+    // The run's private folder, "" before it is made; known also when the run was abandoned.
+    const QString& workspace() const { return m_workspace; }
 
 private:
     void importEveryFile(ReportingProcedure& procedure);
@@ -49,4 +51,5 @@ private:
     WorkTexts m_files;
     WorkTexts* m_texts = &m_files;
     ImportResult m_result;
+    QString m_workspace;
 };

@@ -146,6 +146,7 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
     return target;
 }
 
+// Its steps go on from the one-sheet branch's numbers: one procedure, numbered in text order.
 std::shared_ptr<SpreadsheetApplication>
 multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
                     SpreadsheetApplications& applications, ImportResult& result) {
@@ -156,12 +157,12 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
     std::optional<BeingFilled> filling;
     applications.expectOpening(csvPaths);
     for (int i = 1; i <= csvPaths.size(); ++i) {
-        procedure.step(100, [&] { surface.processEvents(); });
+        procedure.step(132, [&] { surface.processEvents(); });
         const QString& path = csvPaths.at(i - 1);
         bool copied = false;
         // A file too large for its sheet still gives the sheet what fit, as one sheet does.
         std::optional<SheetShortfall> shortfall;
-        procedure.step(102, [&] {
+        procedure.step(134, [&] {
             const std::shared_ptr<SpreadsheetApplication> source = applications.create();
             source->setDisplayAlerts(false);
             openKeepingShortfall(*source, path, shortfall);
@@ -171,7 +172,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         });
         // Let go of the last workbook before the instance that holds it may be.
         filling.reset();
-        procedure.step(104, [&] {
+        procedure.step(136, [&] {
             if (ExcelIsRunning(applications)) {
                 target = applications.attachRunning();
             } else {
@@ -181,19 +182,19 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         });
         Workbook* workbook = nullptr;
         Worksheet* sheet = nullptr;
-        procedure.step(106, [&] {
+        procedure.step(138, [&] {
             workbook = &mustBeSet(target.get()).activeWorkbook();
             filling.emplace(*workbook);
             sheet = &workbook->addSheet();
         });
         QString candidate;
-        procedure.step(108, [&] { candidate = CleanSheetName(FileNameOf(path)); });
-        procedure.step(110, [&] {
+        procedure.step(140, [&] { candidate = CleanSheetName(FileNameOf(path)); });
+        procedure.step(142, [&] {
             while (SheetNameExists(mustBeSet(target.get()), candidate))
                 candidate += QString::number(++nameCounter);
         });
-        procedure.step(112, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), candidate); });
-        procedure.step(114, [&] {
+        procedure.step(144, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), candidate); });
+        procedure.step(146, [&] {
             if (copied) {
                 target->paste(mustBeSet(sheet));
                 noteContinued(*workbook, *sheet, result);
@@ -206,12 +207,12 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
                 raiseShortfalls({*shortfall}, result);
             }
         });
-        procedure.step(116, [&] { showProgress(surface, i); });
+        procedure.step(148, [&] { showProgress(surface, i); });
     }
     filling.reset();
     applications.expectOpening({});
     if (target)
-        procedure.step(118, [&] { target->setVisible(true); });
+        procedure.step(150, [&] { target->setVisible(true); });
     return target;
 }
 } // namespace

@@ -137,6 +137,18 @@ int Workbook::indexOf(const Worksheet& sheet) const {
     return -1;
 }
 
+QString Workbook::freeNameFor(const Worksheet& sheet, const QString& wanted) const {
+    QString name = wanted;
+    for (int number = 1; !isFreeFor(name, &sheet); ++number) {
+        const QString suffix = QString::number(number);
+        name = wanted.left(kMaxSheetNameLength - suffix.size());
+        if (!name.isEmpty() && name.back().isHighSurrogate())
+            name.chop(1);
+        name += suffix;
+    }
+    return name;
+}
+
 bool Workbook::isFreeFor(const QString& name, const Worksheet* sheet) const {
     const QString folded = name.toCaseFolded();
     return std::none_of(m_sheets.begin(), m_sheets.end(), [&](const auto& other) {

@@ -57,6 +57,9 @@ public:
     Worksheet& addSheet();
     // Renames a sheet; raises an error naming the rule when the name is refused.
     void renameSheet(Worksheet& sheet, const QString& name);
+    // The name nearest `wanted` that no other sheet bears: `wanted` itself, or `wanted` cut as
+    // far as the smallest free number after it needs to stay within the longest name.
+    QString freeNameFor(const Worksheet& sheet, const QString& wanted) const;
     // Deletes the sheet of that name; a workbook keeps at least one sheet.
     void deleteSheet(const QString& name);
 

@@ -1,6 +1,7 @@
 #include "ui/Form1Surface.h"
 
 #include "base/ErrorReport.h"
+#include "base/StopSignals.h"
 #include "ui/Form1.h"
 #include "ui/OptionFrame.h"
 
@@ -50,4 +51,6 @@ void Form1Surface::processEvents() {
     m_events.pump();
     if (m_window.closeRequested())
         throw ProcedureAbandoned{};
+    // The end of the session, or a kill: the run stops and its partial files go.
+    stopWhenAsked();
 }

@@ -39,6 +39,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 #include <QToolBar>
@@ -407,6 +408,10 @@ QStringList WorkbookWindow::saveWhilePainting(const Workbook& book, const QStrin
     });
     look.start(10);
     waiting.exec();
+    // The program told to end leaves every loop at once; the saving, which then stops too, must
+    // be over before what it writes from goes.
+    while (!done)
+        QThread::msleep(1);
     if (failure)
         std::rethrow_exception(failure);
     return leftOut;

@@ -1,5 +1,6 @@
 #include "xlsx/SheetPart.h"
 
+#include "base/StopSignals.h"
 #include "sheet/Worksheet.h"
 #include "xlsx/PartText.h"
 #include "xlsx/SharedStrings.h"
@@ -96,6 +97,8 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& 
             continue;
         const int block = (row - 1) / kSpanRows;
         if (block != spansBlock) {
+            // A sheet of a million rows takes seconds: a stop asked for meanwhile is heeded.
+            stopWhenAsked();
             spans = spansOf(cells, block * kSpanRows + 1);
             spansBlock = block;
         }

@@ -152,7 +152,9 @@ void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QS
 }
 } // namespace
 
-QStringList saveAsXlsx(const Workbook& workbook, const QString& path) {
+QStringList saveAsXlsx(const Workbook& workbook, const QString& requested) {
+    // A link stays a link: the file it leads to is the one replaced.
+    const QString path = replaceableFile(requested);
     const QFileInfo target(path);
     if (!target.absoluteDir().exists())
         throw RuntimeError(QStringLiteral("Cannot save %1: the folder %2 does not exist")

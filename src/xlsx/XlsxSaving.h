@@ -9,5 +9,7 @@ class Workbook;
 // shown with their decimals, texts exactly as they stand. The file is written beside the target
 // and moved into place only when complete, so a failure never leaves a damaged or half-written
 // workbook behind and never destroys an older file. A cell the format refuses is left out and
-// the rest saved; gives one line for each such cell. Raises an error saying what went wrong.
+// the rest saved; gives one line for each such cell. A symbolic link at `path` stays, and the
+// file it leads to is replaced; a device, FIFO, socket or folder there is refused untouched.
+// Raises an error saying what went wrong.
 QStringList saveAsXlsx(const Workbook& workbook, const QString& path);

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -249,15 +250,56 @@ std::string utf32Encoding(std::string_view head) {
     return {};
 }
 
-bool namesUtf8(std::string encoding) {
-    for (char& c : encoding)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return encoding == "UTF-8" || encoding == "UTF8";
+// The name the parser knows for an encoding that it reads itself, under the other spellings
+// that conversion libraries accept too ("utf16", "utf_16", "Latin_1", "us_ascii"); "" for any
+// other encoding.
+std::string parserEncodingName(std::string_view name) {
+    std::string key;
+    for (const char c : name)
+        if (c != '-' && c != '_' && c != ' ')
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const std::pair<std::string_view, std::string_view> kNames[] = {
+        {"UTF8", "UTF-8"},        {"UTF16", "UTF-16"},     {"UTF16LE", "UTF-16LE"},
+        {"UTF16BE", "UTF-16BE"},  {"UCS2", "UTF-16"},      {"ISO88591", "ISO-8859-1"},
+        {"LATIN1", "ISO-8859-1"}, {"USASCII", "US-ASCII"}, {"ASCII", "US-ASCII"},
+    };
+    for (const auto& [spelling, known] : kNames)
+        if (key == spelling)
+            return std::string(known);
+    return {};
+}
+
+bool namesUtf8(std::string_view encoding) {
+    return parserEncodingName(encoding) == "UTF-8";
+}
+
+// Whether UTF-16 text (its byte-order mark or its first "<") is little-endian.
+bool littleEndianUtf16(std::string_view head) {
+    return head.starts_with("\xFF\xFE") || head.starts_with(std::string_view("<\0", 2));
+}
+
+// The start of UTF-16 text as far as its characters are ASCII, one byte each: enough to read
+// the declaration at its start.
+std::string asciiOfUtf16(std::string_view head) {
+    const size_t low = littleEndianUtf16(head) ? 0 : 1;
+    if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF"))
+        head.remove_prefix(2);
+    std::string ascii;
+    for (size_t at = 0; at + 1 < head.size() && ascii.size() < 512; at += 2) {
+        const auto character = static_cast<unsigned char>(head[at + low]);
+        if (head[at + 1 - low] != 0 || character >= 0x80)
+            break;
+        ascii += static_cast<char>(character);
+    }
+    return ascii;
 }
 
 template <typename NextPiece>
 std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& events) {
     std::string encoding = utf32Encoding(head);
+    // Another spelling of an encoding the parser reads itself, which it would not know: the
+    // parser is told the encoding by its own name, which then stands for the declaration.
+    std::string respelled;
     if (head.starts_with("\xEF\xBB\xBF")) {
         // A byte-order mark and a declaration that disagree leave the text's meaning unknown.
         const std::string declared = declaredEncoding(head.substr(3));
@@ -266,11 +308,22 @@ std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& 
                                            "says %1")
                                 .arg(QString::fromStdString(declared)),
                             1, 1};
-    } else if (encoding.empty() && !startsAsUnicode(head)) {
+        if (!declared.empty() && !expatReadsItself(declared))
+            respelled = "UTF-8";
+    } else if (encoding.empty() && startsAsUnicode(head)) {
+        const std::string declared = declaredEncoding(asciiOfUtf16(head));
+        if (!expatReadsItself(declared) && parserEncodingName(declared).starts_with("UTF-16"))
+            respelled = littleEndianUtf16(head) ? "UTF-16LE" : "UTF-16BE";
+    } else if (encoding.empty()) {
         encoding = declaredEncoding(head);
+        const std::string known = parserEncodingName(encoding);
+        if (!expatReadsItself(encoding) && !known.empty() && !known.starts_with("UTF-16")) {
+            respelled = known;
+            encoding.clear();
+        }
     }
     if (expatReadsItself(encoding)) {
-        ExpatAdapter adapter(events, nullptr);
+        ExpatAdapter adapter(events, respelled.empty() ? nullptr : respelled.c_str());
         for (std::string_view piece = head;; piece = next()) {
             const bool last = piece.empty();
             if (!adapter.feed(piece.data(), static_cast<qsizetype>(piece.size()), last))

@@ -4,16 +4,26 @@
 #include "support/TreeBuilder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#endif
 
 namespace {
 struct Outcome {
@@ -138,6 +148,179 @@ TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
             << outcome.errors.toStdString();
     }
     EXPECT_EQ(readFile(input), "<r><v>a</v></r>");
+}
+
+#ifndef _WIN32
+TEST(BatchProgram, AnOutputThatIsNoRegularFileIsRefusedUntouchedAndALinkStaysALink) {
+    BatchFixture batch;
+    const QString input = batch.inputs.filePath("tree/a.xml");
+    const PipeWithoutWriter pipe(batch.results.path());
+    QDir(batch.results.path()).mkdir("folder.xlsx");
+    std::vector<std::pair<QString, mode_t>> refused{{pipe.path(), S_IFIFO},
+                                                    {batch.out("folder.xlsx"), S_IFDIR}};
+    // A null device of its own, which only root can make: such a run once replaced /dev/null.
+    const QString device = batch.out("null");
+    if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        refused.emplace_back(device, S_IFCHR);
+    for (const auto& [output, type] : refused) {
+        const Outcome outcome = batch.run({"-o", output, input});
+        EXPECT_EQ(outcome.exitStatus, 2) << output.toStdString();
+        EXPECT_TRUE(outcome.errors.contains("not a regular file")) << outcome.errors.toStdString();
+        struct stat facts {};
+        ASSERT_EQ(::lstat(QFile::encodeName(output).constData(), &facts), 0);
+        EXPECT_EQ(facts.st_mode & S_IFMT, type) << output.toStdString();
+    }
+    EXPECT_EQ(QDir(batch.results.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
+                  .size(),
+              qsizetype(refused.size()));
+
+    // The file a link leads to is replaced whole, or made, and the link stays.
+    QDir(batch.results.path()).mkdir("real");
+    const QString older = batch.out("real/older.xlsx");
+    writeFile(older, "yesterday's workbook");
+    ASSERT_TRUE(QFile::link("real/older.xlsx", batch.out("relative.xlsx")));
+    ASSERT_TRUE(QFile::link(batch.out("real/new.xlsx"), batch.out("dangling.xlsx")));
+    for (const auto& [link, file] :
+         {std::pair{QString("relative.xlsx"), older},
+          std::pair{QString("dangling.xlsx"), batch.out("real/new.xlsx")}}) {
+        const Outcome outcome = batch.run({"-o", batch.out(link), input});
+        EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
+        EXPECT_TRUE(QFileInfo(batch.out(link)).isSymLink()) << link.toStdString();
+        EXPECT_TRUE(xlsxSheet(file, 1).contains("<t>a</t>")) << file.toStdString();
+    }
+    EXPECT_EQ(QDir(batch.out("real")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"new.xlsx", "older.xlsx"}));
+}
+#endif
+
+// The run's own files are named after the inputs, and must fit a name of 255 bytes however
+// long the input's name is; two alike up to the cut still go apart.
+TEST(BatchProgram, InputsWithNamesOfTheLongestLengthAreFlattened) {
+    BatchFixture batch;
+    const QString common(243, QLatin1Char('n'));
+    const QString first = batch.writeFile(common + "-first.xml", "<r><v>first</v></r>");
+    const QString second = batch.writeFile(common + "second.xml", "<r><v>second</v></r>");
+    ASSERT_EQ(QFileInfo(first).fileName().toUtf8().size(), 253);
+    const QString accented =
+        batch.writeFile(QString(125, QChar(0xE9)) + ".xml", "<r><v>accented</v></r>");
+    for (const char* send : {"--one-sheet", "--multiple-sheets"}) {
+        const QString output = batch.out(QString(send).mid(2) + ".xlsx");
+        const Outcome outcome = batch.run({send, "-o", output, first, second, accented});
+        EXPECT_EQ(outcome.exitStatus, 0) << send << outcome.errors.toStdString();
+        QString values;
+        for (int sheet = 1; sheet <= (QString(send) == "--one-sheet" ? 1 : 3); ++sheet)
+            values += xlsxSheet(output, sheet);
+        for (const char* value : {"<t>first</t>", "<t>second</t>", "<t>accented</t>"})
+            EXPECT_TRUE(values.contains(value)) << send << value;
+    }
+}
+
+// Reports of several lines are read line by line, in logs and by grep: each names the program.
+TEST(BatchProgram, EveryLineOfAReportNamesTheProgramAndATableTooWideIsSaidPlainly) {
+    BatchFixture batch;
+    const QByteArray longValue(40000, 'x');
+    const QString first = batch.writeFile("first.xml", "<r><v>" + longValue + "</v></r>");
+    const QString second = batch.writeFile("second.xml", "<r><w>" + longValue + "</w></r>");
+    QByteArray wide = "<r><row>";
+    for (int column = 0; column < 2001; ++column)
+        wide += "<c" + QByteArray::number(column) + ">1</c" + QByteArray::number(column) + ">";
+    const QString tooWide = batch.writeFile("wide.xml", wide + "</row></r>");
+
+    const Outcome cut = batch.run({"--quiet", "-o", batch.out("cut.xlsx"), first, second});
+    EXPECT_EQ(cut.exitStatus, 1);
+    const QStringList lines = cut.errors.split('\n', Qt::SkipEmptyParts);
+    EXPECT_GE(lines.size(), 2) << cut.errors.toStdString();
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.startsWith("brindlequay-batch: ")) << line.toStdString();
+
+    const Outcome wideRun =
+        batch.run({"--route", "database", "-o", batch.out("wide.xlsx"), tooWide, first});
+    EXPECT_EQ(wideRun.exitStatus, 1);
+    EXPECT_TRUE(wideRun.errors.contains("The table row would need 2001 columns, more than the "
+                                        "2000 that a table of the work database holds."))
+        << wideRun.errors.toStdString();
+    EXPECT_TRUE(wideRun.errors.contains(QDir::toNativeSeparators(tooWide)))
+        << wideRun.errors.toStdString();
+    EXPECT_FALSE(wideRun.errors.contains(batch.temp.path())) << wideRun.errors.toStdString();
+}
+
+#ifndef _WIN32
+namespace {
+// Waits until `seen` holds, looking every millisecond; false after a minute.
+bool waitUntil(const std::function<bool()>& seen) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!seen()) {
+        if (waited.elapsed() > 60000)
+            return false;
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+} // namespace
+
+// Ctrl+C, or a scheduler's timeout, stops the run at its next safe point: what the run made goes,
+// the older output stays, and the shell learns which signal it was.
+TEST(BatchProgram, ARunStoppedBySignalLeavesNothingButTheOlderOutput) {
+    BatchFixture batch;
+    QByteArray big = "<r>";
+    for (int row = 0; row < 1000000; ++row)
+        big += "<v>" + QByteArray::number(row) + "</v>";
+    const QString bigFile = batch.writeFile("big.xml", big + "</r>");
+    const QString older = batch.writeFile("results/older.xlsx", "yesterday's workbook");
+
+    struct Stop {
+        const char* when;
+        QStringList arguments;
+        int signal;
+    };
+    // Kept work shows the conversion under way as files in the run's folder.
+    const Stop stops[] = {
+        {"while converting", {"--keep-work", "-o", older, bigFile}, SIGINT},
+        {"while saving", {"-o", older, bigFile}, SIGTERM},
+    };
+    for (const Stop& stop : stops) {
+        const auto running = batch.start(stop.arguments);
+        ASSERT_TRUE(running->waitForStarted());
+        const bool reached = waitUntil([&] {
+            if (QString(stop.when) == "while saving")
+                return entriesOf(QFileInfo(older).path()).size() > 1;
+            const QStringList runs = entriesOf(batch.temp.path());
+            return !runs.isEmpty() && !entriesOf(batch.temp.filePath(runs[0])).isEmpty();
+        });
+        ASSERT_TRUE(reached) << stop.when;
+        ::kill(static_cast<pid_t>(running->processId()), stop.signal);
+        ASSERT_TRUE(running->waitForFinished(60000)) << stop.when;
+        EXPECT_EQ(running->exitStatus(), QProcess::NormalExit) << stop.when;
+        EXPECT_EQ(running->exitCode(), 128 + stop.signal) << stop.when;
+        EXPECT_TRUE(running->readAllStandardError().contains("interrupted")) << stop.when;
+        EXPECT_EQ(readFile(older), "yesterday's workbook") << stop.when;
+        EXPECT_EQ(entriesOf(QFileInfo(older).path()), QStringList{"older.xlsx"}) << stop.when;
+        EXPECT_TRUE(entriesOf(batch.temp.path()).isEmpty()) << stop.when;
+    }
+}
+#endif
+
+// U+FEFF is a character like any other inside a value; only a file's first bytes can be a mark.
+TEST(BatchProgram, AValueThatBeginsWithAByteOrderMarkKeepsItOnEveryRoute) {
+    BatchFixture batch;
+    const QString file = batch.writeFile("bom.xml", "<r><v>\xEF\xBB\xBF"
+                                                    "bom</v></r>");
+    for (const QStringList& route :
+         {QStringList{"--route", "flatten"}, QStringList{"--route", "database"},
+          QStringList{"--route", "database", "--merge-tables"}}) {
+        const QString output = batch.out("bom.xlsx");
+        EXPECT_EQ(batch.run(route + QStringList{"-o", output, file}).exitStatus, 0);
+        EXPECT_TRUE(xlsxEntry(output, "xl/sharedStrings.xml")
+                        .contains(QString::fromUtf8("\xEF\xBB\xBF"
+                                                    "bom")))
+            << route.join(' ').toStdString();
+    }
 }
 
 TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesAndIsNoPlaceForTheWorkbook) {

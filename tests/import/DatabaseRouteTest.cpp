@@ -133,6 +133,22 @@ TEST(DatabaseRoute, AWorkDatabaseThatCannotServeIsRefusedAndGivesNoneOfItsOldRow
 }
 #endif
 
+// A sheet's name keeps 30 characters of a table's; the number that parts two alike must fit.
+TEST(DatabaseRoute, TablesAlikeAsFarAsASheetNameGoesGetASheetEach) {
+    DatabaseRun run;
+    run.surface.send = SendMode::MultipleSheets;
+    const QByteArray upper(40, 'L'), lower(40, 'l');
+    run.xml("a.xml", "<r><" + upper + "a><v>1</v></" + upper + "a><" + lower + "b><v>2</v></" +
+                         lower + "b></r>");
+    run.run();
+    EXPECT_EQ(run.result().sheetNames(),
+              (QStringList{QString(30, 'l') + "1", QString(30, 'L'), "Sheet1"}));
+    EXPECT_EQ(run.cell(1, 2, 1), "2");
+    EXPECT_EQ(run.cell(2, 2, 1), "1");
+    ASSERT_EQ(run.dialogs.shown.size(), 1u);
+    EXPECT_EQ(run.dialogs.shown[0].text, "Done.");
+}
+
 TEST(DatabaseRoute, EveryValueOfAwkwardNamesAndSplitTextIsKept) {
     DatabaseRun run;
     run.surface.send = SendMode::MultipleSheets;

@@ -67,6 +67,8 @@ TEST(ImportToExcel, MultipleSheetsGoToARunningInstanceAndReportRefusedNames) {
     EXPECT_TRUE(output.dialogs.shown[0].text.contains("\"a.csv\" is already taken"))
         << output.dialogs.shown[0].text.toStdString();
     ASSERT_EQ(output.importResult.failures.size(), 1u);
+    // The renaming step is numbered after every step of the one-sheet branch.
+    EXPECT_EQ(output.importResult.failures[0].step, 144);
 }
 
 TEST(ImportToExcel, AFileThatCannotBeOpenedNeverGetsAnotherFilesCells) {

@@ -8,6 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
 namespace {
 std::string flatten(std::string_view xml) {
     std::string csv;
@@ -110,6 +120,41 @@ TEST(ConvertToCSV, FilesInOtherEncodingsAreConvertedFirst) {
     }
 }
 
+// Encodings the parser reads itself, named as conversion libraries spell them too.
+TEST(ConvertToCSV, OtherSpellingsOfTheParsersOwnEncodingsAreRead) {
+    QTemporaryDir folder;
+    const auto utf16 = [](const QString& text, bool little, bool mark) {
+        QByteArray bytes = mark ? QByteArray(little ? "\xFF\xFE" : "\xFE\xFF") : QByteArray();
+        for (const QChar c : text) {
+            const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+            bytes += little ? QByteArray{&low, 1} + QByteArray{&high, 1}
+                            : QByteArray{&high, 1} + QByteArray{&low, 1};
+        }
+        return bytes;
+    };
+    const QString creme = QStringLiteral("<a>Cr\u00e8me</a>");
+    const std::pair<QByteArray, const char*> files[] = {
+        {utf16("<?xml version='1.0' encoding='utf16'?>" + creme, true, true), "utf16, LE"},
+        {utf16("<?xml version='1.0' encoding='utf_16'?>" + creme, false, false), "utf_16, BE"},
+        {utf16("<?xml version='1.0' encoding='UCS-2'?>" + creme, true, false), "UCS-2"},
+        {"<?xml version='1.0' encoding='latin_1'?><a>Cr\xe8me</a>", "latin_1"},
+        {"<?xml version='1.0' encoding='utf_8'?><a>Cr\xc3\xa8me</a>", "utf_8"},
+        {"\xEF\xBB\xBF<?xml version='1.0' encoding='utf8'?><a>Cr\xc3\xa8me</a>", "utf8, marked"},
+    };
+    for (const auto& [bytes, spelling] : files) {
+        const QString path = writeFile(folder.filePath("in.xml"), bytes);
+        std::string csv;
+        const std::optional<XmlError> error =
+            ConvertToCSV(path, ",", [&](std::string_view piece) { csv.append(piece); });
+        EXPECT_FALSE(error) << spelling << ": " << error->reason.toStdString();
+        EXPECT_EQ(csv, "a,Cr\xc3\xa8me\r\n") << spelling;
+    }
+    // A spelling of UTF-16 in a document that is not is still the lie it was.
+    EXPECT_TRUE(ConvertToCSV(
+        writeFile(folder.filePath("in.xml"), "<?xml version='1.0' encoding='utf_16'?><a>x</a>"),
+        ",", [](std::string_view) {}));
+}
+
 TEST(ConvertToCSV, OnlyAnExistingRegularFileIsRead) {
     QTemporaryDir folder;
     // A pipe with no writer would block an open or a read for ever.
@@ -120,11 +165,26 @@ TEST(ConvertToCSV, OnlyAnExistingRegularFileIsRead) {
         {folder.path(), "not a regular file"},
         {deviceFile(), "not a regular file"},
     };
-    for (const auto& [path, reason] : cases) {
+    std::vector<std::pair<QString, QString>> all(std::begin(cases), std::end(cases));
+#ifndef _WIN32
+    // A socket cannot even be opened; it is no more a file to read than the pipe is.
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(folder.filePath("socket.xml"));
+    ASSERT_LT(socketPath.size(), qsizetype(sizeof(address.sun_path)));
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    all.emplace_back(folder.filePath("socket.xml"), "not a regular file");
+#endif
+    for (const auto& [path, reason] : all) {
         const std::optional<XmlError> error = ConvertToCSV(
             path, ",", [&](std::string_view) { ADD_FAILURE() << "read " << path.toStdString(); });
         ASSERT_TRUE(error) << path.toStdString();
         EXPECT_EQ(error->reason, reason);
         EXPECT_EQ(error->line, 0);
     }
+#ifndef _WIN32
+    ::close(listening);
+#endif
 }
