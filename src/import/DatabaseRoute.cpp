@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -248,8 +249,14 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     procedure.step(136, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
     // Told at the end, when the one sheet has its last name.
     procedure.step(138, [&] {
+        // The few sheets that went on are found in one pass: asking each of thousands of
+        // tables' sheets would walk every sheet for every table.
+        std::unordered_set<const Worksheet*> wentOn;
+        for (int i = 1; i <= mustBeSet(workbook).sheetCount(); ++i)
+            if (const Worksheet* full = workbook->sheet(i).continues())
+                wentOn.insert(full);
         for (const Worksheet* full : written)
-            if (mustBeSet(workbook).holds(*full))
+            if (wentOn.contains(full) && workbook->holds(*full))
                 noteContinued(*workbook, *full, result);
         std::vector<SheetShortfall> told;
         for (auto& [shortfall, holder] : shortfalls) {
