@@ -88,7 +88,8 @@ brindlequay "$@" &
 program=$!
 for _ in $(seq 120); do
     if xwininfo -root -tree | grep -q '"Brindlequay"'; then
-        sleep 3
+        # A message box comes after the main window; the first start also builds the font cache.
+        sleep 8
         xwininfo -root -tree | grep -E '"(Brindlequay|[^"]*)": \(' | head -n 5
         xwd -root -silent >"$HOME/screen.xwd"
         kill "$program"

@@ -11,6 +11,8 @@
 #include "spreadsheet/CsvOpening.h"
 #include "spreadsheet/SpreadsheetApplication.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -113,8 +115,13 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
     });
     procedure.step(114, [&] { mustBeSet(source.get()).setDisplayAlerts(false); });
     std::optional<SheetShortfall> shortfall;
-    procedure.step(116,
-                   [&] { openKeepingShortfall(mustBeSet(source.get()), combinedPath, shortfall); });
+    // The text of thousands of files takes a while to open: events run between its pieces, as
+    // they do between files.
+    procedure.step(116, [&] {
+        applications.letEventsRunWith([&] { surface.processEvents(); });
+        const auto noMore = qScopeGuard([&] { applications.letEventsRunWith({}); });
+        openKeepingShortfall(mustBeSet(source.get()), combinedPath, shortfall);
+    });
     // A block left on the clipboard by an earlier copy must never stand in for this one.
     bool copied = false;
     procedure.step(118, [&] {

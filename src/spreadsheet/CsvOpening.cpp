@@ -15,6 +15,8 @@
 
 namespace {
 constexpr qint64 kChunk = 4 << 20;
+// About 10 ms of reading on this machine: the longest the caller's events wait.
+constexpr size_t kEventSlice = 1 << 20;
 // What a line and a cell of flattened XML take on average, to size a sheet before it is read.
 constexpr qint64 kBytesPerLine = 48;
 constexpr qint64 kBytesPerCell = 8;
@@ -216,7 +218,8 @@ namespace {
 // Reads CSV text, which `nextChunk` gives in pieces until it gives an empty one, into a new
 // workbook named `fileName` with one sheet and its continuations.
 OpenedCsv readCsv(const QString& fileName, qint64 size,
-                  const std::function<std::string_view()>& nextChunk) {
+                  const std::function<std::string_view()>& nextChunk,
+                  const std::function<void()>& between) {
     OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
     // A small text's sheet is made to its size at once; a large one grows as it is read.
     if (size <= kChunk)
@@ -229,14 +232,25 @@ OpenedCsv readCsv(const QString& fileName, qint64 size,
         utf16.emplace(false);
     if (chunk.starts_with("\xEF\xBB\xBF"))
         chunk.remove_prefix(3);
+    // Fed a slice at a time, so that the caller's events run between slices of a text that
+    // takes long to read; the cells take text split anywhere.
+    const auto feed = [&](std::string_view text) {
+        while (!text.empty()) {
+            const std::string_view slice = text.substr(0, kEventSlice);
+            cells.feed(slice);
+            text.remove_prefix(slice.size());
+            if (between)
+                between();
+        }
+    };
     const auto feedUtf8 = [&](const QByteArray& utf8) {
-        cells.feed(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+        feed(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
     };
     while (!chunk.empty()) {
         if (utf16)
             feedUtf8(utf16->toUtf8(QByteArrayView(chunk.data(), qsizetype(chunk.size()))));
         else
-            cells.feed(chunk);
+            feed(chunk);
         chunk = nextChunk();
     }
     if (utf16)
@@ -252,7 +266,7 @@ OpenedCsv readCsv(const QString& fileName, qint64 size,
 }
 } // namespace
 
-OpenedCsv openCsvFile(const QString& path) {
+OpenedCsv openCsvFile(const QString& path, const std::function<void()>& between) {
     QFile file(path);
     // Read straight into our own buffer: the text passes through once, in pieces.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -262,29 +276,36 @@ OpenedCsv openCsvFile(const QString& path) {
     // A small file is read into a buffer of its own size, not a whole chunk's room.
     QByteArray buffer(static_cast<qsizetype>(std::clamp<qint64>(size + 1, 1, kChunk)),
                       Qt::Uninitialized);
-    return readCsv(QFileInfo(path).fileName(), size, [&]() -> std::string_view {
-        const qint64 read = file.read(buffer.data(), buffer.size());
-        if (read < 0)
-            throw RuntimeError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +
-                               file.errorString());
-        return {buffer.constData(), static_cast<size_t>(read)};
-    });
+    return readCsv(
+        QFileInfo(path).fileName(), size,
+        [&]() -> std::string_view {
+            const qint64 read = file.read(buffer.data(), buffer.size());
+            if (read < 0)
+                throw RuntimeError(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +
+                                   file.errorString());
+            return {buffer.constData(), static_cast<size_t>(read)};
+        },
+        between);
 }
 
-OpenedCsv openCsvText(const QString& path, std::string_view text) {
+OpenedCsv openCsvText(const QString& path, std::string_view text,
+                      const std::function<void()>& between) {
     bool given = false;
-    return readCsv(QFileInfo(path).fileName(), static_cast<qint64>(text.size()),
-                   [&]() -> std::string_view {
-                       if (given)
-                           return {};
-                       given = true;
-                       return text;
-                   });
+    return readCsv(
+        QFileInfo(path).fileName(), static_cast<qint64>(text.size()),
+        [&]() -> std::string_view {
+            if (given)
+                return {};
+            given = true;
+            return text;
+        },
+        between);
 }
 
-OpenedCsv openCsv(const QString& path, const WorkTexts* texts) {
+OpenedCsv openCsv(const QString& path, const WorkTexts* texts,
+                  const std::function<void()>& between) {
     if (texts)
         if (const std::shared_ptr<const std::string> text = texts->held(path))
-            return openCsvText(path, *text);
-    return openCsvFile(path);
+            return openCsvText(path, *text, between);
+    return openCsvFile(path, between);
 }

@@ -3,6 +3,7 @@
 #include "sheet/SheetShortfall.h"
 #include "sheet/Workbook.h"
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string_view>
@@ -21,12 +22,16 @@ struct OpenedCsv {
 // are split at commas; a field that begins with a double quote runs to the next lone double
 // quote, holding commas and line breaks, and "" in it stands for one double quote. Lines beyond
 // the sheet's last row go on in sheets after it ("NAME (2)", ...).
-// Raises an error when the file cannot be read.
-OpenedCsv openCsvFile(const QString& path);
+// Raises an error when the file cannot be read. `between`, when given, is called after every
+// megabyte or so, so that a large text lets its caller's events run; whatever it raises ends
+// the opening.
+OpenedCsv openCsvFile(const QString& path, const std::function<void()>& between = {});
 // Opens CSV text held in memory as `openCsvFile` opens the file at `path` that would hold it.
-OpenedCsv openCsvText(const QString& path, std::string_view text);
+OpenedCsv openCsvText(const QString& path, std::string_view text,
+                      const std::function<void()>& between = {});
 // Opens the text that `texts` holds for `path`, or else the file at `path`.
-OpenedCsv openCsv(const QString& path, const WorkTexts* texts);
+OpenedCsv openCsv(const QString& path, const WorkTexts* texts,
+                  const std::function<void()>& between = {});
 
 // Counts the lines of CSV text as it arrives in pieces, as `openCsvFile` reads them: a line
 // break inside a quoted field does not end a line.

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // A CSV file opened as a workbook, and what of it did not fit on its sheet.
@@ -61,4 +62,7 @@ public:
     // The files that are about to be opened, in order, so that they may be read ahead; an empty
     // list when no more are expected.
     virtual void expectOpening(const QStringList& fileNames) = 0;
+    // What lets the caller's pending events run while a large file is opened, on the thread
+    // that opens it; an empty function for none. Whatever it raises ends the opening.
+    virtual void letEventsRunWith(std::function<void()>) {}
 };

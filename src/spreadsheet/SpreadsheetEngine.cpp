@@ -59,7 +59,8 @@ OpenedWorkbook EngineInstance::openWorkbook(const QString& fileName) {
     std::optional<OpenedCsv> ahead;
     if (m_engine.m_readAhead)
         ahead = m_engine.m_readAhead->take(fileName);
-    OpenedCsv opened = ahead ? std::move(*ahead) : openCsv(fileName, m_engine.m_texts);
+    OpenedCsv opened =
+        ahead ? std::move(*ahead) : openCsv(fileName, m_engine.m_texts, m_engine.m_eventPump);
     m_workbooks.push_back(std::move(opened.workbook));
     return {*m_workbooks.back(), std::move(opened.shortfall)};
 }

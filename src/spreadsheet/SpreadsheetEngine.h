@@ -31,6 +31,7 @@ public:
     std::shared_ptr<SpreadsheetApplication> create() override;
     std::shared_ptr<SpreadsheetApplication> attachRunning() override;
     void expectOpening(const QStringList& fileNames) override;
+    void letEventsRunWith(std::function<void()> pump) override { m_eventPump = std::move(pump); }
 
     // The instances still running, oldest first.
     std::vector<std::shared_ptr<EngineInstance>> runningInstances();
@@ -43,6 +44,7 @@ private:
     std::unique_ptr<CsvReadAhead> m_readAhead;
     Presenter m_presenter;
     const WorkTexts* m_texts = nullptr;
+    std::function<void()> m_eventPump;
 };
 
 // One instance of the engine.

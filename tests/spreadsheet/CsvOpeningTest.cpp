@@ -68,3 +68,25 @@ TEST(CsvOpening, WhatDoesNotFitIsNotedNotDroppedSilently) {
     EXPECT_TRUE(description.contains("wide!B2 (10 characters cut)")) << description.toStdString();
     EXPECT_THROW(openCsvFile(folder.filePath("missing.csv")), RuntimeError);
 }
+
+// A text of megabytes lets its caller's events run as it is read, and reads the same for it:
+// the slices may fall inside a quoted field or a character.
+TEST(CsvOpening, ALargeTextLetsEventsRunAndReadsTheSame) {
+    QTemporaryDir folder;
+    std::string text;
+    for (int line = 0; text.size() < (5u << 20); ++line)
+        text += "r,\"a, quoted\r\nvalue " + std::to_string(line) + "\",caf\xC3\xA9\r\n";
+    const QString path = writeFile(folder.filePath("big.csv"), QByteArray::fromStdString(text));
+    int turns = 0;
+    const OpenedCsv withEvents = openCsvFile(path, [&] { ++turns; });
+    const OpenedCsv plain = openCsvText(path, text);
+    EXPECT_GE(turns, 5);
+    const CellStore& cells = withEvents.workbook->sheet(1).cells();
+    EXPECT_EQ(cells.usedRange().lastRow, plain.workbook->sheet(1).cells().usedRange().lastRow);
+    EXPECT_EQ(cells.display(1000, 2), plain.workbook->sheet(1).cells().display(1000, 2));
+    EXPECT_EQ(cells.display(1000, 3), "caf\xC3\xA9");
+
+    // What the events raise ends the opening.
+    EXPECT_THROW(openCsvText(path, text, [] { throw RuntimeError(QStringLiteral("closed")); }),
+                 RuntimeError);
+}
