@@ -21,7 +21,7 @@ cmake --build build-tsan --target core_tests brindlequay-batch
 
 echo "== threaded units and the routes that use them"
 threaded=(XlsxSaving XlsxOracle ReadAhead CsvReadAhead ConversionAhead SpreadsheetEngine ImportRun
-          ImportToExcel DatabaseRoute ValuesKept)
+          ImportToExcel DatabaseRoute ValuesKept RunWhileEventsRun)
 filter=$(printf '%s.*:' "${threaded[@]}")
 build-tsan/tests/core_tests --gtest_filter="${filter%:}" --gtest_brief=1
 

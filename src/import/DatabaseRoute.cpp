@@ -5,6 +5,7 @@
 #include "database/DatabaseApplication.h"
 #include "database/XmlTableImport.h"
 #include "import/Access1.h"
+#include "import/EventsWhileWaiting.h"
 #include "import/Excel1.h"
 #include "import/ImportResult.h"
 #include "import/ImportSurface.h"
@@ -26,7 +27,12 @@ namespace {
 QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
                                const QString& databasePath, ReportingProcedure& procedure,
                                ImportResult& result) {
-    procedure.step(108, [&] { ClearWorkDatabase(databasePath, QString(), dialogs); });
+    // Dropping the thousands of tables an earlier run left is long work for the engine.
+    procedure.step(108, [&] {
+        HeldMessages held;
+        runWhileEventsRun(surface, [&] { ClearWorkDatabase(databasePath, QString(), held); });
+        held.showTo(dialogs);
+    });
     std::unique_ptr<DatabaseApplication> database;
     procedure.step(110, [&] {
         database =
@@ -60,9 +66,12 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     }
     QStringList made;
     const size_t failuresBefore = result.failures.size();
+    // Committing thousands of tables takes the engine a while, in one call.
     procedure.step(116, [&] {
-        made = mustBeSet(database.get()).importedTables();
-        database->quit();
+        runWhileEventsRun(surface, [&] {
+            made = mustBeSet(database.get()).importedTables();
+            database->quit();
+        });
     });
     // A session that cannot be committed keeps nothing: no file was imported after all.
     if (result.failures.size() > failuresBefore) {
@@ -168,8 +177,12 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         filling.emplace(*workbook);
     Worksheet* sheet = workbook ? &workbook->activeSheet() : nullptr;
     QStringList tables;
+    // The engine reads the whole schema at once, a while for thousands of tables.
     procedure.step(120, [&] {
-        const QStringList listed = WorkTableNames(databasePath, QString(), dialogs);
+        QStringList listed;
+        HeldMessages held;
+        runWhileEventsRun(surface, [&] { listed = WorkTableNames(databasePath, QString(), held); });
+        held.showTo(dialogs);
         const QSet<QString> present(listed.begin(), listed.end());
         // In the order the import made them: a table the import rebuilt at its end stands
         // last in the engine's list.
@@ -181,7 +194,10 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     // catalogue, which a run of many tables would otherwise pay once per table.
     std::optional<DatabaseConnection> connection;
     if (!tables.isEmpty())
-        procedure.step(122, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
+        procedure.step(122, [&] {
+            runWhileEventsRun(
+                surface, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
+        });
     const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
     // Merged tables stacked on one sheet are many and alike: each block is titled.
     const bool titled = !sheetPerTable && surface.mergesTables();

@@ -64,5 +64,5 @@ public:
     virtual void expectOpening(const QStringList& fileNames) = 0;
     // What lets the caller's pending events run while a large file is opened, on the thread
     // that opens it; an empty function for none. Whatever it raises ends the opening.
-    virtual void letEventsRunWith(std::function<void()>) {}
+    virtual void letEventsRunWith(const std::function<void()>& /*pump*/) {}
 };

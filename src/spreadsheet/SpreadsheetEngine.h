@@ -31,7 +31,7 @@ public:
     std::shared_ptr<SpreadsheetApplication> create() override;
     std::shared_ptr<SpreadsheetApplication> attachRunning() override;
     void expectOpening(const QStringList& fileNames) override;
-    void letEventsRunWith(std::function<void()> pump) override { m_eventPump = std::move(pump); }
+    void letEventsRunWith(const std::function<void()>& pump) override { m_eventPump = pump; }
 
     // The instances still running, oldest first.
     std::vector<std::shared_ptr<EngineInstance>> runningInstances();

@@ -1,0 +1,58 @@
+#include "import/EventsWhileWaiting.h"
+
+#include "base/ErrorReport.h"
+#include "base/RuntimeError.h"
+#include "support/RecordingSurface.h"
+#include "support/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+void takeAWhile() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+}
+} // namespace
+
+TEST(RunWhileEventsRun, EventsRunUntilTheWorkIsOverAndItsFailureComesBack) {
+    RecordingSurface surface;
+    int turns = 0;
+    surface.onProcessEvents = [&] { ++turns; };
+    std::atomic<bool> worked = false;
+    runWhileEventsRun(surface, [&] {
+        takeAWhile();
+        worked = true;
+    });
+    EXPECT_TRUE(worked);
+    EXPECT_GT(turns, 5);
+
+    EXPECT_THROW(runWhileEventsRun(surface, [] { throw RuntimeError(QStringLiteral("locked")); }),
+                 RuntimeError);
+}
+
+// The window closed meanwhile ends the caller, but only once the work no longer uses what the
+// caller holds.
+TEST(RunWhileEventsRun, AnEndAskedForByTheEventsWaitsForTheWork) {
+    RecordingSurface surface;
+    surface.onProcessEvents = [] { throw ProcedureAbandoned{}; };
+    std::atomic<bool> worked = false;
+    EXPECT_THROW(runWhileEventsRun(surface,
+                                   [&] {
+                                       takeAWhile();
+                                       worked = true;
+                                   }),
+                 ProcedureAbandoned);
+    EXPECT_TRUE(worked);
+}
+
+TEST(HeldMessages, AreShownInOrderOnceTheWorkIsOver) {
+    HeldMessages held;
+    held.showMessage(Message{QStringLiteral("first")});
+    held.showMessage(Message{QStringLiteral("second")});
+    ScriptedDialogs shown;
+    held.showTo(shown);
+    EXPECT_EQ(shown.shownTexts(), (QStringList{"first", "second"}));
+}
