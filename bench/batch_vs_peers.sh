@@ -9,11 +9,7 @@
 # workshop's floor probe.
 set -uo pipefail
 
-HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/.." && pwd)
-SHOP=${SHOP:-$ROOT/../shared/bench}
-BATCH=${BATCH:-$ROOT/build/dist/brindlequay-batch}
-WORK=${WORK:-/tmp/brindlequay-bench}
+source "$(dirname "$0")/paths.sh"
 RUNS=${RUNS:-3}
 PY=/usr/bin/python3
 

@@ -13,11 +13,7 @@
 # and /usr/bin/time.
 set -uo pipefail
 
-HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/.." && pwd)
-SHOP=${SHOP:-$ROOT/../shared/bench}
-BATCH=${BATCH:-$ROOT/build/dist/brindlequay-batch}
-WORK=${WORK:-/tmp/brindlequay-bench}
+source "$(dirname "$0")/paths.sh"
 PARTS=${PARTS:-tables memory}
 
 [[ -x $BATCH ]] || { echo "build the project first (cmake --build build)" >&2; exit 1; }

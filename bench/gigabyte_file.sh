@@ -12,11 +12,7 @@
 # build/, the workshop beside the project (../shared/bench), unzip and /usr/bin/time.
 set -uo pipefail
 
-HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/.." && pwd)
-SHOP=${SHOP:-$ROOT/../shared/bench}
-BATCH=${BATCH:-$ROOT/build/dist/brindlequay-batch}
-WORK=${WORK:-/tmp/brindlequay-bench}
+source "$(dirname "$0")/paths.sh"
 JOB_TMP=${JOB_TMP:-/dev/shm}
 ROUTES=${ROUTES:-flatten database}
 SENDS=${SENDS:-one multiple}

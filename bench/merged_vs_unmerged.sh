@@ -12,11 +12,7 @@
 # each wrote. Needs a built build/ and /usr/bin/time.
 set -uo pipefail
 
-HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/.." && pwd)
-SHOP=${SHOP:-$ROOT/../shared/bench}
-BATCH=${BATCH:-$ROOT/build/dist/brindlequay-batch}
-WORK=${WORK:-/tmp/brindlequay-bench}
+source "$(dirname "$0")/paths.sh"
 RUNS=${RUNS:-3}
 CORPORA=${CORPORA:-business-27-26 business-400-150 many_small one_big}
 JOB_TMP=${JOB_TMP:-/dev/shm}

@@ -19,6 +19,19 @@ bool isCarriable(const QString& name, qsizetype index) {
         return index > 0 && name.at(index - 1).isHighSurrogate();
     return true;
 }
+
+// The name cut to `room` characters, never between the halves of a pair.
+QString cutTo(const QString& name, qsizetype room) {
+    QString cut = name.left(room);
+    if (!cut.isEmpty() && cut.back().isHighSurrogate())
+        cut.chop(1);
+    return cut;
+}
+
+// The name cut as far as `suffix` needs to stay within the longest name, then the suffix.
+QString withSuffix(const QString& name, const QString& suffix) {
+    return cutTo(name, kMaxSheetNameLength - suffix.size()) + suffix;
+}
 } // namespace
 
 QString acceptableSheetName(const QString& text, const QString& fallback) {
@@ -28,9 +41,7 @@ QString acceptableSheetName(const QString& text, const QString& fallback) {
     for (qsizetype i = 0; i < name.size(); ++i)
         if (!isCarriable(name, i))
             name[i] = QLatin1Char('_');
-    name = name.left(kMaxSheetNameLength);
-    if (!name.isEmpty() && name.back().isHighSurrogate())
-        name.chop(1);
+    name = cutTo(name, kMaxSheetNameLength);
     while (name.startsWith(QLatin1Char('\'')))
         name.remove(0, 1);
     while (name.endsWith(QLatin1Char('\'')))
@@ -39,11 +50,7 @@ QString acceptableSheetName(const QString& text, const QString& fallback) {
 }
 
 QString continuationSheetName(const QString& name, int number) {
-    const QString suffix = QStringLiteral(" (%1)").arg(number);
-    QString base = name.left(kMaxSheetNameLength - suffix.size());
-    if (!base.isEmpty() && base.back().isHighSurrogate())
-        base.chop(1);
-    return base + suffix;
+    return withSuffix(name, QStringLiteral(" (%1)").arg(number));
 }
 
 namespace {
@@ -139,13 +146,8 @@ int Workbook::indexOf(const Worksheet& sheet) const {
 
 QString Workbook::freeNameFor(const Worksheet& sheet, const QString& wanted) const {
     QString name = wanted;
-    for (int number = 1; !isFreeFor(name, &sheet); ++number) {
-        const QString suffix = QString::number(number);
-        name = wanted.left(kMaxSheetNameLength - suffix.size());
-        if (!name.isEmpty() && name.back().isHighSurrogate())
-            name.chop(1);
-        name += suffix;
-    }
+    for (int number = 1; !isFreeFor(name, &sheet); ++number)
+        name = withSuffix(wanted, QString::number(number));
     return name;
 }
 
