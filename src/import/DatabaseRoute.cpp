@@ -53,9 +53,11 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
         surface.processEvents();
         FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
         const size_t failuresBefore = result.failures.size();
+        // Each table a file adds costs the engine more the more tables there are already.
         procedure.step(114, [&] {
             try {
-                mustBeSet(database.get()).ImportXml(outcome.path);
+                DatabaseApplication& application = mustBeSet(database.get());
+                runWhileEventsRun(surface, [&] { application.ImportXml(outcome.path); });
                 outcome.imported = true;
             } catch (const XmlFileError& error) {
                 outcome.failedToRead(error.xmlError());

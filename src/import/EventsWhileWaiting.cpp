@@ -2,31 +2,42 @@
 
 #include "import/ImportSurface.h"
 
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 void runWhileEventsRun(ImportSurface& surface, const std::function<void()>& work) {
     std::exception_ptr failure;
-    std::atomic<bool> done = false;
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
     std::thread worker([&] {
         try {
             work();
         } catch (...) {
             failure = std::current_exception();
         }
+        const std::lock_guard<std::mutex> guard(lock);
         done = true;
+        ended.notify_one();
     });
     std::exception_ptr interrupted;
-    while (!done && !interrupted) {
+    for (;;) {
+        {
+            // Woken as soon as the work ends: a run makes this call once for every file.
+            std::unique_lock<std::mutex> waiting(lock);
+            if (ended.wait_for(waiting, std::chrono::milliseconds(5), [&] { return done; }))
+                break;
+        }
+        if (interrupted)
+            continue;
         try {
             surface.processEvents();
         } catch (...) {
             interrupted = std::current_exception();
         }
-        // Often enough for the window to paint, seldom enough to leave the work the processor.
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     worker.join();
     if (interrupted)

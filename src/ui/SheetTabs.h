@@ -8,7 +8,7 @@ class QStringListModel;
 // The row of sheet tabs under the grid, one tab per sheet in the workbook's order, scrolled
 // sideways when they do not fit. A list in one row rather than a tab bar: a tab bar lays out
 // all its tabs again for each one added, which takes seconds for a workbook of thousands of
-// sheets; this takes all the names at once.
+// sheets; this takes all the names at once, and lays them out a batch at a time between events.
 class SheetTabs final : public QListView {
     Q_OBJECT
 public:
@@ -26,9 +26,16 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+protected:
+    void updateGeometries() override;
+
 signals:
     void currentTabChanged(int index);
 
 private:
+    // Scrolls the current tab into view, now if it is laid out, else once it is.
+    void bringCurrentIntoView();
+
     QStringListModel* m_names;
+    bool m_currentAwaitsLayout = false;
 };
