@@ -66,6 +66,9 @@ for _ in $(seq 1 120); do
 done
 [[ -n $workbook ]] || { echo "window-check: no workbook window appeared" >&2; exit 1; }
 xdotool windowactivate "$workbook" 2>/dev/null || xdotool windowraise "$workbook"
-sleep 3
+sleep 1
+# The screenshot shows the sheet from its first cell, wherever the run left the view.
+xdotool key --window "$workbook" ctrl+Home
+sleep 2
 import -window root "$out/workbook-window.png"
 echo "window-check: main window $main, workbook window $workbook"

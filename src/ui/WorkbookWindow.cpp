@@ -384,16 +384,18 @@ void WorkbookWindow::setSaveFolders(SettingsStore* settings, const QString& firs
 
 QStringList WorkbookWindow::saveWhilePainting(const Workbook& book, const QString& path) {
     QProgressDialog progress(QStringLiteral("Saving %1…").arg(QFileInfo(path).fileName()),
-                             QString(), 0, 0, this);
+                             QString(), 0, 100, this);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(0);
     progress.show();
     QStringList leftOut;
     std::exception_ptr failure;
     std::atomic<bool> done = false;
+    std::atomic<int> percent = 0;
     QThreadPool::globalInstance()->start([&] {
         try {
-            leftOut = saveAsXlsx(book, path);
+            leftOut = saveAsXlsx(book, path,
+                                 [&](double share) { percent = static_cast<int>(share * 100); });
         } catch (...) {
             failure = std::current_exception();
         }
@@ -405,6 +407,8 @@ QStringList WorkbookWindow::saveWhilePainting(const Workbook& book, const QStrin
     connect(&look, &QTimer::timeout, &waiting, [&] {
         if (done)
             waiting.quit();
+        else if (percent != progress.value())
+            progress.setValue(percent);
     });
     look.start(10);
     waiting.exec();

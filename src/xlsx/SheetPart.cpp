@@ -75,7 +75,8 @@ std::string dimensionOf(const CellStore& cells) {
 } // namespace
 
 void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& styles,
-                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut) {
+                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
+                    const RowsWrittenTaker& rowsWritten) {
     const CellStore& cells = sheet.cells();
     strings.beginSheet(cells.texts());
     part.append("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
@@ -99,6 +100,7 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& 
         if (block != spansBlock) {
             // A sheet of a million rows takes seconds: a stop asked for meanwhile is heeded.
             stopWhenAsked();
+            rowsWritten(row - 1);
             spans = spansOf(cells, block * kSpanRows + 1);
             spansBlock = block;
         }

@@ -18,9 +18,12 @@ using DecimalStyles = std::array<int, 31>;
 // Takes the reference of a cell whose text lost its end to the file's limit, and how many
 // characters it lost.
 using CutCellTaker = std::function<void(std::string_view reference, qint64 charactersCut)>;
+// Told now and then how many of the sheet's stored rows are written.
+using RowsWrittenTaker = std::function<void(int rows)>;
 
 // Writes one sheet as the package's worksheet part: its dimension, its rows with their spans
 // and every non-empty cell, texts as numbers of shared strings. `selected` marks the sheet
 // whose tab is chosen.
 void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& styles,
-                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut);
+                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
+                    const RowsWrittenTaker& rowsWritten);

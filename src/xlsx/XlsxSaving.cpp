@@ -26,12 +26,15 @@ struct WorkbookFacts {
     std::vector<int> decimalsInOrder;
     DecimalStyles styles{};
     bool hasTexts = false;
+    // Rows of every sheet, the measure of the saving's progress.
+    std::int64_t storedRows = 0;
 };
 
 WorkbookFacts factsOf(const Workbook& workbook) {
     WorkbookFacts facts;
     for (int i = 1; i <= workbook.sheetCount(); ++i) {
         const CellStore& cells = workbook.sheet(i).cells();
+        facts.storedRows += cells.storedRowCount();
         for (int row = 1; row <= cells.storedRowCount(); ++row) {
             for (const Cell& cell : cells.row(row)) {
                 if (cell.kind == Cell::Kind::Text) {
@@ -97,7 +100,7 @@ void addPart(ZipPackage& package, const std::string& name, const std::string& te
 // Writes the package in the order of the reference library's parts.
 void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QString& framePath,
                   const QString& path, const QString& target, QStringList& problems,
-                  qint64& unnamed) {
+                  qint64& unnamed, const std::function<void(double)>& progressed) {
     std::map<std::string, StoredEntry> frame;
     for (StoredEntry& entry : storedEntries(framePath))
         frame[entry.name] = std::move(entry);
@@ -116,25 +119,34 @@ void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QS
     addPart(package, "xl/_rels/workbook.xml.rels",
             workbookRelationshipsPart(sheets, facts.hasTexts));
     SharedStrings strings;
+    // The sheets' rows are most of the work; the shared texts after them are counted as one row.
+    std::int64_t rowsBefore = 0;
+    const auto tell = [&](std::int64_t rowsDone) {
+        if (progressed)
+            progressed(static_cast<double>(rowsDone) / static_cast<double>(facts.storedRows + 1));
+    };
     for (int index = 1; index <= sheets; ++index) {
         const Worksheet& sheet = workbook.sheet(index);
         PartText part(package, "xl/worksheets/sheet" + std::to_string(index) + ".xml",
                       mayBeLarge(sheet));
         // A text cut on a million rows names its first cells and counts the rest.
-        writeSheetPart(sheet, index == 1, facts.styles, strings, part,
-                       [&](std::string_view reference, qint64 cut) {
-                           if (problems.size() < kCellsNamedInAReport)
-                               problems
-                                   << QStringLiteral("Cell %1!%2 was saved without its last "
-                                                     "%3 characters")
-                                          .arg(sheet.name(),
-                                               QString::fromLatin1(reference.data(),
-                                                                   qsizetype(reference.size())))
-                                          .arg(cut);
-                           else
-                               ++unnamed;
-                       });
+        writeSheetPart(
+            sheet, index == 1, facts.styles, strings, part,
+            [&](std::string_view reference, qint64 cut) {
+                if (problems.size() < kCellsNamedInAReport)
+                    problems << QStringLiteral("Cell %1!%2 was saved without its last "
+                                               "%3 characters")
+                                    .arg(sheet.name(),
+                                         QString::fromLatin1(reference.data(),
+                                                             qsizetype(reference.size())))
+                                    .arg(cut);
+                else
+                    ++unnamed;
+            },
+            [&](int rows) { tell(rowsBefore + rows); });
         part.finish();
+        rowsBefore += sheet.cells().storedRowCount();
+        tell(rowsBefore);
     }
     addPart(package, "xl/workbook.xml",
             workbookPart(unpackedEntry(framePath, "xl/workbook.xml"), names));
@@ -152,7 +164,8 @@ void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QS
 }
 } // namespace
 
-QStringList saveAsXlsx(const Workbook& workbook, const QString& requested) {
+QStringList saveAsXlsx(const Workbook& workbook, const QString& requested,
+                       const std::function<void(double share)>& progressed) {
     // A link stays a link: the file it leads to is the one replaced.
     const QString path = replaceableFile(requested);
     const QFileInfo target(path);
@@ -169,8 +182,10 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& requested) {
     writeFrame(facts, framePath, scratch.path(), path);
     QStringList problems;
     qint64 unnamed = 0;
-    writePackage(workbook, facts, framePath, partial, path, problems, unnamed);
+    writePackage(workbook, facts, framePath, partial, path, problems, unnamed, progressed);
     replaceFileWith(partial, path, Durability::KeepNew);
+    if (progressed)
+        progressed(1.0);
     if (unnamed > 0)
         problems << QStringLiteral("and %1 more cells").arg(unnamed);
     return problems;

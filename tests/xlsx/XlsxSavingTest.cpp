@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -63,6 +64,31 @@ TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStandAndPermissionsKeptPosix
     EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
 }
 #endif
+
+// The window's progress bar follows the rows of every sheet and is full only once the file is
+// in place.
+TEST(XlsxSaving, ProgressFollowsTheRowsOfEverySheetAndEndsWhenTheFileIsInPlace) {
+    QTemporaryDir folder;
+    auto book = Workbook::createNew("Book1");
+    for (int row = 1; row <= 3000; ++row)
+        book->sheet(1).cells().setText(row, 1, std::to_string(row));
+    book->addSheet().cells().setText(1000, 2, "last");
+    const QString path = folder.filePath("out.xlsx");
+    std::vector<double> shares;
+    saveAsXlsx(*book, path, [&](double share) {
+        if (share == 1.0) {
+            EXPECT_TRUE(QFile::exists(path));
+        }
+        shares.push_back(share);
+    });
+    ASSERT_GT(shares.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    EXPECT_EQ(shares.back(), 1.0);
+    // Halfway through the rows is about halfway through the saving.
+    EXPECT_TRUE(std::any_of(shares.begin(), shares.end(),
+                            [](double share) { return share > 0.4 && share < 0.6; }));
+    EXPECT_EQ(std::count(shares.begin(), shares.end(), 1.0), 1);
+}
 
 TEST(XlsxSaving, ATextOutgrowingTheFileWhenEscapedLosesOnlyWhatItMust) {
     // Escaping adds six characters; the six that go are whole characters, a two-byte one and
