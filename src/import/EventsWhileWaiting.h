@@ -9,9 +9,9 @@ class ImportSurface;
 
 // Runs `work` on a thread of its own while the caller's events keep running, for one call into
 // the database engine that cannot stop to let them run: importing a file into a database of
-// thousands of tables, reading their schema, committing a run. `work` must touch nothing that the events may touch. Raises what
-// `work` raised; what the events raise (the window closed, a stop asked for) is raised once
-// `work` is over, since it may still be using what the caller holds.
+// thousands of tables, reading their schema, committing a run. `work` must touch nothing that the
+// events may touch. Raises what `work` raised; what the events raise (the window closed, a stop
+// asked for) is raised once `work` is over, since it may still be using what the caller holds.
 void runWhileEventsRun(ImportSurface& surface, const std::function<void()>& work);
 
 // Messages that work on another thread would show, kept to be shown on the window's thread

@@ -122,8 +122,7 @@ void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QS
     // The sheets' rows are most of the work; the shared texts after them are counted as one row.
     std::int64_t rowsBefore = 0;
     const auto tell = [&](std::int64_t rowsDone) {
-        if (progressed)
-            progressed(static_cast<double>(rowsDone) / static_cast<double>(facts.storedRows + 1));
+        progressed(static_cast<double>(rowsDone) / static_cast<double>(facts.storedRows + 1));
     };
     for (int index = 1; index <= sheets; ++index) {
         const Worksheet& sheet = workbook.sheet(index);
@@ -182,10 +181,10 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& requested,
     writeFrame(facts, framePath, scratch.path(), path);
     QStringList problems;
     qint64 unnamed = 0;
-    writePackage(workbook, facts, framePath, partial, path, problems, unnamed, progressed);
+    const std::function<void(double)> tell = progressed ? progressed : [](double) {};
+    writePackage(workbook, facts, framePath, partial, path, problems, unnamed, tell);
     replaceFileWith(partial, path, Durability::KeepNew);
-    if (progressed)
-        progressed(1.0);
+    tell(1.0);
     if (unnamed > 0)
         problems << QStringLiteral("and %1 more cells").arg(unnamed);
     return problems;
