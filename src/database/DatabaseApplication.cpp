@@ -3,6 +3,7 @@
 #include "base/RuntimeError.h"
 #include "database/DatabaseFile.h"
 #include "database/MergedTableImport.h"
+#include "database/RunTableRecord.h"
 #include "database/XmlTableImport.h"
 
 #include <sqlite3.h>
@@ -13,16 +14,27 @@ DatabaseApplication::DatabaseApplication(bool mergeTables, bool foldTables)
 DatabaseApplication::~DatabaseApplication() = default;
 
 void DatabaseApplication::OpenCurrentDatabase(const QString& path) {
-    m_database = std::make_unique<DatabaseFile>(path, false);
+    // Nothing is open until all of it is: imports into a session half opened would follow
+    // none of its rules.
+    m_merged.reset();
+    m_database.reset();
+    auto database = std::make_unique<DatabaseFile>(path, false);
     // Every import of the session goes into one transaction, written to disk once at the end.
-    m_database->execute(QStringLiteral("BEGIN"));
+    database->execute(QStringLiteral("BEGIN"));
+    dropRecordedRunTables(*database);
+    const QStringList tables = database->tableNames();
+    m_tablesBefore = QSet<QString>(tables.begin(), tables.end());
+    m_filesImported = 0;
+    m_sessionLost = false;
+    m_importedTables.clear();
     if (m_mergeTables) {
-        m_merged = std::make_unique<MergedTableImport>(*m_database, m_foldTables);
+        m_merged = std::make_unique<MergedTableImport>(*database, m_foldTables);
     } else {
         m_tableNames = UniqueNames();
-        for (const QString& existing : m_database->tableNames())
+        for (const QString& existing : database->namesTaken())
             m_tableNames.take(existing.toStdString());
     }
+    m_database = std::move(database);
 }
 
 void DatabaseApplication::surveyXml(const QString& dataSource) {
@@ -40,6 +52,7 @@ void DatabaseApplication::ImportXml(const QString& dataSource) {
     try {
         m_importedTables << (m_merged ? m_merged->importFile(dataSource)
                                       : importXmlIntoTables(*m_database, dataSource, m_tableNames));
+        ++m_filesImported;
     } catch (...) {
         // The engine may answer a full disk by undoing the whole transaction: later files
         // would then be written outside it, beside tables that are gone.
@@ -55,10 +68,19 @@ void DatabaseApplication::quit() {
         throw RuntimeError(QStringLiteral("The work database undid this run's imports after a "
                                           "failure; nothing was imported."));
     }
-    if (m_merged)
-        m_merged->finish();
-    if (m_database)
+    if (m_database && m_filesImported == 0) {
+        m_database->execute(QStringLiteral("ROLLBACK"));
+    } else if (m_database) {
+        if (m_merged)
+            m_merged->finish();
+        // Whatever the session made, tables rebuilt at the end included.
+        QStringList made;
+        for (const QString& table : m_database->tableNames())
+            if (!m_tablesBefore.contains(table) && !isRunTableRecord(table))
+                made << table;
+        recordRunTables(*m_database, made);
         m_database->execute(QStringLiteral("COMMIT"));
+    }
     m_merged.reset();
     m_database.reset();
 }

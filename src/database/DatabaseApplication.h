@@ -2,6 +2,7 @@
 
 #include "database/UniqueNames.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -22,7 +23,9 @@ public:
 
     // The application has no window of its own; being shown changes nothing.
     void setVisible(bool) {}
-    // Opens the database that imports go to; raises an error when it cannot.
+    // Opens the database that imports go to; raises an error when it cannot. The tables that
+    // earlier sessions made are dropped (see RunTableRecord), and are back when this session
+    // keeps nothing.
     void OpenCurrentDatabase(const QString& path);
     // Reads a file's shape before any file is imported, so that merged tables take one shape
     // for every file of the session; does nothing for tables by file.
@@ -31,7 +34,9 @@ public:
     void ImportXml(const QString& dataSource);
     // The tables that the imports of this session made, in order.
     const QStringList& importedTables() const { return m_importedTables; }
-    // Completes the tables and lets go of the database; what was imported is kept only then.
+    // Completes the tables, records them as the session's, and lets go of the database; what
+    // was imported is kept only then. A session that imported no file leaves the database as
+    // it was, the earlier sessions' tables included.
     void quit();
 
 private:
@@ -44,4 +49,7 @@ private:
     // The names every table of the database takes, kept over the session's files.
     UniqueNames m_tableNames;
     QStringList m_importedTables;
+    // The tables there were when the session began, after the earlier sessions' were dropped.
+    QSet<QString> m_tablesBefore;
+    int m_filesImported = 0;
 };

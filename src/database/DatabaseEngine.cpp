@@ -1,6 +1,7 @@
 #include "database/DatabaseEngine.h"
 
 #include "base/RuntimeError.h"
+#include "database/RunTableRecord.h"
 
 #include <limits>
 #include <sqlite3.h>
@@ -13,7 +14,12 @@ std::vector<TableDefinition> tableDefinitions(const QString& path, const QString
     for (const QString& name : file.tableNames()) {
         // The engine's own tables carry the system flag, the top bit.
         const bool system = name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
-        tables.push_back({name, system ? std::numeric_limits<qint32>::min() : 0});
+        // The record of the runs' tables is the program's: hidden, so never listed nor dropped
+        // as a table of a run.
+        const qint32 attributes = system                   ? std::numeric_limits<qint32>::min()
+                                  : isRunTableRecord(name) ? kHiddenTable
+                                                           : 0;
+        tables.push_back({name, attributes});
     }
     return tables;
 }

@@ -10,7 +10,11 @@
 #include <string_view>
 #include <vector>
 
-// A table as the engine lists it: its name and its flags (negative for the engine's own tables).
+// The flag of a hidden table.
+inline constexpr qint32 kHiddenTable = 1;
+
+// A table as the engine lists it: its name and its flags (negative for the engine's own tables,
+// kHiddenTable for the program's record of its runs' tables).
 struct TableDefinition {
     QString name;
     qint32 attributes = 0;

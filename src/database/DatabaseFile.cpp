@@ -78,17 +78,30 @@ void DatabaseFile::execute(const QString& statement) {
         raise(code, QStringLiteral("carry out a statement"));
 }
 
-QStringList DatabaseFile::tableNames() {
-    const Statement listing = prepare(
-        QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid"));
+namespace {
+QStringList schemaNames(DatabaseFile& database, const QString& query) {
+    const Statement listing = database.prepare(query);
     QStringList names;
     int code = SQLITE_OK;
     while ((code = sqlite3_step(listing.get())) == SQLITE_ROW)
         names << QString::fromUtf8(
             reinterpret_cast<const char*>(sqlite3_column_text(listing.get(), 0)));
     if (code != SQLITE_DONE)
-        raise(code, QStringLiteral("list its tables"));
+        database.raise(code, QStringLiteral("list its tables"));
     return names;
+}
+} // namespace
+
+QStringList DatabaseFile::tableNames() {
+    return schemaNames(
+        *this,
+        QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid"));
+}
+
+QStringList DatabaseFile::namesTaken() {
+    // A view or an index of the user's bars its name to a table as much as a table does.
+    return schemaNames(*this, QStringLiteral("SELECT name FROM sqlite_schema WHERE type IN "
+                                             "('table', 'view', 'index')"));
 }
 
 void makeEmptyDatabase(const QString& path) {

@@ -45,6 +45,8 @@ public:
 
     // The names of the tables, in the engine's order, as this connection sees them.
     QStringList tableNames();
+    // The names that a new table cannot take: those of the tables, views and indexes.
+    QStringList namesTaken();
 
     // Undoes and ends the savepoint of insideSavepoint, whatever state the connection is in.
     void abandonSavepoint();

@@ -96,7 +96,7 @@ struct MergedTableImport::Marks {
 
 MergedTableImport::MergedTableImport(DatabaseFile& database, bool fold)
     : m_database(database), m_fold(fold) {
-    for (const QString& existing : database.tableNames())
+    for (const QString& existing : database.namesTaken())
         m_tableNames.take(existing.toStdString());
 }
 
@@ -277,8 +277,11 @@ void MergedTableImport::undo(const Marks& marks) {
 
 void MergedTableImport::finish() {
     UniqueNames scratchNames;
-    for (const QString& existing : m_database.tableNames())
+    for (const QString& existing : m_database.namesTaken())
         scratchNames.take(existing.toStdString());
+    // The engine would check every view of the database at each renaming, and refuse it for a
+    // view of the user's that names a table no longer there. No view names the scratch table.
+    m_database.execute(QStringLiteral("PRAGMA legacy_alter_table = ON"));
     for (const auto& each : m_tables) {
         Table& table = *each;
         if (!table.outOfOrder)

@@ -35,7 +35,7 @@ std::string makeTable(DatabaseFile& database, const PlannedTable& table, UniqueN
 
 QStringList importXmlIntoTables(DatabaseFile& database, const QString& xmlPath) {
     UniqueNames takenNames;
-    for (const QString& existing : database.tableNames())
+    for (const QString& existing : database.namesTaken())
         takenNames.take(existing.toStdString());
     return importXmlIntoTables(database, xmlPath, takenNames);
 }

@@ -25,10 +25,14 @@
 namespace {
 // Imports every listed file; gives the tables made.
 QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
-                               const QString& databasePath, ReportingProcedure& procedure,
-                               ImportResult& result) {
-    // Dropping the thousands of tables an earlier run left is long work for the engine.
+                               const QString& databasePath, WorkDatabaseOwner owner,
+                               ReportingProcedure& procedure, ImportResult& result) {
+    // Dropping the thousands of tables an earlier run left is long work for the engine. The
+    // session drops those of the runs in a database of the user's itself, and only when it
+    // keeps what it imported.
     procedure.step(108, [&] {
+        if (owner == WorkDatabaseOwner::User)
+            return;
         HeldMessages held;
         runWhileEventsRun(surface, [&] { ClearWorkDatabase(databasePath, QString(), held); });
         held.showTo(dialogs);
@@ -160,8 +164,10 @@ private:
 
 void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                           SpreadsheetApplications& applications, const QString& databasePath,
-                          ReportingProcedure& procedure, ImportResult& result) {
-    const QStringList made = importIntoDatabase(surface, dialogs, databasePath, procedure, result);
+                          WorkDatabaseOwner owner, ReportingProcedure& procedure,
+                          ImportResult& result) {
+    const QStringList made =
+        importIntoDatabase(surface, dialogs, databasePath, owner, procedure, result);
 
     std::shared_ptr<SpreadsheetApplication> spreadsheet;
     Workbook* workbook = nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/WorkDatabaseSource.h"
+
 #include <QString>
 
 class Dialogs;
@@ -12,8 +14,11 @@ class SpreadsheetApplications;
 // database, and every table (but the import's error tables) is written cell by cell into a new,
 // visible workbook, all on one sheet or one sheet per table. Only tables that this run made are
 // written: a table left by an earlier run, which a failed clearing kept, never reaches the
-// workbook. Steps are reported through the run's procedure and the route goes on after a
-// failing one. Each file's outcome, the tables written and the workbook go into `result`.
+// workbook. The program's own database is emptied first; of a database the user named, only
+// the tables that earlier runs made are dropped, and only when the run imports a file. Steps
+// are reported through the run's procedure and the route goes on after a failing one. Each
+// file's outcome, the tables written and the workbook go into `result`.
 void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                           SpreadsheetApplications& applications, const QString& databasePath,
-                          ReportingProcedure& procedure, ImportResult& result);
+                          WorkDatabaseOwner owner, ReportingProcedure& procedure,
+                          ImportResult& result);

@@ -71,8 +71,8 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
             stop(ImportResult::Ending::NoWorkDatabase, database.problem);
             return;
         }
-        routeThroughDatabase(m_surface, m_dialogs, m_applications, database.path, procedure,
-                             m_result);
+        routeThroughDatabase(m_surface, m_dialogs, m_applications, database.path, database.owner,
+                             procedure, m_result);
     } else if (route == ImportRoute::WithoutDatabase) {
         routeWithoutDatabase(m_surface, m_dialogs, m_applications, *m_texts, procedure, m_result);
     }

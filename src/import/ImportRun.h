@@ -22,7 +22,8 @@ public:
     // run a fresh one in its private folder.
     ImportRun(ImportSurface& surface, Dialogs& dialogs, SpreadsheetApplications& applications,
               QString temporaryFolder, WorkDatabaseSource* database);
-    // The same with the work database at `databasePath`, made when missing; "" for none.
+    // The same with the work database at `databasePath`, made when missing, which is the
+    // user's (see WorkDatabaseOwner); "" for none.
     ImportRun(ImportSurface& surface, Dialogs& dialogs, SpreadsheetApplications& applications,
               QString temporaryFolder, const QString& databasePath);
     ~ImportRun();

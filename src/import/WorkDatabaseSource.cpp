@@ -53,6 +53,7 @@ HeldWorkDatabase NamedWorkDatabase::hold(Dialogs&) {
         none.problem = QStringLiteral("The work database %1 cannot be used: %2.").arg(m_path, why);
         return none;
     }
+    held.owner = WorkDatabaseOwner::User;
     return held;
 }
 

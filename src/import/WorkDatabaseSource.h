@@ -10,10 +10,15 @@ class SettingsStore;
 
 class Dialogs;
 
+// Whose the work database is. The program's own is emptied of every table before a run; one
+// the user named is theirs, and a run drops only the tables that the program's runs made.
+enum class WorkDatabaseOwner { Program, User };
+
 // The work database that one run imports through, held for that run alone.
 struct HeldWorkDatabase {
     // "" when none could be held; `problem` then says why.
     QString path;
+    WorkDatabaseOwner owner = WorkDatabaseOwner::Program;
     std::unique_ptr<ExclusiveFileLock> lock;
     QString problem;
     // Another run holds the database.

@@ -1,6 +1,7 @@
 // Runs the batch program itself, as a script or a scheduled job would.
 #include "support/QtPrinters.h"
 #include "support/SpecialFiles.h"
+#include "support/SqliteFixture.h"
 #include "support/TreeBuilder.h"
 
 #include <QDir>
@@ -339,6 +340,67 @@ TEST(BatchProgram, AWorkDatabaseOfTheUsersKeepsTheTablesAndIsNoPlaceForTheWorkbo
                   .exitStatus,
               2);
     EXPECT_EQ(readFile(database), tables);
+}
+
+namespace {
+// Every object of a database's schema with its definition, the engine's own left out.
+std::vector<QStringList> schemaOf(const QString& database) {
+    std::vector<QStringList> schema = tableRows(database, "sqlite_schema");
+    std::erase_if(schema, [](const QStringList& entry) {
+        return entry[1].startsWith("sqlite_") || entry[1] == "brindlequay run tables";
+    });
+    for (QStringList& entry : schema)
+        entry.removeAt(3); // the page where it starts, which the engine may move
+    return schema;
+}
+} // namespace
+
+TEST(BatchProgram, ADatabaseOfTheUsersLosesOnlyTablesThatRunsMadeAndOnlyToARunThatImports) {
+    BatchFixture batch;
+    const QString database = batch.out("shop.db");
+    runSql(database, "CREATE TABLE customers(id INTEGER PRIMARY KEY, name TEXT);"
+                     "INSERT INTO customers(name) VALUES ('Ada'), ('Grace');"
+                     "CREATE VIEW v_customers AS SELECT name FROM customers;"
+                     "CREATE INDEX customers_by_name ON customers(name);"
+                     "CREATE TABLE \"order\"(no, customer); INSERT INTO \"order\" VALUES (7, 1);");
+    const std::vector<QStringList> theUsers = schemaOf(database);
+    const auto unchanged = [&] {
+        EXPECT_EQ(tableRows(database, "v_customers"),
+                  (std::vector<QStringList>{{"name"}, {"Ada"}, {"Grace"}}));
+        EXPECT_EQ(tableRows(database, "order"),
+                  (std::vector<QStringList>{{"no", "customer"}, {"7", "1"}}));
+    };
+    const auto run = [&](const QString& input) {
+        return batch.run({"--route", "database", "--multiple-sheets", "--work-database", database,
+                          "-o", batch.out("shop.xlsx"), input});
+    };
+
+    // The user's "order" lends the run's table its name with a number, and stays out of the
+    // workbook.
+    const QString orders = batch.writeFile("orders.xml", "<r><order><no>1</no></order></r>");
+    EXPECT_EQ(run(orders).exitStatus, 0);
+    std::vector<QStringList> afterFirst = theUsers;
+    afterFirst.push_back({"table", "order1", "order1", "CREATE TABLE \"order1\" (\"no\" TEXT)"});
+    EXPECT_EQ(schemaOf(database), afterFirst);
+    EXPECT_EQ(tableRows(database, "order1"), (std::vector<QStringList>{{"no"}, {"1"}}));
+    EXPECT_TRUE(xlsxEntry(batch.out("shop.xlsx"), "xl/workbook.xml").contains("name=\"order1\""));
+    EXPECT_TRUE(xlsxSheet(batch.out("shop.xlsx"), 1).contains("<v>1</v>"));
+    EXPECT_FALSE(xlsxSheet(batch.out("shop.xlsx"), 1).contains("<v>7</v>"));
+    unchanged();
+
+    // A run that imports nothing changes nothing, the last run's tables included.
+    const QByteArray before = readFile(database);
+    const QString broken = batch.writeFile("broken.xml", "<r><order>");
+    EXPECT_EQ(run(broken).exitStatus, 2);
+    EXPECT_EQ(readFile(database), before);
+
+    // The next run that imports drops the tables runs made, and only those.
+    const QString lines = batch.writeFile("lines.xml", "<r><line><qty>3</qty></line></r>");
+    EXPECT_EQ(run(lines).exitStatus, 0);
+    std::vector<QStringList> afterThird = theUsers;
+    afterThird.push_back({"table", "line", "line", "CREATE TABLE \"line\" (\"qty\" TEXT)"});
+    EXPECT_EQ(schemaOf(database), afterThird);
+    unchanged();
 }
 
 namespace {

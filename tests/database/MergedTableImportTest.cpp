@@ -2,7 +2,7 @@
 
 #include "base/RuntimeError.h"
 #include "database/DatabaseApplication.h"
-#include "database/DatabaseFile.h"
+#include "database/DatabaseEngine.h"
 #include "support/QtPrinters.h"
 #include "support/SqliteFixture.h"
 #include "support/TreeBuilder.h"
@@ -41,7 +41,14 @@ struct Session {
         made = database.importedTables();
         database.quit();
     }
-    QStringList tables() { return DatabaseFile(path, true).tableNames(); }
+    // The tables as a listing shows them, the program's record of its runs' tables hidden.
+    QStringList tables() {
+        QStringList names;
+        for (const TableDefinition& table : tableDefinitions(path, ""))
+            if (table.attributes == 0)
+                names << table.name;
+        return names;
+    }
     // The column names, then every row, as text ("" for Null); "#file" shortened to its name.
     Rows rows(const QString& table) {
         Rows rows = tableRows(path, table);

@@ -54,6 +54,28 @@ TEST(WorkDatabaseChoice, TheOneBesideTheProgramIsHeldForOneRunAtATime) {
     EXPECT_EQ(secondWindow.hold(db.dialogs).path, db.beside);
 }
 
+// The program's own database is emptied of every table before a run, whoever made it; the
+// record of the runs' tables is the program's and stays out of sight.
+TEST(WorkDatabaseChoice, TheProgramsOwnLosesEveryTableOfTheLastRun) {
+    Choice db;
+    db.surface.route = ImportRoute::Database;
+    const auto run = [&](const char* element) {
+        db.surface.files = {
+            db.file(QString(element) + ".xml",
+                    QByteArray("<r><") + element + "><v>1</v></" + element + "></r>")};
+        return ImportRun(db.surface, db.dialogs, db.engine, db.folder.path(), &db.choice).run();
+    };
+    EXPECT_EQ(run("first").tables, QStringList{"first"});
+    runSql(db.beside, "CREATE TABLE later(v);");
+    EXPECT_EQ(run("second").tables, QStringList{"second"});
+    QStringList left;
+    for (const QStringList& entry : tableRows(db.beside, "sqlite_schema"))
+        left << entry[1];
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"brindlequay run tables", "name", "second"}));
+    EXPECT_EQ(tableRows(db.beside, "second"), (std::vector<QStringList>{{"v"}, {"1"}}));
+}
+
 #ifndef _WIN32
 TEST(WorkDatabaseChoice, OneThatIsBrokenGivesWayToTheUsersOwnAndTheUserIsToldOnceAWindow) {
     const std::pair<const char*, std::function<void(Choice&)>> cases[] = {
