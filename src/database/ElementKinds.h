@@ -37,6 +37,9 @@ public:
     bool repeats(Kind kind) const { return m_kinds[kind].repeats; }
     // Whether an element of the kind has child elements in some file.
     bool hasChildren(Kind kind) const { return m_kinds[kind].hasChildren; }
+    // Whether an element of the kind holds a value of its own in some file: an attribute, text,
+    // or, having no children, itself.
+    bool hasValue(Kind kind) const { return m_kinds[kind].hasValue; }
     // Whether a document element of the kind holds a value, its own or one of the elements
     // that do not repeat below it, in some file.
     bool holdsValues(Kind kind) const;

@@ -305,8 +305,11 @@ private:
     };
 
     void walkFolded() {
+        m_onceIn.clear();
+        const ElementKinds::Kind root = kindOf(ElementKinds::kNone, 0);
+        asSurveyed(0, root, std::nullopt);
         std::vector<FoldedFrame> open;
-        open.push_back(enterFolded(0, kindOf(ElementKinds::kNone, 0), std::nullopt, std::nullopt));
+        open.push_back(enterFolded(0, root, std::nullopt, std::nullopt));
         while (!open.empty()) {
             FoldedFrame& top = open.back();
             if (top.next == top.nested.size()) {
@@ -335,6 +338,30 @@ private:
         return kind;
     }
 
+    // The survey tells what no file has, and folding relies on it: a kind that never occurs
+    // twice in one element is one column of its row, and a kind without children or without
+    // a value has no place made for them (a document element without values has no row at
+    // all). An element that has any of these means the file changed since.
+    void asSurveyed(Element element, ElementKinds::Kind kind, std::optional<Element> parent) {
+        // The walk that plans has looked at every element already.
+        if (m_take)
+            return;
+        const bool hasChildren = m_document.hasChildren(element);
+        if (hasChildren && !m_kinds->hasChildren(kind))
+            changedSinceSurveyed();
+        const bool hasValue = !hasChildren || m_document.text(element).has_value() ||
+                              !m_document.attributes(element).empty();
+        if (hasValue && !m_kinds->hasValue(kind))
+            changedSinceSurveyed();
+        if (parent && !m_kinds->repeats(kind)) {
+            // The children of one element are looked at one after the other.
+            const auto [last, first] = m_onceIn.try_emplace(kind, *parent);
+            if (!first && last->second == *parent)
+                changedSinceSurveyed();
+            last->second = *parent;
+        }
+    }
+
     FoldedFrame enterFolded(Element element, ElementKinds::Kind kind,
                             std::optional<RowPlace> parent,
                             std::optional<std::uint32_t> parentPath) {
@@ -348,9 +375,6 @@ private:
             return frame;
         }
         const bool values = !isRoot && !m_kinds->hasChildren(kind);
-        // Children where the survey saw none would have no place in a table of values.
-        if (values && m_document.hasChildren(element))
-            changedSinceSurveyed();
         const std::uint32_t table = this->table(
             values ? PlannedTable::Kind::RepeatedValues : PlannedTable::Kind::Records, name);
         PlannedRow& row = m_recordRow;
@@ -393,6 +417,7 @@ private:
             const Element child = top.nextChild;
             top.nextChild = m_document.end(child);
             const ElementKinds::Kind childKind = kindOf(top.kind, child);
+            asSurveyed(child, childKind, top.element);
             if (m_kinds->repeats(childKind)) {
                 nested.push_back({child, childKind, top.path});
                 continue;
@@ -460,6 +485,8 @@ private:
     // parent's kind and their name.
     const ElementKinds* m_kinds;
     std::unordered_map<std::uint64_t, ElementKinds::Kind> m_kindByStep;
+    // For each kind that does not repeat, the element its last one was found in.
+    std::unordered_map<ElementKinds::Kind, Element> m_onceIn;
     std::vector<bool> m_valued;
     std::unordered_set<std::uint64_t> m_repeated;
 

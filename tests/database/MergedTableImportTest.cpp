@@ -324,3 +324,43 @@ TEST(MergedTableImport, FoldedFilesThatFailOrChangeAfterTheSurveyLeaveNothing) {
     database.quit();
     EXPECT_EQ(changed.rows("r"), (Rows{{"#file", "#id", "#path", "v"}, {"c.xml", "1", "r", "3"}}));
 }
+
+TEST(MergedTableImport, AFileThatHasWhatTheSurveySawInNoFileIsRefused) {
+    // The survey saw "b" once in "r", with children, and no value in "e" or "g".
+    Session changed(Tables::Folded);
+    const QString c = writeFile(changed.folder.filePath("c.xml"), "<r><b><c>1</c><d>2</d></b></r>");
+    const QString e = writeFile(changed.folder.filePath("e.xml"), "<e><g><i>1</i><i>2</i></g></e>");
+    DatabaseApplication database(true, true);
+    database.OpenCurrentDatabase(changed.path);
+    database.surveyXml(c);
+    database.surveyXml(e);
+    const std::pair<QString, QByteArray> rewritten[] = {
+        // Twice where once was seen: two elements' values would be folded into one row.
+        {c, "<r><b>x</b><b><c>1</c></b></r>"},
+        {c, "<r><b><c>1</c></b><b><d>2</d></b></r>"},
+        // Values where none was seen: "e" has no row to hold them.
+        {e, "<e a='1'><g><i>1</i><i>2</i></g></e>"},
+        {e, "<e><g id='5'><i>1</i><i>2</i></g></e>"},
+        {e, "<e><g>text<i>1</i></g></e>"},
+    };
+    for (const auto& [path, xml] : rewritten) {
+        writeFile(path, xml);
+        try {
+            database.ImportXml(path);
+            ADD_FAILURE() << "a changed file was imported: " << xml.toStdString();
+        } catch (const RuntimeError& error) {
+            EXPECT_TRUE(error.description().contains("was not imported: it changed"))
+                << error.description().toStdString();
+        }
+    }
+    writeFile(c, "<r><b><c>1</c><d>2</d></b></r>");
+    writeFile(e, "<e><g><i>1</i><i>2</i></g></e>");
+    database.ImportXml(c);
+    database.ImportXml(e);
+    database.quit();
+    EXPECT_EQ(changed.rows("r"),
+              (Rows{{"#file", "#id", "#path", "b/c", "b/d"}, {"c.xml", "1", "r", "1", "2"}}));
+    EXPECT_EQ(changed.rows("i"), (Rows{{"#file", "#id", "#path", "i"},
+                                       {"e.xml", "1", "e/g/i", "1"},
+                                       {"e.xml", "2", "e/g/i", "2"}}));
+}
