@@ -20,7 +20,7 @@ QString describeCurrentException() {
     } catch (const ProcedureAbandoned&) {
         return QStringLiteral("Stopped before it was finished");
     } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
+        return QStringLiteral("not enough memory");
     } catch (const std::exception& error) {
         return QString::fromLocal8Bit(error.what());
     } catch (...) {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <new>
 #include <sqlite3.h>
 
 DatabaseFile::DatabaseFile(const QString& path, bool readOnly) : m_path(path) {
@@ -43,6 +44,9 @@ void DatabaseFile::abandonSavepoint() {
 }
 
 void DatabaseFile::raise(int code, const QString& doing) {
+    // Told as every other want of memory is, so that the file it struck is named for it.
+    if ((code & 0xFF) == SQLITE_NOMEM)
+        throw std::bad_alloc();
     if (code == SQLITE_NOTADB)
         throw RuntimeError(QStringLiteral("Unrecognized database format '%1'.").arg(m_path),
                            kUnrecognizedDatabaseError);

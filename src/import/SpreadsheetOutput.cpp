@@ -11,6 +11,7 @@
 #include "spreadsheet/CsvOpening.h"
 #include "spreadsheet/SpreadsheetApplication.h"
 
+#include <QHash>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -71,6 +72,104 @@ std::vector<SheetShortfall> byFile(const SheetShortfall& combined, const QString
     return shortfalls;
 }
 
+// The texts of a run joined into one text, in the run's folder, and where the lines of each
+// text begin in it.
+struct JoinedTexts {
+    // Whether the joined text was written whole.
+    bool written = false;
+    // The text that could not be read into it, when one could not.
+    std::optional<qsizetype> failed;
+    std::vector<qint64> firstRows;
+    QStringList sources;
+};
+
+// Joins the texts of `csvPaths` into the text of `joinedPath`, each followed by a line break.
+// A text that cannot be read into it, for want of memory or otherwise, stops the joining, as
+// does a joined text that cannot be written; it is then left unwritten.
+JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
+                      ImportSurface& surface, WorkTexts& texts, ReportingProcedure& procedure,
+                      ImportResult& result) {
+    JoinedTexts joined;
+    std::optional<WorkTexts::Writer> combined;
+    procedure.step(100, [&] { combined.emplace(texts, joinedPath); });
+    if (!combined)
+        return joined;
+    qint64 nextRow = 1;
+    for (int i = 1; i <= csvPaths.size(); ++i) {
+        procedure.step(102, [&] { surface.processEvents(); });
+        // Each text passes into the combined file in pieces, never whole in memory.
+        CsvLineCounter lines;
+        const size_t failuresBefore = result.failures.size();
+        // A joined text that cannot be written fails every file alike; memory that runs out
+        // while a text is joined, or the line break after it, is that text's.
+        bool writeFailed = false;
+        procedure.step(104, [&] {
+            joined.firstRows.push_back(nextRow);
+            joined.sources << sourceOf(csvPaths.at(i - 1), result);
+            texts.read(csvPaths.at(i - 1), [&](std::string_view piece) {
+                try {
+                    combined->append(piece);
+                } catch (const std::bad_alloc&) {
+                    throw;
+                } catch (...) {
+                    writeFailed = true;
+                    throw;
+                }
+                lines.feed(piece);
+            });
+        });
+        if (result.failures.size() > failuresBefore) {
+            if (!writeFailed)
+                joined.failed = i - 1;
+            return joined;
+        }
+        bool ended = false;
+        procedure.step(106, [&] {
+            try {
+                combined->append("\r\n");
+            } catch (const std::bad_alloc&) {
+                joined.failed = i - 1;
+                throw;
+            }
+            lines.feed("\r\n");
+            nextRow += lines.finish();
+            ended = true;
+        });
+        if (!ended)
+            return joined;
+        procedure.step(108, [&] { showProgress(surface, i); });
+    }
+    procedure.step(112, [&] {
+        combined->commit();
+        joined.written = true;
+    });
+    return joined;
+}
+
+// Takes the files flattened into `csvPaths` as not imported after all, for the failure that
+// the last step reported (since `failuresBefore`) or for `reason` when given: the failure is
+// theirs then, no longer the run's. A text that no listed file gave leaves it the run's.
+void notImported(const QStringList& csvPaths, ImportResult& result, size_t failuresBefore,
+                 const QString& reason = {}) {
+    if (result.failures.size() <= failuresBefore)
+        return;
+    QHash<QString, FileOutcome*> byText;
+    for (FileOutcome& file : result.files)
+        if (!file.csvPath.isEmpty())
+            byText.insert(file.csvPath, &file);
+    const QString why = reason.isEmpty() ? result.failures.back().description : reason;
+    bool claimed = false;
+    for (const QString& path : csvPaths)
+        if (FileOutcome* file = byText.value(path)) {
+            file->imported = false;
+            file->reason = why;
+            claimed = true;
+        }
+    if (claimed)
+        result.failures.erase(result.failures.begin() + static_cast<std::ptrdiff_t>(failuresBefore),
+                              result.failures.end());
+}
+
 std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPaths,
                                                        ImportSurface& surface, Dialogs& dialogs,
                                                        SpreadsheetApplications& applications,
@@ -78,56 +177,77 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
                                                        ImportResult& result) {
     ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &result.failures);
     const QString combinedPath = CsvPaths::combinedFile(workspace);
-    std::optional<WorkTexts::Writer> combined;
-    procedure.step(100, [&] { combined.emplace(texts, combinedPath); });
-    // Where each file's lines begin on the sheet, so that a cut value can be traced to its file.
-    std::vector<qint64> firstRows;
-    QStringList sources;
-    qint64 nextRow = 1;
-    for (int i = 1; i <= csvPaths.size(); ++i) {
-        procedure.step(102, [&] { surface.processEvents(); });
-        // Each text passes into the combined file in pieces, never whole in memory.
-        CsvLineCounter lines;
-        procedure.step(104, [&] {
-            firstRows.push_back(nextRow);
-            sources << sourceOf(csvPaths.at(i - 1), result);
-            texts.read(csvPaths.at(i - 1), [&](std::string_view piece) {
-                if (combined)
-                    combined->append(piece);
-                lines.feed(piece);
-            });
-        });
-        procedure.step(106, [&] {
-            if (!combined)
-                return;
-            combined->append("\r\n");
-            lines.feed("\r\n");
-            nextRow += lines.finish();
-        });
-        procedure.step(108, [&] { showProgress(surface, i); });
-    }
     std::shared_ptr<SpreadsheetApplication> source;
-    procedure.step(110, [&] { source = applications.create(); });
-    procedure.step(112, [&] {
-        if (combined)
-            combined->commit();
-        combined.reset();
-    });
-    procedure.step(114, [&] { mustBeSet(source.get()).setDisplayAlerts(false); });
+    bool opened = false;
     std::optional<SheetShortfall> shortfall;
-    // The text of thousands of files takes a while to open: events run between its pieces, as
-    // they do between files.
-    procedure.step(116, [&] {
-        applications.letEventsRunWith([&] { surface.processEvents(); });
-        const auto noMore = qScopeGuard([&] { applications.letEventsRunWith({}); });
-        openKeepingShortfall(mustBeSet(source.get()), combinedPath, shortfall);
-    });
+    // A text whose lines cannot be read or placed, for want of memory or otherwise, is a
+    // failure of its file, not of the run: the memory it took is given back, and the others
+    // are joined and opened again without it. The texts are joined in the run's folder, so
+    // every attempt reads them again.
+    QStringList placing = csvPaths;
+    JoinedTexts joined;
+    for (bool again = true; again;) {
+        again = false;
+        // Only one joined text at a time takes memory.
+        texts.remove(combinedPath);
+        shortfall.reset();
+        const size_t joinFailuresBefore = result.failures.size();
+        joined = joinTexts(placing, combinedPath, surface, texts, procedure, result);
+        if (joined.failed) {
+            notImported({placing.at(*joined.failed)}, result, result.failures.size() - 1);
+            placing.removeAt(*joined.failed);
+            again = true;
+            continue;
+        }
+        // With no joined text to open, nothing of any file reaches the sheet.
+        if (!joined.written)
+            notImported(placing, result, joinFailuresBefore);
+        if (!source)
+            procedure.step(110, [&] { source = applications.create(); });
+        procedure.step(114, [&] { mustBeSet(source.get()).setDisplayAlerts(false); });
+        // The text of thousands of files takes a while to open: events run between its pieces,
+        // as they do between files.
+        const size_t failuresBefore = result.failures.size();
+        std::optional<qsizetype> outOfMemoryIn;
+        procedure.step(116, [&] {
+            if (!joined.written)
+                return;
+            applications.letEventsRunWith([&] { surface.processEvents(); });
+            const auto noMore = qScopeGuard([&] { applications.letEventsRunWith({}); });
+            try {
+                openKeepingShortfall(mustBeSet(source.get()), combinedPath, shortfall);
+                opened = true;
+            } catch (const CsvOutOfMemory& outOfMemory) {
+                const auto after = std::upper_bound(joined.firstRows.begin(),
+                                                    joined.firstRows.end(), outOfMemory.line());
+                outOfMemoryIn = std::max<qsizetype>(0, after - joined.firstRows.begin() - 1);
+                if (*outOfMemoryIn >= placing.size())
+                    throw;
+                throw RuntimeError(QStringLiteral("The file %1 was not imported: there is not "
+                                                  "enough memory for its lines on the sheet.")
+                                       .arg(joined.sources.value(*outOfMemoryIn)));
+            }
+        });
+        if (outOfMemoryIn && *outOfMemoryIn < placing.size()) {
+            notImported({placing.at(*outOfMemoryIn)}, result, failuresBefore,
+                        QStringLiteral("not enough memory"));
+            placing.removeAt(*outOfMemoryIn);
+            again = !placing.isEmpty();
+        } else if (!opened) {
+            // Nothing of any file reached the sheet.
+            notImported(placing, result, failuresBefore);
+        }
+    }
     // A block left on the clipboard by an earlier copy must never stand in for this one.
     bool copied = false;
-    procedure.step(118, [&] {
-        mustBeSet(source.get()).copyUsedRange(source->activeWorkbook().activeSheet());
-        copied = true;
-    });
+    if (opened) {
+        const size_t failuresBefore = result.failures.size();
+        procedure.step(118, [&] {
+            mustBeSet(source.get()).copyUsedRange(source->activeWorkbook().activeSheet());
+            copied = true;
+        });
+        notImported(placing, result, failuresBefore);
+    }
     std::shared_ptr<SpreadsheetApplication> target;
     Workbook* book = nullptr;
     Worksheet* first = nullptr;
@@ -136,13 +256,21 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         book = &target->addWorkbook();
         first = &book->activeSheet();
     });
-    if (copied)
+    if (copied) {
+        const size_t failuresBefore = result.failures.size();
+        bool pasted = false;
         procedure.step(122, [&] {
             target->paste(mustBeSet(first));
+            pasted = true;
             noteContinued(*book, *first, result);
             if (shortfall)
-                raiseShortfalls(byFile(*shortfall, sources, firstRows, *book, *first), result);
+                raiseShortfalls(byFile(*shortfall, joined.sources, joined.firstRows, *book, *first),
+                                result);
         });
+        // What did not fit is told, and the rest kept; a block not placed is every file's loss.
+        if (!pasted)
+            notImported(placing, result, failuresBefore);
+    }
     procedure.step(124, [&] { mustBeSet(first).selectRange(QStringLiteral("A1")); });
     procedure.step(126, [&] { mustBeSet(target.get()).setVisible(true); });
     procedure.step(128, [&] {
@@ -169,6 +297,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         bool copied = false;
         // A file too large for its sheet still gives the sheet what fit, as one sheet does.
         std::optional<SheetShortfall> shortfall;
+        const size_t failuresBefore = result.failures.size();
         procedure.step(134, [&] {
             const std::shared_ptr<SpreadsheetApplication> source = applications.create();
             source->setDisplayAlerts(false);
@@ -177,6 +306,10 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
             copied = true;
             source->quit();
         });
+        // A text that cannot be opened, for want of memory or otherwise, is its file's failure;
+        // what it took went with the instance that opened it.
+        if (!copied)
+            notImported({path}, result, failuresBefore);
         // Let go of the last workbook before the instance that holds it may be.
         filling.reset();
         procedure.step(136, [&] {
@@ -201,9 +334,12 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
                 candidate += QString::number(++nameCounter);
         });
         procedure.step(144, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), candidate); });
+        const size_t pasteFailuresBefore = result.failures.size();
+        bool pasted = false;
         procedure.step(146, [&] {
             if (copied) {
                 target->paste(mustBeSet(sheet));
+                pasted = true;
                 noteContinued(*workbook, *sheet, result);
             }
             mustBeSet(sheet).selectRange(QStringLiteral("A1"));
@@ -214,6 +350,12 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
                 raiseShortfalls({*shortfall}, result);
             }
         });
+        // A block placed only in part is the file's failure too, and what it took is given back.
+        if (copied && !pasted) {
+            notImported({path}, result, pasteFailuresBefore);
+            if (sheet)
+                sheet->cells() = CellStore();
+        }
         procedure.step(148, [&] { showProgress(surface, i); });
     }
     filling.reset();

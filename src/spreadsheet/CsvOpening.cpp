@@ -102,6 +102,9 @@ public:
             endLine();
     }
 
+    // The line being read, from 1.
+    qint64 line() const { return m_line; }
+
 private:
     void takeField(std::string_view field) {
         m_taker.take(m_line, m_column, field);
@@ -144,6 +147,7 @@ public:
 
     void feed(std::string_view text) { m_splitter.feed(text); }
     void finish() { m_splitter.finish(); }
+    qint64 line() const { return m_splitter.line(); }
 
     void noteShortfall(SheetShortfall& shortfall) const {
         shortfall.valuesLeftOut = m_fieldsLeftOut;
@@ -215,17 +219,9 @@ qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {
 }
 
 namespace {
-// Reads CSV text, which `nextChunk` gives in pieces until it gives an empty one, into a new
-// workbook named `fileName` with one sheet and its continuations.
-OpenedCsv readCsv(const QString& fileName, qint64 size,
-                  const std::function<std::string_view()>& nextChunk,
-                  const std::function<void()>& between) {
-    OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
-    // A small text's sheet is made to its size at once; a large one grows as it is read.
-    if (size <= kChunk)
-        opened.workbook->activeSheet().cells().reserve(static_cast<int>(size / kBytesPerLine),
-                                                       size / kBytesPerCell, size);
-    CsvCells cells(*opened.workbook);
+// Feeds CSV text, which `nextChunk` gives in pieces until it gives an empty one, into `cells`.
+void readInto(CsvCells& cells, const std::function<std::string_view()>& nextChunk,
+              const std::function<void()>& between) {
     std::string_view chunk = nextChunk();
     std::optional<Utf16Pieces> utf16;
     if (chunk.starts_with("\xFF\xFE"))
@@ -256,13 +252,39 @@ OpenedCsv readCsv(const QString& fileName, qint64 size,
     if (utf16)
         feedUtf8(utf16->finish());
     cells.finish();
-    opened.workbook->markSaved();
-    opened.shortfall.source = fileName;
-    opened.shortfall.sheet = opened.workbook->activeSheet().name();
-    opened.shortfall.continuations =
-        opened.workbook->continuationNames(opened.workbook->activeSheet());
-    cells.noteShortfall(opened.shortfall);
-    return opened;
+}
+
+// Reads CSV text, which `nextChunk` gives in pieces until it gives an empty one, into a new
+// workbook named `fileName` with one sheet and its continuations.
+OpenedCsv readCsv(const QString& fileName, qint64 size,
+                  const std::function<std::string_view()>& nextChunk,
+                  const std::function<void()>& between) {
+    // Where the reading had come to when memory ran out; by the time that is told, the cells
+    // read so far are given back.
+    qint64 lineReached = 1;
+    try {
+        OpenedCsv opened{Workbook::createWithSheet(fileName, sheetNameFor(fileName)), {}};
+        // A small text's sheet is made to its size at once; a large one grows as it is read.
+        if (size <= kChunk)
+            opened.workbook->activeSheet().cells().reserve(static_cast<int>(size / kBytesPerLine),
+                                                           size / kBytesPerCell, size);
+        CsvCells cells(*opened.workbook);
+        try {
+            readInto(cells, nextChunk, between);
+            opened.shortfall.source = fileName;
+            opened.shortfall.sheet = opened.workbook->activeSheet().name();
+            opened.shortfall.continuations =
+                opened.workbook->continuationNames(opened.workbook->activeSheet());
+            cells.noteShortfall(opened.shortfall);
+        } catch (const std::bad_alloc&) {
+            lineReached = cells.line();
+            throw;
+        }
+        opened.workbook->markSaved();
+        return opened;
+    } catch (const std::bad_alloc&) {
+        throw CsvOutOfMemory(lineReached);
+    }
 }
 } // namespace
 

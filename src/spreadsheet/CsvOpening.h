@@ -6,6 +6,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +18,19 @@ struct OpenedCsv {
     SheetShortfall shortfall;
 };
 
+// Raised when memory runs out while CSV text is opened, once the memory the opening took is
+// given back: the line it had come to (from 1), so that a caller who joined several texts can
+// tell whose lines they were. To everyone else it is a want of memory like any other.
+class CsvOutOfMemory : public std::bad_alloc {
+public:
+    explicit CsvOutOfMemory(qint64 line) : m_line(line) {}
+    qint64 line() const { return m_line; }
+    const char* what() const noexcept override { return "not enough memory"; }
+
+private:
+    qint64 m_line;
+};
+
 // Opens a CSV file as the spreadsheet application does: a workbook named after the file with
 // one sheet named after the file without its extension. Lines end at CR LF, LF or CR; fields
 // are split at commas; a field that begins with a double quote runs to the next lone double
@@ -24,7 +38,7 @@ struct OpenedCsv {
 // the sheet's last row go on in sheets after it ("NAME (2)", ...).
 // Raises an error when the file cannot be read. `between`, when given, is called after every
 // megabyte or so, so that a large text lets its caller's events run; whatever it raises ends
-// the opening.
+// the opening. Raises CsvOutOfMemory when memory runs out.
 OpenedCsv openCsvFile(const QString& path, const std::function<void()>& between = {});
 // Opens CSV text held in memory as `openCsvFile` opens the file at `path` that would hold it.
 OpenedCsv openCsvText(const QString& path, std::string_view text,

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -48,6 +49,9 @@ public:
             XML_Parse(m_parser, data, static_cast<int>(size), last) == XML_STATUS_OK;
         if (m_failure)
             std::rethrow_exception(m_failure);
+        // Not a fault of the document: the file may well read where more memory is free.
+        if (!parsed && XML_GetErrorCode(m_parser) == XML_ERROR_NO_MEMORY)
+            throw std::bad_alloc();
         return parsed;
     }
 

@@ -22,6 +22,7 @@
 
 #ifndef _WIN32
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #endif
@@ -42,16 +43,22 @@ struct BatchFixture {
     QString writeFile(const QString& relative, const QByteArray& text) {
         return ::writeFile(inputs.filePath(relative), text);
     }
-    std::unique_ptr<QProcess> start(const QStringList& arguments) {
+    std::unique_ptr<QProcess> start(const QStringList& arguments,
+                                    const std::function<void()>& inChild = {}) {
         auto batch = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TEMP", temp.path());
         batch->setProcessEnvironment(environment);
+#ifndef _WIN32
+        if (inChild)
+            batch->setChildProcessModifier(inChild);
+#endif
         batch->start(BRINDLEQUAY_BATCH_PROGRAM, arguments);
         return batch;
     }
-    Outcome run(const QStringList& arguments, const QByteArray& input = {}) {
-        const auto batch = start(arguments);
+    Outcome run(const QStringList& arguments, const QByteArray& input = {},
+                const std::function<void()>& inChild = {}) {
+        const auto batch = start(arguments, inChild);
         batch->write(input);
         batch->closeWriteChannel();
         batch->waitForFinished(120000);
@@ -59,7 +66,9 @@ struct BatchFixture {
         return {batch->exitCode(),
                 QString::fromUtf8(batch->readAllStandardError()).replace("\r\n", "\n")};
     }
-    QString out(const QString& name) { return results.filePath(name); }
+    QString out(const QString& name) {
+        return results.filePath(name);
+    }
 
     QTemporaryDir inputs;
     QTemporaryDir temp;
@@ -127,6 +136,49 @@ TEST(BatchProgram, ARunThatWritesNothingEndsWithStatusTwoAndLeavesTheOlderOutput
     }
     EXPECT_TRUE(QDir(batch.temp.path()).isEmpty());
 }
+
+#ifndef _WIN32
+// A file whose lines take more memory than the machine has, as `ulimit -v` leaves it, is named
+// as that file's failure and the others are imported; alone, it leaves the older output as it
+// was.
+TEST(BatchProgram, AFileBeyondTheMemoryIsNamedAndAloneLeavesTheOlderOutputPosixOnly) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#endif
+#endif
+    BatchFixture batch;
+    // 10,000 levels with a value at each: 50 million cells, some 600 MB on a sheet.
+    QByteArray xml;
+    for (int level = 0; level < 10000; ++level)
+        xml += "<e>v";
+    for (int level = 0; level < 10000; ++level)
+        xml += "</e>";
+    const QString deep = batch.writeFile("deep.xml", xml);
+    const QString small = batch.inputs.filePath("tree/a.xml");
+    const auto limited = [] {
+        const rlimit limit{rlim_t(320) << 20, rlim_t(320) << 20};
+        setrlimit(RLIMIT_AS, &limit);
+    };
+    for (const char* send : {"--one-sheet", "--multiple-sheets"}) {
+        const QString older = batch.writeFile("older.xlsx", "a good workbook of yesterday");
+        const Outcome alone = batch.run({send, "-o", older, deep}, {}, limited);
+        EXPECT_EQ(alone.exitStatus, 2) << send << alone.errors.toStdString();
+        EXPECT_TRUE(alone.errors.contains("brindlequay-batch: " + deep + ": not enough memory\n"))
+            << alone.errors.toStdString();
+        EXPECT_EQ(readFile(older), "a good workbook of yesterday");
+
+        const Outcome beside = batch.run({send, "-o", older, deep, small}, {}, limited);
+        EXPECT_EQ(beside.exitStatus, 1) << send << beside.errors.toStdString();
+        EXPECT_TRUE(beside.errors.contains(deep + ": not enough memory\n"))
+            << beside.errors.toStdString();
+        EXPECT_TRUE(xlsxEntry(older, "xl/sharedStrings.xml").contains("<t>a</t>"));
+        EXPECT_TRUE(QDir(batch.temp.path()).isEmpty());
+    }
+}
+#endif
 
 TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
     BatchFixture batch;

@@ -1,6 +1,7 @@
 #include "import/ImportRun.h"
 
 #include "base/WorkTexts.h"
+#include "support/AllocationLimit.h"
 #include "support/ImportFixture.h"
 #include "support/QtPrinters.h"
 
@@ -288,4 +289,93 @@ TEST(ImportRun, TextsKeptInMemoryMakeNoFilesAndTextsBeyondTheBudgetGoToTheirFile
             }
         }
     }
+}
+
+namespace {
+// A document nested `depth` deep with a value at every level: its flattened lines hold about
+// depth² / 2 cells, so a file of a few kilobytes takes megabytes on a sheet.
+QByteArray valueAtEveryLevel(int depth) {
+    QByteArray xml;
+    for (int level = 0; level < depth; ++level)
+        xml += "<e>v";
+    for (int level = 0; level < depth; ++level)
+        xml += "</e>";
+    return xml;
+}
+} // namespace
+
+// A file whose lines the sheet has no memory for, wherever it stands in the list, is that file's
+// failure: it is named, what it took is given back, and the others are imported as if it had
+// not been listed. A run left with nothing imported says so, so that no older workbook is
+// replaced by an empty one.
+TEST(ImportRun, AFileThatRunsOutOfMemoryIsItsOwnFailureAndTheOthersAreImported) {
+    if (!AllocationLimit::available())
+        GTEST_SKIP() << "no allocation limit on this platform";
+    for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        for (const int deepAt : {0, 1}) {
+            for (const qint64 budget : {qint64(0), qint64(256) << 20}) {
+                SCOPED_TRACE(testing::Message() << "send " << int(send) << ", deep file at "
+                                                << deepAt << ", texts budget " << budget);
+                RunFixture run;
+                WorkTexts texts(budget);
+                run.engine.setWorkTexts(&texts);
+                run.surface.send = send;
+                run.surface.files = {run.file("a.xml", "<r><v>1</v></r>"),
+                                     run.file("b.xml", "<r><v>2</v></r>")};
+                run.surface.files.insert(deepAt, run.file("deep.xml", valueAtEveryLevel(2000)));
+                ImportRun importRun(run.surface, run.dialogs, run.engine, run.temp.path(),
+                                    run.folder.filePath("temp.mdb"));
+                importRun.setWorkTexts(texts);
+                std::int64_t left = 0;
+                {
+                    AllocationLimit limit(12 << 20);
+                    run.outcome = importRun.run();
+                    left = AllocationLimit::taken();
+                }
+                ASSERT_EQ(run.outcome.files.size(), 3u);
+                const FileOutcome& deep = run.outcome.files[static_cast<size_t>(deepAt)];
+                EXPECT_FALSE(deep.imported);
+                EXPECT_EQ(deep.reason, "not enough memory");
+                EXPECT_EQ(run.outcome.importedCount(), 2);
+                EXPECT_TRUE(run.outcome.failures.empty());
+                // The deep file's cells are given back: what the run still holds is a small
+                // workbook.
+                EXPECT_LT(left, 4 << 20);
+                ASSERT_EQ(run.shown.size(), 1u);
+                Workbook& book = run.result();
+                if (send == SendMode::OneSheet) {
+                    // As if the deep file had not been listed: each small file's line, then
+                    // the two empty lines after it.
+                    EXPECT_EQ(book.sheet(1).cells().display(1, 3), "1");
+                    EXPECT_EQ(book.sheet(1).cells().display(4, 3), "2");
+                    EXPECT_EQ(book.sheet(1).cells().usedRange().lastRow, 4);
+                } else {
+                    EXPECT_EQ(book.sheet("a.csv").cells().display(1, 3), "1");
+                    EXPECT_EQ(book.sheet("b.csv").cells().display(1, 3), "2");
+                    // Its text may have run out of memory before it was written: then no sheet
+                    // is made for it either.
+                    for (int sheet = 1; sheet <= book.sheetCount(); ++sheet) {
+                        if (book.sheet(sheet).name() == "deep.csv") {
+                            EXPECT_TRUE(book.sheet(sheet).cells().usedRange().isEmpty());
+                        }
+                    }
+                }
+                const QStringList shown = run.dialogs.shownTexts();
+                ASSERT_EQ(shown.size(), 2) << shown.join("\n").toStdString();
+                EXPECT_TRUE(shown[0].contains("not enough memory")) << shown[0].toStdString();
+                EXPECT_EQ(shown[1], "Done.");
+            }
+        }
+    }
+
+    // Alone, the file leaves nothing imported.
+    RunFixture alone;
+    alone.surface.files = {alone.file("deep.xml", valueAtEveryLevel(2000))};
+    {
+        AllocationLimit limit(12 << 20);
+        alone.run();
+    }
+    ASSERT_EQ(alone.outcome.files.size(), 1u);
+    EXPECT_EQ(alone.outcome.importedCount(), 0);
+    EXPECT_EQ(alone.outcome.files[0].reason, "not enough memory");
 }

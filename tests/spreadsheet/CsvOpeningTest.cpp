@@ -1,6 +1,7 @@
 #include "spreadsheet/CsvOpening.h"
 
 #include "base/RuntimeError.h"
+#include "support/AllocationLimit.h"
 #include "support/QtPrinters.h"
 #include "support/TreeBuilder.h"
 
@@ -89,4 +90,35 @@ TEST(CsvOpening, ALargeTextLetsEventsRunAndReadsTheSame) {
     // What the events raise ends the opening.
     EXPECT_THROW(openCsvText(path, text, [] { throw RuntimeError(QStringLiteral("closed")); }),
                  RuntimeError);
+}
+
+// Memory that runs out half-way is told with the line the opening had come to, so that a caller
+// who joined many texts can tell whose it was, and what the opening took is given back by then.
+TEST(CsvOpening, MemoryThatRunsOutTellsItsLineAndGivesBackWhatItTook) {
+    if (!AllocationLimit::available())
+        GTEST_SKIP() << "no allocation limit on this platform";
+    // Ten short lines, then lines of 10,000 distinct values each.
+    std::string text;
+    for (int line = 1; line <= 10; ++line)
+        text += "short," + std::to_string(line) + "\r\n";
+    for (int line = 0; line < 200; ++line) {
+        for (int value = 0; value < 10000; ++value)
+            text += "v" + std::to_string(line * 10000 + value) + ",";
+        text += "\r\n";
+    }
+    std::int64_t left = 0;
+    qint64 line = 0;
+    {
+        AllocationLimit limit(8 << 20);
+        try {
+            openCsvText(QStringLiteral("wide.csv"), text);
+            ADD_FAILURE() << "the text fit";
+        } catch (const CsvOutOfMemory& outOfMemory) {
+            line = outOfMemory.line();
+        }
+        left = AllocationLimit::taken();
+    }
+    EXPECT_GT(line, 10);
+    EXPECT_LE(line, 210);
+    EXPECT_LT(left, 64 << 10);
 }
