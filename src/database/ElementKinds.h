@@ -44,8 +44,11 @@ public:
     // that do not repeat below it, in some file.
     bool holdsValues(Kind kind) const;
     // The names from `ancestor` (not included) down to `kind`, joined by "/", each as it was
-    // first written; `folded` with the names in the form that compares without letter case.
-    std::string pathBetween(Kind ancestor, Kind kind, bool folded) const;
+    // first written; `folded` with the names in the form that compares without letter case. A
+    // path of more than `maxBytes` keeps its last whole names after ".../" (no name begins with
+    // "."), so that it costs only what it keeps however deep it goes; `cut` says whether it did.
+    std::string pathBetween(Kind ancestor, Kind kind, bool folded, size_t maxBytes,
+                            bool* cut = nullptr) const;
 
 private:
     friend class KindCounter;

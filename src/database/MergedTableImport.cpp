@@ -144,7 +144,10 @@ struct MergedTableImport::FileInsert {
 };
 
 QStringList MergedTableImport::importFile(const QString& xmlPath) {
-    FileTablePlan plan = planXmlTables(xmlPath, true, m_fold ? &m_kinds : nullptr);
+    // "#file", "#id" and "#path" stand in every table beside its values.
+    const TableWidth width{
+        static_cast<size_t>(sqlite3_limit(m_database.handle(), SQLITE_LIMIT_COLUMN, -1)), 3};
+    FileTablePlan plan = planXmlTables(xmlPath, true, m_fold ? &m_kinds : nullptr, width);
     const std::string file = xmlPath.toStdString();
     Marks marks;
     marks.tableCount = m_tables.size();

@@ -52,9 +52,9 @@ XmlFileError::XmlFileError(const QString& path, XmlError error)
 class FileTablePlan::Planner {
 public:
     Planner(const QString& path, XmlDocumentTree document, bool recordPaths,
-            const ElementKinds* kinds)
-        : m_path(path), m_document(std::move(document)), m_recordPaths(recordPaths),
-          m_kinds(kinds) {
+            const ElementKinds* kinds, TableWidth width)
+        : m_path(path), m_document(std::move(document)), m_recordPaths(recordPaths), m_kinds(kinds),
+          m_width(width) {
         if (!m_kinds)
             survey();
         walk(nullptr);
@@ -218,6 +218,14 @@ private:
             return;
         }
         std::vector<PlannedColumn>& planned = m_tables[table].columns;
+        // Refused before the columns past the limit are made: a document nested thousands deep
+        // asks for a column at every level.
+        if (m_width.maxColumns > 0 && m_width.keyColumns + planned.size() >= m_width.maxColumns)
+            throw RuntimeError(
+                QStringLiteral("The table %1 would need more than the %2 columns "
+                               "that a table of the work database holds.")
+                    .arg(QString::fromStdString(tableNameFor(m_tables[table].element)))
+                    .arg(m_width.maxColumns));
         std::string unique = columns.namesTaken.claim(name);
         const auto at = static_cast<std::uint32_t>(planned.size());
         columns.byKey.emplace(key, at);
@@ -431,25 +439,36 @@ private:
         }
     }
 
+    // What a folded column holds, as a key text, and the name it asks for: its path from the
+    // row's element. A path too long to spell out whole keeps its last names after ".../", as a
+    // row's path does, and is known instead by the two kinds it joins: spelled out, the paths of
+    // a document nested thousands deep would take the square of its depth.
+    std::pair<std::string, std::string> foldedColumn(ElementKinds::Kind rowKind,
+                                                     ElementKinds::Kind kind) const {
+        bool cut = false;
+        bool foldedCut = false;
+        std::string name = m_kinds->pathBetween(rowKind, kind, false, kMaxPathBytes, &cut);
+        std::string key = m_kinds->pathBetween(rowKind, kind, true, kMaxPathBytes, &foldedCut);
+        // No element name holds "#", so no path spelled out reads like this.
+        if (cut || foldedCut)
+            key = "#" + std::to_string(rowKind) + "/" + std::to_string(kind);
+        return {"fold:" + key, std::move(name)};
+    }
+
     void setFolded(PlannedRow& row, std::uint32_t table, Element element, ElementKinds::Kind kind,
                    ElementKinds::Kind rowKind) {
         const std::optional<std::string_view> text = m_document.text(element);
         if (text || !m_document.hasChildren(element))
             set(
                 row, table, columnKey(ColumnKind::Folded, kind),
-                [&] {
-                    return std::pair("fold:" + m_kinds->pathBetween(rowKind, kind, true),
-                                     m_kinds->pathBetween(rowKind, kind, false));
-                },
-                text.value_or(std::string_view()));
+                [&] { return foldedColumn(rowKind, kind); }, text.value_or(std::string_view()));
         for (const XmlDocumentTree::Attribute& a : m_document.attributes(element))
             set(
                 row, table, columnKey(ColumnKind::FoldedAttribute, kind, a.qualifiedName),
                 [&] {
-                    return std::pair("fold:" + m_kinds->pathBetween(rowKind, kind, true) + "@" +
-                                         m_document.nameText(a.qualifiedName),
-                                     m_kinds->pathBetween(rowKind, kind, false) + "@" +
-                                         m_document.nameText(a.name));
+                    auto [key, name] = foldedColumn(rowKind, kind);
+                    return std::pair(key + "@" + m_document.nameText(a.qualifiedName),
+                                     name + "@" + m_document.nameText(a.name));
                 },
                 a.value);
     }
@@ -484,6 +503,7 @@ private:
     // The run's kinds of element when folding, with the kinds of this file's elements by their
     // parent's kind and their name.
     const ElementKinds* m_kinds;
+    TableWidth m_width;
     std::unordered_map<std::uint64_t, ElementKinds::Kind> m_kindByStep;
     // For each kind that does not repeat, the element its last one was found in.
     std::unordered_map<ElementKinds::Kind, Element> m_onceIn;
@@ -528,8 +548,8 @@ std::string FileTablePlan::Planner::pathText(std::uint32_t path) const {
 }
 
 FileTablePlan::FileTablePlan(const QString& path, XmlDocumentTree document, bool recordPaths,
-                             const ElementKinds* kinds)
-    : m_planner(std::make_unique<Planner>(path, std::move(document), recordPaths, kinds)) {}
+                             const ElementKinds* kinds, TableWidth width)
+    : m_planner(std::make_unique<Planner>(path, std::move(document), recordPaths, kinds, width)) {}
 FileTablePlan::FileTablePlan(FileTablePlan&&) noexcept = default;
 FileTablePlan& FileTablePlan::operator=(FileTablePlan&&) noexcept = default;
 FileTablePlan::~FileTablePlan() = default;
@@ -552,9 +572,10 @@ std::string tableNameFor(const std::string& element) {
     return reserved ? "_" + element : element;
 }
 
-FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths, const ElementKinds* kinds) {
+FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths, const ElementKinds* kinds,
+                            TableWidth width) {
     XmlDocumentTree document;
     if (std::optional<XmlError> error = document.read(xmlPath))
         throw XmlFileError(xmlPath, std::move(*error));
-    return FileTablePlan(xmlPath, std::move(document), recordPaths, kinds);
+    return FileTablePlan(xmlPath, std::move(document), recordPaths, kinds, width);
 }

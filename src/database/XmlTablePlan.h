@@ -64,6 +64,13 @@ struct PlannedTable {
     std::uint32_t rowCount = 0;
 };
 
+// How wide the tables of a plan may grow: at most `maxColumns` columns, `keyColumns` of which
+// every table takes before its values. A `maxColumns` of 0 lets them grow to any width.
+struct TableWidth {
+    size_t maxColumns = 0;
+    size_t keyColumns = 0;
+};
+
 // The tables an XML file makes, in the order in which their first row appears, with their
 // columns and how many rows each has. The rows themselves are not kept: the plan holds the
 // document and hands the rows over one at a time, in document order, a record's row before the
@@ -71,9 +78,10 @@ struct PlannedTable {
 class FileTablePlan {
 public:
     // Folds by the run's `kinds` when given (see MergedTableImport), otherwise plans by the
-    // rules of XmlTableImport.h.
+    // rules of XmlTableImport.h. Raises an error naming the table as soon as one would pass
+    // `width`, before its further columns are made.
     FileTablePlan(const QString& path, XmlDocumentTree document, bool recordPaths,
-                  const ElementKinds* kinds);
+                  const ElementKinds* kinds, TableWidth width = {});
     FileTablePlan(FileTablePlan&&) noexcept;
     FileTablePlan& operator=(FileTablePlan&&) noexcept;
     ~FileTablePlan();
@@ -102,6 +110,8 @@ std::string tableNameFor(const std::string& element);
 // recorded when `recordPaths` is set, otherwise every path is number 0. Raises an XmlFileError
 // naming the file, the reason, the line and the position when the file is not well-formed.
 // With `kinds`, folds what does not repeat; the file must be among those the kinds surveyed,
-// and one that has changed since fails with a RuntimeError.
+// and one that has changed since fails with a RuntimeError. A folded column is named by its
+// path, which keeps its last whole names after ".../" past kMaxPathBytes. A table that would
+// pass `width` fails with a RuntimeError as soon as that is known.
 FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths,
-                            const ElementKinds* kinds = nullptr);
+                            const ElementKinds* kinds = nullptr, TableWidth width = {});

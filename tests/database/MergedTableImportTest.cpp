@@ -3,6 +3,8 @@
 #include "base/RuntimeError.h"
 #include "database/DatabaseApplication.h"
 #include "database/DatabaseEngine.h"
+#include "database/DatabaseFile.h"
+#include "support/AllocationLimit.h"
 #include "support/QtPrinters.h"
 #include "support/SqliteFixture.h"
 #include "support/TreeBuilder.h"
@@ -140,8 +142,17 @@ TEST(MergedTableImport, AFileThatFailsLeavesNothingAndTakesNoNumbersOrNames) {
                                                "</item></box><note><n>" +
                                                    QByteArray(1200, 'x') + "</n></note></r>")),
             RuntimeError);
+        // Too wide in one file, or together with the columns the table has from others.
         try {
             merged.importFile(file("wide.xml", "<r><item><v>3</v><w/><x/><y/></item></r>"));
+            ADD_FAILURE() << "a table outgrew the engine";
+        } catch (const RuntimeError& error) {
+            EXPECT_TRUE(
+                error.description().contains("The table item would need more than the 6 columns"))
+                << error.description().toStdString();
+        }
+        try {
+            merged.importFile(file("wider.xml", "<r><item><w/><x/><y/></item></r>"));
             ADD_FAILURE() << "a table outgrew the engine";
         } catch (const RuntimeError& error) {
             EXPECT_TRUE(error.description().contains("item would need 7 columns, more than the 6"))
@@ -199,6 +210,47 @@ TEST(MergedTableImport, APathTooLongKeepsItsEndAndAFileNamesItselfAsListed) {
     EXPECT_TRUE(rows.back()[3].startsWith(".../level/level"));
     EXPECT_TRUE(rows.back()[3].endsWith("/level"));
     EXPECT_LE(rows.back()[3].size(), 1024);
+}
+
+// A document nested thousands deep with a value at every level asks for a folded column at every
+// level: it is refused as soon as its table passes the engine's columns, before the paths of
+// the rest are spelled out, so it never takes the square of its depth in memory. A path too
+// long to spell out names its column by its end, and columns so named stay apart.
+TEST(MergedTableImport, ADeepDocumentIsRefusedAtTheColumnLimitAndLongPathsNameColumnsByTheirEnd) {
+    QByteArray valued;
+    for (int level = 0; level < 10000; ++level)
+        valued += "<e><v>" + QByteArray::number(level % 10) + "</v>";
+    for (int level = 0; level < 10000; ++level)
+        valued += "</e>";
+    QByteArray wrapped;
+    for (int level = 0; level < 3000; ++level)
+        wrapped += "<w>";
+    wrapped += "<e><v>0</v><e><v>1</v><e><v>2</v></e></e></e>";
+    for (int level = 0; level < 3000; ++level)
+        wrapped += "</w>";
+
+    Session session(Tables::Folded);
+    {
+        // Spelled out, the deep document's paths take more than a gigabyte.
+        AllocationLimit limit(size_t(64) << 20);
+        session.import({{"valued.xml", valued}, {"wrapped.xml", wrapped}});
+    }
+    ASSERT_EQ(session.failures.size(), 1) << session.failures.join("\n").toStdString();
+    EXPECT_TRUE(session.failures[0].contains(
+        "The table e would need more than the 2000 columns that a table of the work database "
+        "holds."))
+        << session.failures[0].toStdString();
+    const Rows rows = session.rows("w");
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows[0].size(), 6);
+    for (int column = 3; column < 6; ++column) {
+        EXPECT_TRUE(rows[0][column].startsWith(".../w/w/")) << rows[0][column].toStdString();
+        EXPECT_LE(rows[0][column].size(), 1024);
+        EXPECT_EQ(rows[1][column], QString::number(column - 3));
+    }
+    EXPECT_TRUE(rows[0][3].endsWith("/w/e/v"));
+    EXPECT_TRUE(rows[0][4].endsWith("/w/e/e/v"));
+    EXPECT_TRUE(rows[0][5].endsWith("/w/e/e/e/v"));
 }
 
 namespace {
