@@ -224,6 +224,15 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
             QDir(workspace).removeRecursively();
         report.problem(QStringLiteral("interrupted; %1 was not written").arg(options.output));
         return exitStatusAfterStop();
+    } catch (...) {
+        // What escaped the run's steps, as memory that ran out between them, leaves the older
+        // output as it was and nothing of the run behind.
+        surface.clearProgress();
+        if (!workspace.isEmpty())
+            QDir(workspace).removeRecursively();
+        report.problem(QStringLiteral("%1; %2 was not written")
+                           .arg(describeCurrentException(), options.output));
+        return NothingWritten;
     }
     const ExitStatus status = exitStatusOf(result, saved, !walkProblems.isEmpty());
     if (!workspace.isEmpty()) {

@@ -19,7 +19,8 @@ struct TooManyKinds : std::runtime_error {
 class KindCounter final : public XmlEvents {
 public:
     explicit KindCounter(ElementKinds& kinds)
-        : m_kinds(kinds), m_firstNewKind(static_cast<ElementKinds::Kind>(kinds.m_kinds.size())) {}
+        : m_kinds(kinds), m_firstNewKind(static_cast<ElementKinds::Kind>(kinds.m_kinds.size())),
+          m_firstNewName(kinds.m_names.size()), m_firstNewSpelling(kinds.m_spellings.size()) {}
 
     void startElement(std::string_view name, const char* const* attributes) override {
         const ElementKinds::Kind parent = m_open.empty() ? ElementKinds::kNone : m_open.back().kind;
@@ -56,16 +57,32 @@ public:
     void comment(std::string_view) override {}
     void processingInstruction(std::string_view, std::string_view) override {}
 
-    // Takes back every kind and mark of the file.
+    // Takes back every kind, name and mark of the file, and the memory they took.
     void undo() {
         for (const auto& [kind, flag] : m_marked)
             m_kinds.m_kinds[kind].*flag = false;
+        const bool added = m_kinds.m_kinds.size() > m_firstNewKind ||
+                           m_kinds.m_spellings.size() > m_firstNewSpelling;
         while (m_kinds.m_kinds.size() > m_firstNewKind) {
             const ElementKinds::KindEntry& last = m_kinds.m_kinds.back();
             m_kinds.m_kindByStep.erase(stepKey(last.parent, last.name));
             if (last.parent != ElementKinds::kNone)
                 m_kinds.m_kinds[last.parent].children.pop_back();
             m_kinds.m_kinds.pop_back();
+        }
+        while (m_kinds.m_spellings.size() > m_firstNewSpelling) {
+            m_kinds.m_nameByWritten.erase(m_kinds.m_spellings.back());
+            m_kinds.m_spellings.pop_back();
+        }
+        while (m_kinds.m_names.size() > m_firstNewName) {
+            m_kinds.m_nameByFolded.erase(m_kinds.m_names.back().folded);
+            m_kinds.m_names.pop_back();
+        }
+        if (added) {
+            m_kinds.m_kinds.shrink_to_fit();
+            m_kinds.m_kindByStep.rehash(0);
+            m_kinds.m_nameByWritten.rehash(0);
+            m_kinds.m_nameByFolded.rehash(0);
         }
     }
 
@@ -81,13 +98,16 @@ private:
         bool& value = m_kinds.m_kinds[kind].*flag;
         if (value)
             return;
-        value = true;
+        // Noted before it is set, so that memory running out leaves no mark that undo misses.
         if (kind < m_firstNewKind)
             m_marked.emplace_back(kind, flag);
+        value = true;
     }
 
     ElementKinds& m_kinds;
     const ElementKinds::Kind m_firstNewKind;
+    const size_t m_firstNewName;
+    const size_t m_firstNewSpelling;
     std::vector<OpenElement> m_open;
     std::vector<std::pair<ElementKinds::Kind, bool ElementKinds::KindEntry::*>> m_marked;
 };
@@ -102,6 +122,10 @@ std::optional<XmlError> ElementKinds::survey(const QString& path) {
         error = readXmlFile(path, counter);
     } catch (const TooManyKinds& tooMany) {
         error = XmlError{QString::fromUtf8(tooMany.what()), 0, 0};
+    } catch (...) {
+        // Memory that ran out half-way leaves no half of the file counted.
+        counter.undo();
+        throw;
     }
     if (error)
         counter.undo();
@@ -132,9 +156,21 @@ ElementKinds::Kind ElementKinds::kindOf(Kind parent, std::uint32_t name) {
         throw TooManyKinds("it holds more paths of elements than can be imported (1,073,741,824)");
     const auto kind = static_cast<Kind>(m_kinds.size());
     m_kinds.push_back({parent, name, {}});
-    if (parent != kNone)
-        m_kinds[parent].children.push_back(kind);
-    m_kindByStep.emplace(key, kind);
+    // A kind is added whole or not at all, so that a survey that fails can be taken back.
+    try {
+        if (parent != kNone)
+            m_kinds[parent].children.push_back(kind);
+        try {
+            m_kindByStep.emplace(key, kind);
+        } catch (...) {
+            if (parent != kNone)
+                m_kinds[parent].children.pop_back();
+            throw;
+        }
+    } catch (...) {
+        m_kinds.pop_back();
+        throw;
+    }
     return kind;
 }
 

@@ -27,7 +27,8 @@ public:
     ~ElementKinds();
 
     // Reads a file and counts its elements in. A file that cannot be read adds nothing and
-    // gives the reader's error.
+    // gives the reader's error; one that fails otherwise, as for want of memory, adds nothing
+    // and raises the failure.
     std::optional<XmlError> survey(const QString& path);
 
     // The kind of an element named `name` (its local name) inside one of kind `parent`, kNone

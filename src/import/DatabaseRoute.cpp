@@ -3,6 +3,7 @@
 #include "base/ErrorReport.h"
 #include "base/RuntimeError.h"
 #include "database/DatabaseApplication.h"
+#include "database/DatabaseEngine.h"
 #include "database/XmlTableImport.h"
 #include "import/Access1.h"
 #include "import/EventsWhileWaiting.h"
@@ -23,10 +24,12 @@
 #include <vector>
 
 namespace {
-// Imports every listed file; gives the tables made.
+// Imports every listed file; gives the tables made. Where a table holds the values of one file
+// only, as tables by file do, `owners` has that file's place in the result's files.
 QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
                                const QString& databasePath, WorkDatabaseOwner owner,
-                               ReportingProcedure& procedure, ImportResult& result) {
+                               ReportingProcedure& procedure, ImportResult& result,
+                               QHash<QString, qsizetype>& owners) {
     // Dropping the thousands of tables an earlier run left is long work for the engine. The
     // session drops those of the runs in a database of the user's itself, and only when it
     // keeps what it imported.
@@ -45,24 +48,41 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     });
     procedure.step(112, [&] { mustBeSet(database.get()).OpenCurrentDatabase(databasePath); });
     const int count = surface.fileCount();
-    // Shared tables take their shape from every file before the first is stored.
+    // Shared tables take their shape from every file before the first is stored. A file whose
+    // survey fails, for want of memory or otherwise, is not imported: its tables would take a
+    // shape that no survey gave them.
+    QHash<int, QString> unsurveyed;
     if (surface.mergesTables())
         for (int i = 1; i <= count; ++i) {
             surface.processEvents();
+            const size_t failuresBefore = result.failures.size();
             procedure.step(113, [&] { mustBeSet(database.get()).surveyXml(surface.fileAt(i)); });
+            if (result.failures.size() > failuresBefore) {
+                unsurveyed.insert(i, result.failures.back().description);
+                result.failures.resize(failuresBefore);
+            }
         }
     for (int i = 1; i <= count; ++i) {
         // A run of thousands of files keeps its window painting; the window refuses a second
         // run and changes of the list meanwhile.
         surface.processEvents();
         FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
+        if (const auto failed = unsurveyed.constFind(i); failed != unsurveyed.cend()) {
+            outcome.reason = *failed;
+            continue;
+        }
         const size_t failuresBefore = result.failures.size();
         // Each table a file adds costs the engine more the more tables there are already.
         procedure.step(114, [&] {
             try {
                 DatabaseApplication& application = mustBeSet(database.get());
+                const qsizetype tablesBefore = application.importedTables().size();
                 runWhileEventsRun(surface, [&] { application.ImportXml(outcome.path); });
                 outcome.imported = true;
+                if (!surface.mergesTables())
+                    for (qsizetype t = tablesBefore; t < application.importedTables().size(); ++t)
+                        owners.insert(application.importedTables().at(t),
+                                      static_cast<qsizetype>(result.files.size()) - 1);
             } catch (const XmlFileError& error) {
                 outcome.failedToRead(error.xmlError());
                 throw;
@@ -90,6 +110,16 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     }
     return made;
 }
+
+// What a table being written is taken back to should it fail: the sheet its rows begin on (the
+// first of the run of sheets, or one that carries it on), how far that sheet had come, and how
+// many sheets carried the first one on before.
+struct TakingOut {
+    Worksheet* first;
+    Worksheet* begun;
+    CellStore::Mark cells;
+    size_t continuations;
+};
 
 // Where the next row of the route goes: a sheet of the run of sheets that begins with the
 // one the route writes to (0 that sheet, 1 its first continuation, ...), and a row of it.
@@ -160,14 +190,57 @@ private:
     std::vector<std::string> m_names;
     bool m_namesTaken = false;
 };
+
+// The files, as listed, whose values the merged table holds.
+QStringList filesOf(const QString& table, DatabaseConnection& connection) {
+    RecordCursor files(QStringLiteral("SELECT DISTINCT \"#file\" FROM ") + quotedIdentifier(table),
+                       connection);
+    QStringList paths;
+    while (files.next()) {
+        const std::string_view path = files.text(0);
+        paths << QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+    }
+    return paths;
+}
+
+// Takes the files whose values a table holds as not imported after all, for the failure that
+// the last step reported (since `failuresBefore`): the failure is theirs then, no longer the
+// run's. A table whose files cannot be told leaves it the run's.
+void tableNotWritten(const QString& table, const QHash<QString, qsizetype>& owners,
+                     DatabaseConnection* connection, ImportResult& result, size_t failuresBefore) {
+    if (result.failures.size() <= failuresBefore)
+        return;
+    QSet<QString> paths;
+    if (const auto owner = owners.constFind(table); owner != owners.cend()) {
+        paths.insert(result.files.at(static_cast<size_t>(*owner)).path);
+    } else if (connection) {
+        try {
+            const QStringList listed = filesOf(table, *connection);
+            paths = QSet<QString>(listed.begin(), listed.end());
+        } catch (...) {
+            return;
+        }
+    }
+    const QString why = result.failures.back().description;
+    bool claimed = false;
+    for (FileOutcome& file : result.files)
+        if (paths.contains(file.path)) {
+            file.imported = false;
+            file.reason = why;
+            claimed = true;
+        }
+    if (claimed)
+        result.failures.resize(failuresBefore);
+}
 } // namespace
 
 void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                           SpreadsheetApplications& applications, const QString& databasePath,
                           WorkDatabaseOwner owner, ReportingProcedure& procedure,
                           ImportResult& result) {
+    QHash<QString, qsizetype> owners;
     const QStringList made =
-        importIntoDatabase(surface, dialogs, databasePath, owner, procedure, result);
+        importIntoDatabase(surface, dialogs, databasePath, owner, procedure, result, owners);
 
     std::shared_ptr<SpreadsheetApplication> spreadsheet;
     Workbook* workbook = nullptr;
@@ -232,7 +305,12 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             book.renameSheet(named, book.freeNameFor(named, CleanSheetName(table)));
         });
         // Rows pass from the database to the cells one at a time, so that a table of any size
-        // takes little memory. A table that cannot be read writes nothing.
+        // takes little memory. A table that cannot be written whole, for want of memory or
+        // otherwise, is taken out again and gives back what it took: the next table goes where it
+        // began, and the files whose values it holds are failures of their own.
+        const size_t failuresBefore = result.failures.size();
+        const TablePlace begun = place;
+        std::optional<TakingOut> takingOut;
         procedure.step(130, [&] {
             SheetShortfall shortfall;
             shortfall.source = QStringLiteral("The table ") + table;
@@ -240,34 +318,41 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             shortfall.sheet = first.name();
             if (written.empty() || written.back() != &first)
                 written.push_back(&first);
-            TableWriter writer(
-                place,
-                [&](int index) -> Worksheet& {
-                    return index == 0 ? first : workbook->continuation(first, index);
-                },
-                surface, shortfall, titled ? table.toStdString() : std::string());
+            const auto sheetAt = [&](int index) -> Worksheet& {
+                return index == 0 ? first : workbook->continuation(first, index);
+            };
+            takingOut.emplace(TakingOut{&first, &sheetAt(begun.sheet),
+                                        sheetAt(begun.sheet).cells().mark(),
+                                        workbook->continuationsOf(first).size()});
+            TableWriter writer(place, sheetAt, surface, shortfall,
+                               titled ? table.toStdString() : std::string());
             const auto take = [&](std::span<const std::string_view> fields) {
                 writer.write(fields);
             };
-            // A value cut on a table that failed half-way is still told.
-            const auto noteCut = [&] {
-                if (!shortfall.isEmpty())
-                    shortfalls.push_back({std::move(shortfall), &first});
-            };
-            try {
-                if (connection) {
-                    ReadTableRows(table, *connection, take);
-                } else {
-                    DatabaseConnection own = openWorkDatabase(databasePath, QString());
-                    ReadTableRows(table, own, take);
-                }
-            } catch (...) {
-                noteCut();
-                throw;
+            if (connection) {
+                ReadTableRows(table, *connection, take);
+            } else {
+                DatabaseConnection own = openWorkDatabase(databasePath, QString());
+                ReadTableRows(table, own, take);
             }
-            noteCut();
+            if (!shortfall.isEmpty())
+                shortfalls.push_back({std::move(shortfall), &first});
             result.tables << table;
+            takingOut.reset();
         });
+        if (result.failures.size() > failuresBefore) {
+            if (takingOut)
+                procedure.step(132, [&] {
+                    const std::vector<Worksheet*> continuations =
+                        workbook->continuationsOf(*takingOut->first);
+                    for (size_t c = takingOut->continuations; c < continuations.size(); ++c)
+                        workbook->deleteSheet(continuations[c]->name());
+                    takingOut->begun->cells().goBackTo(takingOut->cells);
+                    place = begun;
+                });
+            tableNotWritten(table, owners, connection ? &*connection : nullptr, result,
+                            failuresBefore);
+        }
     }
     procedure.step(134, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
     procedure.step(136, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });

@@ -95,3 +95,18 @@ std::uint32_t TextPool::intern(std::string_view text) {
     m_slots[at] = size();
     return size() - 1;
 }
+
+void TextPool::goBackTo(const Mark& mark) {
+    if (mark.texts >= m_entries.size())
+        return;
+    m_entries.resize(mark.texts);
+    m_entries.shrink_to_fit();
+    m_pages.resize(mark.pages);
+    m_pageSizes.resize(mark.pages);
+    m_pageUsed = mark.pageUsed;
+    // The texts that stay are found again in a table of their own size.
+    std::size_t tableSize = 16;
+    while (tableSize < m_entries.size() * 2)
+        tableSize *= 2;
+    growTable(tableSize);
+}

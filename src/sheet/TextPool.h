@@ -25,6 +25,16 @@ public:
     }
     std::uint32_t size() const { return static_cast<std::uint32_t>(m_entries.size()); }
 
+    // How far the pool had come, for `goBackTo`.
+    struct Mark {
+        std::size_t texts = 0;
+        std::size_t pages = 0;
+        std::size_t pageUsed = 0;
+    };
+    Mark mark() const { return {m_entries.size(), m_pages.size(), m_pageUsed}; }
+    // Forgets every text kept since `mark` and gives back the pages they took.
+    void goBackTo(const Mark& mark);
+
 private:
     // Where a text lies: texts are kept in pages that never move, so views stay valid.
     struct Entry {

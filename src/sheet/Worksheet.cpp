@@ -230,6 +230,30 @@ CellRange CellStore::usedRange() const {
     return range;
 }
 
+CellStore::Mark CellStore::mark() const {
+    const Data& data = *m_data;
+    return {&data,         data.rows.size(),  data.pages.size(),
+            data.pageUsed, data.texts.mark(), data.cellCount};
+}
+
+void CellStore::goBackTo(const Mark& mark) {
+    ++m_revision;
+    const bool sameData = m_data.get() == mark.data;
+    Data& data = own();
+    if (data.rows.size() > mark.rows)
+        data.rows.resize(mark.rows);
+    data.rows.shrink_to_fit();
+    data.cellCount = mark.cellCount;
+    data.texts.goBackTo(mark.texts);
+    // Rows that stay lie in the pages as they did at the mark, unless the cells were copied
+    // since and laid out anew: then the later rows' room stays until the store is let go.
+    if (sameData && &data == mark.data && data.pages.size() >= mark.pages) {
+        data.pages.resize(mark.pages);
+        data.pageSizes.resize(mark.pages);
+        data.pageUsed = mark.pageUsed;
+    }
+}
+
 CellStore CellStore::copy(const CellRange& range) const {
     CellStore block;
     if (range.isEmpty())

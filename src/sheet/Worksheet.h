@@ -95,6 +95,21 @@ public:
     // Grows with every change, so that a saved state can be recognised.
     std::uint64_t revision() const { return m_revision; }
 
+    // How far the store had come, for `goBackTo`.
+    struct Mark {
+        const void* data = nullptr;
+        std::size_t rows = 0;
+        std::size_t pages = 0;
+        std::uint32_t pageUsed = 0;
+        TextPool::Mark texts;
+        std::int64_t cellCount = 0;
+    };
+    Mark mark() const;
+    // Takes out every row after the mark's last, with the texts kept since, and gives back the
+    // memory they took, as when rows written after the mark are to be undone; the rows up to
+    // the mark must not have changed since.
+    void goBackTo(const Mark& mark);
+
     // A copy of the cells of `range`, placed from A1.
     CellStore copy(const CellRange& range) const;
     // Places every cell of `block` with its A1 at (row, column).

@@ -427,6 +427,11 @@ void Form1::PushButton4_Click() {
         ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(), &m_workDatabase).run();
     } catch (const ProcedureAbandoned&) {
         // The window was closed during the run: the importer ends without another word.
+    } catch (...) {
+        // What escaped the run's steps, as memory that ran out between them, is said rather than
+        // thrown into the event loop.
+        m_dialogs.showMessage(
+            Message{describeCurrentException(), MessageButtons::Ok, MessageIcon::Critical});
     }
     Frame1->setLocked(false);
     Frame2->setLocked(false);

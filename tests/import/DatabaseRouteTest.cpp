@@ -1,5 +1,6 @@
 #include "import/ImportRun.h"
 
+#include "support/AllocationLimit.h"
 #include "support/ImportFixture.h"
 #ifndef _WIN32
 #include "support/PermissionsEnforced.h"
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 struct DatabaseRun : ImportFixture {
@@ -255,4 +258,84 @@ TEST(DatabaseRoute, ATableBeyondTheLastRowGoesOnInASheetThatRepeatsItsNames) {
         EXPECT_EQ(run.dialogs.shownTexts(),
                   (QStringList{outcome.continued[0].description(), "Done."}));
     }
+}
+
+namespace {
+// Of three files, the second was not imported for want of memory, and only it; the run itself
+// did not fail.
+void expectOnlyTheMiddleFileShortOfMemory(const ImportResult& outcome) {
+    ASSERT_EQ(outcome.files.size(), 3u);
+    EXPECT_FALSE(outcome.files[1].imported);
+    EXPECT_EQ(outcome.files[1].reason, "not enough memory");
+    EXPECT_TRUE(outcome.files[0].imported);
+    EXPECT_TRUE(outcome.files[2].imported);
+    EXPECT_TRUE(outcome.failures.empty());
+}
+} // namespace
+
+// A table that the workbook has no memory for is taken out again, giving back what it took: the
+// next table goes where it began, and the files whose values it held are named as not imported,
+// by file and merged alike. Alone, such a file leaves nothing imported.
+TEST(DatabaseRoute, ATableThatRunsOutOfMemoryIsTakenOutAndItsFilesAreNamed) {
+    if (!AllocationLimit::available())
+        GTEST_SKIP() << "no allocation limit on this platform";
+    for (const bool merge : {false, true}) {
+        for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+            SCOPED_TRACE(testing::Message() << "merged " << merge << ", send " << int(send));
+            DatabaseRun run;
+            run.surface.mergeTables = merge;
+            run.surface.send = send;
+            run.xml("a.xml", records("alpha", 2));
+            run.xml("big.xml", records("big", 100000));
+            run.xml("c.xml", records("gamma", 2));
+            // Short of memory from the moment the tables are written: the files are imported.
+            std::optional<AllocationLimit> limit;
+            run.surface.onProcessEvents = [&] {
+                if (run.surface.timesShownAgain > 0 && !limit)
+                    limit.emplace(size_t(2) << 20);
+            };
+            const ImportResult outcome = run.run();
+            const std::int64_t left = AllocationLimit::taken();
+            limit.reset();
+
+            expectOnlyTheMiddleFileShortOfMemory(outcome);
+            EXPECT_EQ(outcome.tables, (QStringList{"alpha", "gamma"}));
+            EXPECT_LT(left, 1 << 20);
+            Workbook& book = run.result();
+            if (send == SendMode::OneSheet) {
+                // The gamma table stands where the big one began.
+                const int below = merge ? 5 : 4;
+                EXPECT_EQ(run.cell(1, below, 1), merge ? "gamma" : "n");
+                EXPECT_EQ(book.sheet(1).cells().usedRange().lastRow, merge ? 8 : 6);
+            } else {
+                EXPECT_TRUE(book.sheet("big").cells().usedRange().isEmpty());
+                EXPECT_EQ(book.sheet("gamma").cells().usedRange().lastRow, merge ? 3 : 3);
+            }
+        }
+    }
+}
+
+// Merged tables take their shape from every file before the first is stored: a file whose survey
+// runs out of memory counts nothing in and is named as not imported, and the others take their
+// shape without it.
+TEST(DatabaseRoute, AFileWhoseSurveyRunsOutOfMemoryIsNamedAndTheOthersAreMerged) {
+    if (!AllocationLimit::available())
+        GTEST_SKIP() << "no allocation limit on this platform";
+    DatabaseRun run;
+    run.surface.mergeTables = true;
+    run.xml("a.xml", records("alpha", 2));
+    // 100,000 paths of elements to tell apart.
+    QByteArray kinds = "<root>";
+    for (int i = 0; i < 100000; ++i)
+        kinds += "<k" + QByteArray::number(i) + "/>";
+    run.xml("kinds.xml", kinds + "</root>");
+    run.xml("c.xml", records("alpha", 1));
+    ImportResult outcome;
+    {
+        AllocationLimit limit(size_t(24) << 20);
+        outcome = run.run();
+    }
+    expectOnlyTheMiddleFileShortOfMemory(outcome);
+    EXPECT_EQ(outcome.tables, QStringList{"alpha"});
+    EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 5);
 }

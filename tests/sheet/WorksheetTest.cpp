@@ -1,5 +1,7 @@
 #include "sheet/Worksheet.h"
 
+#include "support/AllocationLimit.h"
+
 #include <gtest/gtest.h>
 
 TEST(Worksheet, ACellKeepsTheStartOfALongTextAndNeverHalfACharacter) {
@@ -82,4 +84,45 @@ TEST(Worksheet, RowsFilledInAnyOrderKeepTheirCells) {
         ASSERT_EQ(cells.display(row, 399), "");
     }
     EXPECT_EQ(cells.cellCount(), 3000 * 30 + 429);
+}
+
+// Rows written after a mark, as a table that could not be written whole, are taken out again
+// with their texts, and give back what they took; the rows before it stay as they were.
+TEST(Worksheet, RowsWrittenAfterAMarkAreTakenOutAndGiveBackWhatTheyTook) {
+    CellStore cells;
+    cells.setText(1, 1, "kept");
+    cells.setText(2, 2, "12");
+    const CellStore::Mark mark = cells.mark();
+    std::int64_t left = 0;
+    {
+        AllocationLimit limit(size_t(64) << 20);
+        for (int row = 3; row <= 20000; ++row) {
+            cells.setText(row, 1, "text " + std::to_string(row));
+            cells.setText(row, 40, "kept");
+        }
+        cells.goBackTo(mark);
+        left = AllocationLimit::taken();
+    }
+    if (AllocationLimit::available()) {
+        EXPECT_LT(left, 16 << 10);
+    }
+    EXPECT_EQ(cells.usedRange().lastRow, 2);
+    EXPECT_EQ(cells.cellCount(), 2);
+    EXPECT_EQ(cells.texts().size(), 1u);
+    EXPECT_EQ(cells.display(1, 1), "kept");
+    EXPECT_EQ(cells.display(2, 2), "12");
+    // The texts that stayed are found again.
+    cells.setText(3, 1, "kept");
+    EXPECT_EQ(cells.texts().size(), 1u);
+    EXPECT_EQ(cells.display(3, 1), "kept");
+
+    // Cells copied since the mark are laid out anew: the rows after it still go.
+    CellStore shared;
+    shared.setText(1, 1, "a");
+    const CellStore::Mark before = shared.mark();
+    shared.setText(2, 1, "b");
+    const CellStore copy = shared;
+    shared.goBackTo(before);
+    EXPECT_EQ(shared.usedRange().lastRow, 1);
+    EXPECT_EQ(copy.display(2, 1), "b");
 }
