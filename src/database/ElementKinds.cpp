@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 std::uint64_t stepKey(ElementKinds::Kind parent, std::uint32_t name) {
@@ -14,6 +16,32 @@ struct TooManyKinds : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 } // namespace
+
+// The kinds of an element's children so far: mostly a few, even for an element of a million
+// children, but as many as the children where their names all differ, which a search through
+// them one by one would take the square of.
+class ChildKinds {
+public:
+    // Adds a kind; false when it was there already.
+    bool insert(ElementKinds::Kind kind) {
+        if (!m_many.empty())
+            return m_many.insert(kind).second;
+        if (std::find(m_few.begin(), m_few.end(), kind) != m_few.end())
+            return false;
+        if (m_few.size() < kFew) {
+            m_few.push_back(kind);
+            return true;
+        }
+        m_many.insert(m_few.begin(), m_few.end());
+        m_few.clear();
+        return m_many.insert(kind).second;
+    }
+
+private:
+    static constexpr size_t kFew = 16;
+    std::vector<ElementKinds::Kind> m_few;
+    std::unordered_set<ElementKinds::Kind> m_many;
+};
 
 // Counts one file's elements into the kinds, and takes them out again when the file fails.
 class KindCounter final : public XmlEvents {
@@ -30,11 +58,8 @@ public:
             OpenElement& open = m_open.back();
             open.hasChildren = true;
             mark(parent, &ElementKinds::KindEntry::hasChildren);
-            if (std::find(open.childKinds.begin(), open.childKinds.end(), kind) !=
-                open.childKinds.end())
+            if (!open.childKinds.insert(kind))
                 mark(kind, &ElementKinds::KindEntry::repeats);
-            else
-                open.childKinds.push_back(kind);
         }
         for (const char* const* a = attributes; a && *a; a += 2)
             if (!isNamespaceDeclaration(a[0]))
@@ -89,8 +114,7 @@ public:
 private:
     struct OpenElement {
         ElementKinds::Kind kind;
-        // The kinds of its children so far; few, even for an element of a million children.
-        std::vector<ElementKinds::Kind> childKinds;
+        ChildKinds childKinds;
         bool hasChildren;
     };
 

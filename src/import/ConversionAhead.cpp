@@ -14,6 +14,9 @@ ReadAhead<ConvertedFile>::Plan conversionPlan() {
             converted.error = ConvertToCSV(
                 path, ",", [&](std::string_view piece) { converted.csv.append(piece); });
         } catch (...) {
+            // What was converted before the failure is of no use, and may be what took the
+            // memory that ran out.
+            converted.csv = std::string();
             converted.failure = describeCurrentException();
         }
         return converted;
