@@ -38,7 +38,8 @@ int main(int argc, char* argv[]) {
     if (const QStringList given = application.arguments().mid(1); !given.isEmpty())
         window.addStartingPaths(given);
     // Ended from outside (the session ends, a kill): a run under way stops at its next look at
-    // its events and its partial files go; nothing is asked, nothing saved.
+    // its events and its partial files go; nothing is asked, nothing saved. A second signal ends
+    // the program at once, removing the partial files and a half-saved workbook itself.
     QTimer stopWatch;
     QObject::connect(&stopWatch, &QTimer::timeout, [&] {
         if (stopSignal() != 0)

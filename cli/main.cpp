@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 
 int main(int argc, char* argv[]) {
+    // Before any thread starts, so that every thread inherits the signals held back. The batch
+    // program starts no other program, which would inherit them too.
+    catchStopSignals(StopSignalThreads::One);
     QCoreApplication application(argc, argv);
-    catchStopSignals();
     return runBatchImport(QCoreApplication::arguments(), stdin, stdout, stderr);
 }

@@ -1,26 +1,114 @@
 #include "base/StopSignals.h"
 
+#include "base/HardStop.h"
+
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// The pipe by which a second signal wakes the thread that stops the program: a handler may do
+// little more than write, and removing files is far more.
+int g_wakeReading = -1;
+std::atomic<int> g_wakeWriting{-1};
+static_assert(std::atomic<int>::is_always_lock_free, "read inside a signal handler");
+
+sigset_t stopSignalSet() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int signal : kStopSignals)
+        sigaddset(&stops, signal);
+    return stops;
+}
+
 void askToStop(int signal) {
-    if (noteStopSignal(signal))
-        return;
-    // Asked twice: the default action, which ends the program.
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    const int callersError = errno;
+    if (!noteStopSignal(signal)) {
+        if (const int wakeWriting = g_wakeWriting.load(); wakeWriting >= 0) {
+            const char wake = 1;
+            // A full pipe holds a wake already.
+            [[maybe_unused]] const ssize_t written = ::write(wakeWriting, &wake, 1);
+        } else {
+            // No thread to hand it to: the default action, which ends the program.
+            std::signal(signal, SIG_DFL);
+            std::raise(signal);
+        }
+    }
+    errno = callersError;
+}
+
+void waitForSecondSignal(bool receivesThem) {
+    if (receivesThem) {
+        const sigset_t stops = stopSignalSet();
+        pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
+    }
+    for (;;) {
+        char wake = 0;
+        const ssize_t read = ::read(g_wakeReading, &wake, 1);
+        if (read == 1)
+            stopHard();
+        if (read == 0 || errno != EINTR)
+            return;
+    }
 }
 } // namespace
 
-void catchStopSignals() {
+void catchStopSignals(StopSignalThreads threads) {
+    int ends[2];
+    const bool piped = ::pipe(ends) == 0;
+    if (piped) {
+        for (const int end : ends)
+            ::fcntl(end, F_SETFD, FD_CLOEXEC);
+        ::fcntl(ends[1], F_SETFL, ::fcntl(ends[1], F_GETFL) | O_NONBLOCK);
+        g_wakeReading = ends[0];
+        g_wakeWriting = ends[1];
+    }
     struct sigaction action {};
     action.sa_handler = askToStop;
-    sigemptyset(&action.sa_mask);
+    // Two signals that arrive together are handled one after the other, the first first; else
+    // the second would interrupt the first's handler and be noted as the first.
+    action.sa_mask = stopSignalSet();
     // A read or a wait that the signal cuts short is taken up again; the stop comes at the next
     // safe point instead.
     action.sa_flags = SA_RESTART;
     for (const int signal : kStopSignals)
         sigaction(signal, &action, nullptr);
+    if (!piped)
+        return;
+    const sigset_t stops = stopSignalSet();
+    const bool one = threads == StopSignalThreads::One;
+    if (one)
+        pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+    try {
+        std::thread(waitForSecondSignal, one).detach();
+    } catch (...) {
+        // No thread to hand a second signal to: its default action ends the program.
+        g_wakeWriting = -1;
+        if (one)
+            pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
+    }
+}
+
+void writeToStandardError(const QByteArray& bytes) {
+    const char* at = bytes.constData();
+    auto left = static_cast<size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(STDERR_FILENO, at, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        at += written;
+        left -= static_cast<size_t>(written);
+    }
+}
+
+void endProgramNow(int status) {
+    ::_exit(status);
 }

@@ -39,10 +39,15 @@ QString writeProblem(int number, const QString& path) {
 TextFileWriter::TextFileWriter(const QString& fileName)
     : m_fileName(fileName), m_partial(fileName + QStringLiteral(".partial")) {
     // Created afresh, never through a link or over a file that is there.
-    m_descriptor = createNewFile(m_partial);
+    int failure = 0;
+    m_partialGoesWithHardStop = RemovedOnHardStop([&] {
+        m_descriptor = createNewFile(m_partial);
+        failure = errno;
+        return m_descriptor >= 0 ? m_partial : QString();
+    });
     if (m_descriptor < 0)
         throw RuntimeError(
-            QStringLiteral("Cannot create %1: %2").arg(fileName, writeProblem(errno, fileName)));
+            QStringLiteral("Cannot create %1: %2").arg(fileName, writeProblem(failure, fileName)));
 }
 
 TextFileWriter::~TextFileWriter() {
@@ -104,7 +109,8 @@ QString replaceableFile(const QString& path) {
         QStringLiteral("Cannot write %1: its symbolic links lead nowhere").arg(path));
 }
 
-void replaceFileWith(const QString& partial, const QString& target, Durability durability) {
+void replaceFileWith(const QString& partial, const QString& target, Durability durability,
+                     OnStop onStop) {
     std::error_code error;
     const bool replacing =
         std::filesystem::exists(std::filesystem::symlink_status(nativePath(target), error));
@@ -114,9 +120,15 @@ void replaceFileWith(const QString& partial, const QString& target, Durability d
     if (waitForDisk)
         syncFile(partial, target);
     // Renaming within one folder replaces the old file in one step.
-    if (const std::error_code moved = moveReplacing(partial, target))
-        throw RuntimeError(QStringLiteral("Cannot write %1: %2")
-                               .arg(target, QString::fromLocal8Bit(moved.message().c_str())));
+    const auto move = [&] {
+        if (const std::error_code moved = moveReplacing(partial, target))
+            throw RuntimeError(QStringLiteral("Cannot write %1: %2")
+                                   .arg(target, QString::fromLocal8Bit(moved.message().c_str())));
+    };
+    if (onStop == OnStop::KeepOlder)
+        commitUnlessStopped(move);
+    else
+        move();
     if (waitForDisk)
         syncFolder(QFileInfo(target).absolutePath(), target);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/HardStop.h"
+
 #include <QString>
 
 #include <functional>
@@ -28,6 +30,7 @@ private:
     QString m_partial;
     int m_descriptor = -1;
     bool m_committed = false;
+    RemovedOnHardStop m_partialGoesWithHardStop;
 };
 
 // Whether the system's error number says the disk or the user's quota is full (Windows has no
@@ -51,10 +54,18 @@ enum class Durability {
 // device, a FIFO, a socket, a folder): a replacement must never take the place of one.
 QString replaceableFile(const QString& path);
 
+// What a stop asked for (a signal) before the replacement does to it.
+enum class OnStop {
+    Replace,
+    // The replacement does not happen and ProcedureAbandoned is raised: the older file stays.
+    KeepOlder,
+};
+
 // Puts the complete file `partial` in the place of `target` in one step, keeping the permission
 // bits of a file it replaces, and waits for the disk as `durability` asks; raises an error naming
 // `target` when it cannot.
-void replaceFileWith(const QString& partial, const QString& target, Durability durability);
+void replaceFileWith(const QString& partial, const QString& target, Durability durability,
+                     OnStop onStop = OnStop::Replace);
 
 // The whole content of a text file as UTF-8: "" when there is no such file, the literal
 // "empty file" for an empty one, UTF-16 code units when the first byte is 0xFE or 0xFF (the

@@ -1,6 +1,7 @@
 #include "batch/BatchImport.h"
 
 #include "base/ErrorReport.h"
+#include "base/HardStop.h"
 #include "base/Paths.h"
 #include "base/RuntimeError.h"
 #include "base/StopSignals.h"
@@ -17,7 +18,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
 
 #include <cstdio>
 #include <optional>
@@ -143,6 +143,9 @@ ExitStatus exitStatusOf(const ImportResult& result, const SavedWorkbook& saved,
 
 int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* output,
                    std::FILE* errors) {
+    // What a second signal says before the output is known.
+    setHardStopFarewell(ConsoleReport::problemText(QStringLiteral("interrupted")),
+                        ConsoleReport::problemText(QStringLiteral("interrupted")));
     const ParsedCommandLine parsed = parseBatchCommandLine(arguments);
     if (!parsed.options) {
         std::fputs(parsed.message.toUtf8().constData(), parsed.exitStatus == 0 ? output : errors);
@@ -150,6 +153,14 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     }
     const BatchOptions& options = *parsed.options;
     ConsoleReport report(errors, options.quiet);
+    const bool showProgress = !options.quiet && isTerminal(errors);
+    // What a stop says, whether the run ends itself at a safe point or a second signal ends it.
+    const QString notWritten =
+        QStringLiteral("interrupted; %1 was not written").arg(options.output);
+    const QString written = QStringLiteral("interrupted after %1 was written").arg(options.output);
+    const QByteArray clearing = showProgress ? QByteArray("\r\033[K") : QByteArray();
+    setHardStopFarewell(clearing + ConsoleReport::problemText(notWritten),
+                        clearing + ConsoleReport::problemText(written));
 
     // A device or a FIFO named as the output is refused before anything is read.
     try {
@@ -184,7 +195,7 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         report.problem(describeWalkProblems(walkProblems));
 
     ConsoleSurface surface(options.sendMode, options.route, options.mergeTables, options.foldTables,
-                           files, errors, !options.quiet && isTerminal(errors));
+                           files, errors, showProgress);
     report.beforeLine = [&surface] { surface.clearProgress(); };
     UnattendedDialogs dialogs;
     // The run's CSV texts are kept in memory up to a budget, unless they are to be kept: files
@@ -194,14 +205,21 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     SpreadsheetEngine engine;
     engine.setWorkTexts(&*texts);
     ImportResult result;
-    QString workspace;
+    // The run's folder, which a second signal removes however far the run got.
+    RemovedOnHardStop workspace;
+    const auto removeWorkspace = [&workspace] {
+        if (!workspace.path().isEmpty())
+            QDir(workspace.path()).removeRecursively();
+        workspace = RemovedOnHardStop();
+    };
     SavedWorkbook saved;
+    // What escaped the run's steps; "" when nothing did.
+    QString escaped;
     try {
         {
             ImportRun run(surface, dialogs, engine, temporaryFolder(), options.workDatabase);
             run.setWorkTexts(*texts);
-            // Known before the run ends, so that a run stopped half-way still leaves nothing.
-            const auto keepWorkspace = qScopeGuard([&] { workspace = run.workspace(); });
+            run.removeWorkspaceOnHardStop(workspace);
             result = run.run();
         }
         // Nothing reads the texts any more: their memory is the saving's now.
@@ -217,29 +235,30 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         if (Workbook* workbook = workbookToSave(result, report))
             saved = saveWorkbook(*workbook, options.output, report);
     } catch (const ProcedureAbandoned&) {
-        // A signal asked to stop: what the run made goes, whatever --keep-work says, and the
-        // older output stays as it was.
-        surface.clearProgress();
-        if (!workspace.isEmpty())
-            QDir(workspace).removeRecursively();
-        report.problem(QStringLiteral("interrupted; %1 was not written").arg(options.output));
-        return exitStatusAfterStop();
+        // A signal asked to stop, and the older output stays as it was.
     } catch (...) {
         // What escaped the run's steps, as memory that ran out between them, leaves the older
         // output as it was and nothing of the run behind.
-        surface.clearProgress();
-        if (!workspace.isEmpty())
-            QDir(workspace).removeRecursively();
-        report.problem(QStringLiteral("%1; %2 was not written")
-                           .arg(describeCurrentException(), options.output));
+        escaped = describeCurrentException();
+    }
+    surface.clearProgress();
+    if (!options.keepWork || !escaped.isEmpty())
+        removeWorkspace();
+    // A stop asked for at any moment until here ends the run as a stop, the workbook written or
+    // not: what the run made goes, whatever --keep-work says.
+    if (stopSignal() != 0) {
+        removeWorkspace();
+        sayStopFarewell([&] { report.problem(saved.written ? written : notWritten); });
+        return exitStatusAfterStop();
+    }
+    if (!escaped.isEmpty()) {
+        report.problem(QStringLiteral("%1; %2 was not written").arg(escaped, options.output));
         return NothingWritten;
     }
-    const ExitStatus status = exitStatusOf(result, saved, !walkProblems.isEmpty());
-    if (!workspace.isEmpty()) {
-        if (options.keepWork)
-            report.news(QStringLiteral("The run's files are in %1").arg(workspace));
-        else
-            QDir(workspace).removeRecursively();
+    if (!workspace.path().isEmpty()) {
+        const QString kept = workspace.path();
+        workspace = RemovedOnHardStop();
+        report.news(QStringLiteral("The run's files are in %1").arg(kept));
     }
-    return status;
+    return exitStatusOf(result, saved, !walkProblems.isEmpty());
 }

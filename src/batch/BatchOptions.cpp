@@ -40,7 +40,8 @@ const QString kUsage = QStringLiteral(
     "Exit status: 0 every file imported; 1 some files failed but the workbook was written;\n"
     "2 a usage error, or nothing could be imported or written (an existing OUTPUT is then\n"
     "left as it was); 128+N stopped by signal N (130 Ctrl+C, 143 SIGTERM): the run's files\n"
-    "are removed and an existing OUTPUT is left as it was.\n");
+    "are removed and an existing OUTPUT is left as it was. A second signal ends the run at\n"
+    "once, as cleanly; N is then the first signal's number.\n");
 
 ParsedCommandLine usageError(const QString& text) {
     return {std::nullopt, usageErrorText(text), 2};

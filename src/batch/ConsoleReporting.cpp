@@ -1,32 +1,39 @@
 #include "batch/ConsoleReporting.h"
 
+#include "base/HardStop.h"
+
 #include <cmath>
 
 namespace {
-void printLine(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = withLineFeeds(text).toUtf8();
-    std::fprintf(stream, "%s\n", bytes.constData());
-    std::fflush(stream);
-}
+const QString kProgramPrefix = QStringLiteral("brindlequay-batch: ");
 } // namespace
 
-void ConsoleReport::print(const QString& text) {
-    if (beforeLine)
-        beforeLine();
-    printLine(m_errors, text);
-}
-
-void ConsoleReport::problem(const QString& text) {
+QByteArray ConsoleReport::problemText(const QString& text) {
     // Every line names the program, so that a line picked out of a log still says whose it is.
     QStringList lines = withLineFeeds(text).split(QLatin1Char('\n'));
     for (QString& line : lines)
-        line.prepend(QStringLiteral("brindlequay-batch: "));
-    print(lines.join(QLatin1Char('\n')));
+        line.prepend(kProgramPrefix);
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+void ConsoleReport::print(const QByteArray& lines) {
+    // A hard stop is removing what the run made and has the last word; a failure that its
+    // removing causes meanwhile is none of the user's.
+    if (hardStopUnderWay())
+        return;
+    if (beforeLine)
+        beforeLine();
+    std::fputs(lines.constData(), m_errors);
+    std::fflush(m_errors);
+}
+
+void ConsoleReport::problem(const QString& text) {
+    print(problemText(text));
 }
 
 void ConsoleReport::news(const QString& text) {
     if (!m_quiet)
-        print(text);
+        print((withLineFeeds(text) + QLatin1Char('\n')).toUtf8());
 }
 
 void ConsoleReport::problems(const ImportResult& result) {

@@ -36,11 +36,14 @@ public:
     // step that failed.
     void problems(const ImportResult& result);
 
+    // The lines that `problem` prints, as they are printed.
+    static QByteArray problemText(const QString& text);
+
     // Called before a line is printed, so a progress line can make room for it.
     std::function<void()> beforeLine;
 
 private:
-    void print(const QString& text);
+    void print(const QByteArray& lines);
 
     std::FILE* m_errors;
     bool m_quiet;

@@ -57,7 +57,9 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
         route == ImportRoute::WithoutDatabase || (route == ImportRoute::Database && !m_database);
     if (needsWorkspace) {
         try {
-            m_result.workspace = makeRunWorkspace(m_temporaryFolder);
+            const auto make = [this] { return makeRunWorkspace(m_temporaryFolder); };
+            m_result.workspace =
+                m_workspaceHolder ? (*m_workspaceHolder = RemovedOnHardStop(make)).path() : make();
             m_workspace = m_result.workspace;
         } catch (...) {
             stop(ImportResult::Ending::NoWorkspace, describeCurrentException());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/HardStop.h"
 #include "base/WorkTexts.h"
 #include "import/ImportResult.h"
 #include "import/WorkDatabaseSource.h"
@@ -30,6 +31,9 @@ public:
 
     // Where the run's CSV texts go: by default every one is a file in the run's folder.
     void setWorkTexts(WorkTexts& texts) { m_texts = &texts; }
+    // Has a hard stop remove the run's folder, from its making for as long as `holder` keeps it
+    // registered; by default a hard stop leaves the folder, as a first stop does.
+    void removeWorkspaceOnHardStop(RemovedOnHardStop& holder) { m_workspaceHolder = &holder; }
 
     // Runs once and tells what happened.
     ImportResult run();
@@ -53,4 +57,5 @@ private:
     WorkTexts* m_texts = &m_files;
     ImportResult m_result;
     QString m_workspace;
+    RemovedOnHardStop* m_workspaceHolder = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "xlsx/XlsxSaving.h"
 
+#include "base/HardStop.h"
 #include "base/Paths.h"
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <filesystem>
 #include <map>
 #include <xlsxwriter.h>
 
@@ -161,6 +163,37 @@ void writePackage(const Workbook& workbook, const WorkbookFacts& facts, const QS
             appPropertiesPart(unpackedEntry(framePath, "docProps/app.xml"), names));
     package.close();
 }
+
+// The private folder beside the target where the workbook is made. It goes at the end, and with
+// a hard stop whichever thread is writing in it; removed quietly, since a hard stop may be
+// removing it at the same time.
+class ScratchFolder {
+public:
+    ScratchFolder(const QString& folder, const QString& target) {
+        QString problem;
+        m_registration = RemovedOnHardStop([&] {
+            QTemporaryDir made(folder + QStringLiteral("/.brindlequay-save-XXXXXX"));
+            made.setAutoRemove(false);
+            problem = made.errorString();
+            return made.isValid() ? made.path() : QString();
+        });
+        if (m_registration.path().isEmpty())
+            throw RuntimeError(QStringLiteral("Cannot save %1: %2").arg(target, problem));
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(nativePath(path()), ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const QString& path() const { return m_registration.path(); }
+    QString filePath(const QString& name) const { return path() + QLatin1Char('/') + name; }
+
+private:
+    // Let go only after the folder is removed.
+    RemovedOnHardStop m_registration;
+};
 } // namespace
 
 QStringList saveAsXlsx(const Workbook& workbook, const QString& requested,
@@ -171,9 +204,7 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& requested,
     if (!target.absoluteDir().exists())
         throw RuntimeError(QStringLiteral("Cannot save %1: the folder %2 does not exist")
                                .arg(path, target.absolutePath()));
-    QTemporaryDir scratch(target.absolutePath() + QStringLiteral("/.brindlequay-save-XXXXXX"));
-    if (!scratch.isValid())
-        throw RuntimeError(QStringLiteral("Cannot save %1: %2").arg(path, scratch.errorString()));
+    const ScratchFolder scratch(target.absolutePath(), path);
     const QString framePath = scratch.filePath(QStringLiteral("frame.xlsx"));
     const QString partial = scratch.filePath(QStringLiteral("workbook.xlsx"));
     checkSheetNames(workbook.sheetNames());
@@ -183,7 +214,8 @@ QStringList saveAsXlsx(const Workbook& workbook, const QString& requested,
     qint64 unnamed = 0;
     const std::function<void(double)> tell = progressed ? progressed : [](double) {};
     writePackage(workbook, facts, framePath, partial, path, problems, unnamed, tell);
-    replaceFileWith(partial, path, Durability::KeepNew);
+    // A stop asked for until this moment keeps the older file; one after it finds the new.
+    replaceFileWith(partial, path, Durability::KeepNew, OnStop::KeepOlder);
     tell(1.0);
     if (unnamed > 0)
         problems << QStringLiteral("and %1 more cells").arg(unnamed);

@@ -318,43 +318,91 @@ QStringList entriesOf(const QString& folder) {
 } // namespace
 
 // Ctrl+C, or a scheduler's timeout, stops the run at its next safe point: what the run made goes,
-// the older output stays, and the shell learns which signal it was.
-TEST(BatchProgram, ARunStoppedBySignalLeavesNothingButTheOlderOutput) {
+// the older output stays, and the shell learns which signal it was. A second signal a few
+// milliseconds later, which ends the run at once, leaves no more behind than the first, at
+// whatever moment of the import or of the saving it comes.
+TEST(BatchProgram, ARunStoppedBySignalsLeavesNothingButTheOlderOutput) {
     BatchFixture batch;
     QByteArray big = "<r>";
     for (int row = 0; row < 1000000; ++row)
         big += "<v>" + QByteArray::number(row) + "</v>";
     const QString bigFile = batch.writeFile("big.xml", big + "</r>");
-    const QString older = batch.writeFile("results/older.xlsx", "yesterday's workbook");
+    const QString older = batch.out("older.xlsx");
+    const QByteArray olderBytes = "yesterday's workbook";
 
+    enum class Moment { Converting, Importing, Saving };
     struct Stop {
-        const char* when;
+        const char* name;
         QStringList arguments;
-        int signal;
+        Moment moment;
+        // How long after the moment is reached the first signal comes.
+        int afterMs;
+        std::vector<int> sent;
+        int gapMs;
     };
-    // Kept work shows the conversion under way as files in the run's folder.
+    // Kept work shows the conversion under way as files in the run's folder; the saving shows
+    // as its folder beside the output. A second signal of a lower number than the first could be
+    // counted first by the system when both wait for the program at once, so none is.
     const Stop stops[] = {
-        {"while converting", {"--keep-work", "-o", older, bigFile}, SIGINT},
-        {"while saving", {"-o", older, bigFile}, SIGTERM},
+        {"one, while converting", {"--keep-work"}, Moment::Converting, 0, {SIGINT}, 0},
+        {"one, while saving", {}, Moment::Saving, 0, {SIGTERM}, 0},
+        {"two, while converting", {"--keep-work"}, Moment::Converting, 0, {SIGINT, SIGINT}, 2},
+        {"two, while importing into tables",
+         {"--route", "database"},
+         Moment::Importing,
+         300,
+         {SIGHUP, SIGTERM},
+         5},
+        {"two, as the saving starts", {}, Moment::Saving, 0, {SIGINT, SIGTERM}, 2},
+        {"two, in the saving", {}, Moment::Saving, 100, {SIGINT, SIGINT}, 10},
+        {"two, later in the saving",
+         {"--multiple-sheets"},
+         Moment::Saving,
+         300,
+         {SIGHUP, SIGINT},
+         5},
+        {"three, late in the saving", {}, Moment::Saving, 600, {SIGINT, SIGTERM, SIGTERM}, 3},
     };
     for (const Stop& stop : stops) {
-        const auto running = batch.start(stop.arguments);
+        writeFile(older, olderBytes);
+        const auto running = batch.start(stop.arguments + QStringList{"-o", older, bigFile});
         ASSERT_TRUE(running->waitForStarted());
         const bool reached = waitUntil([&] {
-            if (QString(stop.when) == "while saving")
-                return entriesOf(QFileInfo(older).path()).size() > 1;
+            if (stop.moment == Moment::Saving)
+                return entriesOf(batch.results.path()).size() > 1;
             const QStringList runs = entriesOf(batch.temp.path());
-            return !runs.isEmpty() && !entriesOf(batch.temp.filePath(runs[0])).isEmpty();
+            return !runs.isEmpty() && (stop.moment == Moment::Importing ||
+                                       !entriesOf(batch.temp.filePath(runs[0])).isEmpty());
         });
-        ASSERT_TRUE(reached) << stop.when;
-        ::kill(static_cast<pid_t>(running->processId()), stop.signal);
-        ASSERT_TRUE(running->waitForFinished(60000)) << stop.when;
-        EXPECT_EQ(running->exitStatus(), QProcess::NormalExit) << stop.when;
-        EXPECT_EQ(running->exitCode(), 128 + stop.signal) << stop.when;
-        EXPECT_TRUE(running->readAllStandardError().contains("interrupted")) << stop.when;
-        EXPECT_EQ(readFile(older), "yesterday's workbook") << stop.when;
-        EXPECT_EQ(entriesOf(QFileInfo(older).path()), QStringList{"older.xlsx"}) << stop.when;
-        EXPECT_TRUE(entriesOf(batch.temp.path()).isEmpty()) << stop.when;
+        ASSERT_TRUE(reached) << stop.name;
+        QThread::msleep(static_cast<unsigned long>(stop.afterMs));
+        for (size_t i = 0; i < stop.sent.size(); ++i) {
+            if (i > 0)
+                QThread::msleep(static_cast<unsigned long>(stop.gapMs));
+            ::kill(static_cast<pid_t>(running->processId()), stop.sent[i]);
+        }
+        ASSERT_TRUE(running->waitForFinished(60000)) << stop.name;
+        const QString errors = QString::fromUtf8(running->readAllStandardError());
+        EXPECT_EQ(running->exitStatus(), QProcess::NormalExit) << stop.name;
+        EXPECT_EQ(entriesOf(batch.results.path()), QStringList{"older.xlsx"}) << stop.name;
+        EXPECT_TRUE(entriesOf(batch.temp.path()).isEmpty()) << stop.name;
+        // A machine fast enough may finish a late stop's saving first; then it says so.
+        if (running->exitCode() == 0 && stop.afterMs > 0) {
+            EXPECT_EQ(readFile(older).left(2), "PK") << stop.name;
+            continue;
+        }
+        EXPECT_EQ(running->exitCode(), 128 + stop.sent[0]) << stop.name;
+        // The new workbook may have taken the output's place a moment before the stop.
+        const QString newer =
+            QStringLiteral("brindlequay-batch: interrupted after %1 was written\n").arg(older);
+        if (errors.endsWith(newer)) {
+            EXPECT_EQ(readFile(older).left(2), "PK") << stop.name;
+            continue;
+        }
+        EXPECT_EQ(errors,
+                  QStringLiteral("brindlequay-batch: interrupted; %1 was not written\n").arg(older))
+            << stop.name;
+        EXPECT_EQ(readFile(older), olderBytes) << stop.name;
     }
 }
 #endif
