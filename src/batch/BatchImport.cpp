@@ -10,6 +10,7 @@
 #include "base/WorkTexts.h"
 #include "batch/BatchOptions.h"
 #include "batch/ConsoleReporting.h"
+#include "batch/ReportLines.h"
 #include "filelist/DroppedPaths.h"
 #include "filelist/FileList.h"
 #include "import/ImportRun.h"
@@ -94,7 +95,7 @@ Workbook* workbookToSave(const ImportResult& result, ConsoleReport& report) {
         return nullptr;
     case ImportResult::Ending::NoWorkspace:
     case ImportResult::Ending::NoWorkDatabase:
-        report.problem(result.stopReason);
+        report.problemLines(reportLines(result.stopReason));
         return nullptr;
     case ImportResult::Ending::Cancelled:
         return nullptr;
@@ -192,7 +193,7 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         return NothingWritten;
     }
     if (!walkProblems.isEmpty())
-        report.problem(describeWalkProblems(walkProblems));
+        report.problemLines(walkProblemLines(walkProblems));
 
     ConsoleSurface surface(options.sendMode, options.route, options.mergeTables, options.foldTables,
                            files, errors, showProgress);

@@ -1,5 +1,7 @@
 #include "batch/BatchOptions.h"
 
+#include "batch/ReportLines.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -37,6 +39,12 @@ const QString kUsage = QStringLiteral(
     "  -h, --help           print this text\n"
     "  -v, --version        print the version\n"
     "\n"
+    "Problems are printed on standard error, every line after \"brindlequay-batch: \"; a file\n"
+    "that failed is one line, \"FILE: reason\". In every line printed, control characters\n"
+    "(a line break in a file name, a tab), U+2028, U+2029 and % itself are percent-encoded\n"
+    "as in a URL (%0A, %0D, %09, %25), so that a line stays one line; a URL decoder gives\n"
+    "the text back.\n"
+    "\n"
     "Exit status: 0 every file imported; 1 some files failed but the workbook was written;\n"
     "2 a usage error, or nothing could be imported or written (an existing OUTPUT is then\n"
     "left as it was); 128+N stopped by signal N (130 Ctrl+C, 143 SIGTERM): the run's files\n"
@@ -49,7 +57,7 @@ ParsedCommandLine usageError(const QString& text) {
 } // namespace
 
 QString usageErrorText(const QString& problem) {
-    return QStringLiteral("brindlequay-batch: ") + problem +
+    return QStringLiteral("brindlequay-batch: ") + reportLine(problem) +
            QStringLiteral("\nTry 'brindlequay-batch --help'.\n");
 }
 

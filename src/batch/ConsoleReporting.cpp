@@ -1,6 +1,8 @@
 #include "batch/ConsoleReporting.h"
 
 #include "base/HardStop.h"
+#include "batch/ReportLines.h"
+#include "spreadsheet/SpreadsheetApplication.h"
 
 #include <cmath>
 
@@ -8,12 +10,9 @@ namespace {
 const QString kProgramPrefix = QStringLiteral("brindlequay-batch: ");
 } // namespace
 
-QByteArray ConsoleReport::problemText(const QString& text) {
+QByteArray ConsoleReport::problemText(const QString& line) {
     // Every line names the program, so that a line picked out of a log still says whose it is.
-    QStringList lines = withLineFeeds(text).split(QLatin1Char('\n'));
-    for (QString& line : lines)
-        line.prepend(kProgramPrefix);
-    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    return (kProgramPrefix + reportLine(line) + QLatin1Char('\n')).toUtf8();
 }
 
 void ConsoleReport::print(const QByteArray& lines) {
@@ -27,13 +26,20 @@ void ConsoleReport::print(const QByteArray& lines) {
     std::fflush(m_errors);
 }
 
-void ConsoleReport::problem(const QString& text) {
-    print(problemText(text));
+void ConsoleReport::problem(const QString& line) {
+    print(problemText(line));
 }
 
-void ConsoleReport::news(const QString& text) {
+void ConsoleReport::problemLines(const QStringList& lines) {
+    QByteArray text;
+    for (const QString& line : lines)
+        text += problemText(line);
+    print(text);
+}
+
+void ConsoleReport::news(const QString& line) {
     if (!m_quiet)
-        print((withLineFeeds(text) + QLatin1Char('\n')).toUtf8());
+        print((reportLine(line) + QLatin1Char('\n')).toUtf8());
 }
 
 void ConsoleReport::problems(const ImportResult& result) {
@@ -45,8 +51,17 @@ void ConsoleReport::problems(const ImportResult& result) {
             line += QStringLiteral(", line %1, position %2").arg(file.line).arg(file.position);
         problem(line);
     }
+    if (result.failures.empty())
+        return;
+    // What a step's report may quote from outside: the files' paths, the sheets' and tables'
+    // names.
+    QStringList quoted = result.tables;
+    for (const FileOutcome& file : result.files)
+        quoted << file.path;
+    if (result.spreadsheet && result.spreadsheet->workbookCount() > 0)
+        quoted << result.spreadsheet->activeWorkbook().sheetNames();
     for (const StepFailure& failure : result.failures)
-        problem(failure.description);
+        problemLines(reportLines(failure.description, quoted));
 }
 
 ConsoleSurface::ConsoleSurface(SendMode sendMode, ImportRoute route, bool mergeTables,

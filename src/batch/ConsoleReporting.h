@@ -28,16 +28,18 @@ class ConsoleReport {
 public:
     ConsoleReport(std::FILE* errors, bool quiet) : m_errors(errors), m_quiet(quiet) {}
 
-    // A problem, after the program's name.
-    void problem(const QString& text);
+    // A problem on one line, after the program's name, whatever the text holds (ReportLines.h).
+    void problem(const QString& line);
+    // A problem of several lines, each after the program's name.
+    void problemLines(const QStringList& lines);
     // A line that is only news.
-    void news(const QString& text);
-    // One line for every file that failed ("FILE: reason, line L, position P") and every
-    // step that failed.
+    void news(const QString& line);
+    // One line for every file that failed ("FILE: reason, line L, position P") and the lines of
+    // every step that failed.
     void problems(const ImportResult& result);
 
-    // The lines that `problem` prints, as they are printed.
-    static QByteArray problemText(const QString& text);
+    // The line that `problem` prints, as it is printed.
+    static QByteArray problemText(const QString& line);
 
     // Called before a line is printed, so a progress line can make room for it.
     std::function<void()> beforeLine;

@@ -86,13 +86,17 @@ void AddFilesFromFolder(FileList& list, const QString& folder, const QString& pa
 }
 
 QString describeWalkProblems(const WalkProblems& problems) {
+    return walkProblemLines(problems).join(QStringLiteral("\r\n"));
+}
+
+QStringList walkProblemLines(const WalkProblems& problems) {
     if (problems.isEmpty())
         return {};
     constexpr qsizetype kShown = 10;
-    QString text = QStringLiteral("Some folders or files could not be read and were left out:");
+    QStringList lines{QStringLiteral("Some folders or files could not be read and were left out:")};
     for (qsizetype i = 0; i < std::min(problems.size(), kShown); ++i)
-        text += QStringLiteral("\r\n") + problems.at(i);
+        lines << problems.at(i);
     if (problems.size() > kShown)
-        text += QStringLiteral("\r\n... and %1 more").arg(problems.size() - kShown);
-    return text;
+        lines << QStringLiteral("... and %1 more").arg(problems.size() - kShown);
+    return lines;
 }

@@ -42,3 +42,5 @@ void AddFilesFromFolder(FileList& list, const QString& folder, const QString& pa
 
 // The user's message for the problems of a walk; "" when there were none.
 QString describeWalkProblems(const WalkProblems& problems);
+// The same message line by line, each problem on a line of its own whatever its path holds.
+QStringList walkProblemLines(const WalkProblems& problems);

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -297,6 +298,41 @@ TEST(BatchProgram, EveryLineOfAReportNamesTheProgramAndATableTooWideIsSaidPlainl
         << wideRun.errors.toStdString();
     EXPECT_FALSE(wideRun.errors.contains(batch.temp.path())) << wideRun.errors.toStdString();
 }
+
+#ifndef _WIN32
+// A script reads the report a line per failure: a line break, a tab, an escape or a percent sign
+// in a name is written percent-encoded, so that each line stays whole and decodes to the name.
+TEST(BatchProgram, AFileNameWithALineBreakKeepsItsFailureOnOneLine) {
+    BatchFixture batch;
+    const QString broken = batch.writeFile("broken\nname.xml", "<r>");
+    const QString odd = batch.writeFile("tab\tescape\x1b[31m 100%41.xml", "<r><v>");
+    const QString cut =
+        batch.writeFile("long\r\nvalue.xml", "<r><v>" + QByteArray(40000, 'x') + "</v></r>");
+    const QString output = batch.out("out\nput.xlsx");
+
+    const Outcome run = batch.run({"-o", output, broken, odd, cut});
+    EXPECT_EQ(run.exitStatus, 1) << run.errors.toStdString();
+    EXPECT_FALSE(run.errors.contains(QChar(0x1b))) << run.errors.toStdString();
+    QStringList lines = run.errors.split('\n');
+    ASSERT_EQ(lines.takeLast(), "");
+    QStringList decoded;
+    for (const QString& line : lines) {
+        EXPECT_TRUE(line.startsWith("brindlequay-batch: ") || line.startsWith("Wrote "))
+            << line.toStdString();
+        decoded << QUrl::fromPercentEncoding(line.toUtf8());
+    }
+    EXPECT_TRUE(
+        decoded.contains("brindlequay-batch: " + broken + ": no element found, line 1, position 4"))
+        << run.errors.toStdString();
+    EXPECT_TRUE(
+        decoded.contains("brindlequay-batch: " + odd + ": no element found, line 1, position 7"))
+        << run.errors.toStdString();
+    // Values cut at a cell's end are reported too, naming the file on its line.
+    EXPECT_TRUE(decoded.filter(cut).size() == 1) << run.errors.toStdString();
+    EXPECT_TRUE(decoded.contains("Wrote " + output)) << run.errors.toStdString();
+    EXPECT_EQ(lines.size(), 4) << run.errors.toStdString();
+}
+#endif
 
 #ifndef _WIN32
 namespace {
