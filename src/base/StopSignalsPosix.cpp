@@ -43,11 +43,9 @@ void askToStop(int signal) {
     errno = callersError;
 }
 
-void waitForSecondSignal(bool receivesThem) {
-    if (receivesThem) {
-        const sigset_t stops = stopSignalSet();
-        pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
-    }
+// The thread of a program whose other threads take the signals: it holds them back itself, so
+// that no handler cuts into its work, and waits for the pipe.
+void waitForSecondSignal() {
     for (;;) {
         char wake = 0;
         const ssize_t read = ::read(g_wakeReading, &wake, 1);
@@ -57,18 +55,20 @@ void waitForSecondSignal(bool receivesThem) {
             return;
     }
 }
+
+// The thread of a program whose other threads hold the signals back: it takes them one by one,
+// with no handler at all.
+void takeStopSignals(sigset_t stops) {
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&stops, &signal) == 0 && !noteStopSignal(signal))
+            stopHard();
+    }
+}
 } // namespace
 
 void catchStopSignals(StopSignalThreads threads) {
-    int ends[2];
-    const bool piped = ::pipe(ends) == 0;
-    if (piped) {
-        for (const int end : ends)
-            ::fcntl(end, F_SETFD, FD_CLOEXEC);
-        ::fcntl(ends[1], F_SETFL, ::fcntl(ends[1], F_GETFL) | O_NONBLOCK);
-        g_wakeReading = ends[0];
-        g_wakeWriting = ends[1];
-    }
+    // Handlers for every thread that does not hold the signals back.
     struct sigaction action {};
     action.sa_handler = askToStop;
     // Two signals that arrive together are handled one after the other, the first first; else
@@ -79,20 +79,36 @@ void catchStopSignals(StopSignalThreads threads) {
     action.sa_flags = SA_RESTART;
     for (const int signal : kStopSignals)
         sigaction(signal, &action, nullptr);
-    if (!piped)
-        return;
+
+    // The thread started here starts with the signals held back.
     const sigset_t stops = stopSignalSet();
-    const bool one = threads == StopSignalThreads::One;
-    if (one)
-        pthread_sigmask(SIG_BLOCK, &stops, nullptr);
-    try {
-        std::thread(waitForSecondSignal, one).detach();
-    } catch (...) {
-        // No thread to hand a second signal to: its default action ends the program.
-        g_wakeWriting = -1;
-        if (one)
-            pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    if (threads == StopSignalThreads::One) {
+        try {
+            std::thread(takeStopSignals, stops).detach();
+            return;
+        } catch (...) {
+            // No thread to take them: the handlers do, and a second signal's default action
+            // ends the program.
+            pthread_sigmask(SIG_SETMASK, &before, nullptr);
+            return;
+        }
     }
+    int ends[2];
+    if (::pipe(ends) == 0) {
+        for (const int end : ends)
+            ::fcntl(end, F_SETFD, FD_CLOEXEC);
+        ::fcntl(ends[1], F_SETFL, ::fcntl(ends[1], F_GETFL) | O_NONBLOCK);
+        g_wakeReading = ends[0];
+        try {
+            std::thread(waitForSecondSignal).detach();
+            g_wakeWriting = ends[1];
+        } catch (...) {
+            // No thread to wake: a second signal's default action ends the program.
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 void writeToStandardError(const QByteArray& bytes) {
