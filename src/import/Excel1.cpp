@@ -34,9 +34,7 @@ QString CleanSheetName(const QString& text) {
 }
 
 bool SheetNameExists(SpreadsheetApplication& application, const QString& name) {
-    Workbook& workbook = application.activeWorkbook();
-    for (int i = 1; i <= workbook.sheetCount(); ++i)
-        if (workbook.sheet(i).name() == name)
-            return true;
-    return false;
+    // No two sheets' names differ only in letter case, so one look-up tells.
+    const Worksheet* sheet = application.activeWorkbook().findSheet(name);
+    return sheet && sheet->name() == name;
 }

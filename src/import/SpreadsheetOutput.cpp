@@ -25,13 +25,22 @@ void showProgress(ImportSurface& surface, int done) {
         surface.setProgress(100.0 * done / listed);
 }
 
-// The listed file that was flattened into `csvPath`; the CSV file's name when none was.
-QString sourceOf(const QString& csvPath, const ImportResult& result) {
-    for (const FileOutcome& file : result.files)
-        if (file.csvPath == csvPath)
-            return file.path;
-    return FileNameOf(csvPath);
-}
+// The listed files by the CSV files they were flattened into, looked up once per file.
+class SourceFiles {
+public:
+    explicit SourceFiles(const ImportResult& result) {
+        for (const FileOutcome& file : result.files)
+            if (!file.csvPath.isEmpty() && !m_byCsvPath.contains(file.csvPath))
+                m_byCsvPath.insert(file.csvPath, file.path);
+    }
+    // The listed file that was flattened into `csvPath`; the CSV file's name when none was.
+    QString of(const QString& csvPath) const {
+        return m_byCsvPath.value(csvPath, FileNameOf(csvPath));
+    }
+
+private:
+    QHash<QString, QString> m_byCsvPath;
+};
 
 // Opens a CSV file; what did not fit is kept for the caller to place and report.
 void openKeepingShortfall(SpreadsheetApplication& application, const QString& path,
@@ -94,6 +103,7 @@ JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
     procedure.step(100, [&] { combined.emplace(texts, joinedPath); });
     if (!combined)
         return joined;
+    const SourceFiles sourceFiles(result);
     qint64 nextRow = 1;
     for (int i = 1; i <= csvPaths.size(); ++i) {
         procedure.step(102, [&] { surface.processEvents(); });
@@ -105,7 +115,7 @@ JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
         bool writeFailed = false;
         procedure.step(104, [&] {
             joined.firstRows.push_back(nextRow);
-            joined.sources << sourceOf(csvPaths.at(i - 1), result);
+            joined.sources << sourceFiles.of(csvPaths.at(i - 1));
             texts.read(csvPaths.at(i - 1), [&](std::string_view piece) {
                 try {
                     combined->append(piece);
@@ -290,6 +300,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
     std::shared_ptr<SpreadsheetApplication> target;
     // The output writes to the sheet it added, whatever the user looks at meanwhile.
     std::optional<BeingFilled> filling;
+    const SourceFiles sourceFiles(result);
     applications.expectOpening(csvPaths);
     for (int i = 1; i <= csvPaths.size(); ++i) {
         procedure.step(132, [&] { surface.processEvents(); });
@@ -344,7 +355,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
             }
             mustBeSet(sheet).selectRange(QStringLiteral("A1"));
             if (shortfall) {
-                shortfall->source = sourceOf(path, result);
+                shortfall->source = sourceFiles.of(path);
                 shortfall->sheet = sheet->name();
                 shortfall->continuations = workbook->continuationNames(*sheet);
                 raiseShortfalls({*shortfall}, result);

@@ -101,14 +101,14 @@ void checkSheetNames(const QStringList& names) {
 std::unique_ptr<Workbook> Workbook::createNew(const QString& name) {
     std::unique_ptr<Workbook> workbook(new Workbook(name));
     for (int i = 1; i <= 3; ++i)
-        workbook->m_sheets.push_back(std::make_shared<Worksheet>(QStringLiteral("Sheet%1").arg(i)));
+        workbook->insertSheet(i - 1, std::make_shared<Worksheet>(QStringLiteral("Sheet%1").arg(i)));
     workbook->m_nextSheetNumber = 4;
     return workbook;
 }
 
 std::unique_ptr<Workbook> Workbook::createWithSheet(const QString& name, const QString& sheetName) {
     std::unique_ptr<Workbook> workbook(new Workbook(name));
-    workbook->m_sheets.push_back(std::make_shared<Worksheet>(sheetName));
+    workbook->insertSheet(0, std::make_shared<Worksheet>(sheetName));
     workbook->m_nextSheetNumber = 1;
     return workbook;
 }
@@ -129,14 +129,34 @@ const Worksheet& Workbook::sheet(int index) const {
     return const_cast<Workbook*>(this)->sheet(index);
 }
 
-int Workbook::indexOf(const QString& name) const {
-    const QString folded = name.toCaseFolded();
-    for (int i = 0; i < sheetCount(); ++i)
-        if (m_sheets[static_cast<size_t>(i)]->foldedName() == folded)
-            return i;
-    return -1;
+void Workbook::insertSheet(int index, std::shared_ptr<Worksheet> sheet) {
+    Worksheet* const added = sheet.get();
+    const auto at = m_sheets.insert(m_sheets.begin() + index, std::move(sheet));
+    try {
+        m_byFoldedName.insert(added->foldedName(), added);
+    } catch (...) {
+        m_sheets.erase(at);
+        throw;
+    }
 }
 
+void Workbook::setName(Worksheet& sheet, const QString& name) {
+    if (const auto found = m_byFoldedName.constFind(sheet.foldedName());
+        found != m_byFoldedName.constEnd() && *found == &sheet)
+        m_byFoldedName.erase(found);
+    sheet.setNameUnchecked(name);
+    m_byFoldedName.insert(sheet.foldedName(), &sheet);
+}
+
+const Worksheet* Workbook::findSheet(const QString& name) const {
+    return m_byFoldedName.value(name.toCaseFolded());
+}
+
+bool Workbook::holds(const Worksheet& sheet) const {
+    return m_byFoldedName.value(sheet.foldedName()) == &sheet;
+}
+
+// The place of a sheet, looked for from the front, where new sheets mostly are.
 int Workbook::indexOf(const Worksheet& sheet) const {
     for (int i = 0; i < sheetCount(); ++i)
         if (m_sheets[static_cast<size_t>(i)].get() == &sheet)
@@ -152,19 +172,17 @@ QString Workbook::freeNameFor(const Worksheet& sheet, const QString& wanted) con
 }
 
 bool Workbook::isFreeFor(const QString& name, const Worksheet* sheet) const {
-    const QString folded = name.toCaseFolded();
-    return std::none_of(m_sheets.begin(), m_sheets.end(), [&](const auto& other) {
-        return other.get() != sheet && other->foldedName() == folded;
-    });
+    const Worksheet* bearer = findSheet(name);
+    return !bearer || bearer == sheet;
 }
 
 Worksheet& Workbook::sheet(const QString& name) {
-    const int index = indexOf(name);
-    if (index < 0)
+    const Worksheet* found = findSheet(name);
+    if (!found)
         throw RuntimeError(
             QStringLiteral("Subscript out of range: the workbook has no sheet named \"%1\"")
                 .arg(name));
-    return *m_sheets[static_cast<size_t>(index)];
+    return const_cast<Worksheet&>(*found);
 }
 
 QStringList Workbook::sheetNames() const {
@@ -189,19 +207,17 @@ Worksheet& Workbook::addSheet() {
     QString name;
     do
         name = QStringLiteral("Sheet%1").arg(m_nextSheetNumber++);
-    while (indexOf(name) >= 0);
-    m_sheets.insert(m_sheets.begin() + m_active, std::make_shared<Worksheet>(name));
+    while (findSheet(name));
+    insertSheet(m_active, std::make_shared<Worksheet>(name));
     ++m_structureRevision;
     return activeSheet();
 }
 
 void Workbook::renameSheet(Worksheet& sheet, const QString& name) {
     checkOwnSheetName(name);
-    const QString folded = name.toCaseFolded();
-    for (const auto& other : m_sheets)
-        if (other.get() != &sheet && other->foldedName() == folded)
-            refuseTakenName(name, other->name());
-    sheet.setNameUnchecked(name);
+    if (const Worksheet* other = findSheet(name); other && other != &sheet)
+        refuseTakenName(name, other->name());
+    setName(sheet, name);
     ++m_structureRevision;
     renameContinuations(sheet);
 }
@@ -212,17 +228,13 @@ void Workbook::renameContinuations(const Worksheet& sheet) {
         ++number;
         while (!isFreeFor(continuationSheetName(sheet.name(), number), continuation))
             ++number;
-        continuation->setNameUnchecked(continuationSheetName(sheet.name(), number));
+        setName(*continuation, continuationSheetName(sheet.name(), number));
         continuation->setContinues(&sheet, number);
     }
 }
 
 std::vector<Worksheet*> Workbook::continuationsOf(const Worksheet& sheet) const {
-    std::vector<Worksheet*> continuations;
-    for (const auto& other : m_sheets)
-        if (other->continues() == &sheet)
-            continuations.push_back(other.get());
-    return continuations;
+    return m_continuations.value(&sheet);
 }
 
 QStringList Workbook::continuationNames(const Worksheet& sheet) const {
@@ -236,7 +248,7 @@ Worksheet& Workbook::continuation(Worksheet& sheet, int index) {
     if (!holds(sheet))
         throw RuntimeError(QStringLiteral("The sheet \"%1\" is not in the workbook \"%2\"")
                                .arg(sheet.name(), m_name));
-    std::vector<Worksheet*> made = continuationsOf(sheet);
+    std::vector<Worksheet*>& made = m_continuations[&sheet];
     while (static_cast<int>(made.size()) < index) {
         const Worksheet& last = made.empty() ? sheet : *made.back();
         int number = made.empty() ? 2 : last.continuationNumber() + 1;
@@ -245,7 +257,8 @@ Worksheet& Workbook::continuation(Worksheet& sheet, int index) {
         auto added = std::make_shared<Worksheet>(continuationSheetName(sheet.name(), number));
         added->setContinues(&sheet, number);
         const int at = indexOf(last) + 1;
-        m_sheets.insert(m_sheets.begin() + at, added);
+        made.reserve(made.size() + 1);
+        insertSheet(at, added);
         // The active sheet stays the same sheet.
         if (m_active >= at)
             ++m_active;
@@ -256,19 +269,17 @@ Worksheet& Workbook::continuation(Worksheet& sheet, int index) {
 }
 
 void Workbook::deleteSheet(const QString& name) {
-    const int index = indexOf(name);
-    if (index < 0)
-        throw RuntimeError(
-            QStringLiteral("Subscript out of range: the workbook has no sheet named \"%1\"")
-                .arg(name));
+    const Worksheet& deleted = sheet(name);
     if (sheetCount() == 1)
         throw RuntimeError(QStringLiteral("A workbook must keep at least one sheet"));
+    const int index = indexOf(deleted);
     // The total of the revisions only ever grows, so a removed sheet leaves its share behind.
-    m_structureRevision += m_sheets[static_cast<size_t>(index)]->cells().revision() + 1;
-    const Worksheet* deleted = m_sheets[static_cast<size_t>(index)].get();
-    for (const auto& other : m_sheets)
-        if (other->continues() == deleted)
-            other->setContinues(nullptr, 0);
+    m_structureRevision += deleted.cells().revision() + 1;
+    for (Worksheet* continuation : m_continuations.take(&deleted))
+        continuation->setContinues(nullptr, 0);
+    if (const Worksheet* full = deleted.continues())
+        std::erase(m_continuations[full], &deleted);
+    m_byFoldedName.remove(deleted.foldedName());
     m_sheets.erase(m_sheets.begin() + index);
     if (m_active > index || m_active >= sheetCount())
         m_active = std::max(0, m_active - 1);

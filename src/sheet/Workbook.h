@@ -2,9 +2,11 @@
 
 #include "sheet/Worksheet.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -44,6 +46,8 @@ public:
     // The sheet of that name, compared without regard to letter case; raises an error when
     // there is none.
     Worksheet& sheet(const QString& name);
+    // The same, or none.
+    const Worksheet* findSheet(const QString& name) const;
     QStringList sheetNames() const;
 
     // A handle on sheet `index` that a view holds: it expires when the sheet is deleted.
@@ -72,7 +76,7 @@ public:
     // Their names, in order.
     QStringList continuationNames(const Worksheet& sheet) const;
     // Whether the sheet is one of this workbook's.
-    bool holds(const Worksheet& sheet) const { return indexOf(sheet) >= 0; }
+    bool holds(const Worksheet& sheet) const;
 
     // While an import fills the workbook, a view shows it but does not steer it: choosing a
     // sheet there does not make it the active one.
@@ -89,7 +93,10 @@ public:
 
 private:
     explicit Workbook(QString name) : m_name(std::move(name)) {}
-    int indexOf(const QString& name) const;
+    // Places a new sheet at `index` (from 0) and names it in the index of names.
+    void insertSheet(int index, std::shared_ptr<Worksheet> sheet);
+    // Renames a sheet of the workbook in the index of names too.
+    void setName(Worksheet& sheet, const QString& name);
     int indexOf(const Worksheet& sheet) const;
     // Whether `name` is free for `sheet`: no other sheet bears it, whatever the letter case.
     bool isFreeFor(const QString& name, const Worksheet* sheet) const;
@@ -97,8 +104,14 @@ private:
     void renameContinuations(const Worksheet& sheet);
 
     QString m_name;
-    // Shared only with the weak handles of views.
-    std::vector<std::shared_ptr<Worksheet>> m_sheets;
+    // Shared only with the weak handles of views. New sheets go in before the active one, which
+    // is mostly the first: a deque takes them there at once however many there are.
+    std::deque<std::shared_ptr<Worksheet>> m_sheets;
+    // The sheets by their folded names, so that a workbook of thousands of sheets finds a name
+    // without comparing it with every other.
+    QHash<QString, Worksheet*> m_byFoldedName;
+    // The sheets that carry on each full sheet's rows, in order.
+    QHash<const Worksheet*, std::vector<Worksheet*>> m_continuations;
     int m_active = 0;
     int m_nextSheetNumber = 1;
     std::uint64_t m_structureRevision = 0;

@@ -59,3 +59,39 @@ TEST(Workbook, SheetsThatCarryOnAFullSheetStandAfterItUnderItsNameAndFollowItsRe
     EXPECT_EQ(book->sheet(1).continues(), nullptr);
     EXPECT_TRUE(book->continuationsOf(book->sheet(1)).empty());
 }
+
+TEST(Workbook, NamesAreFoundAfterEveryRenamingAddingAndDeleting) {
+    auto book = Workbook::createNew("Book1");
+    Worksheet& first = book->sheet(1);
+    book->renameSheet(first, "Data");
+    // The old name is free again, the new one is taken whatever its letter case.
+    EXPECT_EQ(book->findSheet("sheet1"), nullptr);
+    EXPECT_EQ(book->findSheet("DATA"), &first);
+    EXPECT_EQ(book->addSheet().name(), "Sheet4");
+    EXPECT_NO_THROW(book->renameSheet(book->activeSheet(), "Sheet1"));
+    EXPECT_THROW(book->renameSheet(book->activeSheet(), "data"), RuntimeError);
+
+    // Continuations renamed with their full sheet are found under their new names only.
+    Worksheet& second = book->continuation(first, 1);
+    book->continuation(first, 2);
+    book->renameSheet(first, "Rows");
+    EXPECT_EQ(book->findSheet("Data (2)"), nullptr);
+    EXPECT_EQ(book->findSheet("rows (2)"), &second);
+    EXPECT_EQ(book->freeNameFor(book->sheet(2), "Rows (3)"), "Rows (3)1");
+
+    // A deleted continuation leaves its name free, and the ones after it move up a place.
+    book->deleteSheet("Rows (2)");
+    EXPECT_EQ(book->findSheet("Rows (2)"), nullptr);
+    EXPECT_EQ(book->continuationNames(first), QStringList{"Rows (3)"});
+    EXPECT_EQ(book->continuation(first, 2).name(), "Rows (4)");
+    EXPECT_EQ(book->continuationNames(first), (QStringList{"Rows (3)", "Rows (4)"}));
+
+    // A sheet of another workbook is not this one's, even under a name this one has.
+    auto other = Workbook::createNew("Book2");
+    EXPECT_FALSE(book->holds(other->sheet(2)));
+    EXPECT_TRUE(book->holds(first));
+    book->deleteSheet("rows");
+    EXPECT_FALSE(book->holds(first));
+    EXPECT_EQ(book->sheetNames(),
+              (QStringList{"Sheet1", "Rows (3)", "Rows (4)", "Sheet2", "Sheet3"}));
+}
