@@ -177,6 +177,14 @@ void ZipPackage::beginEntry(std::string name, bool large) {
 }
 
 std::string ZipPackage::write(std::string piece) {
+    // The last piece of a part mostly fills little of its buffer: a copy of its own size waits
+    // instead, so that the thousands of small parts the queue may hold take only their text,
+    // not a buffer of a megabyte each, and the buffer is filled again at once.
+    if (piece.size() < piece.capacity() / 4) {
+        enqueue(Command{Command::Kind::Piece, std::string(piece), false, {}});
+        piece.clear();
+        return piece;
+    }
     enqueue(Command{Command::Kind::Piece, std::move(piece), false, {}});
     return spareBuffer();
 }
