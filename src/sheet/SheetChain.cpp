@@ -15,8 +15,11 @@ TallBlock copyUsedRows(const std::vector<const CellStore*>& sheets) {
     std::int64_t lastRow = 0;
     int firstColumn = kMaxColumns;
     int lastColumn = 0;
+    // Each walks every cell of its sheet, a million rows of them: once is enough.
+    std::vector<CellRange> usedRanges;
+    usedRanges.reserve(sheets.size());
     for (size_t i = 0; i < sheets.size(); ++i) {
-        const CellRange used = sheets[i]->usedRange();
+        const CellRange used = usedRanges.emplace_back(sheets[i]->usedRange());
         if (used.isEmpty())
             continue;
         if (firstRow == 0)
@@ -30,7 +33,7 @@ TallBlock copyUsedRows(const std::vector<const CellStore*>& sheets) {
         return block;
     block.resize(static_cast<size_t>((lastRow - firstRow) / kMaxRows + 1));
     for (size_t i = 0; i < sheets.size(); ++i) {
-        const CellRange used = sheets[i]->usedRange();
+        const CellRange& used = usedRanges[i];
         if (used.isEmpty())
             continue;
         // The sheet's rows fall into at most two pieces of the block.
@@ -54,14 +57,14 @@ void pasteRows(const TallBlock& block, int row, int column,
                const std::function<CellStore&(int index)>& sheetAt) {
     for (size_t piece = 0; piece < block.size(); ++piece) {
         const CellStore& cells = block[piece];
-        const CellRange used = cells.usedRange();
-        if (used.isEmpty())
+        if (cells.cellCount() == 0)
             continue;
         const int sheet = static_cast<int>(piece);
         if (row == 1) {
             sheetAt(sheet).paste(cells, 1, column);
             continue;
         }
+        const CellRange used = cells.usedRange();
         // Below row 1 each piece straddles two sheets: its top fills the first from `row`, the
         // rest goes on from row 1 of the next.
         const int fitting = kMaxRows - row + 1;

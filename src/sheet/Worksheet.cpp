@@ -213,6 +213,17 @@ std::pair<int, int> CellStore::usedColumns(int row) const {
     return {first, last};
 }
 
+bool CellStore::covers(const CellRange& range) const {
+    // What is stored bounds what is used, and is known row by row without reading the cells.
+    bool beyond = range.lastRow < storedRowCount();
+    for (int row = 1; row <= storedRowCount() && !beyond; ++row)
+        beyond = storedColumnCount(row) > range.lastColumn;
+    if (!beyond)
+        return true;
+    const CellRange used = usedRange();
+    return used.isEmpty() || (range.lastRow >= used.lastRow && range.lastColumn >= used.lastColumn);
+}
+
 CellRange CellStore::usedRange() const {
     CellRange range;
     for (int row = 1; row <= storedRowCount(); ++row) {
@@ -258,10 +269,7 @@ CellStore CellStore::copy(const CellRange& range) const {
     CellStore block;
     if (range.isEmpty())
         return block;
-    const CellRange used = usedRange();
-    const bool wholeSheet =
-        range.firstRow == 1 && range.firstColumn == 1 &&
-        (used.isEmpty() || (range.lastRow >= used.lastRow && range.lastColumn >= used.lastColumn));
+    const bool wholeSheet = range.firstRow == 1 && range.firstColumn == 1 && covers(range);
     if (wholeSheet) {
         block.m_data = m_data;
         return block;
@@ -276,15 +284,17 @@ void CellStore::paste(const CellStore& block, int row, int column) {
         paste(CellStore(block), row, column);
         return;
     }
-    const CellRange used = block.usedRange();
-    if (used.isEmpty())
+    if (block.cellCount() == 0)
         return;
-    checkLimits(row + used.lastRow - 1, column + used.lastColumn - 1);
+    // A block placed from A1 of an empty store fits as it fits its own, and takes no walk
+    // over its cells.
     if (row == 1 && column == 1 && cellCount() == 0) {
         ++m_revision;
         m_data = block.m_data;
         return;
     }
+    const CellRange used = block.usedRange();
+    checkLimits(row + used.lastRow - 1, column + used.lastColumn - 1);
     paste(block, CellRange{1, 1, used.lastRow, used.lastColumn}, row, column);
 }
 

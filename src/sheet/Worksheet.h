@@ -90,6 +90,8 @@ public:
     std::pair<int, int> usedColumns(int row) const;
     // The bounding box of the non-empty cells; empty when there are none.
     CellRange usedRange() const;
+    // Whether the rows and columns up to the last of `range` hold every non-empty cell.
+    bool covers(const CellRange& range) const;
     // The number of non-empty cells.
     std::int64_t cellCount() const { return m_data->cellCount; }
     // Grows with every change, so that a saved state can be recognised.
