@@ -32,6 +32,11 @@ void WorkTexts::Writer::append(std::string_view piece) {
         m_held.append(piece);
 }
 
+void WorkTexts::Writer::reserve(qint64 bytes) {
+    if (!m_file && bytes > static_cast<qint64>(m_held.capacity()) && m_texts.fits(bytes))
+        m_held.reserve(static_cast<size_t>(bytes));
+}
+
 void WorkTexts::Writer::commit() {
     if (m_file) {
         m_file->commit();
@@ -39,7 +44,11 @@ void WorkTexts::Writer::commit() {
         m_texts.forget(m_path);
         return;
     }
-    m_held.shrink_to_fit();
+    // Copying a text of many megabytes to give back a little of its room costs more than the
+    // room: only a text that fills less than seven eighths of it is made to fit. The budget
+    // counts the room either way.
+    if (m_held.capacity() - m_held.size() > m_held.size() / 8)
+        m_held.shrink_to_fit();
     m_texts.keep(m_path, std::move(m_held));
 }
 
@@ -52,8 +61,8 @@ void WorkTexts::keep(const QString& path, std::string text) {
     std::lock_guard lock(m_mutex);
     auto& slot = m_held[path];
     if (slot)
-        m_heldBytes -= static_cast<qint64>(slot->size());
-    m_heldBytes += static_cast<qint64>(text.size());
+        m_heldBytes -= static_cast<qint64>(slot->capacity());
+    m_heldBytes += static_cast<qint64>(text.capacity());
     slot = std::make_shared<const std::string>(std::move(text));
 }
 
@@ -92,7 +101,7 @@ void WorkTexts::read(const QString& path,
 void WorkTexts::forget(const QString& path) {
     std::lock_guard lock(m_mutex);
     if (auto found = m_held.find(path); found != m_held.end()) {
-        m_heldBytes -= static_cast<qint64>((*found)->size());
+        m_heldBytes -= static_cast<qint64>((*found)->capacity());
         m_held.erase(found);
     }
 }

@@ -36,6 +36,9 @@ public:
 
         // Raises an error when the text goes to a file that cannot be created or written.
         void append(std::string_view piece);
+        // Makes room at once for a text of about `bytes` in all, when the budget has it, so
+        // that a text whose size is known is neither moved as it grows nor copied to fit.
+        void reserve(qint64 bytes);
         void commit();
 
     private:

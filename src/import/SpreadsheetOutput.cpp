@@ -100,7 +100,15 @@ JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
                       ImportResult& result) {
     JoinedTexts joined;
     std::optional<WorkTexts::Writer> combined;
-    procedure.step(100, [&] { combined.emplace(texts, joinedPath); });
+    procedure.step(100, [&] {
+        combined.emplace(texts, joinedPath);
+        // The texts held in memory, each with its line break, are most often all of it.
+        qint64 bytes = 0;
+        for (const QString& path : csvPaths)
+            if (const std::shared_ptr<const std::string> text = texts.held(path))
+                bytes += static_cast<qint64>(text->size()) + 2;
+        combined->reserve(bytes);
+    });
     if (!combined)
         return joined;
     const SourceFiles sourceFiles(result);
