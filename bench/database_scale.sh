@@ -14,6 +14,7 @@
 set -uo pipefail
 
 source "$(dirname "$0")/paths.sh"
+source "$(dirname "$0")/one_record_files.sh"
 PARTS=${PARTS:-tables memory}
 
 [[ -x $BATCH ]] || { echo "build the project first (cmake --build build)" >&2; exit 1; }
@@ -30,23 +31,6 @@ run_database() {
     read -r TAKEN PEAK_KB < <(tail -n 1 "$TMP/time")
     [[ $status -le 1 ]] || echo "  status $status: $(head -n 3 "$TMP/errors")" >&2
     rm -f "$TMP/out.xlsx"
-}
-
-# A folder of N files of one record each.
-one_record_files() {
-    local count=$1 folder=$WORK/scale/files-$1
-    if [[ ! -f $folder/done ]]; then
-        rm -rf "$folder" && mkdir -p "$folder"
-        /usr/bin/python3 - "$folder" "$count" <<'PY'
-import os, sys
-folder, count = sys.argv[1], int(sys.argv[2])
-for i in range(count):
-    with open(os.path.join(folder, f"{i:06d}.xml"), "w") as f:
-        f.write(f"<doc><record><id>{i}</id><name>item {i}</name></record></doc>\n")
-PY
-        touch "$folder/done"
-    fi
-    echo "$folder"
 }
 
 # One file whose document holds N records of N distinct names.
