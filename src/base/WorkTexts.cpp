@@ -4,6 +4,7 @@
 #include "base/Utf16Pieces.h"
 
 #include <algorithm>
+#include <new>
 
 WorkTexts::Writer::Writer(WorkTexts& texts, QString path)
     : m_texts(texts), m_path(std::move(path)) {
@@ -33,8 +34,13 @@ void WorkTexts::Writer::append(std::string_view piece) {
 }
 
 void WorkTexts::Writer::reserve(qint64 bytes) {
-    if (!m_file && bytes > static_cast<qint64>(m_held.capacity()) && m_texts.fits(bytes))
+    if (m_file || bytes <= static_cast<qint64>(m_held.capacity()) || !m_texts.fits(bytes))
+        return;
+    try {
         m_held.reserve(static_cast<size_t>(bytes));
+    } catch (const std::bad_alloc&) {
+        // Room made ahead only saves time: without the memory, the text grows as it comes.
+    }
 }
 
 void WorkTexts::Writer::commit() {
