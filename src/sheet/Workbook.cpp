@@ -153,7 +153,8 @@ const Worksheet* Workbook::findSheet(const QString& name) const {
 }
 
 bool Workbook::holds(const Worksheet& sheet) const {
-    return m_byFoldedName.value(sheet.foldedName()) == &sheet;
+    // Only the address is compared: a route asks this of sheets the user may have deleted.
+    return indexOf(sheet) >= 0;
 }
 
 // The place of a sheet, looked for from the front, where new sheets mostly are.
