@@ -141,11 +141,14 @@ void Workbook::insertSheet(int index, std::shared_ptr<Worksheet> sheet) {
 }
 
 void Workbook::setName(Worksheet& sheet, const QString& name) {
-    if (const auto found = m_byFoldedName.constFind(sheet.foldedName());
+    const QString before = sheet.foldedName();
+    if (const auto found = m_byFoldedName.constFind(before);
         found != m_byFoldedName.constEnd() && *found == &sheet)
         m_byFoldedName.erase(found);
     sheet.setNameUnchecked(name);
     m_byFoldedName.insert(sheet.foldedName(), &sheet);
+    if (sheet.foldedName() != before)
+        releaseName(before);
 }
 
 const Worksheet* Workbook::findSheet(const QString& name) const {
@@ -166,10 +169,29 @@ int Workbook::indexOf(const Worksheet& sheet) const {
 }
 
 QString Workbook::freeNameFor(const Worksheet& sheet, const QString& wanted) const {
-    QString name = wanted;
-    for (int number = 1; !isFreeFor(name, &sheet); ++number)
-        name = withSuffix(wanted, QString::number(number));
-    return name;
+    QString acceptable = acceptableSheetName(wanted, sheet.name());
+    if (isFreeFor(acceptable, &sheet))
+        return acceptable;
+    int& number = m_firstNumberToTry[acceptable];
+    number = std::max(number, 1);
+    for (;; ++number) {
+        QString name = withSuffix(acceptable, QString::number(number));
+        const Worksheet* bearer = findSheet(name);
+        if (!bearer || bearer == &sheet)
+            return name;
+        const std::pair<QString, int> passed(acceptable, number);
+        if (!m_passedOver.contains(bearer->foldedName(), passed))
+            m_passedOver.insert(bearer->foldedName(), passed);
+    }
+}
+
+void Workbook::releaseName(const QString& foldedName) {
+    for (auto passed = m_passedOver.find(foldedName);
+         passed != m_passedOver.end() && passed.key() == foldedName;
+         passed = m_passedOver.erase(passed)) {
+        int& number = m_firstNumberToTry[passed->first];
+        number = std::min(number, passed->second);
+    }
 }
 
 bool Workbook::isFreeFor(const QString& name, const Worksheet* sheet) const {
@@ -280,8 +302,10 @@ void Workbook::deleteSheet(const QString& name) {
         continuation->setContinues(nullptr, 0);
     if (const Worksheet* full = deleted.continues())
         std::erase(m_continuations[full], &deleted);
-    m_byFoldedName.remove(deleted.foldedName());
+    const QString released = deleted.foldedName();
+    m_byFoldedName.remove(released);
     m_sheets.erase(m_sheets.begin() + index);
+    releaseName(released);
     if (m_active > index || m_active >= sheetCount())
         m_active = std::max(0, m_active - 1);
 }

@@ -61,8 +61,10 @@ public:
     Worksheet& addSheet();
     // Renames a sheet; raises an error naming the rule when the name is refused.
     void renameSheet(Worksheet& sheet, const QString& name);
-    // The name nearest `wanted` that no other sheet bears: `wanted` itself, or `wanted` cut as
-    // far as the smallest free number after it needs to stay within the longest name.
+    // The name nearest `wanted` that the sheet may bear: `wanted` made acceptable
+    // (acceptableSheetName, or the sheet's own name when nothing of it is left), and when another
+    // sheet bears that in any letter case, cut as far as the smallest free number after it needs
+    // to stay within the longest name. A name the rules accept and no other sheet bears stays.
     QString freeNameFor(const Worksheet& sheet, const QString& wanted) const;
     // Deletes the sheet of that name; a workbook keeps at least one sheet.
     void deleteSheet(const QString& name);
@@ -97,6 +99,9 @@ private:
     void insertSheet(int index, std::shared_ptr<Worksheet> sheet);
     // Renames a sheet of the workbook in the index of names too.
     void setName(Worksheet& sheet, const QString& name);
+    // Notes that no sheet bears the folded name any longer, so that a number passed over for
+    // bearing it is tried again.
+    void releaseName(const QString& foldedName);
     int indexOf(const Worksheet& sheet) const;
     // Whether `name` is free for `sheet`: no other sheet bears it, whatever the letter case.
     bool isFreeFor(const QString& name, const Worksheet* sheet) const;
@@ -112,6 +117,13 @@ private:
     QHash<QString, Worksheet*> m_byFoldedName;
     // The sheets that carry on each full sheet's rows, in order.
     QHash<const Worksheet*, std::vector<Worksheet*>> m_continuations;
+    // For each name asked of freeNameFor, the number to try first: every smaller one was found
+    // taken. Many sheets may want one name (a file name in every folder), and trying each number
+    // again for each of them would take time that grows with the square of their count.
+    mutable QHash<QString, int> m_firstNumberToTry;
+    // The numbers so passed over, by the folded name that took them: when that name is free
+    // again, the number is the first to try once more.
+    mutable QMultiHash<QString, std::pair<QString, int>> m_passedOver;
     int m_active = 0;
     int m_nextSheetNumber = 1;
     std::uint64_t m_structureRevision = 0;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 TEST(Workbook, NewSheetsGoBeforeTheActiveOneAndNamesFollowTheRules) {
     auto book = Workbook::createNew("Book1");
     book->addSheet();
@@ -93,4 +96,46 @@ TEST(Workbook, NamesAreFoundAfterEveryRenamingAddingAndDeleting) {
     book->deleteSheet("rows");
     EXPECT_EQ(book->sheetNames(),
               (QStringList{"Sheet1", "Rows (3)", "Rows (4)", "Sheet2", "Sheet3"}));
+}
+
+TEST(Workbook, ASheetAskingForANameGetsTheNearestOneTheRulesAndTheOtherSheetsLeave) {
+    auto book = Workbook::createNew("Book1");
+    book->renameSheet(book->sheet(1), "Data.csv");
+    book->renameSheet(book->sheet(2), QString(31, 'n'));
+    Worksheet& asking = book->addSheet();
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const std::vector<std::pair<QString, QString>> cases = {
+        // Nothing of the name is left, so the sheet keeps its own.
+        {"''", "Sheet4"},
+        {"sheet4", "sheet4"},
+        {"a.csv1", "a.csv1"},
+        {"it's " + smile, "it's " + smile},
+        {"data.csv", "data.csv1"},
+        {"sheet3", "sheet31"},
+        {"a:b.csv", "a_b.csv"},
+        {"x\\y/z?*[w]", "x_y_z___w_"},
+        {"'quoted'", "quoted"},
+        {QString(40, 'm'), QString(31, 'm')},
+        {QString(40, 'N'), QString(30, 'N') + "1"},
+    };
+    for (const auto& [wanted, given] : cases) {
+        EXPECT_EQ(book->freeNameFor(asking, wanted), given) << wanted.toStdString();
+        EXPECT_NO_THROW(book->renameSheet(asking, book->freeNameFor(asking, wanted)));
+    }
+
+    // Many sheets asking for one name get the numbers in turn; a number whose sheet is gone or
+    // renamed is the smallest free one again.
+    QStringList given;
+    for (int i = 0; i < 4; ++i) {
+        Worksheet& sheet = book->addSheet();
+        book->renameSheet(sheet, book->freeNameFor(sheet, "DATA.csv"));
+        given << sheet.name();
+    }
+    EXPECT_EQ(given, (QStringList{"DATA.csv1", "DATA.csv2", "DATA.csv3", "DATA.csv4"}));
+    book->deleteSheet("data.csv3");
+    book->renameSheet(book->sheet("data.csv2"), "moved");
+    EXPECT_EQ(book->freeNameFor(book->addSheet(), "DATA.csv"), "DATA.csv2");
+    book->renameSheet(book->activeSheet(), "DATA.csv2");
+    EXPECT_EQ(book->freeNameFor(book->addSheet(), "DATA.csv"), "DATA.csv3");
+    EXPECT_NO_THROW(checkSheetNames(book->sheetNames()));
 }
