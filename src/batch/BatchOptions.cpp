@@ -17,7 +17,8 @@ const QString kUsage = QStringLiteral(
     "                       one a line\n"
     "  -o, --output FILE    the workbook to write; it replaces an older file only when complete\n"
     "  --one-sheet          every file onto one sheet (the default)\n"
-    "  --multiple-sheets    one sheet per file\n"
+    "  --multiple-sheets    one sheet per file (per table on the database route), named after\n"
+    "                       it: a.xml gives a.csv, a second a.xml a.csv1, a:b.xml a_b.csv\n"
     "  --route ROUTE        flatten (the default): element paths and values, one line each;\n"
     "                       database: tables of the work database, written cell by cell\n"
     "  --merge-tables       with --route database: the records of one element name from every\n"
@@ -45,11 +46,12 @@ const QString kUsage = QStringLiteral(
     "as in a URL (%0A, %0D, %09, %25), so that a line stays one line; a URL decoder gives\n"
     "the text back.\n"
     "\n"
-    "Exit status: 0 every file imported; 1 some files failed but the workbook was written;\n"
-    "2 a usage error, or nothing could be imported or written (an existing OUTPUT is then\n"
-    "left as it was); 128+N stopped by signal N (130 Ctrl+C, 143 SIGTERM): the run's files\n"
-    "are removed and an existing OUTPUT is left as it was. A second signal ends the run at\n"
-    "once, as cleanly; N is then the first signal's number.\n");
+    "Exit status: 0 every file imported whole; 1 the workbook was written, but a file failed\n"
+    "or a value was cut (a cell's characters past 32,767, values past a sheet's 16,384\n"
+    "columns); 2 a usage error, or nothing could be imported or written (an existing OUTPUT\n"
+    "is then left as it was); 128+N stopped by signal N (130 Ctrl+C, 143 SIGTERM): the run's\n"
+    "files are removed and an existing OUTPUT is left as it was. A second signal ends the run\n"
+    "at once, as cleanly; N is then the first signal's number.\n");
 
 ParsedCommandLine usageError(const QString& text) {
     return {std::nullopt, usageErrorText(text), 2};

@@ -352,7 +352,14 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
             while (SheetNameExists(mustBeSet(target.get()), candidate))
                 candidate += QString::number(++nameCounter);
         });
-        procedure.step(144, [&] { mustBeSet(workbook).renameSheet(mustBeSet(sheet), candidate); });
+        // The counter's name stays wherever the workbook takes it; one it refuses (taken in other
+        // letters, a character no sheet name holds, too long) gets the nearest it takes, so that
+        // every file's sheet is named after the file.
+        procedure.step(144, [&] {
+            Workbook& book = mustBeSet(workbook);
+            Worksheet& named = mustBeSet(sheet);
+            book.renameSheet(named, book.freeNameFor(named, candidate));
+        });
         const size_t pasteFailuresBefore = result.failures.size();
         bool pasted = false;
         procedure.step(146, [&] {

@@ -673,3 +673,44 @@ TEST(BatchProgram, ASheetFilledExactlyOrGoingOnIsNoFault) {
     EXPECT_LT(workbook.indexOf("name=\"Sheet1\""), workbook.indexOf("name=\"Sheet1 (2)\""));
     EXPECT_TRUE(xlsxSheet(batch.out("over.xlsx"), 2).contains("<t>more</t>"));
 }
+
+// A name the workbook refuses as the file gives it (taken in other letters, a character no
+// sheet name holds) is no failure: the sheet gets the nearest free name, on both routes.
+TEST(BatchProgram, EverySheetIsNamedAfterItsFileOrTableAndNoNameIsAFailure) {
+    BatchFixture batch;
+    QStringList inputs{batch.writeFile("a/Data.xml", "<r><v>upper</v></r>"),
+                       batch.writeFile("b/data.xml", "<r><v>lower</v></r>")};
+    // Each file's sheet, last file first, and its value.
+    QStringList expected{"data.csv1", "Data.csv", "Sheet1", "Sheet2", "Sheet3"};
+    QStringList values{"lower", "upper"};
+#ifndef _WIN32
+    inputs << batch.writeFile("c/a:b.xml", "<r><v>colon</v></r>");
+    expected.prepend("a_b.csv");
+    values.prepend("colon");
+#endif
+    const auto sheetNames = [](const QString& xlsx) {
+        static const QRegularExpression sheetName(R"re(<sheet name="([^"]*)")re");
+        QStringList names;
+        for (const auto& match : sheetName.globalMatch(xlsxEntry(xlsx, "xl/workbook.xml")))
+            names << match.captured(1);
+        return names;
+    };
+
+    Outcome outcome =
+        batch.run(QStringList{"--multiple-sheets", "-o", batch.out("files.xlsx")} + inputs);
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
+    EXPECT_FALSE(outcome.errors.contains("brindlequay-batch:")) << outcome.errors.toStdString();
+    EXPECT_EQ(sheetNames(batch.out("files.xlsx")), expected);
+    for (int sheet = 1; sheet <= values.size(); ++sheet)
+        EXPECT_TRUE(
+            xlsxSheet(batch.out("files.xlsx"), sheet).contains("<t>" + values[sheet - 1] + "</t>"))
+            << sheet;
+
+    // A table named as the workbook's own sheet, in other letters.
+    const QString table = batch.writeFile("d/sheets.xml", "<r><sheet1><v>t</v></sheet1></r>");
+    outcome = batch.run(
+        {"--route", "database", "--multiple-sheets", "-o", batch.out("tables.xlsx"), table});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
+    EXPECT_EQ(sheetNames(batch.out("tables.xlsx")), (QStringList{"sheet11", "Sheet1"}));
+    EXPECT_TRUE(xlsxSheet(batch.out("tables.xlsx"), 1).contains("<t>t</t>"));
+}
