@@ -6,7 +6,7 @@
 #include <QDir>
 
 CsvPaths::CsvPaths(QString temporaryFolder) : m_folder(std::move(temporaryFolder)) {
-    m_taken.insert(combinedFile(m_folder));
+    m_timesGiven.insert(FileNameOf(combinedFile(m_folder)).toCaseFolded(), 1);
 }
 
 QString CsvPaths::combinedFile(const QString& temporaryFolder) {
@@ -29,13 +29,13 @@ QString fittingStem(QString stem) {
 
 QString CsvPaths::pathFor(const QString& xmlPath) {
     const QString name = fittingStem(StripExtension(FileNameOf(xmlPath))) + QStringLiteral(".csv");
-    QString path = joinPath(m_folder, name);
-    for (int number = 2; m_taken.contains(path); ++number) {
-        const QString folder = joinPath(m_folder, QStringLiteral("brindlequay-%1").arg(number));
-        path = joinPath(folder, name);
-        if (!m_taken.contains(path) && !QDir().mkpath(folder))
+    int& given = m_timesGiven[name.toCaseFolded()];
+    QString folder = m_folder;
+    if (given > 0) {
+        folder = joinPath(m_folder, QStringLiteral("brindlequay-%1").arg(given + 1));
+        if (!QDir().mkpath(folder))
             throw RuntimeError(QStringLiteral("Cannot create the folder ") + folder);
     }
-    m_taken.insert(path);
-    return path;
+    ++given;
+    return joinPath(folder, name);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QSet>
+#include <QHash>
 #include <QString>
 
 // Hands out the CSV paths of one run in the temporary folder: every file's CSV is named after
 // the file with ".csv" in place of its extension, and no two files of the run, nor the one-sheet
 // output's combined file, ever share a path. A name already given in the run is given again in
-// a numbered sub-folder, so the file name (and so the sheet name) stays the same.
+// a numbered sub-folder, so the file name (and so the sheet name) stays the same. Names are
+// compared without regard to letter case, as the temporary folder's file system may.
 class CsvPaths {
 public:
     explicit CsvPaths(QString temporaryFolder);
@@ -19,5 +20,7 @@ public:
 
 private:
     QString m_folder;
-    QSet<QString> m_taken;
+    // How often each case-folded file name was given: the first time goes to the folder itself,
+    // the n-th to its sub-folder "brindlequay-n".
+    QHash<QString, int> m_timesGiven;
 };
