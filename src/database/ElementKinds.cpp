@@ -172,6 +172,9 @@ std::uint32_t ElementKinds::nameNumber(std::string_view written) {
 }
 
 ElementKinds::Kind ElementKinds::kindOf(Kind parent, std::uint32_t name) {
+    // Every document element is the first kind, whatever its name, and no step leads to it.
+    if (parent == kNone && !m_kinds.empty())
+        return 0;
     const std::uint64_t key = stepKey(parent, name);
     const auto found = m_kindByStep.find(key);
     if (found != m_kindByStep.end())
@@ -180,6 +183,8 @@ ElementKinds::Kind ElementKinds::kindOf(Kind parent, std::uint32_t name) {
         throw TooManyKinds("it holds more paths of elements than can be imported (1,073,741,824)");
     const auto kind = static_cast<Kind>(m_kinds.size());
     m_kinds.push_back({parent, name, {}});
+    if (parent == kNone)
+        return kind;
     // A kind is added whole or not at all, so that a survey that fails can be taken back.
     try {
         if (parent != kNone)
@@ -199,6 +204,8 @@ ElementKinds::Kind ElementKinds::kindOf(Kind parent, std::uint32_t name) {
 }
 
 ElementKinds::Kind ElementKinds::find(Kind parent, std::string_view name) const {
+    if (parent == kNone)
+        return m_kinds.empty() ? kNone : 0;
     std::uint32_t number = 0;
     if (const auto written = m_nameByWritten.find(name); written != m_nameByWritten.end()) {
         number = written->second;

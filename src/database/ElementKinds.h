@@ -12,10 +12,12 @@
 #include <unordered_map>
 #include <vector>
 
-// The kinds of element in the files of a run. An element's kind is its path of names from the
-// document element, prefixes dropped, letter case not regarded, so "Invoice/Party" under a
-// supplier and under a customer are two kinds. Every file is surveyed before any is stored, so
-// that what repeats, and so makes a table of its own, is decided once for the whole run.
+// The kinds of element in the files of a run. An element's kind is its path of names below the
+// document element, prefixes dropped, letter case not regarded: every document element is one
+// kind whatever its name, so "TaxTotal" in an invoice and in a credit note is one kind, while
+// "Party" under a supplier and under a customer are two. Every file is surveyed before any is
+// stored, so that what repeats, and so makes a table of its own, is decided once for the whole
+// run.
 class ElementKinds {
 public:
     using Kind = std::uint32_t;
@@ -32,7 +34,8 @@ public:
     std::optional<XmlError> survey(const QString& path);
 
     // The kind of an element named `name` (its local name) inside one of kind `parent`, kNone
-    // for the document element; kNone when no surveyed file has it.
+    // for the document element, whose kind is the same for every name; kNone when no surveyed
+    // file has it.
     Kind find(Kind parent, std::string_view name) const;
     // Whether elements of the kind occur more than once inside one element of some file.
     bool repeats(Kind kind) const { return m_kinds[kind].repeats; }

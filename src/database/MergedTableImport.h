@@ -32,7 +32,8 @@ class DatabaseFile;
 // and takes no "#id".
 //
 // Folding (the default) shapes the tables by the kinds of element of every file of the run
-// (see ElementKinds), which are surveyed before any file is imported:
+// (see ElementKinds: paths below the document element, whatever its name), which are surveyed
+// before any file is imported:
 // - an element whose kind occurs more than once inside one element, in any file, is a table in
 //   every file: a table of records, or of repeated values when no element of the kind has
 //   children. The document element is a table when it holds values, its own or folded ones;

@@ -378,7 +378,8 @@ TEST(MergedTableImport, FoldedFilesThatFailOrChangeAfterTheSurveyLeaveNothing) {
 }
 
 TEST(MergedTableImport, AFileThatHasWhatTheSurveySawInNoFileIsRefused) {
-    // The survey saw "b" once in "r", with children, and no value in "e" or "g".
+    // The survey saw "b" once in "r", with children, and no value in "e" or "g"; "e" and "r" are
+    // one kind, the document element, which holds values in c.xml.
     Session changed(Tables::Folded);
     const QString c = writeFile(changed.folder.filePath("c.xml"), "<r><b><c>1</c><d>2</d></b></r>");
     const QString e = writeFile(changed.folder.filePath("e.xml"), "<e><g><i>1</i><i>2</i></g></e>");
@@ -412,7 +413,35 @@ TEST(MergedTableImport, AFileThatHasWhatTheSurveySawInNoFileIsRefused) {
     database.quit();
     EXPECT_EQ(changed.rows("r"),
               (Rows{{"#file", "#id", "#path", "b/c", "b/d"}, {"c.xml", "1", "r", "1", "2"}}));
-    EXPECT_EQ(changed.rows("i"), (Rows{{"#file", "#id", "#path", "i"},
-                                       {"e.xml", "1", "e/g/i", "1"},
-                                       {"e.xml", "2", "e/g/i", "2"}}));
+    EXPECT_EQ(changed.rows("e"), (Rows{{"#file", "#id", "#path"}, {"e.xml", "1", "e"}}));
+    EXPECT_EQ(changed.rows("i"), (Rows{{"#file", "#id", "e#id", "#path", "i"},
+                                       {"e.xml", "1", "1", "e/g/i", "1"},
+                                       {"e.xml", "2", "1", "e/g/i", "2"}}));
+}
+
+// What repeats under one document element is a table under every other too: the kinds of
+// element are paths below the document element, whatever its name.
+TEST(MergedTableImport, ARepeatedKindIsATableUnderEveryDocumentElement) {
+    const QByteArray creditNote = R"(<CreditNote xmlns:cbc="urn:c" xmlns:cac="urn:a">
+  <cbc:ID>CN-1</cbc:ID><cac:TaxTotal><cbc:TaxAmount>1</cbc:TaxAmount>
+    <cac:TaxSubtotal><cbc:Amount>5</cbc:Amount></cac:TaxSubtotal></cac:TaxTotal></CreditNote>)";
+    const QByteArray invoice = R"(<Invoice xmlns:cbc="urn:c" xmlns:cac="urn:a">
+  <cbc:ID>INV-1</cbc:ID><cac:TaxTotal><cbc:TaxAmount>2</cbc:TaxAmount>
+    <cac:TaxSubtotal><cbc:Amount>1</cbc:Amount></cac:TaxSubtotal>
+    <cac:TaxSubtotal><cbc:Amount>2</cbc:Amount></cac:TaxSubtotal></cac:TaxTotal></Invoice>)";
+    Session session(Tables::Folded);
+    session.import({{"cn.xml", creditNote}, {"inv.xml", invoice}});
+    ASSERT_TRUE(session.failures.isEmpty()) << session.failures.join("\n").toStdString();
+    // "TaxSubtotal" gained its invoice's column after it was made, so it was made again, last.
+    EXPECT_EQ(session.tables(), (QStringList{"CreditNote", "Invoice", "TaxSubtotal"}));
+    EXPECT_EQ(session.rows("CreditNote"),
+              (Rows{{"#file", "#id", "#path", "ID", "TaxTotal/TaxAmount"},
+                    {"cn.xml", "1", "CreditNote", "CN-1", "1"}}));
+    EXPECT_EQ(session.rows("Invoice"), (Rows{{"#file", "#id", "#path", "ID", "TaxTotal/TaxAmount"},
+                                             {"inv.xml", "1", "Invoice", "INV-1", "2"}}));
+    EXPECT_EQ(session.rows("TaxSubtotal"),
+              (Rows{{"#file", "#id", "CreditNote#id", "Invoice#id", "#path", "Amount"},
+                    {"cn.xml", "1", "1", "", "CreditNote/TaxTotal/TaxSubtotal", "5"},
+                    {"inv.xml", "2", "", "1", "Invoice/TaxTotal/TaxSubtotal", "1"},
+                    {"inv.xml", "3", "", "1", "Invoice/TaxTotal/TaxSubtotal", "2"}}));
 }
