@@ -64,32 +64,38 @@ public:
         for (const char* const* a = attributes; a && *a; a += 2)
             if (!isNamespaceDeclaration(a[0]))
                 mark(kind, &ElementKinds::KindEntry::hasValue);
-        m_open.push_back({kind, {}, false});
+        m_open.push_back({kind, {}, false, false});
     }
     void endElement() override {
+        const OpenElement& closing = m_open.back();
         // A childless element is a value, empty or not.
-        if (!m_open.back().hasChildren)
-            mark(m_open.back().kind, &ElementKinds::KindEntry::hasValue);
+        if (!closing.hasChildren)
+            mark(closing.kind, &ElementKinds::KindEntry::hasValue);
+        else if (closing.hasText)
+            mark(closing.kind, &ElementKinds::KindEntry::mixed);
         m_open.pop_back();
     }
-    void text(std::string_view) override {
-        mark(m_open.back().kind, &ElementKinds::KindEntry::hasValue);
-    }
+    void text(std::string_view) override { ownText(); }
     void cdata(std::string_view value) override {
         if (!std::all_of(value.begin(), value.end(), isXmlWhitespace))
-            mark(m_open.back().kind, &ElementKinds::KindEntry::hasValue);
+            ownText();
     }
     void comment(std::string_view) override {}
     void processingInstruction(std::string_view, std::string_view) override {}
 
     // Takes back every kind, name and mark of the file, and the memory they took.
     void undo() {
-        for (const auto& [kind, flag] : m_marked)
+        for (const auto& [kind, flag] : m_marked) {
             m_kinds.m_kinds[kind].*flag = false;
+            if (flag == &ElementKinds::KindEntry::mixed)
+                --m_kinds.m_mixedKinds;
+        }
         const bool added = m_kinds.m_kinds.size() > m_firstNewKind ||
                            m_kinds.m_spellings.size() > m_firstNewSpelling;
         while (m_kinds.m_kinds.size() > m_firstNewKind) {
             const ElementKinds::KindEntry& last = m_kinds.m_kinds.back();
+            if (last.mixed)
+                --m_kinds.m_mixedKinds;
             m_kinds.m_kindByStep.erase(stepKey(last.parent, last.name));
             if (last.parent != ElementKinds::kNone)
                 m_kinds.m_kinds[last.parent].children.pop_back();
@@ -116,7 +122,13 @@ private:
         ElementKinds::Kind kind;
         ChildKinds childKinds;
         bool hasChildren;
+        bool hasText;
     };
+
+    void ownText() {
+        mark(m_open.back().kind, &ElementKinds::KindEntry::hasValue);
+        m_open.back().hasText = true;
+    }
 
     void mark(ElementKinds::Kind kind, bool ElementKinds::KindEntry::*flag) {
         bool& value = m_kinds.m_kinds[kind].*flag;
@@ -126,6 +138,8 @@ private:
         if (kind < m_firstNewKind)
             m_marked.emplace_back(kind, flag);
         value = true;
+        if (flag == &ElementKinds::KindEntry::mixed)
+            ++m_kinds.m_mixedKinds;
     }
 
     ElementKinds& m_kinds;

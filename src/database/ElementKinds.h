@@ -16,8 +16,8 @@
 // document element, prefixes dropped, letter case not regarded: every document element is one
 // kind whatever its name, so "TaxTotal" in an invoice and in a credit note is one kind, while
 // "Party" under a supplier and under a customer are two. Every file is surveyed before any is
-// stored, so that what repeats, and so makes a table of its own, is decided once for the whole
-// run.
+// stored, so that what repeats, and so makes a table of its own, and what holds mixed text, and
+// so is one value, is decided once for the whole run.
 class ElementKinds {
 public:
     using Kind = std::uint32_t;
@@ -44,6 +44,11 @@ public:
     // Whether an element of the kind holds a value of its own in some file: an attribute, text,
     // or, having no children, itself.
     bool hasValue(Kind kind) const { return m_kinds[kind].hasValue; }
+    // Whether an element of the kind has text of more than whitespace beside child elements in
+    // some file: its value is then its whole text, its children's included.
+    bool mixed(Kind kind) const { return m_kinds[kind].mixed; }
+    // Whether any kind is mixed.
+    bool anyMixed() const { return m_mixedKinds > 0; }
     // Whether a document element of the kind holds a value, its own or one of the elements
     // that do not repeat below it, in some file.
     bool holdsValues(Kind kind) const;
@@ -64,6 +69,7 @@ private:
         bool repeats = false;
         bool hasChildren = false;
         bool hasValue = false;
+        bool mixed = false;
     };
     struct Name {
         std::string written;
@@ -81,4 +87,5 @@ private:
     std::unordered_map<std::string_view, std::uint32_t> m_nameByWritten;
     std::unordered_map<std::string_view, std::uint32_t> m_nameByFolded;
     std::unordered_map<std::uint64_t, Kind> m_kindByStep;
+    size_t m_mixedKinds = 0;
 };

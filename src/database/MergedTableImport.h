@@ -34,9 +34,13 @@ class DatabaseFile;
 // Folding (the default) shapes the tables by the kinds of element of every file of the run
 // (see ElementKinds: paths below the document element, whatever its name), which are surveyed
 // before any file is imported:
+// - an element of a kind that has text beside child elements in any file is one value in every
+//   file: its whole text, with its content as written in a column named after it with
+//   "#markup"; its descendants make no table and no column;
 // - an element whose kind occurs more than once inside one element, in any file, is a table in
 //   every file: a table of records, or of repeated values when no element of the kind has
-//   children. The document element is a table when it holds values, its own or folded ones;
+//   children or the kind is one value. The document element is a table when it holds values,
+//   its own or folded ones;
 // - every other element is folded into the row of the nearest enclosing table: its text and
 //   attributes are columns named by its path from that row's element, joined by "/", with
 //   "@attribute" after an attribute's ("Party/PartyName/Name", "Quantity@unitCode"); a folded

@@ -21,7 +21,9 @@ enum class ColumnKind : std::uint64_t {
     ChildAttribute,
     Value,
     Folded,
-    FoldedAttribute
+    FoldedAttribute,
+    Markup,
+    FoldedMarkup
 };
 
 std::uint64_t columnKey(ColumnKind kind, Name first = 0, Name second = 0) {
@@ -357,6 +359,9 @@ private:
         const bool hasChildren = m_document.hasChildren(element);
         if (hasChildren && !m_kinds->hasChildren(kind))
             changedSinceSurveyed();
+        // An element of a mixed kind is kept whole, so one with children here is not.
+        if (hasChildren && m_document.text(element) && !m_kinds->mixed(kind))
+            changedSinceSurveyed();
         const bool hasValue = !hasChildren || m_document.text(element).has_value() ||
                               !m_document.attributes(element).empty();
         if (hasValue && !m_kinds->hasValue(kind))
@@ -382,7 +387,8 @@ private:
             foldInto(nullptr, 0, element, kind, kind, path, frame.nested);
             return frame;
         }
-        const bool values = !isRoot && !m_kinds->hasChildren(kind);
+        // An element of a mixed kind is one value wherever it stands.
+        const bool values = !isRoot && (m_kinds->mixed(kind) || !m_kinds->hasChildren(kind));
         const std::uint32_t table = this->table(
             values ? PlannedTable::Kind::RepeatedValues : PlannedTable::Kind::Records, name);
         PlannedRow& row = m_recordRow;
@@ -399,6 +405,14 @@ private:
             set(
                 row, table, columnKey(ColumnKind::Text),
                 [] { return std::pair(std::string("text"), std::string("#text")); }, *text);
+        if (const auto markup = m_document.markup(element))
+            set(
+                row, table, columnKey(ColumnKind::Markup),
+                [&] {
+                    return std::pair(std::string("markup"),
+                                     (values ? m_document.nameText(name) : "") + "#markup");
+                },
+                *markup);
         foldInto(&row, table, element, kind, kind, path, frame.nested);
         hand(row);
         frame.row = place;
@@ -462,6 +476,14 @@ private:
             set(
                 row, table, columnKey(ColumnKind::Folded, kind),
                 [&] { return foldedColumn(rowKind, kind); }, text.value_or(std::string_view()));
+        if (const auto markup = m_document.markup(element))
+            set(
+                row, table, columnKey(ColumnKind::FoldedMarkup, kind),
+                [&] {
+                    auto [key, name] = foldedColumn(rowKind, kind);
+                    return std::pair(key + "#markup", name + "#markup");
+                },
+                *markup);
         for (const XmlDocumentTree::Attribute& a : m_document.attributes(element))
             set(
                 row, table, columnKey(ColumnKind::FoldedAttribute, kind, a.qualifiedName),
@@ -575,7 +597,7 @@ std::string tableNameFor(const std::string& element) {
 FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths, const ElementKinds* kinds,
                             TableWidth width) {
     XmlDocumentTree document;
-    if (std::optional<XmlError> error = document.read(xmlPath))
+    if (std::optional<XmlError> error = document.read(xmlPath, kinds))
         throw XmlFileError(xmlPath, std::move(*error));
     return FileTablePlan(xmlPath, std::move(document), recordPaths, kinds, width);
 }

@@ -109,8 +109,9 @@ std::string tableNameFor(const std::string& element);
 // (the rules are told where the plan is written, in XmlTableImport.h); every row's path is
 // recorded when `recordPaths` is set, otherwise every path is number 0. Raises an XmlFileError
 // naming the file, the reason, the line and the position when the file is not well-formed.
-// With `kinds`, folds what does not repeat; the file must be among those the kinds surveyed,
-// and one that has changed since fails with a RuntimeError. A folded column is named by its
+// With `kinds`, folds what does not repeat and takes an element of a kind that mixes text with
+// children as one value; the file must be among those the kinds surveyed, and one that has
+// changed since fails with a RuntimeError. A folded column is named by its
 // path, which keeps its last whole names after ".../" past kMaxPathBytes. A table that would
 // pass `width` fails with a RuntimeError as soon as that is known.
 FileTablePlan planXmlTables(const QString& xmlPath, bool recordPaths,

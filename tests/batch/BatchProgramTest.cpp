@@ -625,6 +625,50 @@ TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents)
               2);
 }
 
+// What repeats in an invoice is a table in a credit note too, so every subtotal is in one
+// table and sums whole; a journal article's title with an italic letter reads whole in one cell.
+TEST(BatchProgram, MergedTablesTakeEveryDocumentElementAlikeAndKeepMixedTextWhole) {
+    BatchFixture batch;
+    batch.writeFile("tax/invoice.xml", "<Invoice><ID>I-1</ID><TaxTotal>"
+                                       "<TaxSubtotal><Amount>1</Amount></TaxSubtotal>"
+                                       "<TaxSubtotal><Amount>2</Amount></TaxSubtotal>"
+                                       "</TaxTotal></Invoice>");
+    batch.writeFile("tax/note.xml", "<CreditNote><ID>C-1</ID><TaxTotal>"
+                                    "<TaxSubtotal><Amount>5</Amount></TaxSubtotal>"
+                                    "</TaxTotal></CreditNote>");
+    batch.writeFile("article.xml",
+                    "<article><front><title><italic>N</italic>-Heterocyclic "
+                    "Carbene</title></front><body><p>a</p><p>b</p></body></article>");
+    const auto sheetsOf = [](const QString& xlsx) {
+        static const QRegularExpression sheetName(R"re(<sheet name="([^"]*)")re");
+        QStringList names;
+        for (const auto& match : sheetName.globalMatch(xlsxEntry(xlsx, "xl/workbook.xml")))
+            names << match.captured(1);
+        return names;
+    };
+    const QStringList merged{"--route", "database", "--merge-tables", "--multiple-sheets", "-o"};
+    const Outcome tax =
+        batch.run(merged + QStringList{batch.out("tax.xlsx"), batch.inputs.filePath("tax")});
+    ASSERT_EQ(tax.exitStatus, 0) << tax.errors.toStdString();
+    const QStringList sheets = sheetsOf(batch.out("tax.xlsx"));
+    ASSERT_TRUE(sheets.contains("TaxSubtotal")) << sheets.join(",").toStdString();
+    const auto subtotals = cellsOf(batch.out("tax.xlsx"), int(sheets.indexOf("TaxSubtotal")) + 1);
+    ASSERT_EQ(subtotals["F1"], "Amount");
+    double sum = 0;
+    for (int row = 2; row <= 4; ++row)
+        sum += subtotals[QString("F%1").arg(row)].toDouble();
+    EXPECT_EQ(sum, 8);
+    EXPECT_EQ(subtotals["F5"], "");
+
+    const Outcome article = batch.run(
+        merged + QStringList{batch.out("article.xlsx"), batch.inputs.filePath("article.xml")});
+    ASSERT_EQ(article.exitStatus, 0) << article.errors.toStdString();
+    EXPECT_EQ(sheetsOf(batch.out("article.xlsx")), (QStringList{"p", "article", "Sheet1"}));
+    const auto articles = cellsOf(batch.out("article.xlsx"), 2);
+    EXPECT_EQ(articles["D1"], "front/title");
+    EXPECT_EQ(articles["D2"], "N-Heterocyclic Carbene");
+}
+
 TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {
     BatchFixture batch;
     // Exports of several users: the same file names, other values, one temporary folder.

@@ -343,14 +343,18 @@ TEST(MergedTableImport, StatementsFoldTheirAccountAndAFreeTextThatRepeatsSomewhe
 
 TEST(MergedTableImport, FoldedFilesThatFailOrChangeAfterTheSurveyLeaveNothing) {
     Session session(Tables::Folded);
-    // The broken file counts nothing in: "v" would otherwise repeat and be a table.
-    session.import({{"broken.xml", "<r><v>1</v><v>2</v><w>"},
-                    {"a.xml", "<r><v>1</v><m a='x'>text<n>deep</n></m></r>"}});
-    ASSERT_EQ(session.failures.size(), 1);
+    // The broken files count nothing in: "v" would otherwise repeat and be a table, and "j" and
+    // "k" hold mixed text, in a kind new to the run and in one seen before.
+    session.import({{"broken.xml", "<r><v>1</v><v>2</v><j>mixed<x/></j><w>"},
+                    {"a.xml", "<r><v>1</v><m a='x'>text<n>deep</n></m><j><x>2</x></j>"
+                              "<k><x>1</x></k></r>"},
+                    {"broken2.xml", "<r><k>mixed<x/></k><w>"}});
+    ASSERT_EQ(session.failures.size(), 2);
     EXPECT_TRUE(session.failures[0].contains("broken.xml is not well-formed XML"));
-    // A folded element keeps its attributes and its own text beside its children's values.
-    EXPECT_EQ(session.rows("r"), (Rows{{"#file", "#id", "#path", "v", "m", "m@a", "m/n"},
-                                       {"a.xml", "1", "r", "1", "text", "x", "deep"}}));
+    // Text beside a child: one value, its markup beside it, and the element's attributes.
+    EXPECT_EQ(session.rows("r"),
+              (Rows{{"#file", "#id", "#path", "v", "m", "m#markup", "m@a", "j/x", "k/x"},
+                    {"a.xml", "1", "r", "1", "textdeep", "text<n>deep</n>", "x", "2", "1"}}));
 
     // A file rewritten between the survey and its import, so that what was surveyed as once
     // now repeats, or a kind never seen appears, is refused whole.
@@ -395,6 +399,8 @@ TEST(MergedTableImport, AFileThatHasWhatTheSurveySawInNoFileIsRefused) {
         {e, "<e a='1'><g><i>1</i><i>2</i></g></e>"},
         {e, "<e><g id='5'><i>1</i><i>2</i></g></e>"},
         {e, "<e><g>text<i>1</i></g></e>"},
+        // Text beside children where no file had any: the survey took "b" for a record.
+        {c, "<r><b>x<c>1</c><d>2</d></b></r>"},
     };
     for (const auto& [path, xml] : rewritten) {
         writeFile(path, xml);
@@ -444,4 +450,75 @@ TEST(MergedTableImport, ARepeatedKindIsATableUnderEveryDocumentElement) {
                     {"cn.xml", "1", "1", "", "CreditNote/TaxTotal/TaxSubtotal", "5"},
                     {"inv.xml", "2", "", "1", "Invoice/TaxTotal/TaxSubtotal", "1"},
                     {"inv.xml", "3", "", "1", "Invoice/TaxTotal/TaxSubtotal", "2"}}));
+}
+
+namespace {
+// Journal articles: a title with an italic letter, paragraphs with citations, a formula, a
+// character-data section, a comment, entities and the layout of a pretty-printed file.
+const QByteArray kArticleOne = R"(<?xml version="1.0"?>
+<!DOCTYPE article [<!ENTITY nhc "N-heterocyclic carbene">]>
+<article xmlns:xlink="http://www.w3.org/1999/xlink">
+  <front><article-meta>
+    <title-group><article-title><italic>N</italic>-Heterocyclic Carbene</article-title></title-group>
+  </article-meta></front>
+  <body><sec id="s1">
+    <p>An &nhc; binds (<xref ref-type="bibr" rid="b1">1</xref>, <xref rid="b2">2</xref>) to H<sub>2</sub>O<!-- sic -->.</p>
+    <p id="p2">
+      Code <![CDATA[a < b]]> &amp; <ext-link xlink:href="http://x.org/?a=1&amp;b=&quot;2&quot;">link</ext-link><break/> end
+    </p>
+  </sec></body>
+</article>)";
+// The title is plain here, and a paragraph holds children with whitespace only between them,
+// which alone would make it a record: both kinds are mixed in the other file.
+const QByteArray kArticleTwo = R"(<article>
+  <front><article-meta>
+    <title-group><article-title>Plain title</article-title></title-group>
+  </article-meta></front>
+  <body><sec id="s1"><p><bold>Bold</bold> <italic>words</italic></p></sec></body>
+</article>)";
+} // namespace
+
+TEST(MergedTableImport, TextBesideChildElementsIsOneValueWrittenWholeWithItsMarkupBeside) {
+    Session session(Tables::Folded);
+    session.import({{"one.xml", kArticleOne}, {"two.xml", kArticleTwo}});
+    ASSERT_TRUE(session.failures.isEmpty()) << session.failures.join("\n").toStdString();
+    // No table, and no column, for the inline markup.
+    EXPECT_EQ(session.tables(), (QStringList{"article", "p"}));
+    EXPECT_EQ(session.rows("article"),
+              (Rows{{"#file", "#id", "#path", "front/article-meta/title-group/article-title",
+                     "front/article-meta/title-group/article-title#markup", "body/sec@id"},
+                    {"one.xml", "1", "article", "N-Heterocyclic Carbene",
+                     "<italic>N</italic>-Heterocyclic Carbene", "s1"},
+                    {"two.xml", "2", "article", "Plain title", "", "s1"}}));
+    EXPECT_EQ(
+        session.rows("p"),
+        (Rows{{"#file", "#id", "article#id", "#path", "p", "p#markup", "id"},
+              {"one.xml", "1", "1", "article/body/sec/p",
+               "An N-heterocyclic carbene binds (1, 2) to H2O.",
+               R"(An N-heterocyclic carbene binds (<xref ref-type="bibr" rid="b1">1</xref>, )"
+               R"(<xref rid="b2">2</xref>) to H<sub>2</sub>O<!-- sic -->.)",
+               ""},
+              {"one.xml", "2", "1", "article/body/sec/p", "\n      Code a < b & link end\n    ",
+               "\n      Code <![CDATA[a < b]]> &amp; "
+               R"(<ext-link xlink:href="http://x.org/?a=1&amp;b=&quot;2&quot;">link</ext-link>)"
+               "<break/> end\n    ",
+               "p2"},
+              {"two.xml", "3", "2", "article/body/sec/p", "Bold words",
+               "<bold>Bold</bold> <italic>words</italic>", ""}}));
+}
+
+TEST(MergedTableImport, AMixedDocumentElementIsOneValueAndNothingInsideMixedTextIsATable) {
+    Session session(Tables::Folded);
+    session.import(
+        {{"doc.xml", "<doc id='d'>Hello <b>world</b><list><i>1</i><i>2</i></list></doc>"},
+         {"blank.xml", "<doc>  <b> </b>  </doc>"},
+         {"plain.xml", "<doc/>"}});
+    ASSERT_TRUE(session.failures.isEmpty()) << session.failures.join("\n").toStdString();
+    EXPECT_EQ(session.tables(), (QStringList{"doc"}));
+    // Whitespace alone is no value; the markup still tells what stood there.
+    EXPECT_EQ(session.rows("doc"), (Rows{{"#file", "#id", "#path", "id", "#text", "#markup"},
+                                         {"doc.xml", "1", "doc", "d", "Hello world12",
+                                          "Hello <b>world</b><list><i>1</i><i>2</i></list>"},
+                                         {"blank.xml", "2", "doc", "", "", "  <b> </b>  "},
+                                         {"plain.xml", "3", "doc", "", "", ""}}));
 }
