@@ -5,7 +5,8 @@
 #   bench/merged_vs_unmerged.sh         # RUNS=3 by default; CORPORA=one_big for one corpus
 #
 # Corpora: "business-N-M", N e-invoices and M bank statements of our own making
-# (bench/make_business_files.py), and the workshop's corpora (../shared/bench/gen_corpus.py):
+# (bench/make_business_files.py), "articles-N", N journal articles with inline markup
+# (bench/make_article_files.py), and the workshop's corpora (../shared/bench/gen_corpus.py):
 # many_small, 2,000 small files, and one_big, one file of 64 MB, where nothing merges and only
 # the added columns cost. Prints, for one sheet and for one sheet per table, the median wall
 # time and peak memory of each, the merged time over the unmerged and the number of sheets
@@ -14,7 +15,7 @@ set -uo pipefail
 
 source "$(dirname "$0")/paths.sh"
 RUNS=${RUNS:-3}
-CORPORA=${CORPORA:-business-27-26 business-400-150 many_small one_big}
+CORPORA=${CORPORA:-business-27-26 business-400-150 articles-300 many_small one_big}
 JOB_TMP=${JOB_TMP:-/dev/shm}
 
 [[ -x $BATCH ]] || { echo "build the project first (cmake --build build)" >&2; exit 1; }
@@ -26,6 +27,9 @@ for corpus in $CORPORA; do
     if [[ $corpus =~ ^business-([0-9]+)-([0-9]+)$ ]]; then
         /usr/bin/python3 "$HERE/make_business_files.py" "$WORK/corpus/$corpus" \
             --invoices "${BASH_REMATCH[1]}" --statements "${BASH_REMATCH[2]}" >&2 || exit 1
+    elif [[ $corpus =~ ^articles-([0-9]+)$ ]]; then
+        /usr/bin/python3 "$HERE/make_article_files.py" "$WORK/corpus/$corpus" \
+            --articles "${BASH_REMATCH[1]}" >&2 || exit 1
     else
         /usr/bin/python3 "$SHOP/gen_corpus.py" "$WORK/corpus" --only "$corpus" >&2 || exit 1
     fi
