@@ -1,6 +1,6 @@
 #include "sheet/CellSearch.h"
 
-#include "sheet/CellValue.h"
+#include "sheet/NumberFormats.h"
 #include "sheet/Workbook.h"
 #include "sheet/Worksheet.h"
 
@@ -22,11 +22,17 @@ CellSearch::CellSearch(const CellStore& cells, const QString& wanted)
         std::transform(lower.begin(), lower.end(), lower.begin(), asciiLower);
         m_ascii = std::move(lower);
     }
-    // A number shows as digits, a point and a minus, never in exponent form.
-    m_mayMatchNumbers = !wanted.isEmpty() && std::all_of(wanted.begin(), wanted.end(), [](QChar c) {
-        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.') ||
-               c == QLatin1Char('-');
-    });
+    // A number shows as digits, a point and a minus, never in exponent form; a date adds colons
+    // and the letter T.
+    const auto onlyOf = [&](std::string_view others) {
+        return !wanted.isEmpty() && std::all_of(wanted.begin(), wanted.end(), [&](QChar c) {
+            const char16_t unit = c.unicode();
+            return (unit >= u'0' && unit <= u'9') ||
+                   (unit < 0x80 && others.find(static_cast<char>(unit)) != std::string_view::npos);
+        });
+    };
+    m_mayMatchNumbers = onlyOf(".-");
+    m_mayMatchDates = onlyOf(".-:Tt");
     m_textMatches.assign(cells.texts().size(), 0);
 }
 
@@ -61,10 +67,20 @@ std::optional<CellPlace> CellSearch::nextAfter(CellPlace after, CellPlace until)
                                           : static_cast<int>(cells.size());
         for (int column = first; column <= last; ++column) {
             const Cell& cell = cells[static_cast<size_t>(column - 1)];
-            const bool found = cell.kind == Cell::Kind::Text
-                                   ? textMatches(cell.text)
-                                   : cell.kind == Cell::Kind::Number && m_mayMatchNumbers &&
-                                         shownTextMatches(formatNumber(cell.number, cell.decimals));
+            bool found = false;
+            switch (cell.kind) {
+            case Cell::Kind::Text:
+                found = textMatches(cell.text);
+                break;
+            case Cell::Kind::Number:
+                found = m_mayMatchNumbers && shownTextMatches(shownValue(cell));
+                break;
+            case Cell::Kind::Date:
+                found = m_mayMatchDates && shownTextMatches(shownValue(cell));
+                break;
+            case Cell::Kind::Empty:
+                break;
+            }
             if (found)
                 return CellPlace{row, column};
         }

@@ -40,6 +40,7 @@ private:
     std::optional<std::string> m_ascii;
     // Whether a number's shown text could hold the wanted text at all.
     bool m_mayMatchNumbers = false;
+    bool m_mayMatchDates = false;
     // By text number: 0 not looked at yet, 1 holds the wanted text, 2 does not.
     std::vector<std::uint8_t> m_textMatches;
 };

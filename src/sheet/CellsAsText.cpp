@@ -1,6 +1,6 @@
 #include "sheet/CellsAsText.h"
 
-#include "sheet/CellValue.h"
+#include "sheet/NumberFormats.h"
 #include "sheet/Worksheet.h"
 
 #include <algorithm>
@@ -57,8 +57,8 @@ QString tabSeparatedText(const CellStore& cells, const std::vector<CellRange>& s
             const Cell& cell = stored[static_cast<size_t>(column - 1)];
             if (cell.kind == Cell::Kind::Text)
                 appendField(out, cells.textOf(cell));
-            else if (cell.kind == Cell::Kind::Number)
-                out.append(formatNumber(cell.number, cell.decimals));
+            else if (cell.kind != Cell::Kind::Empty)
+                out.append(shownValue(cell));
         }
         out.push_back('\n');
     }

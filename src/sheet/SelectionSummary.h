@@ -6,7 +6,8 @@
 #include <vector>
 
 // What a status line tells of a selection: how many cells are filled and, of the numbers among
-// them, how many, their sum and their average. It is worked out a bounded number of cells at a
+// them, how many, their sum and their average. Dates are filled cells but no numbers here: a
+// sum of days since 1899 means nothing. It is worked out a bounded number of cells at a
 // time, so that a whole column of a full sheet never holds its caller up; it reads its own copy
 // of the cells, which a later change of the sheet leaves as it was.
 class SelectionSummary {

@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 #include "sheet/CellValue.h"
+#include "sheet/NumberFormats.h"
 
 #include <QRegularExpression>
 
@@ -155,6 +156,11 @@ qint64 CellStore::setText(int row, int column, std::string_view text) {
         value.kind = Cell::Kind::Number;
         value.number = number->value;
         value.decimals = static_cast<std::uint8_t>(number->decimals);
+    } else if (const std::optional<LosslessDate> date = losslessDate(text)) {
+        value.kind = Cell::Kind::Date;
+        value.number = date->serial;
+        value.decimals = static_cast<std::uint8_t>(date->decimals);
+        value.dateForm = date->form;
     } else {
         // The text is kept before the cell changes: should that fail, the cell is as it was.
         checkLimits(row, column);
@@ -167,6 +173,19 @@ qint64 CellStore::setText(int row, int column, std::string_view text) {
         ++m_data->cellCount;
     cell = value;
     return fitting.charactersCut;
+}
+
+void CellStore::turnIntoText(int row, int column) {
+    const Cell* found = cell(row, column);
+    if (!found || found->kind == Cell::Kind::Text)
+        return;
+    const std::string shown = shownValue(*found);
+    own();
+    const std::uint32_t text = m_data->texts.intern(shown);
+    Cell& turned = slot(row, column);
+    turned = Cell();
+    turned.kind = Cell::Kind::Text;
+    turned.text = text;
 }
 
 const Cell* CellStore::cell(int row, int column) const {
@@ -189,9 +208,9 @@ std::string CellStore::display(int row, int column) const {
     const Cell* found = cell(row, column);
     if (!found)
         return {};
-    if (found->kind == Cell::Kind::Number)
-        return formatNumber(found->number, found->decimals);
-    return std::string(textOf(*found));
+    if (found->kind == Cell::Kind::Text)
+        return std::string(textOf(*found));
+    return shownValue(*found);
 }
 
 int CellStore::storedColumnCount(int row) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sheet/CellValue.h"
 #include "sheet/TextPool.h"
 
 #include <QString>
@@ -18,19 +19,23 @@ inline constexpr int kMaxColumns = 16384;
 // The most characters one cell may hold, counted in UTF-16 code units as the saved format does.
 inline constexpr int kMaxCellCharacters = 32767;
 
-// One cell, stored compactly: a number with its decimals, or the number of a text in the sheet's
-// pool. Twelve bytes, so that ten million cells take little more than a hundred megabytes.
-// `Cell()` is the empty cell; a cell left uninitialised is never read.
+// One cell, stored compactly: a number with its decimals, a date as its serial number with the
+// form it was written in, or the number of a text in the sheet's pool. Twelve bytes, so that ten
+// million cells take little more than a hundred megabytes. `Cell()` is the empty cell; a cell
+// left uninitialised is never read.
 #pragma pack(push, 4)
 struct Cell {
-    enum class Kind : std::uint8_t { Empty, Number, Text };
+    enum class Kind : std::uint8_t { Empty, Number, Text, Date };
 
     union {
+        // A number's value, or a date's serial number.
         double number;
         std::uint32_t text;
     };
     Kind kind;
+    // The decimals a number shows, or those of a date's seconds.
     std::uint8_t decimals;
+    DateForm dateForm;
 };
 #pragma pack(pop)
 static_assert(sizeof(Cell) == 12);
@@ -64,10 +69,14 @@ class CellStore {
 public:
     CellStore();
 
-    // Stores a text as a cell takes it: a number when reading it as one loses nothing, the
-    // exact text otherwise, and nothing for "". A text longer than a cell holds keeps its first
-    // characters; gives how many were cut (0 when it fit). Raises an error outside the sheet.
+    // Stores a text as a cell takes it: a number or a date when reading it as one loses nothing,
+    // the exact text otherwise, and nothing for "". A text longer than a cell holds keeps its
+    // first characters; gives how many were cut (0 when it fit). Raises an error outside the
+    // sheet.
     qint64 setText(int row, int column, std::string_view text);
+    // Makes a number or date cell a text cell that holds what it showed, as when its column
+    // turns out to hold texts too; leaves any other cell as it is.
+    void turnIntoText(int row, int column);
 
     // Makes room at once for about `rows` rows, `cells` cells and texts of `textBytes` bytes in
     // all, for a sheet whose size is known before it is filled.
@@ -78,7 +87,8 @@ public:
     std::string_view textOf(const Cell& cell) const { return m_data->texts.text(cell.text); }
     // The distinct texts of the sheet, which text cells name by number.
     const TextPool& texts() const { return m_data->texts; }
-    // What the cell shows: the text, or the number with its decimals; "" for an empty cell.
+    // What the cell shows: the text, the number with its decimals or the date as it was
+    // written; "" for an empty cell.
     std::string display(int row, int column) const;
 
     // The rows that hold anything, from 1; rows below the last are not stored.

@@ -1,6 +1,7 @@
 #include "ui/CellBar.h"
 
 #include "sheet/CellValue.h"
+#include "sheet/NumberFormats.h"
 #include "sheet/Worksheet.h"
 
 #include <QFontMetrics>
@@ -45,6 +46,8 @@ void CellBar::showCell(const CellStore* cells, int row, int column) {
         m_content->clear();
     } else if (cell->kind == Cell::Kind::Number) {
         m_content->setPlainText(QString::fromStdString(storedNumberText(cell->number)));
+    } else if (cell->kind == Cell::Kind::Date) {
+        m_content->setPlainText(QString::fromStdString(shownValue(*cell)));
     } else {
         const std::string_view text = cells->textOf(*cell);
         m_content->setPlainText(

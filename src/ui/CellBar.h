@@ -8,7 +8,7 @@ class QPlainTextEdit;
 
 // Above the grid: the selected cell's reference and its whole content, read-only. A text
 // stands whole, its line breaks as line breaks; a number as it is stored, without the decimals
-// the cell shows.
+// the cell shows; a date or time as it was written.
 class CellBar final : public QWidget {
     Q_OBJECT
 public:

@@ -37,7 +37,9 @@ QVariant SheetTableModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::TextAlignmentRole) {
         const Cell* cell = sheet->cells().cell(row, column);
-        const bool number = cell && cell->kind == Cell::Kind::Number;
+        // Numbers and dates stand to the right, as spreadsheet applications place them.
+        const bool number =
+            cell && (cell->kind == Cell::Kind::Number || cell->kind == Cell::Kind::Date);
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     return {};

@@ -74,7 +74,7 @@ std::string dimensionOf(const CellStore& cells) {
 }
 } // namespace
 
-void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& styles,
+void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatStyles& styles,
                     SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
                     const RowsWrittenTaker& rowsWritten) {
     const CellStore& cells = sheet.cells();
@@ -130,7 +130,8 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& 
                 at = put(at, "\" t=\"s\"><v>");
                 at = decimal(shared, at);
             } else {
-                if (const int style = styles[cell.decimals]; style > 0) {
+                if (const int style = styles[static_cast<size_t>(numberFormatOf(cell))];
+                    style > 0) {
                     at = put(at, "\" s=\"");
                     at = decimal(static_cast<std::uint64_t>(style), at);
                 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sheet/NumberFormats.h"
+
 #include <QtGlobal>
 
 #include <array>
@@ -11,9 +13,9 @@ class PartText;
 class SharedStrings;
 class Worksheet;
 
-// The style of a number cell for each count of decimals: 0 for none, otherwise the number of
-// the cell format that shows that many decimals.
-using DecimalStyles = std::array<int, 31>;
+// The style of a number or date cell for each of the number formats that show values as they
+// were written: 0 for the general format, otherwise the number of the cell format that has it.
+using NumberFormatStyles = std::array<int, kNumberFormatCount>;
 
 // Takes the reference of a cell whose text lost its end to the file's limit, and how many
 // characters it lost.
@@ -24,6 +26,6 @@ using RowsWrittenTaker = std::function<void(int rows)>;
 // Writes one sheet as the package's worksheet part: its dimension, its rows with their spans
 // and every non-empty cell, texts as numbers of shared strings. `selected` marks the sheet
 // whose tab is chosen.
-void writeSheetPart(const Worksheet& sheet, bool selected, const DecimalStyles& styles,
+void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatStyles& styles,
                     SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
                     const RowsWrittenTaker& rowsWritten);

@@ -25,8 +25,8 @@ namespace {
 // What the parts around the sheets depend on: the number formats in the order in which the
 // cells first use them, and whether any cell holds a text.
 struct WorkbookFacts {
-    std::vector<int> decimalsInOrder;
-    DecimalStyles styles{};
+    std::vector<int> formatsInOrder;
+    NumberFormatStyles styles{};
     bool hasTexts = false;
     // Rows of every sheet, the measure of the saving's progress.
     std::int64_t storedRows = 0;
@@ -41,10 +41,12 @@ WorkbookFacts factsOf(const Workbook& workbook) {
             for (const Cell& cell : cells.row(row)) {
                 if (cell.kind == Cell::Kind::Text) {
                     facts.hasTexts = true;
-                } else if (cell.kind == Cell::Kind::Number && cell.decimals > 0 &&
-                           facts.styles[cell.decimals] == 0) {
-                    facts.decimalsInOrder.push_back(cell.decimals);
-                    facts.styles[cell.decimals] = static_cast<int>(facts.decimalsInOrder.size());
+                } else if (cell.kind != Cell::Kind::Empty) {
+                    const auto format = static_cast<size_t>(numberFormatOf(cell));
+                    if (format != kGeneralFormat && facts.styles[format] == 0) {
+                        facts.formatsInOrder.push_back(static_cast<int>(format));
+                        facts.styles[format] = static_cast<int>(facts.formatsInOrder.size());
+                    }
                 }
             }
         }
@@ -72,10 +74,9 @@ void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& 
         throw RuntimeError(QStringLiteral("Cannot create the workbook file ") + target);
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     lxw_row_t row = 0;
-    for (int decimals : facts.decimalsInOrder) {
+    for (int numberFormat : facts.formatsInOrder) {
         lxw_format* format = workbook_add_format(book);
-        format_set_num_format(format,
-                              ("0." + std::string(static_cast<size_t>(decimals), '0')).c_str());
+        format_set_num_format(format, numberFormatCode(numberFormat).c_str());
         worksheet_write_number(sheet, row++, 0, 0, format);
     }
     if (facts.hasTexts)

@@ -60,3 +60,37 @@ TEST(ValuesKept, EachRouteKeepsValuesWholeAndTracesACutValue) {
     tables.expectCutOnlyAt("The table " + tables.outcome.tables.last(),
                            tables.result().sheet(1).name(), 4, 2);
 }
+
+// Dates, times and numbers of any width land as values a spreadsheet computes with, on each
+// route and send option, and show exactly as the file wrote them; any other spelling of a date
+// stays text.
+TEST(ValuesKept, DatesTimesAndNumbersLandAsValuesThatShowAsWritten) {
+    using K = Cell::Kind;
+    const std::pair<const char*, K> values[] = {
+        {"2024-01-15", K::Date},    {"2024-01-15T10:30:00.5", K::Date},
+        {"23:59:59", K::Date},      {"7300010000001", K::Number},
+        {"12.50", K::Number},       {"2024-01-15T10:30:00Z", K::Text},
+        {"15.01.2024", K::Text},    {"2023-02-29", K::Text},
+        {"10:30:00.1234", K::Text}, {"1900-02-28", K::Text},
+    };
+    QByteArray xml = "<r><v>";
+    int field = 0;
+    for (const auto& [text, kind] : values) {
+        const QByteArray name = "f" + QByteArray::number(++field);
+        xml += "<" + name + ">" + text + "</" + name + ">";
+    }
+    xml += "</v></r>";
+    for (const ImportRoute route : {ImportRoute::WithoutDatabase, ImportRoute::Database})
+        for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+            ImportFixture run;
+            run.surface.route = route;
+            run.surface.send = send;
+            run.surface.files << run.file("values.xml", xml);
+            ImportRun(run.surface, run.dialogs, run.engine, run.folder.path(),
+                      run.folder.filePath("w.mdb"))
+                .run();
+            for (const auto& [text, kind] : values)
+                EXPECT_EQ(run.kindsShowing(text), std::vector<K>{kind})
+                    << text << " on route " << int(route) << ", send " << int(send);
+        }
+}

@@ -24,6 +24,12 @@ TEST(CellSearch, FindsTextsAndShownNumbersInReadingOrderWithoutRegardToCase) {
     // A number is found as it is shown, its decimals included.
     CellSearch number(cells, "2.50");
     EXPECT_EQ(number.nextAfter({0, 0}), (CellPlace{1, 3}));
+    // A date or time as it was written.
+    cells.setText(6, 2, "2024-01-15T10:30:00.5");
+    cells.setText(7, 1, "10:30:00");
+    EXPECT_EQ(CellSearch(cells, "01-15t10").nextAfter({0, 0}), (CellPlace{6, 2}));
+    EXPECT_EQ(CellSearch(cells, "10:30").nextAfter({6, 2}), (CellPlace{7, 1}));
+    EXPECT_EQ(CellSearch(cells, "2024").nextAfter({0, 0}), (CellPlace{6, 2}));
     EXPECT_EQ(CellSearch(cells, "").nextAfter({0, 0}), std::nullopt);
     EXPECT_EQ(CellSearch(cells, "lines").nextAfter({3, 1}), (CellPlace{3, 2}));
 }

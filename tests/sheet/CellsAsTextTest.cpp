@@ -29,6 +29,14 @@ TEST(CellsAsText, TabSeparatedAsSpreadsheetsPasteThemEveryCellOfTheSelectionKept
     // Of cells picked one by one, only those picked.
     EXPECT_EQ(tabSeparatedText(cells, {{1, 1, 1, 1}, {2, 3, 2, 3}}), "Apfelstrudel\t\t\n\t\t\n");
     EXPECT_EQ(tabSeparatedText(cells, {}), "");
+
+    // Numbers and dates as they were written.
+    CellStore values;
+    values.setText(1, 1, "2024-01-15T10:30:00.5");
+    values.setText(1, 2, "7300010000001");
+    values.setText(1, 3, "10:30:00");
+    EXPECT_EQ(tabSeparatedText(values, {{1, 1, 1, 3}}),
+              "2024-01-15T10:30:00.5\t7300010000001\t10:30:00\n");
 }
 
 TEST(CellsAsText, ARangeTrimmedToUsedCellsEndsAtTheLastRowAndColumnHoldingAnything) {

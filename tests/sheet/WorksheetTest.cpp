@@ -126,3 +126,26 @@ TEST(Worksheet, RowsWrittenAfterAMarkAreTakenOutAndGiveBackWhatTheyTook) {
     EXPECT_EQ(shared.usedRange().lastRow, 1);
     EXPECT_EQ(copy.display(2, 1), "b");
 }
+
+// A number or date cell made a text holds exactly what it showed, as a column of mixed types
+// needs; a text stays as it is.
+TEST(Worksheet, ANumberOrDateTurnedIntoTextKeepsWhatItShowed) {
+    CellStore cells;
+    const char* values[] = {"12.50", "7300010000001", "2024-01-15T10:30:00.5", "10:30:00", "007"};
+    int column = 0;
+    for (const char* value : values)
+        cells.setText(1, ++column, value);
+    EXPECT_EQ(cells.cell(1, 1)->kind, Cell::Kind::Number);
+    EXPECT_EQ(cells.cell(1, 3)->kind, Cell::Kind::Date);
+    for (column = 1; column <= 6; ++column)
+        cells.turnIntoText(1, column);
+    column = 0;
+    for (const char* value : values) {
+        ++column;
+        ASSERT_EQ(cells.cell(1, column)->kind, Cell::Kind::Text) << value;
+        EXPECT_EQ(cells.display(1, column), value);
+    }
+    EXPECT_FALSE(cells.cell(1, 6));
+    EXPECT_EQ(cells.cellCount(), 5);
+    EXPECT_EQ(cells.texts().size(), 5u);
+}

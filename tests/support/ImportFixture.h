@@ -25,6 +25,18 @@ struct ImportFixture {
     std::string cell(int sheet, int row, int column) {
         return result().sheet(sheet).cells().display(row, column);
     }
+    // The kinds of the cells that show `text`, sheet by sheet, row by row.
+    std::vector<Cell::Kind> kindsShowing(const std::string& text) {
+        std::vector<Cell::Kind> kinds;
+        for (int sheet = 1; sheet <= result().sheetCount(); ++sheet) {
+            const CellStore& cells = result().sheet(sheet).cells();
+            for (int row = 1; row <= cells.storedRowCount(); ++row)
+                for (int column = 1; column <= cells.storedColumnCount(row); ++column)
+                    if (cells.cell(row, column) && cells.display(row, column) == text)
+                        kinds.push_back(cells.cell(row, column)->kind);
+        }
+        return kinds;
+    }
 
     QTemporaryDir folder;
     RecordingSurface surface;

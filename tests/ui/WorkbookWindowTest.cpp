@@ -283,6 +283,15 @@ void WorkbookWindowTest::theCellBarShowsTheSelectedCellWhole() {
     QCOMPARE(imported.cellBar(), QStringLiteral("A5 100000"));
     imported.select(6, 1);
     QCOMPARE(imported.cellBar(), QStringLiteral("A6 0.00001"));
+    // A date stands to the right as a number does, and the bar shows it as it was written.
+    imported.result().activeSheet().cells().setText(7, 1, "2024-01-15T10:30:00.5");
+    imported.window->refresh();
+    imported.select(7, 1);
+    QCOMPARE(imported.grid()->currentIndex().data().toString(),
+             QStringLiteral("2024-01-15T10:30:00.5"));
+    QCOMPARE(imported.cellBar(), QStringLiteral("A7 2024-01-15T10:30:00.5"));
+    QCOMPARE(imported.grid()->currentIndex().data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+             int(Qt::AlignRight));
 }
 
 void WorkbookWindowTest::columnsFitTheirFirstRowsAndADoubleClickedBorderFitsAgain() {
@@ -515,8 +524,19 @@ void WorkbookWindowTest::theStatusLineCountsSumsAndAveragesWithoutHoldingTheWind
     grid->selectionModel()->select(grid->model()->index(1, 1), QItemSelectionModel::ClearAndSelect);
     QCOMPARE(run.status(), QStringLiteral("Count: 1"));
 
-    // A whole column of a full sheet is counted a slice at a time.
+    // Dates are counted, never summed: a sum of days since 1899 means nothing.
     CellStore& cells = run.result().sheet(1).cells();
+    cells.setText(2, 3, "2024-01-15");
+    cells.setText(3, 3, "10:30:00");
+    run.window->refresh();
+    grid->selectionModel()->select(
+        QItemSelection(grid->model()->index(1, 0), grid->model()->index(2, 2)),
+        QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(run.status(), QStringLiteral("Average: 1.75    Count: 6    Sum: 3.5"));
+    cells.setText(2, 3, "");
+    cells.setText(3, 3, "");
+
+    // A whole column of a full sheet is counted a slice at a time.
     for (int row = 5; row <= 600000; ++row)
         cells.setText(row, 1, "1");
     run.window->refresh();

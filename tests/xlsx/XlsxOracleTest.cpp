@@ -1,6 +1,7 @@
 // Our package, unzipped, part for part against the one that the format's reference library
 // writes for the same workbook in its default mode (the form that spreadsheet applications are
 // known to accept).
+#include "sheet/NumberFormats.h"
 #include "sheet/Workbook.h"
 #include "support/ProgramRun.h"
 #include "support/TreeBuilder.h"
@@ -43,11 +44,11 @@ void saveWithLibrary(const Workbook& book, const QString& path) {
                               LXW_NO_ERROR);
                     continue;
                 }
-                lxw_format*& format = formats[cell->decimals];
-                if (!format && cell->decimals > 0) {
+                const int numberFormat = numberFormatOf(*cell);
+                lxw_format*& format = formats[numberFormat];
+                if (!format && numberFormat != kGeneralFormat) {
                     format = workbook_add_format(library);
-                    format_set_num_format(format,
-                                          ("0." + std::string(cell->decimals, '0')).c_str());
+                    format_set_num_format(format, numberFormatCode(numberFormat).c_str());
                 }
                 worksheet_write_number(sheets[i - 1], r, c, cell->number, format);
             }
@@ -93,30 +94,42 @@ std::string repeated(std::string_view piece, int times) {
 }
 } // namespace
 
-TEST(XlsxOracle, NumbersTextsAndEscapesAsTheReferenceLibraryWritesThem) {
+TEST(XlsxOracle, NumbersDatesTextsAndEscapesAsTheReferenceLibraryWritesThem) {
     auto book = Workbook::createNew("Book1");
     CellStore& cells = book->sheet(1).cells();
-    const char* values[] = {"12.50",
-                            "-0.001",
-                            "123456789012345",
-                            "0.1",
-                            "7",
-                            "1234.5678",
-                            "99999999999999.9",
-                            "007",
-                            "1e3",
-                            "a < b & \"c\" > 'd'",
-                            "x_x000D_y",
-                            "_X00aF_ and _x12_",
-                            " lead",
-                            "trail\t",
-                            "\nboth ",
-                            "ctl\x01here",
-                            "\rcr",
-                            "\x1f",
-                            "del\x7f",
-                            "ümlaut €",
-                            "\xF0\x9F\x98\x80"};
+    const char* values[] = {
+        "12.50",
+        "-0.001",
+        "123456789012345",
+        "0.1",
+        "7",
+        "1234.5678",
+        "99999999999999.9",
+        "007",
+        "1e3",
+        "a < b & \"c\" > 'd'",
+        "x_x000D_y",
+        "_X00aF_ and _x12_",
+        " lead",
+        "trail\t",
+        "\nboth ",
+        "ctl\x01here",
+        "\rcr",
+        "\x1f",
+        "del\x7f",
+        "ümlaut €",
+        "\xF0\x9F\x98\x80",
+        // Wide whole numbers, dates and times, each with its own format.
+        "123456789",
+        "-7300010000001",
+        "2024-01-15",
+        "2024-01-15T10:30:00",
+        "2024-01-15T10:30:00.5",
+        "9999-12-31T23:59:59.999",
+        "00:00:00",
+        "23:59:59.25",
+        "12:00:00.001",
+    };
     int row = 1;
     for (const char* value : values) {
         cells.setText(row, 1, value);

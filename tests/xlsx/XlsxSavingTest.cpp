@@ -8,11 +8,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <map>
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
@@ -64,6 +66,70 @@ TEST(XlsxSaving, SheetsNumbersAndTextsAreSavedAsTheyStandAndPermissionsKeptPosix
     EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
 }
 #endif
+
+namespace {
+// A number or date cell of a saved workbook as a reader finds it: its value and the code of
+// the number format its style names.
+struct SavedValue {
+    double value = 0;
+    QString format;
+};
+
+std::map<QString, SavedValue> savedValues(const QString& xlsx) {
+    const QString styles = xlsxEntry(xlsx, "xl/styles.xml");
+    // The formats built into every reader that these cells may name.
+    std::map<int, QString> codes{{0, "General"}, {1, "0"}, {2, "0.00"}};
+    static const QRegularExpression custom(
+        R"re(<numFmt numFmtId="(\d+)" formatCode="([^"]*)"/>)re");
+    for (const auto& match : custom.globalMatch(styles))
+        codes[match.captured(1).toInt()] = match.captured(2).replace("&quot;", "\"");
+    const QString cellFormats = styles.section("<cellXfs", 1, 1);
+    std::vector<QString> byStyle;
+    static const QRegularExpression format(R"re(<xf numFmtId="(\d+)")re");
+    for (const auto& match : format.globalMatch(cellFormats))
+        byStyle.push_back(codes.at(match.captured(1).toInt()));
+    std::map<QString, SavedValue> values;
+    static const QRegularExpression cell(R"re(<c r="([A-Z]+\d+)"(?: s="(\d+)")?><v>([^<]*)</v>)re");
+    for (const auto& match : cell.globalMatch(xlsxEntry(xlsx, "xl/worksheets/sheet1.xml")))
+        values[match.captured(1)] = {match.captured(3).toDouble(),
+                                     byStyle.at(match.captured(2).toUInt())};
+    return values;
+}
+} // namespace
+
+// Dates and times are saved as the file's serial numbers of days, and they and whole numbers
+// too wide for the general format name formats that show them as they were written.
+TEST(XlsxSaving, DatesTimesAndWideNumbersAreSavedAsValuesThatShowAsWritten) {
+    QTemporaryDir folder;
+    auto book = Workbook::createNew("Book1");
+    CellStore& cells = book->sheet(1).cells();
+    const char* texts[] = {"2024-01-15", "2024-01-15T10:30:00.5",
+                           "12:00:00",   "7300010000001",
+                           "12345678",   "2024-01-16",
+                           "12.50"};
+    for (int row = 1; row <= 7; ++row)
+        cells.setText(row, 1, texts[row - 1]);
+    cells.setText(1, 2, "2024-01-15T10:30:00Z");
+    const QString path = folder.filePath("values.xlsx");
+    saveAsXlsx(*book, path);
+
+    const std::map<QString, SavedValue> values = savedValues(path);
+    const std::tuple<const char*, double, const char*> expected[] = {
+        {"A1", 45306, "yyyy-mm-dd"},
+        {"A2", 45306 + (37800 + 0.5) / 86400, "yyyy-mm-dd\"T\"hh:mm:ss.0"},
+        {"A3", 0.5, "hh:mm:ss"},
+        {"A4", 7300010000001, "0"},
+        {"A5", 12345678, "General"},
+        {"A6", 45307, "yyyy-mm-dd"},
+        {"A7", 12.5, "0.00"},
+    };
+    for (const auto& [reference, value, format] : expected) {
+        ASSERT_TRUE(values.count(reference)) << reference;
+        EXPECT_NEAR(values.at(reference).value, value, 1e-9) << reference;
+        EXPECT_EQ(values.at(reference).format, format) << reference;
+    }
+    EXPECT_TRUE(xlsxSheet(path, 1).contains("<t>2024-01-15T10:30:00Z</t>"));
+}
 
 // The window's progress bar follows the rows of every sheet and is full only once the file is
 // in place.
