@@ -10,10 +10,12 @@
 #include "import/Excel1.h"
 #include "import/ImportResult.h"
 #include "import/ImportSurface.h"
+#include "sheet/Worksheet.h"
 #include "spreadsheet/SpreadsheetApplication.h"
 
 #include <QSet>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -134,12 +136,17 @@ struct TablePlace {
 // stands on its own. A table with a `title` has it in a row of its own above its names, so that
 // tables stacked on one sheet can be told apart. Notes in `shortfall` the values that a cell
 // took only in part, and leaves `place` after the last row written.
+//
+// A column is one type: numbers or dates only when every value of it is one, texts otherwise,
+// so that a sum over it never skips a text silently. Each value is read as a cell takes it while
+// the rows pass; a column found to hold more than one type is made texts at the end, which
+// loses nothing, since a number or date cell shows exactly the text it was read from.
 class TableWriter {
 public:
     TableWriter(TablePlace& place, std::function<Worksheet&(int index)> sheetAt,
                 ImportSurface& surface, SheetShortfall& shortfall, std::string title = {})
-        : m_place(place), m_sheetAt(std::move(sheetAt)), m_surface(surface), m_shortfall(shortfall),
-          m_sheet(&m_sheetAt(place.sheet)), m_title(std::move(title)) {}
+        : m_place(place), m_begun(place), m_sheetAt(std::move(sheetAt)), m_surface(surface),
+          m_shortfall(shortfall), m_sheet(&m_sheetAt(place.sheet)), m_title(std::move(title)) {}
 
     // The row of names first, then every record.
     void write(std::span<const std::string_view> fields) {
@@ -147,6 +154,7 @@ public:
         const bool names = !m_namesTaken;
         if (names) {
             m_names.assign(fields.begin(), fields.end());
+            m_columns.assign(fields.size(), ColumnTypes());
             m_namesTaken = true;
         }
         if (names && !m_title.empty()) {
@@ -155,7 +163,29 @@ public:
         }
         if (goOnWhenFull() && !names)
             writeRow(std::vector<std::string_view>(m_names.begin(), m_names.end()));
-        writeRow(fields);
+        writeRow(fields, !names);
+    }
+
+    // After the last record: makes every column that holds more than one type texts alone.
+    void finish() {
+        std::vector<int> mixed;
+        for (size_t c = 0; c < m_columns.size(); ++c)
+            if (m_columns[c].isMixed())
+                mixed.push_back(static_cast<int>(c) + 1);
+        if (mixed.empty())
+            return;
+        // The names and the title are texts already, so every row of the table may be passed.
+        for (int index = m_begun.sheet; index <= m_place.sheet; ++index) {
+            CellStore& cells = m_sheetAt(index).cells();
+            const int first = index == m_begun.sheet ? m_begun.row : 1;
+            const int last = std::min(index == m_place.sheet ? m_place.row - 1 : kMaxRows,
+                                      cells.storedRowCount());
+            for (int row = first; row <= last; ++row) {
+                m_surface.processEvents();
+                for (const int column : mixed)
+                    cells.turnIntoText(row, column);
+            }
+        }
     }
 
 private:
@@ -169,25 +199,44 @@ private:
         return true;
     }
 
-    void writeRow(std::span<const std::string_view> fields) {
+    // What types of values a column has held.
+    struct ColumnTypes {
+        bool numbers = false;
+        bool dates = false;
+        bool texts = false;
+
+        void note(Cell::Kind kind) {
+            numbers = numbers || kind == Cell::Kind::Number;
+            dates = dates || kind == Cell::Kind::Date;
+            texts = texts || kind == Cell::Kind::Text;
+        }
+        bool isMixed() const { return int(numbers) + int(dates) + int(texts) > 1; }
+    };
+
+    void writeRow(std::span<const std::string_view> fields, bool record = false) {
+        CellStore& cells = m_sheet->cells();
         for (size_t f = 0; f <= fields.size(); ++f) {
             m_surface.processEvents();
             const int column = static_cast<int>(f) + 1;
-            const qint64 charactersCut = m_sheet->cells().setText(
-                m_place.row, column, f < fields.size() ? fields[f] : std::string_view());
+            const std::string_view value = f < fields.size() ? fields[f] : std::string_view();
+            const qint64 charactersCut = cells.setText(m_place.row, column, value);
             if (charactersCut > 0)
                 m_shortfall.cutCells.push_back({m_place.row, column, charactersCut, m_place.sheet});
+            if (record && !value.empty() && f < m_columns.size())
+                m_columns[f].note(cells.cell(m_place.row, column)->kind);
         }
         ++m_place.row;
     }
 
     TablePlace& m_place;
+    const TablePlace m_begun;
     std::function<Worksheet&(int index)> m_sheetAt;
     ImportSurface& m_surface;
     SheetShortfall& m_shortfall;
     Worksheet* m_sheet;
     std::string m_title;
     std::vector<std::string> m_names;
+    std::vector<ColumnTypes> m_columns;
     bool m_namesTaken = false;
 };
 
@@ -335,6 +384,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                 DatabaseConnection own = openWorkDatabase(databasePath, QString());
                 ReadTableRows(table, own, take);
             }
+            writer.finish();
             if (!shortfall.isEmpty())
                 shortfalls.push_back({std::move(shortfall), &first});
             result.tables << table;

@@ -92,6 +92,39 @@ TEST(DatabaseRoute, MergedTablesGoOneBelowTheOtherEachUnderItsNameInTheOrderThey
     EXPECT_EQ(run.result().sheet(1).cells().usedRange().lastRow, 13);
 }
 
+// A column is one type over every value it holds in the run: numbers or dates only when each
+// value is one, texts otherwise, so that a sum over it never skips a text. Merged tables gather
+// the values of every file into a column; by file, each table decides for itself. Every value
+// still shows as it was written.
+TEST(DatabaseRoute, AColumnHoldsNumbersOrDatesOnlyWhenEveryValueOfItIsOne) {
+    using K = Cell::Kind;
+    for (const bool merged : {false, true})
+        for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+            DatabaseRun run;
+            run.surface.mergeTables = merged;
+            run.surface.send = send;
+            run.xml("a.xml", "<r><i><id>12070</id><n>12</n><d>2024-01-15</d><m>15</m></i>"
+                             "<i><id>31</id><n>3.50</n><d>2024-01-16T08:00:00</d>"
+                             "<m>2024-01-17</m></i></r>");
+            run.xml("b.xml", "<r><i><id>00070</id><n/><d>10:30:00</d><m>17</m></i></r>");
+            run.run();
+            const std::vector<K> text{K::Text}, number{K::Number}, date{K::Date};
+            SCOPED_TRACE(merged ? "merged" : "by file");
+            EXPECT_EQ(run.kindsShowing("12070"), merged ? text : number);
+            EXPECT_EQ(run.kindsShowing("31"), merged ? text : number);
+            EXPECT_EQ(run.kindsShowing("00070"), text);
+            EXPECT_EQ(run.kindsShowing("12"), number);
+            EXPECT_EQ(run.kindsShowing("3.50"), number);
+            EXPECT_EQ(run.kindsShowing("2024-01-15"), date);
+            EXPECT_EQ(run.kindsShowing("2024-01-16T08:00:00"), date);
+            EXPECT_EQ(run.kindsShowing("10:30:00"), date);
+            // Numbers and dates in one column are texts too.
+            EXPECT_EQ(run.kindsShowing("15"), text);
+            EXPECT_EQ(run.kindsShowing("2024-01-17"), text);
+            EXPECT_EQ(run.kindsShowing("17"), merged ? text : number);
+        }
+}
+
 TEST(DatabaseRoute, OnlyTablesOfThisRunAreWrittenAndABrokenFileIsNamed) {
     DatabaseRun run;
     // A table left from an earlier run that no statement can name is never dropped.
@@ -221,7 +254,9 @@ TEST(DatabaseRoute, ASheetChosenDuringTheRunDoesNotSteerTheWrites) {
 }
 
 TEST(DatabaseRoute, ATableBeyondTheLastRowGoesOnInASheetThatRepeatsItsNames) {
-    const QByteArray tall = records("alpha", kMaxRows + 3);
+    // The last record's text makes its column texts on both sheets.
+    QByteArray tall = records("alpha", kMaxRows + 3);
+    tall.replace("<n>" + QByteArray::number(kMaxRows + 3) + "</n>", "<n>last</n>");
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
         DatabaseRun run;
         run.surface.send = send;
@@ -243,12 +278,17 @@ TEST(DatabaseRoute, ATableBeyondTheLastRowGoesOnInASheetThatRepeatsItsNames) {
         EXPECT_EQ(run.cell(full + 1, 1, 1), "n");
         EXPECT_EQ(run.cell(full + 1, 1, 2), "v");
         EXPECT_EQ(run.cell(full + 1, 2, 1), std::to_string(kMaxRows));
-        EXPECT_EQ(run.cell(full + 1, 5, 1), std::to_string(kMaxRows + 3));
+        EXPECT_EQ(run.cell(full + 1, 4, 1), std::to_string(kMaxRows + 2));
+        EXPECT_EQ(run.cell(full + 1, 5, 1), "last");
+        EXPECT_EQ(run.result().sheet(full).cells().cell(kMaxRows, 1)->kind, Cell::Kind::Text);
+        EXPECT_EQ(run.result().sheet(full + 1).cells().cell(4, 1)->kind, Cell::Kind::Text);
         // On one sheet the next table starts below, on the sheet that carries the first on.
         EXPECT_EQ(run.result().sheet(full + 1).cells().usedRange().lastRow, oneSheet ? 8 : 5);
         if (oneSheet) {
             EXPECT_EQ(run.cell(2, 6, 1), "n");
             EXPECT_EQ(run.cell(2, 8, 1), "2");
+            // The next table's column is its own.
+            EXPECT_EQ(run.result().sheet(2).cells().cell(8, 1)->kind, Cell::Kind::Number);
             EXPECT_EQ(run.cell(2, 8, 2), "beta");
         }
 
