@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 TEST(CellValue, ATextBecomesANumberOnlyWhenNothingIsLost) {
@@ -82,4 +83,27 @@ TEST(CellValue, EveryTimeOfTheLastDayComesBackExactly) {
             ASSERT_EQ(formatDate(date->serial, date->form, date->decimals), text);
         }
     }
+}
+
+// Every day of the calendar from March 1900 to the end of 9999, and no other, is a date, one
+// serial after the one before, and shows again as written.
+TEST(CellValue, EveryDayOfTheCalendarIsOneSerialAfterTheDayBefore) {
+    double previous = 60;
+    int days = 0;
+    char text[16];
+    for (int year = 1900; year <= 9999; ++year)
+        for (int month = 1; month <= 12; ++month)
+            for (int day = 1; day <= 31; ++day) {
+                std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+                const std::optional<LosslessDate> date = losslessDate(text);
+                if (!date)
+                    continue;
+                ++days;
+                ASSERT_EQ(date->serial, previous + 1) << text;
+                ASSERT_EQ(formatDate(date->serial, date->form, date->decimals), text);
+                previous = date->serial;
+            }
+    // 1 March 1900 is serial 61, 31 December 9999 serial 2,958,465.
+    EXPECT_EQ(previous, 2958465);
+    EXPECT_EQ(days, 2958465 - 60);
 }
