@@ -6,8 +6,9 @@
 
 namespace {
 constexpr int kMaxSignificantDigits = 15;
-// More decimals than this cannot be shown by the number formats of the saved file.
-constexpr int kMaxDecimals = 30;
+// More decimals than this are not shown by every spreadsheet application that opens the saved
+// file (some stop at 20 and show zeros or rounded digits past them), so such a text stays text.
+constexpr int kMaxDecimals = 20;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';

@@ -12,8 +12,8 @@ struct LosslessNumber {
 };
 
 // The number a text stands for, when reading it as one loses nothing: an optional minus,
-// digits without leading zeros, an optional fraction, at most 15 significant digits. Any other
-// text ("007", "+5", "1e3", "-0", "TRUE", dates) stays text.
+// digits without leading zeros, an optional fraction of at most 20 decimals, at most 15
+// significant digits. Any other text ("007", "+5", "1e3", "-0", "TRUE", dates) stays text.
 std::optional<LosslessNumber> losslessNumber(std::string_view text);
 
 // The number as the cell shows it: with exactly the decimals its text had.

@@ -6,14 +6,14 @@
 #include <string>
 
 TEST(CellValue, ATextBecomesANumberOnlyWhenNothingIsLost) {
-    for (const char* text : {"12.50", "-0.5", "123456789012345"}) {
+    for (const char* text : {"12.50", "-0.5", "123456789012345", "0.00000000000000000001"}) {
         const auto number = losslessNumber(text);
         ASSERT_TRUE(number) << text;
         EXPECT_EQ(formatNumber(number->value, number->decimals), text);
     }
     EXPECT_EQ(losslessNumber("12.50")->value, 12.5);
-    for (const char* text :
-         {"007", "1e3", "1234567890123456789", "-0", "1,000", " 5", "5.", "", "1234567890.1234567"})
+    for (const char* text : {"007", "1e3", "1234567890123456789", "-0", "1,000", " 5", "5.", "",
+                             "1234567890.1234567", "0.000000000000000000001"})
         EXPECT_FALSE(losslessNumber(text)) << text;
 }
 
