@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 
@@ -303,4 +304,13 @@ void MergedTableImport::finish() {
         });
         table.outOfOrder = false;
     }
+}
+
+bool isTextColumn(std::span<const std::string> columnNames, size_t column) {
+    const std::string& name = columnNames[column];
+    if (name == kFile || name == kPath)
+        return true;
+    // The document element's whole text stands in "#text" beside its "#markup".
+    const std::string markup = (name == "#text" ? std::string() : name) + "#markup";
+    return std::find(columnNames.begin(), columnNames.end(), markup) != columnNames.end();
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ class DatabaseFile;
 // (see ElementKinds: paths below the document element, whatever its name), which are surveyed
 // before any file is imported:
 // - an element of a kind that has text beside child elements in any file is one value in every
-//   file: its whole text, with its content as written in a column named after it with
+//   file: its whole text, with its content written out again in a column named after it with
 //   "#markup"; its descendants make no table and no column;
 // - an element whose kind occurs more than once inside one element, in any file, is a table in
 //   every file: a table of records, or of repeated values when no element of the kind has
@@ -81,3 +82,8 @@ private:
     std::map<std::pair<PlannedTable::Kind, std::string>, size_t> m_tableByKey;
     UniqueNames m_tableNames;
 };
+
+// Whether a column of merged tables holds texts whatever its values read as: a file's path and
+// an element path are names, and the whole text of an element with markup is joined from several
+// elements, so a number or date it reads as is none that the file wrote.
+bool isTextColumn(std::span<const std::string> columnNames, size_t column);

@@ -4,6 +4,7 @@
 #include "base/RuntimeError.h"
 #include "database/DatabaseApplication.h"
 #include "database/DatabaseEngine.h"
+#include "database/MergedTableImport.h"
 #include "database/XmlTableImport.h"
 #include "import/Access1.h"
 #include "import/EventsWhileWaiting.h"
@@ -140,7 +141,8 @@ struct TablePlace {
 // A column is one type: numbers or dates only when every value of it is one, texts otherwise,
 // so that a sum over it never skips a text silently. Each value is read as a cell takes it while
 // the rows pass; a column found to hold more than one type is made texts at the end, which
-// loses nothing, since a number or date cell shows exactly the text it was read from.
+// loses nothing, since a number or date cell shows exactly the text it was read from. A path,
+// or the whole text of an element with markup, is a text from the start.
 class TableWriter {
 public:
     TableWriter(TablePlace& place, std::function<Worksheet&(int index)> sheetAt,
@@ -155,6 +157,8 @@ public:
         if (names) {
             m_names.assign(fields.begin(), fields.end());
             m_columns.assign(fields.size(), ColumnTypes());
+            for (size_t f = 0; f < m_names.size(); ++f)
+                m_columns[f].texts = isTextColumn(m_names, f);
             m_namesTaken = true;
         }
         if (names && !m_title.empty()) {

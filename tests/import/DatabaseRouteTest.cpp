@@ -125,6 +125,18 @@ TEST(DatabaseRoute, AColumnHoldsNumbersOrDatesOnlyWhenEveryValueOfItIsOne) {
         }
 }
 
+// The whole text of an element with markup is joined from several elements ("3" and "4" make
+// "34"), so it reads as a number that no file wrote: its column stays texts.
+TEST(DatabaseRoute, AnElementsWholeTextBesideItsMarkupIsTextThoughItReadsAsANumber) {
+    DatabaseRun run;
+    run.surface.mergeTables = true;
+    run.xml("a.xml", "<r><item>7</item><item>12</item></r>");
+    run.xml("b.xml", "<r><item>3<x>4</x></item></r>");
+    run.run();
+    for (const char* shown : {"7", "12", "34"})
+        EXPECT_EQ(run.kindsShowing(shown), std::vector<Cell::Kind>{Cell::Kind::Text}) << shown;
+}
+
 TEST(DatabaseRoute, OnlyTablesOfThisRunAreWrittenAndABrokenFileIsNamed) {
     DatabaseRun run;
     // A table left from an earlier run that no statement can name is never dropped.
