@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a normal build and an
-# address + undefined-behaviour sanitizer build. Exits non-zero on any failure.
+# address + undefined-behaviour sanitizer build; and builds the programs as the packages build
+# them (Release, -O3), whose optimiser warns of things the others never see. Exits non-zero on
+# any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -22,6 +24,10 @@ run_suite() {
 
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== package build (programs only)"
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLEQUAY_TESTS=OFF >/dev/null
+cmake --build build-release
 
 echo "== sanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -36,14 +36,17 @@ int numberFormatOf(const Cell& cell) {
 }
 
 std::string numberFormatCode(int format) {
+    // Built by appending, since GCC 12 at -O3 warns falsely on a literal joined to a temporary.
     const auto secondDecimals = [](int decimals) {
-        return decimals == 0 ? std::string()
-                             : "." + std::string(static_cast<size_t>(decimals), '0');
+        std::string code;
+        if (decimals > 0)
+            code.append(1, '.').append(static_cast<size_t>(decimals), '0');
+        return code;
     };
     if (format == kGeneralFormat)
         return "General";
     if (format < kWholeNumberFormat)
-        return "0." + std::string(static_cast<size_t>(format), '0');
+        return std::string("0.").append(static_cast<size_t>(format), '0');
     if (format == kWholeNumberFormat)
         return "0";
     if (format == kDateFormat)

@@ -45,7 +45,7 @@ struct BatchFixture {
         return ::writeFile(inputs.filePath(relative), text);
     }
     std::unique_ptr<QProcess> start(const QStringList& arguments,
-                                    const std::function<void()>& inChild = {}) {
+                                    [[maybe_unused]] const std::function<void()>& inChild = {}) {
         auto batch = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TEMP", temp.path());
