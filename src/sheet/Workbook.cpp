@@ -222,6 +222,13 @@ std::uint64_t Workbook::revision() const {
     return total;
 }
 
+std::uint64_t Workbook::viewRevision() const {
+    std::uint64_t total = m_viewRevisionsGone;
+    for (const auto& sheet : m_sheets)
+        total += sheet->viewRevision();
+    return total;
+}
+
 void Workbook::activate(int index) {
     m_active = std::clamp(index, 1, sheetCount()) - 1;
 }
@@ -298,6 +305,7 @@ void Workbook::deleteSheet(const QString& name) {
     const int index = indexOf(deleted);
     // The total of the revisions only ever grows, so a removed sheet leaves its share behind.
     m_structureRevision += deleted.cells().revision() + 1;
+    m_viewRevisionsGone += deleted.viewRevision();
     for (Worksheet* continuation : m_continuations.take(&deleted))
         continuation->setContinues(nullptr, 0);
     if (const Worksheet* full = deleted.continues())

@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The longest name a sheet may have.
@@ -85,13 +86,18 @@ public:
     void setBeingFilled(bool beingFilled) { m_beingFilled = beingFilled; }
     bool isBeingFilled() const { return m_beingFilled; }
 
-    // Whether anything changed since the workbook was last saved or opened; a new workbook
-    // counts as changed.
-    bool isModified() const { return !m_savedRevision || *m_savedRevision != revision(); }
+    // Whether anything changed since the workbook was last saved or opened, how its sheets are
+    // viewed included; a new workbook counts as changed.
+    bool isModified() const {
+        return !m_savedRevision || *m_savedRevision != std::pair(revision(), viewRevision());
+    }
     // Notes that the workbook as it stands now is saved.
-    void markSaved() { m_savedRevision = revision(); }
+    void markSaved() { m_savedRevision = std::pair(revision(), viewRevision()); }
     // Grows with every change of a cell or of the sheets.
     std::uint64_t revision() const;
+    // Grows with every change of how a sheet is viewed (sheet widths, a frozen row), which
+    // changes no cell.
+    std::uint64_t viewRevision() const;
 
 private:
     explicit Workbook(QString name) : m_name(std::move(name)) {}
@@ -127,7 +133,9 @@ private:
     int m_active = 0;
     int m_nextSheetNumber = 1;
     std::uint64_t m_structureRevision = 0;
-    std::optional<std::uint64_t> m_savedRevision;
+    std::uint64_t m_viewRevisionsGone = 0;
+    // The revision and the view revision last saved.
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> m_savedRevision;
     bool m_beingFilled = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 #include "sheet/CellValue.h"
+#include "sheet/ColumnWidths.h"
 #include "sheet/NumberFormats.h"
 
 #include <QRegularExpression>
@@ -353,6 +354,26 @@ void Worksheet::selectRange(const QString& reference) {
     checkLimits(row, column);
     m_activeRow = row;
     m_activeColumn = column;
+}
+
+void Worksheet::setTopRowFrozen(bool frozen) {
+    if (frozen == m_topRowFrozen)
+        return;
+    m_topRowFrozen = frozen;
+    ++m_viewRevision;
+}
+
+void Worksheet::setColumnWidth(int column, double width) {
+    checkLimits(1, column);
+    // Also a width that is no number at all.
+    if (!(width >= kMinColumnWidth))
+        width = kMinColumnWidth;
+    width = std::min(width, kMaxColumnWidth);
+    const auto [at, added] = m_widthsSetByHand.try_emplace(column, width);
+    if (!added && at->second == width)
+        return;
+    at->second = width;
+    ++m_viewRevision;
 }
 
 QString cellReference(int row, int column) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -199,6 +200,17 @@ public:
     // Selects one cell given as a reference such as "A1" or "C12"; raises an error for another.
     void selectRange(const QString& reference);
 
+    // Whether row 1 stays in view while the rest scrolls, in the window and in the saved file.
+    bool isTopRowFrozen() const { return m_topRowFrozen; }
+    void setTopRowFrozen(bool frozen);
+    // The widths the user gave columns by hand, by column from 1, in digit widths
+    // (sheet/ColumnWidths.h); every other column is fitted to what its first rows show.
+    const std::map<int, double>& widthsSetByHand() const { return m_widthsSetByHand; }
+    // Keeps a column's width, within what spreadsheet applications allow.
+    void setColumnWidth(int column, double width);
+    // Grows with every change of how the sheet is viewed, which a saved file keeps too.
+    std::uint64_t viewRevision() const { return m_viewRevision; }
+
 private:
     QString m_name;
     QString m_foldedName;
@@ -207,6 +219,9 @@ private:
     int m_continuationNumber = 0;
     int m_activeRow = 1;
     int m_activeColumn = 1;
+    bool m_topRowFrozen = false;
+    std::map<int, double> m_widthsSetByHand;
+    std::uint64_t m_viewRevision = 0;
 };
 
 // The reference of a cell such as "B7".
