@@ -1,11 +1,13 @@
 #include "xlsx/SheetPart.h"
 
 #include "base/StopSignals.h"
+#include "sheet/ColumnWidths.h"
 #include "sheet/Worksheet.h"
 #include "xlsx/PartText.h"
 #include "xlsx/SharedStrings.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace {
 // Rows are described in blocks of this many, each block with the columns its rows span.
@@ -63,6 +65,40 @@ std::string spansOf(const CellStore& cells, int blockFirstRow) {
     return std::string(text, end);
 }
 
+// A width as the file keeps it: in widths of the digit of the default font (7 pixels) with the
+// cell's padding (5 pixels) added, in 256ths, as spreadsheet applications and the format's
+// reference library count it.
+double savedWidth(double width) {
+    constexpr double kDigitPixels = 7;
+    constexpr double kPaddingPixels = 5;
+    const double pixels = static_cast<double>(std::lround(width * kDigitPixels)) + kPaddingPixels;
+    return static_cast<std::uint16_t>(pixels / kDigitPixels * 256.0) / 256.0;
+}
+
+// The columns' widths, columns of one width side by side in one element.
+std::string colsOf(const Worksheet& sheet) {
+    const std::vector<double> widths = columnWidths(sheet);
+    std::string cols;
+    char text[96];
+    for (size_t first = 0; first < widths.size();) {
+        size_t last = first;
+        while (last + 1 < widths.size() && widths[last + 1] == widths[first])
+            ++last;
+        if (widths[first] > 0) {
+            char* at = put(text, "<col min=\"");
+            at = decimal(first + 1, at);
+            at = put(at, "\" max=\"");
+            at = decimal(last + 1, at);
+            at = put(at, "\" width=\"");
+            at = number(savedWidth(widths[first]), at);
+            at = put(at, "\" customWidth=\"1\"/>");
+            cols.append(text, at);
+        }
+        first = last + 1;
+    }
+    return cols.empty() ? cols : "<cols>" + cols + "</cols>";
+}
+
 std::string dimensionOf(const CellStore& cells) {
     const CellRange used = cells.usedRange();
     if (used.isEmpty())
@@ -84,9 +120,14 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatSty
                 "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
                 "relationships\"><dimension ref=\"");
     part.append(dimensionOf(cells));
-    part.append(selected ? "\"/><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/>"
-                         : "\"/><sheetViews><sheetView workbookViewId=\"0\"/>");
+    part.append(selected ? "\"/><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\""
+                         : "\"/><sheetViews><sheetView workbookViewId=\"0\"");
+    part.append(sheet.isTopRowFrozen()
+                    ? "><pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" "
+                      "state=\"frozen\"/><selection pane=\"bottomLeft\"/></sheetView>"
+                    : "/>");
     part.append("</sheetViews><sheetFormatPr defaultRowHeight=\"15\"/>");
+    part.append(colsOf(sheet));
     part.append(cells.cellCount() == 0 ? "<sheetData/>" : "<sheetData>");
 
     std::string spans;

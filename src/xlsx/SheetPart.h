@@ -23,9 +23,9 @@ using CutCellTaker = std::function<void(std::string_view reference, qint64 chara
 // Told now and then how many of the sheet's stored rows are written.
 using RowsWrittenTaker = std::function<void(int rows)>;
 
-// Writes one sheet as the package's worksheet part: its dimension, its rows with their spans
-// and every non-empty cell, texts as numbers of shared strings. `selected` marks the sheet
-// whose tab is chosen.
+// Writes one sheet as the package's worksheet part: its dimension, its view (a frozen top row),
+// its columns' widths, its rows with their spans and every non-empty cell, texts as numbers of
+// shared strings. `selected` marks the sheet whose tab is chosen.
 void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatStyles& styles,
                     SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
                     const RowsWrittenTaker& rowsWritten);

@@ -112,6 +112,25 @@ TEST(BatchProgram, MultipleSheetsFromAFolderAndStandardInputWithTheRunsFilesKept
     EXPECT_LT(workbook.indexOf("name=\"b.csv\""), workbook.indexOf("name=\"Sheet1\""));
 }
 
+// Without a window, the saved workbook is shown in a spreadsheet application as the window
+// would have shown it: columns as wide as their first rows' values.
+TEST(BatchProgram, TheWorkbookKeepsColumnWidthsFittedToWhatItsFirstRowsShow) {
+    BatchFixture batch;
+    const QString file = batch.writeFile(
+        "invoice.xml",
+        "<invoice><customer>Kestrel Trading Company</customer><total>1234.50</total></invoice>");
+    const Outcome outcome = batch.run({"-o", batch.out("widths.xlsx"), file});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
+    const QString sheet = xlsxSheet(batch.out("widths.xlsx"), 1);
+    // "invoice", "customer" and the company's name, each and a digit of room.
+    EXPECT_TRUE(sheet.contains("<cols><col min=\"1\" max=\"1\" width=\"8.7109375\" "
+                               "customWidth=\"1\"/><col min=\"2\" max=\"2\" width=\"9.7109375\" "
+                               "customWidth=\"1\"/><col min=\"3\" max=\"3\" "
+                               "width=\"24.7109375\" customWidth=\"1\"/></cols>"))
+        << sheet.toStdString();
+    EXPECT_FALSE(sheet.contains("<pane"));
+}
+
 TEST(BatchProgram, ARunThatWritesNothingEndsWithStatusTwoAndLeavesTheOlderOutput) {
     BatchFixture batch;
     const QString tree = batch.inputs.filePath("tree");

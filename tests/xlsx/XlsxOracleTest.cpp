@@ -1,6 +1,7 @@
 // Our package, unzipped, part for part against the one that the format's reference library
 // writes for the same workbook in its default mode (the form that spreadsheet applications are
 // known to accept).
+#include "sheet/ColumnWidths.h"
 #include "sheet/NumberFormats.h"
 #include "sheet/Workbook.h"
 #include "support/ProgramRun.h"
@@ -25,9 +26,27 @@ void saveWithLibrary(const Workbook& book, const QString& path) {
     lxw_workbook* library = workbook_new(QFile::encodeName(path).constData());
     std::map<int, lxw_format*> formats;
     std::vector<lxw_worksheet*> sheets;
-    for (int i = 1; i <= book.sheetCount(); ++i)
-        sheets.push_back(
-            workbook_add_worksheet(library, book.sheet(i).name().toUtf8().constData()));
+    for (int i = 1; i <= book.sheetCount(); ++i) {
+        const Worksheet& sheet = book.sheet(i);
+        lxw_worksheet* added = workbook_add_worksheet(library, sheet.name().toUtf8().constData());
+        sheets.push_back(added);
+        // The view as the window left it: columns of one width side by side set at once.
+        const std::vector<double> widths = columnWidths(sheet);
+        for (size_t first = 0; first < widths.size();) {
+            size_t last = first;
+            while (last + 1 < widths.size() && widths[last + 1] == widths[first])
+                ++last;
+            if (widths[first] > 0) {
+                ASSERT_EQ(worksheet_set_column(added, static_cast<lxw_col_t>(first),
+                                               static_cast<lxw_col_t>(last), widths[first],
+                                               nullptr),
+                          LXW_NO_ERROR);
+            }
+            first = last + 1;
+        }
+        if (sheet.isTopRowFrozen())
+            worksheet_freeze_panes(added, 1, 0);
+    }
     for (int i = 1; i <= book.sheetCount(); ++i) {
         const CellStore& cells = book.sheet(i).cells();
         for (int row = 1; row <= cells.storedRowCount(); ++row) {
@@ -152,6 +171,26 @@ TEST(XlsxOracle, NumbersDatesTextsAndEscapesAsTheReferenceLibraryWritesThem) {
     book->sheet(2).cells().setText(5, 3, "only");
     book->sheet(2).cells().setText(6, 1, "12.50");
     book->sheet(2).cells().setText(7, 1, "3.14159");
+    expectSamePackage(*book);
+}
+
+TEST(XlsxOracle, ColumnWidthsAndFrozenTopRowsAsTheReferenceLibraryWritesThem) {
+    auto book = Workbook::createNew("Book1");
+    Worksheet& first = book->sheet(1);
+    // Fitted widths, equal ones side by side, a column left out, widths set by hand, the widest
+    // a column may be, one far to the right and one fitted to its most.
+    first.cells().setText(1, 1, "name");
+    first.cells().setText(1, 2, "city");
+    first.cells().setText(1, 3, "12.50");
+    first.cells().setText(2, 5, "2024-01-15T10:30:00");
+    first.cells().setText(1, 6, std::string(300, 'x'));
+    first.setColumnWidth(7, 12.5);
+    first.setColumnWidth(8, kMaxColumnWidth);
+    first.setColumnWidth(kMaxColumns, 20);
+    first.setTopRowFrozen(true);
+    // A frozen sheet whose tab is not chosen, and one with cells whose view nobody changed.
+    book->sheet(2).setTopRowFrozen(true);
+    book->sheet(3).cells().setText(3, 2, "Oslo");
     expectSamePackage(*book);
 }
 

@@ -156,6 +156,48 @@ TEST(XlsxSaving, ProgressFollowsTheRowsOfEverySheetAndEndsWhenTheFileIsInPlace) 
     EXPECT_EQ(std::count(shares.begin(), shares.end(), 1.0), 1);
 }
 
+// The file keeps the view the window showed: the columns' widths and a frozen top row, in the
+// order the format's schema asks for.
+TEST(XlsxSaving, ColumnWidthsAndAFrozenTopRowAreSavedWithTheSheet) {
+    QTemporaryDir folder;
+    auto book = Workbook::createNew("Book1");
+    Worksheet& sheet = book->sheet(1);
+    sheet.cells().setText(1, 1, "code");
+    sheet.cells().setText(1, 2, "name");
+    sheet.cells().setText(2, 4, "2024-01-15");
+    // Far down, past the rows fitted to, a long value widens nothing.
+    sheet.cells().setText(5000, 1, std::string(40, 'x'));
+    sheet.setColumnWidth(5, 30);
+    sheet.setTopRowFrozen(true);
+    const QString path = folder.filePath("view.xlsx");
+    saveAsXlsx(*book, path);
+
+    const QString saved = xlsxEntry(path, "xl/worksheets/sheet1.xml");
+    const QString views = "<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"><pane "
+                          "ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" "
+                          "state=\"frozen\"/><selection pane=\"bottomLeft\"/></sheetView>"
+                          "</sheetViews>";
+    // Five digits of width for "code" and "name" each, side by side in one element; the digit of
+    // the file's font is 7 pixels, and the cell's padding 5.
+    const QString cols = "<cols><col min=\"1\" max=\"2\" width=\"5.7109375\" customWidth=\"1\"/>"
+                         "<col min=\"4\" max=\"4\" width=\"11.7109375\" customWidth=\"1\"/>"
+                         "<col min=\"5\" max=\"5\" width=\"30.7109375\" customWidth=\"1\"/></cols>";
+    EXPECT_TRUE(saved.contains(views)) << saved.toStdString();
+    EXPECT_TRUE(saved.contains(cols)) << saved.toStdString();
+    EXPECT_LT(saved.indexOf("</sheetViews>"), saved.indexOf("<sheetFormatPr"));
+    EXPECT_LT(saved.indexOf("<sheetFormatPr"), saved.indexOf("<cols>"));
+    EXPECT_LT(saved.indexOf("</cols>"), saved.indexOf("<sheetData>"));
+
+    // A sheet nobody changed and without cells keeps the default widths and scrolls whole.
+    const QString plain = xlsxEntry(path, "xl/worksheets/sheet2.xml");
+    EXPECT_TRUE(plain.contains("<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>"));
+    EXPECT_FALSE(plain.contains("<cols>"));
+    // Unfrozen again, the file says so.
+    sheet.setTopRowFrozen(false);
+    saveAsXlsx(*book, path);
+    EXPECT_FALSE(xlsxEntry(path, "xl/worksheets/sheet1.xml").contains("<pane"));
+}
+
 TEST(XlsxSaving, ATextOutgrowingTheFileWhenEscapedLosesOnlyWhatItMust) {
     // Escaping adds six characters; the six that go are whole characters, a two-byte one and
     // the letter after it each counted once.
