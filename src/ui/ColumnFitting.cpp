@@ -1,42 +1,43 @@
 #include "ui/ColumnFitting.h"
 
-#include <QAbstractItemModel>
+#include "sheet/ColumnWidths.h"
+
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableView>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
-constexpr int kMaxFittedWidth = 360;
 // Room for the grid's lines and the cell's own margins.
 constexpr int kCellMargin = 12;
+
+double digitPixels(const QTableView& view) {
+    return std::max(1, QFontMetrics(view.font()).horizontalAdvance(QLatin1Char('0')));
+}
 } // namespace
 
-void fitColumnWidths(QTableView& view, int firstColumn, int lastColumn, int firstRow,
-                     int rowCount) {
-    QAbstractItemModel* model = view.model();
-    if (!model)
-        return;
-    const QFontMetrics metrics(view.font());
-    const QFontMetrics headerMetrics(view.horizontalHeader()->font());
-    const int lastRow = std::min(model->rowCount(), firstRow + rowCount) - 1;
-    lastColumn = std::min(lastColumn, model->columnCount() - 1);
-    for (int column = std::max(firstColumn, 0); column <= lastColumn; ++column) {
-        int width =
-            headerMetrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString());
-        for (int row = std::max(firstRow, 0); row <= lastRow; ++row) {
-            const QString shown = model->index(row, column).data().toString();
-            if (shown.isEmpty())
-                continue;
-            const qsizetype lineEnd = shown.indexOf(QLatin1Char('\n'));
-            // Beyond the widest a column gets, the rest of a long text need not be measured.
-            const QString firstLine = shown.left(
-                std::min<qsizetype>(lineEnd < 0 ? shown.size() : lineEnd, kMaxFittedWidth / 2));
-            width = std::max(width, metrics.horizontalAdvance(firstLine));
-        }
-        view.setColumnWidth(column, std::clamp(width + kCellMargin,
-                                               view.horizontalHeader()->minimumSectionSize(),
-                                               kMaxFittedWidth));
+int columnPixels(const QTableView& view, double width) {
+    return static_cast<int>(std::lround(width * digitPixels(view))) + kCellMargin;
+}
+
+double columnWidthOf(const QTableView& view, int pixels) {
+    return std::max(0, pixels - kCellMargin) / digitPixels(view);
+}
+
+void showColumnWidths(QTableView& view, const std::vector<double>& widths) {
+    QHeaderView* header = view.horizontalHeader();
+    const int standard =
+        std::max(columnPixels(view, kDefaultColumnWidth), header->minimumSectionSize());
+    // Resizes every column, so only when the font changed.
+    if (header->defaultSectionSize() != standard)
+        header->setDefaultSectionSize(standard);
+    const int columns = std::min(static_cast<int>(widths.size()), header->count());
+    for (int column = 0; column < columns; ++column) {
+        const double width = widths[static_cast<size_t>(column)];
+        view.setColumnWidth(
+            column, width > 0 ? std::max(columnPixels(view, width), header->minimumSectionSize())
+                              : standard);
     }
 }

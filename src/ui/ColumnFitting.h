@@ -1,10 +1,16 @@
 #pragma once
 
+#include <vector>
+
 class QTableView;
 
-// Widens or narrows columns of `view`, from 0, to what their cells show in `rowCount` rows
-// from `firstRow`: the width of the widest first line of those cells, never narrower than the
-// column's letters and never wider than 360 pixels, so that one long value leaves the other
-// columns in view. A bounded sample: a sheet of a million rows fits as fast as
-// one of a hundred.
-void fitColumnWidths(QTableView& view, int firstColumn, int lastColumn, int firstRow, int rowCount);
+// The pixels a column of `width` digit widths (sheet/ColumnWidths.h) takes in the view: a digit
+// of the view's font for each, and the cell's margins.
+int columnPixels(const QTableView& view, double width);
+// The width in digit widths of a column of `pixels` in the view.
+double columnWidthOf(const QTableView& view, int pixels);
+
+// Gives the view's columns, from the first, the widths of the sheet's unit in `widths`, and
+// every other column, a column given 0 among them, the default width, so that the window shows
+// the sheet as the saved file keeps it.
+void showColumnWidths(QTableView& view, const std::vector<double>& widths);

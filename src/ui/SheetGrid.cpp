@@ -176,8 +176,10 @@ void SheetGrid::setZoom(int percent) {
     verticalHeader()->setDefaultSectionSize(m_baseRowHeight * percent / 100);
     // Widths the user or the fitting chose keep their proportion.
     QHeaderView* columns = horizontalHeader();
+    m_zooming = true;
     for (int column = 0; column < columns->count(); ++column)
         columns->resizeSection(column, qRound(columns->sectionSize(column) * factor));
+    m_zooming = false;
     if (m_frozenRow) {
         m_frozenRow->setFont(zoomed);
         m_frozenRow->verticalHeader()->setDefaultSectionSize(m_baseRowHeight * percent / 100);

@@ -30,6 +30,8 @@ public:
     // The zoom in percent, 50 to 200 in steps of 10.
     int zoom() const { return m_zoom; }
     void setZoom(int percent);
+    // Whether the columns are being resized by a zoom, and not by the user.
+    bool isZooming() const { return m_zooming; }
 
     void setModel(QAbstractItemModel* model) override;
 
@@ -57,6 +59,7 @@ private:
     // million-row sheet.
     QItemSelectionModel* m_columnMarks = nullptr;
     int m_zoom = 100;
+    bool m_zooming = false;
     int m_baseRowHeight;
     QFont m_baseFont;
 };

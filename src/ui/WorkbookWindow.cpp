@@ -7,6 +7,7 @@
 #include "base/TempFolder.h"
 #include "sheet/CellSearch.h"
 #include "sheet/CellsAsText.h"
+#include "sheet/ColumnWidths.h"
 #include "sheet/SelectionSummary.h"
 #include "spreadsheet/SpreadsheetEngine.h"
 #include "ui/CellBar.h"
@@ -50,10 +51,6 @@
 namespace {
 // How often the window looks for changes that a later import made to its workbook.
 constexpr int kRefreshIntervalMs = 500;
-// The sample that column widths are fitted to: as many columns and rows as a screen shows and
-// some more, whatever the size of the sheet.
-constexpr int kFittedColumns = 200;
-constexpr int kFittedRows = 200;
 // Cells the status line counts between two turns of the event loop: a few milliseconds' work.
 constexpr std::int64_t kSummarySlice = 200000;
 // A selection of more cells than this is made into text away from the window's thread.
@@ -129,14 +126,23 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     connect(m_findBar, &FindBar::findNext, this, &WorkbookWindow::findNext);
     connect(m_sheetList, &SheetList::sheetChosen, this,
             [this](int index) { m_tabs->setCurrentIndex(index - 1); });
-    // A double-click on a column's border fits it to the rows in view.
+    // A double-click on a column's border fits it to the rows in view; the grid's own fitting,
+    // by the font rather than the sheet's rule, would give a width the saved file does not keep.
+    disconnect(m_grid->horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, m_grid,
+               nullptr);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
-            [this](int column) {
-                fitColumnWidths(*m_grid, column, column, m_grid->rowAt(0), kFittedRows);
+            &WorkbookWindow::fitColumnToRowsInView);
+    // A width the user drags is the sheet's, and saved with it.
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int pixels) {
+                if (m_settingWidths || m_grid->isZooming())
+                    return;
+                if (Worksheet* sheet = shownSheet())
+                    sheet->setColumnWidth(column + 1, columnWidthOf(*m_grid, pixels));
             });
-    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
-        if (!m_fitting)
-            m_widthsChangedByHand = true;
+    connect(m_grid, &SheetGrid::zoomChanged, this, [this] {
+        if (const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr)
+            showColumnWidths(*sheet);
     });
 
     // The sheet the user looks at is the active one, before which a later import adds sheets;
@@ -209,36 +215,53 @@ void WorkbookWindow::showSheet(int index) {
     const std::shared_ptr<const Worksheet> sheet = watched.lock();
     m_grid->setCells(sheet ? std::shared_ptr<const CellStore>(sheet, &sheet->cells())
                            : std::shared_ptr<const CellStore>());
-    const bool frozen = std::any_of(m_frozenSheets.begin(), m_frozenSheets.end(),
-                                    [&](const auto& each) { return each.lock() == sheet; });
+    const bool frozen = sheet && sheet->isTopRowFrozen();
     m_grid->setTopRowFrozen(frozen);
     m_freezeTopRow->setChecked(frozen);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &WorkbookWindow::showCurrentCell);
     connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &WorkbookWindow::summarizeSelection);
+    // The widths are the sheet's: fitted to its first rows as they now stand, so that a sheet
+    // still being filled is fitted as it grows, and kept where the user set them.
     if (sameSheet) {
-        m_fitting = true;
+        m_settingWidths = true;
         kept.restore(*m_grid);
-        m_fitting = false;
-        if (!m_widthsChangedByHand &&
-            std::min(sheet->cells().storedRowCount(), kFittedRows) > m_fittedRows)
-            fitColumns(*sheet);
+        m_settingWidths = false;
+        showColumnWidths(*sheet);
         showCurrentCell();
         summarizeSelection();
         return;
     }
-    m_widthsChangedByHand = false;
     if (sheet)
-        fitColumns(*sheet);
+        showColumnWidths(*sheet);
     selectCell(1, 1);
 }
 
-void WorkbookWindow::fitColumns(const Worksheet& sheet) {
-    m_fitting = true;
-    fitColumnWidths(*m_grid, 0, kFittedColumns - 1, 0, kFittedRows);
-    m_fitting = false;
-    m_fittedRows = std::min(sheet.cells().storedRowCount(), kFittedRows);
+void WorkbookWindow::showColumnWidths(const Worksheet& sheet) {
+    m_settingWidths = true;
+    ::showColumnWidths(*m_grid, columnWidths(sheet));
+    m_settingWidths = false;
+}
+
+Worksheet* WorkbookWindow::shownSheet() {
+    Workbook* book = workbook();
+    const std::shared_ptr<const Worksheet> shown = m_model ? m_model->sheet() : nullptr;
+    const int index = m_tabs->currentIndex() + 1;
+    if (!book || !shown || index < 1 || index > book->sheetCount() ||
+        &book->sheet(index) != shown.get())
+        return nullptr;
+    return &book->sheet(index);
+}
+
+void WorkbookWindow::fitColumnToRowsInView(int column) {
+    Worksheet* sheet = shownSheet();
+    if (!sheet)
+        return;
+    const std::vector<double> fitted =
+        fittedWidths(sheet->cells(), m_grid->rowAt(0) + 1, kFittedRows, column + 1, column + 1);
+    sheet->setColumnWidth(column + 1, fitted[0] > 0 ? fitted[0] : kMinFittedWidth);
+    showColumnWidths(*sheet);
 }
 
 void WorkbookWindow::showCurrentCell() {
@@ -324,13 +347,9 @@ bool WorkbookWindow::findNext() {
 }
 
 void WorkbookWindow::freezeTopRow(bool frozen) {
-    const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr;
-    std::erase_if(m_frozenSheets, [&](const auto& each) {
-        const std::shared_ptr<const Worksheet> held = each.lock();
-        return !held || held == sheet;
-    });
-    if (frozen && sheet)
-        m_frozenSheets.push_back(sheet);
+    Worksheet* sheet = shownSheet();
+    if (sheet)
+        sheet->setTopRowFrozen(frozen);
     m_grid->setTopRowFrozen(frozen && sheet);
     m_freezeTopRow->setChecked(frozen && sheet);
 }

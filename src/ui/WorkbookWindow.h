@@ -57,7 +57,7 @@ public:
     // Selects the next cell holding the find bar's text; false when no cell holds it.
     bool findNext();
     // Keeps the top row of the sheet shown in view while the rest scrolls; each sheet keeps
-    // its own choice.
+    // its own choice, and the saved file keeps it too.
     void freezeTopRow(bool frozen);
 
 protected:
@@ -68,7 +68,12 @@ private:
     Workbook* workbook() const;
     void showSheet(int index);
     void showCurrentCell();
-    void fitColumns(const Worksheet& sheet);
+    // Gives the grid's columns the sheet's widths.
+    void showColumnWidths(const Worksheet& sheet);
+    // Sets the width of a column by hand to what the rows in view show.
+    void fitColumnToRowsInView(int column);
+    // The sheet shown, to change how it is viewed; none while no sheet is shown.
+    Worksheet* shownSheet();
     void selectCell(int row, int column);
     void showError(const QString& text);
     // Counts the selection anew for the status line, a slice at a time.
@@ -95,11 +100,8 @@ private:
     QLabel* m_status;
     QAction* m_freezeTopRow;
     std::unique_ptr<SelectionSummary> m_summary;
-    // The rows of the sample the widths were fitted to, and whether the user changed a width
-    // since: a sheet first shown while an import still fills it is fitted again as it grows.
-    int m_fittedRows = 0;
-    bool m_fitting = false;
-    bool m_widthsChangedByHand = false;
+    // While the window itself sizes the columns, which the user did not.
+    bool m_settingWidths = false;
     // A text being made on another thread; a newer copy replaces it, and the window takes it
     // when done.
     struct BackgroundText {
@@ -111,6 +113,4 @@ private:
     QTimer* m_copyWatch;
     SettingsStore* m_settings = nullptr;
     QString m_firstFolder;
-    // The sheets whose top row the user froze.
-    std::vector<std::weak_ptr<const Worksheet>> m_frozenSheets;
 };

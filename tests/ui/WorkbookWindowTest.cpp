@@ -2,10 +2,14 @@
 
 #include "base/SettingsStore.h"
 #include "import/ImportRun.h"
+#include "sheet/ColumnWidths.h"
 #include "spreadsheet/SpreadsheetEngine.h"
 #include "support/ImportFixture.h"
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TreeBuilder.h"
+#include "ui/ColumnFitting.h"
+#include "ui/SheetGrid.h"
 #include "ui/SheetTabs.h"
 
 #include <QAction>
@@ -19,6 +23,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -157,6 +162,7 @@ private slots:
     void theStatusLineCountsSumsAndAveragesWithoutHoldingTheWindowUp();
     void theTopRowStaysInViewOnTheSheetsItIsFrozenFor();
     void aSheetShownWhileItIsFilledIsFittedOnceItHoldsValues();
+    void theSavedWorkbookKeepsTheWidthsAndTheFrozenRowTheWindowShows();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -302,7 +308,7 @@ void WorkbookWindowTest::columnsFitTheirFirstRowsAndADoubleClickedBorderFitsAgai
     const int note = grid->columnWidth(1);
     QVERIFY2(note > 2 * number, qPrintable(QString("%1 against %2").arg(note).arg(number)));
     // A long text does not push the other columns out of view.
-    QVERIFY(note <= 360);
+    QCOMPARE(note, columnPixels(*grid, kMaxFittedWidth));
     QVERIFY(grid->columnWidth(2) >= grid->fontMetrics().horizontalAdvance("price"));
 
     grid->setColumnWidth(1, 20);
@@ -605,6 +611,53 @@ void WorkbookWindowTest::aSheetShownWhileItIsFilledIsFittedOnceItHoldsValues() {
     book.activeSheet().cells().setText(2, 2, "another long value that is wider still, surely");
     fixture.window->refresh();
     QCOMPARE(fixture.grid()->columnWidth(1), 30);
+}
+
+void WorkbookWindowTest::theSavedWorkbookKeepsTheWidthsAndTheFrozenRowTheWindowShows() {
+    WindowFixture fixture;
+    Workbook& book = fixture.instance->activeWorkbook();
+    const Worksheet& sheet = book.sheet("orders.csv");
+    auto* grid = static_cast<SheetGrid*>(fixture.grid());
+    // The window shows the widths the file keeps: "order" and "12.50" with a digit of room, and
+    // the default width between them.
+    QCOMPARE(columnWidths(sheet).size(), std::size_t(28));
+    QCOMPARE(grid->columnWidth(0), columnPixels(*grid, 6));
+    QCOMPARE(grid->columnWidth(1), columnPixels(*grid, kDefaultColumnWidth));
+    QCOMPARE(grid->columnWidth(27), columnPixels(*grid, 6));
+
+    // Freezing and a width dragged are the sheet's, and change the workbook; a zoom is not.
+    book.markSaved();
+    fixture.window->findChild<QAction*>("FreezeTopRow")->trigger();
+    QVERIFY(sheet.isTopRowFrozen());
+    QVERIFY(book.isModified());
+    grid->horizontalHeader()->resizeSection(1, 200);
+    const double dragged = columnWidthOf(*grid, 200);
+    QCOMPARE(columnWidths(sheet).at(1), dragged);
+    grid->setZoom(150);
+    QCOMPARE(columnWidths(sheet).at(1), dragged);
+    QCOMPARE(grid->columnWidth(1), columnPixels(*grid, dragged));
+    QCOMPARE(grid->columnWidth(0), columnPixels(*grid, 6));
+    grid->setZoom(100);
+    QCOMPARE(grid->columnWidth(1), 200);
+
+    const QString path = fixture.folder.filePath("view.xlsx");
+    fixture.dialogs.saveAnswers = {path};
+    QVERIFY(fixture.window->saveAs());
+    QVERIFY(!book.isModified());
+    const QString saved = xlsxEntry(path, "xl/worksheets/sheet1.xml");
+    QVERIFY(saved.contains("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" "
+                           "state=\"frozen\"/>"));
+    // The file counts the padding of a cell in its widths, less than a digit.
+    static const QRegularExpression second(R"re(<col min="2" max="2" width="([0-9.]+)")re");
+    const double width = second.match(saved).captured(1).toDouble();
+    QVERIFY2(width > dragged && width < dragged + 1, qPrintable(saved));
+
+    // Unfrozen, the file scrolls whole again.
+    fixture.window->freezeTopRow(false);
+    QVERIFY(book.isModified());
+    fixture.dialogs.saveAnswers = {path};
+    QVERIFY(fixture.window->saveAs());
+    QVERIFY(!xlsxEntry(path, "xl/worksheets/sheet1.xml").contains("<pane"));
 }
 
 QTEST_MAIN(WorkbookWindowTest)
