@@ -104,6 +104,7 @@ void stopHard() {
     // Held to the end: from here on nothing is made, let go of or committed.
     shared.mutex.lock();
     shared.underWay = true;
+    quietOthersOnStandardError();
     // A file that another thread holds open cannot be removed on every system; the thread that
     // holds it is on its way to the next safe point, where it lets go, so it is tried again.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);

@@ -55,7 +55,10 @@ bool hardStopUnderWay();
 // to a second, while other threads close what they hold), writes the farewell and ends the
 // program with 128 and the first signal's number.
 [[noreturn]] void stopHard();
-// Also for the platform's side, and defined there: writes the bytes on standard error as they
-// are, and ends the program at once, with no clean-up of any kind.
+// Also for the platform's side, and defined there: turns away what other threads write on
+// standard error from here on (a library that finds its files gone would tell so after the
+// farewell); writes the bytes on standard error as they are; and ends the program at once, with
+// no clean-up of any kind.
+void quietOthersOnStandardError();
 void writeToStandardError(const QByteArray& bytes);
 [[noreturn]] void endProgramNow(int status);

@@ -111,11 +111,28 @@ void catchStopSignals(StopSignalThreads threads) {
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
+namespace {
+// Where the farewell goes once standard error is turned away from the other threads.
+std::atomic<int> g_farewellOutput{STDERR_FILENO};
+} // namespace
+
+void quietOthersOnStandardError() {
+    const int own = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (own >= 0 && nowhere >= 0 && ::dup2(nowhere, STDERR_FILENO) >= 0)
+        g_farewellOutput = own;
+    else if (own >= 0)
+        ::close(own);
+    if (nowhere >= 0)
+        ::close(nowhere);
+}
+
 void writeToStandardError(const QByteArray& bytes) {
+    const int output = g_farewellOutput;
     const char* at = bytes.constData();
     auto left = static_cast<size_t>(bytes.size());
     while (left > 0) {
-        const ssize_t written = ::write(STDERR_FILENO, at, left);
+        const ssize_t written = ::write(output, at, left);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)

@@ -35,6 +35,11 @@ void catchStopSignals(StopSignalThreads) {
     SetConsoleCtrlHandler(askToStop, TRUE);
 }
 
+void quietOthersOnStandardError() {
+    // Left as it is: the console's handle and the C library's own cannot be parted safely from
+    // this thread, and a line from a library after the farewell only adds words.
+}
+
 void writeToStandardError(const QByteArray& bytes) {
     // The console's line ends, as the C library's text mode writes them.
     QByteArray text = bytes;
