@@ -5,15 +5,13 @@
 #include "base/RuntimeError.h"
 #include "base/TextFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <isa-l/crc.h>
 #include <isa-l/igzip_lib.h>
 #include <memory>
 
 namespace {
-// Text waiting to be compressed; more would only hold memory while the compressor catches up.
-constexpr std::size_t kBytesAhead = 4 << 20;
-constexpr std::size_t kOutputBytes = 1 << 20;
 // ISA-L's strongest level: on sheet text it still keeps pace with the making of the text, and
 // its files are an eighth smaller than those of its fastest level.
 constexpr int kLevel = 3;
@@ -79,55 +77,62 @@ std::string unpackedEntry(const QString& path, const std::string& name) {
     return text;
 }
 
-// The state of raw deflate for the entry being written, kept on the compressing thread.
-struct ZipPackage::Compressor {
+namespace {
+// Deflate refers back at most this far, so a piece compressed apart from the one before it
+// loses nothing once it is given this much of the text before it.
+constexpr std::size_t kWindowBytes = 32 << 10;
+
+// A piece of an entry's text compressed on its own, ending on a byte boundary without ending
+// the stream, so that the pieces of an entry, one after another, are one deflate stream.
+bool compressPiece(std::string_view text, std::string_view window, std::uint8_t* levelBuffer,
+                   std::string& compressed) {
     isal_zstream stream{};
-    std::unique_ptr<std::uint8_t[]> levelBuffer{new std::uint8_t[kLevelBufferBytes]};
-    std::unique_ptr<std::uint8_t[]> output{new std::uint8_t[kOutputBytes]};
-    std::uint32_t crc = 0;
-    std::uint64_t size = 0;
+    isal_deflate_init(&stream);
+    stream.level = kLevel;
+    stream.level_buf = levelBuffer;
+    stream.level_buf_size = kLevelBufferBytes;
+    stream.gzip_flag = IGZIP_DEFLATE;
+    stream.flush = SYNC_FLUSH;
+    if (!window.empty() &&
+        isal_deflate_set_dict(&stream,
+                              reinterpret_cast<std::uint8_t*>(const_cast<char*>(window.data())),
+                              static_cast<std::uint32_t>(window.size())) != COMP_OK)
+        return false;
+    stream.next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<std::uint32_t>(text.size());
+    compressed.resize(text.size() / 4 + 1024);
+    std::size_t produced = 0;
+    do {
+        if (produced == compressed.size())
+            compressed.resize(compressed.size() * 2);
+        stream.next_out = reinterpret_cast<std::uint8_t*>(compressed.data() + produced);
+        stream.avail_out = static_cast<std::uint32_t>(compressed.size() - produced);
+        if (isal_deflate(&stream) != COMP_OK)
+            return false;
+        produced = compressed.size() - stream.avail_out;
+    } while (stream.avail_out == 0);
+    compressed.resize(produced);
+    return true;
+}
 
-    void begin() {
-        isal_deflate_init(&stream);
-        stream.level = kLevel;
-        stream.level_buf = levelBuffer.get();
-        stream.level_buf_size = kLevelBufferBytes;
-        stream.gzip_flag = IGZIP_DEFLATE;
-        crc = 0;
-        size = 0;
-    }
+// The last block of every entry: final, of fixed codes, and empty.
+constexpr std::uint8_t kLastBlock[] = {0x03, 0x00};
 
-    // Compresses `text`, or ends the stream when `last`, passing every compressed byte on.
-    template <typename Take> bool feed(std::string_view text, bool last, Take take) {
-        crc =
-            crc32_gzip_refl(crc, reinterpret_cast<const unsigned char*>(text.data()), text.size());
-        size += text.size();
-        stream.next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(text.data()));
-        stream.avail_in = static_cast<std::uint32_t>(text.size());
-        stream.end_of_stream = last ? 1 : 0;
-        do {
-            stream.next_out = output.get();
-            stream.avail_out = kOutputBytes;
-            if (isal_deflate(&stream) != COMP_OK)
-                return false;
-            const auto produced = kOutputBytes - stream.avail_out;
-            if (produced > 0 && !take(output.get(), produced))
-                return false;
-        } while (stream.avail_in > 0 || (last && stream.internal_state.state != ZSTATE_END));
-        return true;
-    }
-};
+// One thread per core compresses, up to this many: saving a large sheet is mostly compressing.
+constexpr unsigned kMostWorkers = 4;
+} // namespace
 
-ZipPackage::ZipPackage(const QString& path, const QString& shownPath)
-    : m_shownPath(shownPath), m_compressor(new Compressor) {
+ZipPackage::ZipPackage(const QString& path, const QString& shownPath) : m_shownPath(shownPath) {
     errno = 0;
     m_zip = createZipFile(path);
-    if (!m_zip) {
-        delete m_compressor;
+    if (!m_zip)
         throw RuntimeError(QStringLiteral("Cannot create the workbook file %1: %2")
                                .arg(shownPath, writeProblem(errno ? errno : EIO, shownPath)));
-    }
-    m_worker = std::thread([this] { work(); });
+    const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, kMostWorkers);
+    // Every thread finds a piece waiting while the next one is made.
+    m_bytesAhead = (workers + 2) * (1 << 20);
+    for (unsigned i = 0; i < workers; ++i)
+        m_workers.emplace_back([this] { work(); });
 }
 
 ZipPackage::~ZipPackage() {
@@ -135,11 +140,11 @@ ZipPackage::~ZipPackage() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_workArrived.notify_one();
-    m_worker.join();
+    m_workArrived.notify_all();
+    for (std::thread& worker : m_workers)
+        worker.join();
     if (m_zip)
         zipClose(zipOf(m_zip), nullptr);
-    delete m_compressor;
 }
 
 void ZipPackage::fail(const char* what) {
@@ -152,40 +157,64 @@ void ZipPackage::fail(const char* what) {
 
 void ZipPackage::enqueue(Command command) {
     std::unique_lock lock(m_mutex);
-    if (m_queuedBytes >= kBytesAhead && !m_failure) {
+    if (m_queuedBytes >= m_bytesAhead && !m_failure) {
         m_makerWaits = true;
-        m_roomMade.wait(lock, [this] { return m_queuedBytes < kBytesAhead || m_failure; });
+        m_roomMade.wait(lock, [this] { return m_queuedBytes < m_bytesAhead || m_failure; });
         m_makerWaits = false;
     }
     if (m_failure)
         std::rethrow_exception(m_failure);
     m_queuedBytes += command.text.size() + command.stored.data.size();
     m_commands.push_back(std::move(command));
-    // Waking the other thread costs a system call; only one that sleeps needs it.
-    const bool wake = m_workerWaits;
+    // Waking another thread costs a system call; only one that sleeps needs it.
+    const bool wake = m_workersWaiting > 0;
     lock.unlock();
     if (wake)
         m_workArrived.notify_one();
 }
 
 void ZipPackage::addStored(StoredEntry entry) {
-    enqueue(Command{Command::Kind::Stored, {}, false, std::move(entry)});
+    Command command;
+    command.kind = Command::Kind::Stored;
+    command.stored = std::move(entry);
+    enqueue(std::move(command));
 }
 
 void ZipPackage::beginEntry(std::string name, bool large) {
-    enqueue(Command{Command::Kind::Begin, std::move(name), large, {}});
+    m_window.clear();
+    m_crc = 0;
+    m_size = 0;
+    Command command;
+    command.kind = Command::Kind::Begin;
+    command.text = std::move(name);
+    command.large = large;
+    enqueue(std::move(command));
 }
 
 std::string ZipPackage::write(std::string piece) {
+    m_crc =
+        crc32_gzip_refl(m_crc, reinterpret_cast<const unsigned char*>(piece.data()), piece.size());
+    m_size += piece.size();
+    Command command;
+    command.window = m_window;
+    if (piece.size() >= kWindowBytes) {
+        m_window.assign(piece, piece.size() - kWindowBytes);
+    } else {
+        m_window += piece;
+        if (m_window.size() > kWindowBytes)
+            m_window.erase(0, m_window.size() - kWindowBytes);
+    }
     // The last piece of a part mostly fills little of its buffer: a copy of its own size waits
     // instead, so that the thousands of small parts the queue may hold take only their text,
     // not a buffer of a megabyte each, and the buffer is filled again at once.
     if (piece.size() < piece.capacity() / 4) {
-        enqueue(Command{Command::Kind::Piece, std::string(piece), false, {}});
+        command.text = std::string(piece);
+        enqueue(std::move(command));
         piece.clear();
         return piece;
     }
-    enqueue(Command{Command::Kind::Piece, std::move(piece), false, {}});
+    command.text = std::move(piece);
+    enqueue(std::move(command));
     return spareBuffer();
 }
 
@@ -200,13 +229,14 @@ std::string ZipPackage::spareBuffer() {
 }
 
 void ZipPackage::endEntry() {
-    enqueue(Command{Command::Kind::End, {}, false, {}});
+    Command command;
+    command.kind = Command::Kind::End;
+    command.size = m_size;
+    command.crc = m_crc;
+    enqueue(std::move(command));
 }
 
 bool ZipPackage::perform(Command& command) {
-    const auto take = [this](const std::uint8_t* bytes, std::size_t count) {
-        return zipWriteInFileInZip(zipOf(m_zip), bytes, static_cast<unsigned>(count)) == ZIP_OK;
-    };
     const zip_fileinfo info = entryInfo();
     switch (command.kind) {
     case Command::Kind::Stored: {
@@ -219,46 +249,76 @@ bool ZipPackage::perform(Command& command) {
                zipCloseFileInZipRaw64(zipOf(m_zip), entry.size, entry.crc) == ZIP_OK;
     }
     case Command::Kind::Begin:
-        m_compressor->begin();
         return zipOpenNewFileInZip4_64(zipOf(m_zip), command.text.c_str(), &info, nullptr, 0,
                                        nullptr, 0, nullptr, Z_DEFLATED, 1, 1, -MAX_WBITS, 8, 0,
                                        nullptr, 0, 0, 0, command.large ? 1 : 0) == ZIP_OK;
     case Command::Kind::Piece:
-        return m_compressor->feed(command.text, false, take);
+        return command.compressedWell &&
+               zipWriteInFileInZip(zipOf(m_zip), command.compressed.data(),
+                                   static_cast<unsigned>(command.compressed.size())) == ZIP_OK;
     case Command::Kind::End:
-        return m_compressor->feed({}, true, take) &&
-               zipCloseFileInZipRaw64(zipOf(m_zip), m_compressor->size, m_compressor->crc) ==
-                   ZIP_OK;
+        return zipWriteInFileInZip(zipOf(m_zip), kLastBlock, sizeof kLastBlock) == ZIP_OK &&
+               zipCloseFileInZipRaw64(zipOf(m_zip), command.size, command.crc) == ZIP_OK;
     }
     return false;
 }
 
+ZipPackage::Command* ZipPackage::nextToCompress() {
+    m_compressFrom = std::max(m_compressFrom, m_taken);
+    while (m_compressFrom - m_taken < m_commands.size()) {
+        Command& command = m_commands[m_compressFrom - m_taken];
+        ++m_compressFrom;
+        if (command.kind == Command::Kind::Piece)
+            return &command;
+    }
+    return nullptr;
+}
+
 void ZipPackage::work() {
+    const std::unique_ptr<std::uint8_t[]> levelBuffer(new std::uint8_t[kLevelBufferBytes]);
     std::unique_lock lock(m_mutex);
-    for (;;) {
-        if (!m_stopping && m_commands.empty()) {
-            m_workerWaits = true;
-            m_workArrived.wait(lock, [this] { return m_stopping || !m_commands.empty(); });
-            m_workerWaits = false;
+    while (!m_stopping) {
+        // What is ready at the front is written first, in order, by one thread at a time.
+        if (!m_writing && !m_commands.empty() &&
+            (m_commands.front().kind != Command::Kind::Piece ||
+             m_commands.front().state == Command::State::Compressed)) {
+            Command command = std::move(m_commands.front());
+            m_commands.pop_front();
+            ++m_taken;
+            const bool failed = static_cast<bool>(m_failure);
+            m_writing = true;
+            lock.unlock();
+            errno = 0;
+            const bool done = failed || perform(command);
+            lock.lock();
+            m_writing = false;
+            if (!done)
+                fail("a part could not be written");
+            m_queuedBytes -= command.text.size() + command.stored.data.size();
+            if (command.kind == Command::Kind::Piece && m_emptied.size() < 4)
+                m_emptied.push_back(std::move(command.text));
+            if (m_makerWaits)
+                m_roomMade.notify_one();
+            continue;
         }
-        if (m_stopping)
-            return;
-        Command command = std::move(m_commands.front());
-        m_commands.pop_front();
-        const bool failed = static_cast<bool>(m_failure);
-        m_busy = true;
-        lock.unlock();
-        errno = 0;
-        const bool done = failed || perform(command);
-        lock.lock();
-        m_busy = false;
-        if (!done)
-            fail("a part could not be written");
-        m_queuedBytes -= command.text.size() + command.stored.data.size();
-        if (command.kind == Command::Kind::Piece && m_emptied.size() < 4)
-            m_emptied.push_back(std::move(command.text));
-        if (m_makerWaits)
-            m_roomMade.notify_one();
+        // The queue only grows at its back and is taken from its front once a piece there is
+        // compressed, so the piece stays where it is while it is compressed unlocked.
+        if (Command* piece = nextToCompress()) {
+            piece->state = Command::State::Compressing;
+            const bool failed = static_cast<bool>(m_failure);
+            lock.unlock();
+            piece->compressedWell = failed || compressPiece(piece->text, piece->window,
+                                                            levelBuffer.get(), piece->compressed);
+            lock.lock();
+            piece->state = Command::State::Compressed;
+            // The thread writing may be waiting for this very piece.
+            if (m_workersWaiting > 0)
+                m_workArrived.notify_one();
+            continue;
+        }
+        ++m_workersWaiting;
+        m_workArrived.wait(lock);
+        --m_workersWaiting;
     }
 }
 
@@ -266,7 +326,7 @@ void ZipPackage::close() {
     {
         std::unique_lock lock(m_mutex);
         m_makerWaits = true;
-        m_roomMade.wait(lock, [this] { return m_commands.empty() && !m_busy; });
+        m_roomMade.wait(lock, [this] { return m_commands.empty() && !m_writing; });
         m_makerWaits = false;
         if (m_failure)
             std::rethrow_exception(m_failure);

@@ -28,9 +28,9 @@ std::vector<StoredEntry> storedEntries(const QString& path);
 std::string unpackedEntry(const QString& path, const std::string& name);
 
 // A zip package written front to back: entries copied as they stand from another package, and
-// entries whose text is handed over piece by piece. A second thread compresses and writes them,
-// in order, while the next piece is made. Raises an error naming the file when it cannot be
-// written, at the first call after the failure.
+// entries whose text is handed over piece by piece. Threads of its own compress the pieces, several
+// at once, and write them in order while the next piece is made. Raises an error naming the file
+// when it cannot be written, at the first call after the failure.
 class ZipPackage {
 public:
     // Writes the package at `path`; errors name `shownPath`, the file the user asked for.
@@ -55,33 +55,52 @@ public:
     void close();
 
 private:
-    struct Compressor;
     struct Command {
-        enum class Kind { Stored, Begin, Piece, End } kind;
+        enum class Kind { Stored, Begin, Piece, End } kind = Kind::Piece;
         // The entry's name, or the piece of text.
         std::string text;
         bool large = false;
         StoredEntry stored;
+        // The entry's text just before a piece, which the piece's compressed form may refer to.
+        std::string window;
+        // A piece is compressed apart from the writing, by whichever thread comes to it first.
+        enum class State { Waiting, Compressing, Compressed } state = State::Waiting;
+        std::string compressed;
+        bool compressedWell = true;
+        // At the end of an entry: the length and checksum of its whole text.
+        std::uint64_t size = 0;
+        std::uint32_t crc = 0;
     };
     void enqueue(Command command);
     void work();
+    // The first piece that no thread compresses yet, or none.
+    Command* nextToCompress();
     bool perform(Command& command);
     void fail(const char* what);
 
     QString m_shownPath;
     void* m_zip = nullptr;
-    Compressor* m_compressor = nullptr;
+    // Of the entry being written, known only to the thread that makes it: the window its next
+    // piece gets, and its length and checksum so far.
+    std::string m_window;
+    std::uint32_t m_crc = 0;
+    std::uint64_t m_size = 0;
 
     std::mutex m_mutex;
     std::condition_variable m_workArrived;
     std::condition_variable m_roomMade;
-    bool m_workerWaits = false;
+    int m_workersWaiting = 0;
     bool m_makerWaits = false;
     std::deque<Command> m_commands;
+    // Commands taken off the queue so far, and how far along it compressing has come, both
+    // counted from the package's first command.
+    std::uint64_t m_taken = 0;
+    std::uint64_t m_compressFrom = 0;
     std::size_t m_queuedBytes = 0;
+    std::size_t m_bytesAhead = 0;
     std::vector<std::string> m_emptied;
-    bool m_busy = false;
+    bool m_writing = false;
     bool m_stopping = false;
     std::exception_ptr m_failure;
-    std::thread m_worker;
+    std::vector<std::thread> m_workers;
 };

@@ -133,6 +133,35 @@ TEST(XlsxSaving, DatesTimesAndWideNumbersAreSavedAsValuesThatShowAsWritten) {
 
 // The window's progress bar follows the rows of every sheet and is full only once the file is
 // in place.
+// A sheet's part of many megabytes is compressed a megabyte at a time by several threads at
+// once, each piece referring back into the one before it; unpacked, it is whole and checks out.
+TEST(XlsxSaving, APartCompressedInPiecesAtOnceUnpacksWhole) {
+    QTemporaryDir folder;
+    auto book = Workbook::createNew("Book1");
+    CellStore& cells = book->sheet(1).cells();
+    constexpr int kRows = 120000;
+    for (int row = 1; row <= kRows; ++row) {
+        cells.setText(row, 1, "orders,order,line,item " + std::to_string(row % 977));
+        cells.setText(row, 2, std::to_string(row * 7));
+    }
+    const QString path = folder.filePath("large.xlsx");
+    saveAsXlsx(*book, path);
+    const ProgramRun tested = runProgram("unzip", {"-tq", path});
+    EXPECT_EQ(tested.exitCode, 0) << tested.output.toStdString();
+    const QString sheet = xlsxEntry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_GT(sheet.size(), 6 << 20);
+    EXPECT_EQ(sheet.count("<row "), kRows);
+    EXPECT_TRUE(sheet.endsWith("</worksheet>"));
+    for (const int row : {1, 30000, 77777, kRows})
+        EXPECT_TRUE(
+            sheet.contains(QStringLiteral("<c r=\"B%1\"><v>%2</v></c>").arg(row).arg(row * 7)))
+            << row;
+    // Parts of a single small piece each check out too.
+    const QString empty = folder.filePath("empty.xlsx");
+    saveAsXlsx(*Workbook::createNew("Book2"), empty);
+    EXPECT_EQ(runProgram("unzip", {"-tq", empty}).exitCode, 0);
+}
+
 TEST(XlsxSaving, ProgressFollowsTheRowsOfEverySheetAndEndsWhenTheFileIsInPlace) {
     QTemporaryDir folder;
     auto book = Workbook::createNew("Book1");
