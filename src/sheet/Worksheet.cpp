@@ -8,15 +8,20 @@
 #include <QRegularExpression>
 
 namespace {
-void checkLimits(int row, int column) {
+[[noreturn, gnu::cold, gnu::noinline]] void throwOutside(int row, int column) {
     if (row < 1 || row > kMaxRows)
         throw RuntimeError(QStringLiteral("Row %1 is outside the sheet: a sheet holds rows 1 to "
                                           "1,048,576")
                                .arg(row));
-    if (column < 1 || column > kMaxColumns)
-        throw RuntimeError(QStringLiteral("Column %1 is outside the sheet: a sheet holds "
-                                          "columns 1 to 16,384")
-                               .arg(column));
+    throw RuntimeError(QStringLiteral("Column %1 is outside the sheet: a sheet holds "
+                                      "columns 1 to 16,384")
+                           .arg(column));
+}
+
+// Checked for every cell stored, so the check itself stays small enough to be inlined.
+inline void checkLimits(int row, int column) {
+    if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) [[unlikely]]
+        throwOutside(row, column);
 }
 
 // How many UTF-16 code units the character led by `byte` takes: a character beyond the basic
@@ -100,11 +105,8 @@ void CellStore::reserve(int rows, std::int64_t cells, std::int64_t textBytes) {
                        static_cast<size_t>(std::max<std::int64_t>(textBytes / 2, 0)));
 }
 
-CellStore::Data& CellStore::own() {
-    // Cells shared with a copy are copied once, by the first of them to change.
-    if (m_data.use_count() > 1)
-        m_data = std::make_shared<Data>(*m_data);
-    return *m_data;
+void CellStore::copyShared() {
+    m_data = std::make_shared<Data>(*m_data);
 }
 
 void CellStore::widen(Data& data, Row& row, std::uint32_t columns) {
@@ -133,8 +135,16 @@ Cell& CellStore::slot(int row, int column) {
     if (static_cast<int>(data.rows.size()) < row)
         data.rows.resize(static_cast<size_t>(row));
     Row& stored = data.rows[static_cast<size_t>(row - 1)];
-    if (static_cast<int>(stored.count) < column)
-        widen(data, stored, static_cast<std::uint32_t>(column));
+    const auto columns = static_cast<std::uint32_t>(column);
+    if (stored.count + 1 == columns && columns <= stored.capacity) {
+        // A row is mostly filled one cell after the other, into room it has already.
+        Cell& added = data.cellsOf(stored)[stored.count];
+        added = Cell();
+        stored.count = columns;
+        return added;
+    }
+    if (stored.count < columns)
+        widen(data, stored, columns);
     return data.cellsOf(stored)[column - 1];
 }
 
@@ -151,13 +161,21 @@ qint64 CellStore::setText(int row, int column, std::string_view text) {
         }
         return 0;
     }
-    const CellText fitting = fitIntoCell(text);
+    // Most texts are far shorter than a cell holds, and need no counting.
+    const CellText fitting = text.size() <= static_cast<size_t>(kMaxCellCharacters)
+                                 ? CellText{text, 0}
+                                 : fitIntoCell(text);
     Cell value{};
-    if (const std::optional<LosslessNumber> number = losslessNumber(text)) {
+    // Only a digit or a minus sign begins a number or a date; most texts are element paths and
+    // words, and are known for texts at once.
+    const bool mayBeValue = (text[0] >= '0' && text[0] <= '9') || text[0] == '-';
+    std::optional<LosslessNumber> number;
+    std::optional<LosslessDate> date;
+    if (mayBeValue && (number = losslessNumber(text))) {
         value.kind = Cell::Kind::Number;
         value.number = number->value;
         value.decimals = static_cast<std::uint8_t>(number->decimals);
-    } else if (const std::optional<LosslessDate> date = losslessDate(text)) {
+    } else if (mayBeValue && (date = losslessDate(text))) {
         value.kind = Cell::Kind::Date;
         value.number = date->serial;
         value.decimals = static_cast<std::uint8_t>(date->decimals);

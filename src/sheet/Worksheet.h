@@ -158,7 +158,13 @@ private:
     static constexpr std::uint32_t kNoText = UINT32_MAX;
 
     Cell& slot(int row, int column);
-    Data& own();
+    // The cells to change, copied first when a copy shares them.
+    Data& own() {
+        if (m_data.use_count() > 1) [[unlikely]]
+            copyShared();
+        return *m_data;
+    }
+    void copyShared();
     // Places the cells of `range` of `source` with the range's top left at (row, column).
     void paste(const CellStore& source, const CellRange& range, int row, int column);
     void widen(Data& data, Row& row, std::uint32_t columns);
