@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -186,29 +187,109 @@ private:
 };
 } // namespace
 
-namespace {
-struct LineTally {
-    void take(qint64, int, std::string_view) {}
-    void lineEnds() { ++lines; }
-    qint64 lines = 0;
-};
-} // namespace
-
+// Counts the lines of CSV text as CsvSplitter reads it, without taking its fields. A stretch
+// outside quotes and without a double quote, where no field can begin quoted, is counted by
+// searching for its line breaks; only double quotes pass through the splitter's rules one by one.
+// The text of thousands of files is counted as it is joined, so this takes a fraction of what
+// splitting it does.
 struct CsvLineCounter::Splitting {
-    LineTally tally;
-    CsvSplitter<LineTally> splitter{tally};
+    qint64 lines = 0;
+    bool quoted = false;
+    bool quoteSeen = false;
+    bool afterCarriageReturn = false;
+    // What the line being read holds so far: a field before the current one, characters of
+    // the current one, or a quoted field.
+    bool lineHasFields = false;
+    bool fieldHasText = false;
+    bool fieldWasQuoted = false;
+
+    void feed(std::string_view text) {
+        size_t at = 0;
+        while (at < text.size()) {
+            if (quoted) {
+                if (quoteSeen) {
+                    quoteSeen = false;
+                    if (text[at] == '"') {
+                        ++at;
+                        continue;
+                    }
+                    // The closing quote: what follows is read outside quotes.
+                    quoted = false;
+                    continue;
+                }
+                const size_t quote = text.find('"', at);
+                if (quote == std::string_view::npos)
+                    return;
+                quoteSeen = true;
+                at = quote + 1;
+                continue;
+            }
+            const size_t quote = text.find('"', at);
+            outsideQuotes(text.substr(at, quote == std::string_view::npos ? std::string_view::npos
+                                                                          : quote - at));
+            if (quote == std::string_view::npos)
+                return;
+            afterCarriageReturn = false;
+            if (!fieldHasText && !fieldWasQuoted) {
+                quoted = true;
+                fieldWasQuoted = true;
+            } else {
+                fieldHasText = true;
+            }
+            at = quote + 1;
+        }
+    }
+
+    // A stretch read outside quotes that holds no double quote.
+    void outsideQuotes(std::string_view text) {
+        if (text.empty())
+            return;
+        const char* const begin = text.data();
+        const char* const end = begin + text.size();
+        // A carriage return always ends a line; a line feed does unless it follows one.
+        for (const char* at = begin;
+             (at = static_cast<const char*>(std::memchr(at, '\r', static_cast<size_t>(end - at))));
+             ++at)
+            ++lines;
+        for (const char* at = begin;
+             (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at))));
+             ++at)
+            if (at == begin ? !afterCarriageReturn : at[-1] != '\r')
+                ++lines;
+        afterCarriageReturn = text.back() == '\r';
+        size_t lineStart = 0;
+        if (const size_t lineEnd = text.find_last_of("\r\n"); lineEnd != std::string_view::npos) {
+            lineStart = lineEnd + 1;
+            lineHasFields = false;
+            fieldHasText = false;
+            fieldWasQuoted = false;
+        }
+        const std::string_view rest = text.substr(lineStart);
+        if (const size_t comma = rest.rfind(','); comma != std::string_view::npos) {
+            lineHasFields = true;
+            fieldWasQuoted = false;
+            fieldHasText = comma + 1 < rest.size();
+        } else {
+            fieldHasText = fieldHasText || !rest.empty();
+        }
+    }
+
+    qint64 finish() {
+        if (fieldHasText || lineHasFields || fieldWasQuoted)
+            ++lines;
+        return lines;
+    }
 };
 
 CsvLineCounter::CsvLineCounter() : m_splitting(std::make_unique<Splitting>()) {}
 CsvLineCounter::~CsvLineCounter() = default;
 
 void CsvLineCounter::feed(std::string_view piece) {
-    m_splitting->splitter.feed(piece);
+    m_splitting->feed(piece);
 }
 
 qint64 CsvLineCounter::finish() {
-    m_splitting->splitter.finish();
-    return m_splitting->tally.lines;
+    return m_splitting->finish();
 }
 
 qint64 csvLineCount(std::initializer_list<std::string_view> pieces) {

@@ -49,6 +49,77 @@ TEST(CsvOpening, LinesFieldsAndQuotesAsTheApplicationReadsThem) {
         EXPECT_EQ(csvLineCount({text.substr(0, cut), text.substr(cut)}), 8) << cut;
 }
 
+namespace {
+// The lines of CSV text read character by character by the rules of the opening, to check the
+// counter that searches instead.
+qint64 linesReadOneByOne(std::string_view text) {
+    qint64 lines = 0;
+    bool quoted = false, quoteSeen = false, afterCarriageReturn = false;
+    bool fieldEmpty = true, fieldWasQuoted = false, lineHasFields = false;
+    for (const char c : text) {
+        if (quoted) {
+            if (!quoteSeen) {
+                quoteSeen = c == '"';
+                continue;
+            }
+            quoteSeen = false;
+            if (c == '"')
+                continue;
+            quoted = false;
+        }
+        if (c == '\n' && afterCarriageReturn) {
+            afterCarriageReturn = false;
+            continue;
+        }
+        afterCarriageReturn = c == '\r';
+        if (c == '\r' || c == '\n') {
+            ++lines;
+            fieldEmpty = true;
+            fieldWasQuoted = lineHasFields = false;
+        } else if (c == ',') {
+            lineHasFields = true;
+            fieldEmpty = true;
+            fieldWasQuoted = false;
+        } else if (c == '"' && fieldEmpty && !fieldWasQuoted) {
+            quoted = fieldWasQuoted = true;
+        } else {
+            fieldEmpty = false;
+        }
+    }
+    return lines + (!fieldEmpty || lineHasFields || fieldWasQuoted ? 1 : 0);
+}
+} // namespace
+
+TEST(CsvOpening, LinesAreCountedAsTheOpeningReadsThemWhereverPiecesEnd) {
+    // Texts of the characters that matter, every one of up to six of them and random longer
+    // ones, cut in three pieces at every place.
+    const std::string alphabet = "a,\"\r\n";
+    std::vector<std::string> texts{""};
+    for (size_t from = 0; from < texts.size() && texts.back().size() < 6; ++from)
+        for (const char c : alphabet)
+            texts.push_back(texts[from] + c);
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 300; ++i) {
+        std::string text;
+        for (int length = 0; length < 40; ++length) {
+            seed = seed * 1664525u + 1013904223u;
+            text += alphabet[(seed >> 16) % alphabet.size()];
+        }
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        const std::string_view whole = text;
+        const qint64 expected = linesReadOneByOne(whole);
+        ASSERT_EQ(csvLineCount({whole}), expected) << testing::PrintToString(text);
+        for (size_t first = 0; first <= whole.size(); ++first)
+            for (size_t second = first; second <= whole.size(); second += 3)
+                ASSERT_EQ(csvLineCount({whole.substr(0, first), whole.substr(first, second - first),
+                                        whole.substr(second)}),
+                          expected)
+                    << testing::PrintToString(text) << " cut at " << first << ", " << second;
+    }
+}
+
 TEST(CsvOpening, WhatDoesNotFitIsNotedNotDroppedSilently) {
     QTemporaryDir folder;
     QByteArray wide;
