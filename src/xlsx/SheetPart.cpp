@@ -6,8 +6,10 @@
 #include "xlsx/PartText.h"
 #include "xlsx/SharedStrings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 // Rows are described in blocks of this many, each block with the columns its rows span.
@@ -41,6 +43,14 @@ std::string reference(int row, int column) {
 
 // A number as the file's writers print it: sixteen significant digits, shortest form.
 char* number(double value, char* out) {
+    // A whole number of up to sixteen digits, dates among them, is those digits: the general
+    // form takes several times as long to find the same.
+    constexpr double kWholeDigitsShown = 1e16;
+    if (value > -kWholeDigitsShown && value < kWholeDigitsShown && value != 0) {
+        const auto whole = static_cast<std::int64_t>(value);
+        if (static_cast<double>(whole) == value)
+            return std::to_chars(out, out + 20, whole).ptr;
+    }
     char* end = std::to_chars(out, out + 32, value, std::chars_format::general, 16).ptr;
     for (char* at = out; at != end; ++at)
         if (*at == 'e')
@@ -135,7 +145,8 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatSty
     char text[128];
     for (int row = 1; row <= cells.storedRowCount(); ++row) {
         const std::span<const Cell> stored = cells.row(row);
-        if (!cells.usedColumns(row).first)
+        if (std::none_of(stored.begin(), stored.end(),
+                         [](const Cell& cell) { return cell.kind != Cell::Kind::Empty; }))
             continue;
         const int block = (row - 1) / kSpanRows;
         if (block != spansBlock) {
