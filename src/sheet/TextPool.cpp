@@ -35,9 +35,21 @@ std::size_t hashOf(std::string_view text) {
         std::memcpy(&word, at, sizeof word);
         mix(word);
     }
+    // The last bytes are read in loads of fixed size, which overlap rather than copy byte by byte.
     if (left > 0) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, at, left);
+        std::uint64_t word;
+        if (text.size() >= 8) {
+            std::memcpy(&word, text.data() + text.size() - 8, 8);
+        } else if (left >= 4) {
+            std::uint32_t first, last;
+            std::memcpy(&first, at, 4);
+            std::memcpy(&last, at + left - 4, 4);
+            word = (std::uint64_t{first} << 32) | last;
+        } else {
+            word = (std::uint64_t{static_cast<unsigned char>(at[0])} << 16) |
+                   (std::uint64_t{static_cast<unsigned char>(at[left / 2])} << 8) |
+                   static_cast<unsigned char>(at[left - 1]);
+        }
         mix(word);
     }
     hash *= kOther;

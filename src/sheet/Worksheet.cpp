@@ -136,8 +136,17 @@ Cell& CellStore::slot(int row, int column) {
         data.rows.resize(static_cast<size_t>(row));
     Row& stored = data.rows[static_cast<size_t>(row - 1)];
     const auto columns = static_cast<std::uint32_t>(column);
-    if (stored.count + 1 == columns && columns <= stored.capacity) {
-        // A row is mostly filled one cell after the other, into room it has already.
+    // A row is mostly filled one cell after the other, into room it has or, being the last on
+    // its page, takes from the page.
+    if (stored.count + 1 == columns &&
+        (columns <= stored.capacity ||
+         (!data.pages.empty() && stored.page == data.pages.size() - 1 &&
+          stored.offset + stored.capacity == data.pageUsed &&
+          stored.offset + columns <= data.pageSizes.back()))) {
+        if (columns > stored.capacity) {
+            data.pageUsed = stored.offset + columns;
+            stored.capacity = columns;
+        }
         Cell& added = data.cellsOf(stored)[stored.count];
         added = Cell();
         stored.count = columns;
