@@ -1,5 +1,6 @@
 #include "xml/CsvConversion.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -103,9 +104,15 @@ private:
     // with its own double quotes doubled, so that it stays one field on one line; every other
     // value is written as it stands.
     void appendField(std::string_view value) {
+        // One pass over the value: a search for any of a set of characters looks each of the
+        // value's characters up in the set, several times as long.
+        const char separator = m_separator.size() == 1 ? m_separator[0] : '"';
         const bool needsQuotes =
-            value.find_first_of("\"\r\n") != std::string_view::npos ||
-            (!m_separator.empty() && value.find(m_separator) != std::string_view::npos);
+            std::any_of(value.begin(), value.end(),
+                        [separator](char c) {
+                            return c == '"' || c == '\r' || c == '\n' || c == separator;
+                        }) ||
+            (m_separator.size() > 1 && value.find(m_separator) != std::string_view::npos);
         if (!needsQuotes) {
             m_out.append(value);
             return;

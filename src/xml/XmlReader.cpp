@@ -126,7 +126,9 @@ private:
     void flushText() {
         if (m_text.empty())
             return;
-        const bool blank = std::all_of(m_text.begin(), m_text.end(), isXmlWhitespace);
+        // Between every two tags of an indented document: the test is inlined, not called.
+        const bool blank =
+            std::all_of(m_text.begin(), m_text.end(), [](char c) { return isXmlWhitespace(c); });
         if (m_depth > 0) {
             if (blank)
                 m_events.whitespace(m_text);
