@@ -22,6 +22,7 @@ public:
 
 private:
     static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    static constexpr std::size_t kFirstBytes = std::size_t{64} << 10;
     void handOver();
 
     ZipPackage& m_package;

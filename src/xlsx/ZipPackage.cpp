@@ -191,16 +191,18 @@ void ZipPackage::beginEntry(std::string name, bool large) {
     enqueue(std::move(command));
 }
 
-std::string ZipPackage::write(std::string piece) {
+std::string ZipPackage::write(std::string piece, bool last) {
     m_crc =
         crc32_gzip_refl(m_crc, reinterpret_cast<const unsigned char*>(piece.data()), piece.size());
     m_size += piece.size();
     Command command;
-    command.window = m_window;
-    if (piece.size() >= kWindowBytes) {
+    command.window = std::move(m_window);
+    m_window.clear();
+    // What the next piece may refer back to; the last piece, often a part's only one, has none.
+    if (!last && piece.size() >= kWindowBytes) {
         m_window.assign(piece, piece.size() - kWindowBytes);
-    } else {
-        m_window += piece;
+    } else if (!last) {
+        m_window = command.window + piece;
         if (m_window.size() > kWindowBytes)
             m_window.erase(0, m_window.size() - kWindowBytes);
     }

@@ -46,7 +46,8 @@ public:
     // may outgrow 4 GB needs `large`.
     void beginEntry(std::string name, bool large);
     // Takes the next piece of the entry's text; gives back an emptied buffer to fill next.
-    std::string write(std::string piece);
+    // `last` when no more text follows, so that nothing is kept for a next piece to refer to.
+    std::string write(std::string piece, bool last = false);
     // A buffer that held a piece already written, or a new one.
     std::string spareBuffer();
     void endEntry();
