@@ -130,7 +130,7 @@ ZipPackage::ZipPackage(const QString& path, const QString& shownPath) : m_shownP
                                .arg(shownPath, writeProblem(errno ? errno : EIO, shownPath)));
     const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, kMostWorkers);
     // Every thread finds a piece waiting while the next one is made.
-    m_bytesAhead = (workers + 2) * (1 << 20);
+    m_bytesAhead = (std::size_t{workers} + 2) << 20;
     for (unsigned i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { work(); });
 }
