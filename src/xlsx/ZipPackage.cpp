@@ -83,16 +83,18 @@ namespace {
 constexpr std::size_t kWindowBytes = 32 << 10;
 
 // A piece of an entry's text compressed on its own, ending on a byte boundary without ending
-// the stream, so that the pieces of an entry, one after another, are one deflate stream.
-bool compressPiece(std::string_view text, std::string_view window, std::uint8_t* levelBuffer,
-                   std::string& compressed) {
+// the stream, so that the pieces of an entry, one after another, are one deflate stream; the
+// `last` piece ends the stream.
+bool compressPiece(std::string_view text, std::string_view window, bool last,
+                   std::uint8_t* levelBuffer, std::string& compressed) {
     isal_zstream stream{};
     isal_deflate_init(&stream);
     stream.level = kLevel;
     stream.level_buf = levelBuffer;
     stream.level_buf_size = kLevelBufferBytes;
     stream.gzip_flag = IGZIP_DEFLATE;
-    stream.flush = SYNC_FLUSH;
+    stream.flush = last ? NO_FLUSH : SYNC_FLUSH;
+    stream.end_of_stream = last ? 1 : 0;
     if (!window.empty() &&
         isal_deflate_set_dict(&stream,
                               reinterpret_cast<std::uint8_t*>(const_cast<char*>(window.data())),
@@ -110,12 +112,13 @@ bool compressPiece(std::string_view text, std::string_view window, std::uint8_t*
         if (isal_deflate(&stream) != COMP_OK)
             return false;
         produced = compressed.size() - stream.avail_out;
-    } while (stream.avail_out == 0);
+    } while (stream.avail_out == 0 || (last && stream.internal_state.state != ZSTATE_END));
     compressed.resize(produced);
     return true;
 }
 
-// The last block of every entry: final, of fixed codes, and empty.
+// The last block of an entry whose text ended without a last piece: final, of fixed codes, and
+// empty.
 constexpr std::uint8_t kLastBlock[] = {0x03, 0x00};
 
 // One thread per core compresses, up to this many: saving a large sheet is mostly compressing.
@@ -184,6 +187,7 @@ void ZipPackage::beginEntry(std::string name, bool large) {
     m_window.clear();
     m_crc = 0;
     m_size = 0;
+    m_ended = false;
     Command command;
     command.kind = Command::Kind::Begin;
     command.text = std::move(name);
@@ -196,6 +200,8 @@ std::string ZipPackage::write(std::string piece, bool last) {
         crc32_gzip_refl(m_crc, reinterpret_cast<const unsigned char*>(piece.data()), piece.size());
     m_size += piece.size();
     Command command;
+    command.last = last;
+    m_ended = last;
     command.window = std::move(m_window);
     m_window.clear();
     // What the next piece may refer back to; the last piece, often a part's only one, has none.
@@ -235,6 +241,7 @@ void ZipPackage::endEntry() {
     command.kind = Command::Kind::End;
     command.size = m_size;
     command.crc = m_crc;
+    command.last = m_ended;
     enqueue(std::move(command));
 }
 
@@ -259,7 +266,8 @@ bool ZipPackage::perform(Command& command) {
                zipWriteInFileInZip(zipOf(m_zip), command.compressed.data(),
                                    static_cast<unsigned>(command.compressed.size())) == ZIP_OK;
     case Command::Kind::End:
-        return zipWriteInFileInZip(zipOf(m_zip), kLastBlock, sizeof kLastBlock) == ZIP_OK &&
+        return (command.last ||
+                zipWriteInFileInZip(zipOf(m_zip), kLastBlock, sizeof kLastBlock) == ZIP_OK) &&
                zipCloseFileInZipRaw64(zipOf(m_zip), command.size, command.crc) == ZIP_OK;
     }
     return false;
@@ -309,7 +317,7 @@ void ZipPackage::work() {
             piece->state = Command::State::Compressing;
             const bool failed = static_cast<bool>(m_failure);
             lock.unlock();
-            piece->compressedWell = failed || compressPiece(piece->text, piece->window,
+            piece->compressedWell = failed || compressPiece(piece->text, piece->window, piece->last,
                                                             levelBuffer.get(), piece->compressed);
             lock.lock();
             piece->state = Command::State::Compressed;

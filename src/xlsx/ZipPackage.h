@@ -46,7 +46,8 @@ public:
     // may outgrow 4 GB needs `large`.
     void beginEntry(std::string name, bool large);
     // Takes the next piece of the entry's text; gives back an emptied buffer to fill next.
-    // `last` when no more text follows, so that nothing is kept for a next piece to refer to.
+    // `last` when no more text follows: the piece ends the entry's stream, and nothing is kept
+    // for a next piece to refer to.
     std::string write(std::string piece, bool last = false);
     // A buffer that held a piece already written, or a new one.
     std::string spareBuffer();
@@ -68,6 +69,8 @@ private:
         enum class State { Waiting, Compressing, Compressed } state = State::Waiting;
         std::string compressed;
         bool compressedWell = true;
+        // For a piece: it ends the entry's stream. At the end of an entry: its last piece did.
+        bool last = false;
         // At the end of an entry: the length and checksum of its whole text.
         std::uint64_t size = 0;
         std::uint32_t crc = 0;
@@ -86,6 +89,7 @@ private:
     std::string m_window;
     std::uint32_t m_crc = 0;
     std::uint64_t m_size = 0;
+    bool m_ended = false;
 
     std::mutex m_mutex;
     std::condition_variable m_workArrived;

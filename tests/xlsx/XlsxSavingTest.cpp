@@ -5,6 +5,7 @@
 #include "support/QtPrinters.h"
 #include "support/TreeBuilder.h"
 #include "xlsx/SharedStrings.h"
+#include "xlsx/ZipPackage.h"
 
 #include <QDir>
 #include <QFile>
@@ -160,6 +161,31 @@ TEST(XlsxSaving, APartCompressedInPiecesAtOnceUnpacksWhole) {
     const QString empty = folder.filePath("empty.xlsx");
     saveAsXlsx(*Workbook::createNew("Book2"), empty);
     EXPECT_EQ(runProgram("unzip", {"-tq", empty}).exitCode, 0);
+}
+
+// An entry's stream ends with its last piece, or after its pieces when none was known to be
+// the last; either way it unpacks to its text.
+TEST(XlsxSaving, AnEntryUnpacksWhetherOrNotItsLastPieceWasKnown) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("entries.zip");
+    std::string text;
+    for (int i = 0; i < 40000; ++i)
+        text += "<c r=\"A" + std::to_string(i) + "\"><v>" + std::to_string(i % 97) + "</v></c>";
+    {
+        ZipPackage package(path, path);
+        for (const bool lastKnown : {true, false}) {
+            package.beginEntry(lastKnown ? "known" : "unknown", false);
+            package.write(text.substr(0, text.size() / 2));
+            package.write(text.substr(text.size() / 2), lastKnown);
+            package.endEntry();
+        }
+        package.beginEntry("empty", false);
+        package.endEntry();
+        package.close();
+    }
+    EXPECT_EQ(unpackedEntry(path, "known"), text);
+    EXPECT_EQ(unpackedEntry(path, "unknown"), text);
+    EXPECT_EQ(unpackedEntry(path, "empty"), "");
 }
 
 TEST(XlsxSaving, ProgressFollowsTheRowsOfEverySheetAndEndsWhenTheFileIsInPlace) {
