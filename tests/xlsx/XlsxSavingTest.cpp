@@ -132,8 +132,6 @@ TEST(XlsxSaving, DatesTimesAndWideNumbersAreSavedAsValuesThatShowAsWritten) {
     EXPECT_TRUE(xlsxSheet(path, 1).contains("<t>2024-01-15T10:30:00Z</t>"));
 }
 
-// The window's progress bar follows the rows of every sheet and is full only once the file is
-// in place.
 // A sheet's part of many megabytes is compressed a megabyte at a time by several threads at
 // once, each piece referring back into the one before it; unpacked, it is whole and checks out.
 TEST(XlsxSaving, APartCompressedInPiecesAtOnceUnpacksWhole) {
@@ -188,6 +186,8 @@ TEST(XlsxSaving, AnEntryUnpacksWhetherOrNotItsLastPieceWasKnown) {
     EXPECT_EQ(unpackedEntry(path, "empty"), "");
 }
 
+// The window's progress bar follows the rows of every sheet and is full only once the file is
+// in place.
 TEST(XlsxSaving, ProgressFollowsTheRowsOfEverySheetAndEndsWhenTheFileIsInPlace) {
     QTemporaryDir folder;
     auto book = Workbook::createNew("Book1");
