@@ -568,6 +568,15 @@ QMap<QString, QString> cellsOf(const QString& xlsx, int index) {
         cells[match.captured(1)] = match.captured(2) + match.captured(3);
     return cells;
 }
+
+// The names of a saved workbook's sheets, in the order of its tabs.
+QStringList sheetNamesOf(const QString& xlsx) {
+    static const QRegularExpression sheetName(R"re(<sheet name="([^"]*)")re");
+    QStringList names;
+    for (const auto& match : sheetName.globalMatch(xlsxEntry(xlsx, "xl/workbook.xml")))
+        names << match.captured(1);
+    return names;
+}
 } // namespace
 
 TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents) {
@@ -580,12 +589,7 @@ TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents)
         batch.run({"--route", "database", "--merge-tables", "--multiple-sheets", "-o",
                    batch.out("merged.xlsx"), batch.inputs.filePath("month")});
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-    const QString workbook = xlsxEntry(batch.out("merged.xlsx"), "xl/workbook.xml");
-    static const QRegularExpression sheetName(R"re(<sheet name="([^"]*)")re");
-    QStringList names;
-    for (const auto& match : sheetName.globalMatch(workbook))
-        names << match.captured(1);
-    ASSERT_EQ(names, (QStringList{"Line", "Invoice", "Sheet1"}));
+    ASSERT_EQ(sheetNamesOf(batch.out("merged.xlsx")), (QStringList{"Line", "Invoice", "Sheet1"}));
 
     const auto lines = cellsOf(batch.out("merged.xlsx"), 1);
     const auto invoices = cellsOf(batch.out("merged.xlsx"), 2);
@@ -629,12 +633,9 @@ TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents)
         const Outcome folded = batch.run(
             arguments + QStringList{"-o", batch.out("c.xlsx"), batch.inputs.filePath("month")});
         ASSERT_EQ(folded.exitStatus, 0) << folded.errors.toStdString();
-        QStringList sheets;
-        for (const auto& match :
-             sheetName.globalMatch(xlsxEntry(batch.out("c.xlsx"), "xl/workbook.xml")))
-            sheets << match.captured(1);
-        EXPECT_EQ(sheets, fold ? QStringList({"Line", "Invoice", "Sheet1"})
-                               : QStringList({"Customer", "Line", "Invoice", "Sheet1"}));
+        EXPECT_EQ(sheetNamesOf(batch.out("c.xlsx")),
+                  fold ? QStringList({"Line", "Invoice", "Sheet1"})
+                       : QStringList({"Customer", "Line", "Invoice", "Sheet1"}));
         if (fold) {
             EXPECT_EQ(cellsOf(batch.out("c.xlsx"), 2)["E1"], "Customer/Name");
         }
@@ -658,18 +659,11 @@ TEST(BatchProgram, MergedTablesTakeEveryDocumentElementAlikeAndKeepMixedTextWhol
     batch.writeFile("article.xml",
                     "<article><front><title><italic>N</italic>-Heterocyclic "
                     "Carbene</title></front><body><p>a</p><p>b</p></body></article>");
-    const auto sheetsOf = [](const QString& xlsx) {
-        static const QRegularExpression sheetName(R"re(<sheet name="([^"]*)")re");
-        QStringList names;
-        for (const auto& match : sheetName.globalMatch(xlsxEntry(xlsx, "xl/workbook.xml")))
-            names << match.captured(1);
-        return names;
-    };
     const QStringList merged{"--route", "database", "--merge-tables", "--multiple-sheets", "-o"};
     const Outcome tax =
         batch.run(merged + QStringList{batch.out("tax.xlsx"), batch.inputs.filePath("tax")});
     ASSERT_EQ(tax.exitStatus, 0) << tax.errors.toStdString();
-    const QStringList sheets = sheetsOf(batch.out("tax.xlsx"));
+    const QStringList sheets = sheetNamesOf(batch.out("tax.xlsx"));
     ASSERT_TRUE(sheets.contains("TaxSubtotal")) << sheets.join(",").toStdString();
     const auto subtotals = cellsOf(batch.out("tax.xlsx"), int(sheets.indexOf("TaxSubtotal")) + 1);
     ASSERT_EQ(subtotals["F1"], "Amount");
@@ -682,7 +676,7 @@ TEST(BatchProgram, MergedTablesTakeEveryDocumentElementAlikeAndKeepMixedTextWhol
     const Outcome article = batch.run(
         merged + QStringList{batch.out("article.xlsx"), batch.inputs.filePath("article.xml")});
     ASSERT_EQ(article.exitStatus, 0) << article.errors.toStdString();
-    EXPECT_EQ(sheetsOf(batch.out("article.xlsx")), (QStringList{"p", "article", "Sheet1"}));
+    EXPECT_EQ(sheetNamesOf(batch.out("article.xlsx")), (QStringList{"p", "article", "Sheet1"}));
     const auto articles = cellsOf(batch.out("article.xlsx"), 2);
     EXPECT_EQ(articles["D1"], "front/title");
     EXPECT_EQ(articles["D2"], "N-Heterocyclic Carbene");
@@ -751,19 +745,12 @@ TEST(BatchProgram, EverySheetIsNamedAfterItsFileOrTableAndNoNameIsAFailure) {
     expected.prepend("a_b.csv");
     values.prepend("colon");
 #endif
-    const auto sheetNames = [](const QString& xlsx) {
-        static const QRegularExpression sheetName(R"re(<sheet name="([^"]*)")re");
-        QStringList names;
-        for (const auto& match : sheetName.globalMatch(xlsxEntry(xlsx, "xl/workbook.xml")))
-            names << match.captured(1);
-        return names;
-    };
 
     Outcome outcome =
         batch.run(QStringList{"--multiple-sheets", "-o", batch.out("files.xlsx")} + inputs);
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
     EXPECT_FALSE(outcome.errors.contains("brindlequay-batch:")) << outcome.errors.toStdString();
-    EXPECT_EQ(sheetNames(batch.out("files.xlsx")), expected);
+    EXPECT_EQ(sheetNamesOf(batch.out("files.xlsx")), expected);
     for (int sheet = 1; sheet <= values.size(); ++sheet)
         EXPECT_TRUE(
             xlsxSheet(batch.out("files.xlsx"), sheet).contains("<t>" + values[sheet - 1] + "</t>"))
@@ -774,6 +761,6 @@ TEST(BatchProgram, EverySheetIsNamedAfterItsFileOrTableAndNoNameIsAFailure) {
     outcome = batch.run(
         {"--route", "database", "--multiple-sheets", "-o", batch.out("tables.xlsx"), table});
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-    EXPECT_EQ(sheetNames(batch.out("tables.xlsx")), (QStringList{"sheet11", "Sheet1"}));
+    EXPECT_EQ(sheetNamesOf(batch.out("tables.xlsx")), (QStringList{"sheet11", "Sheet1"}));
     EXPECT_TRUE(xlsxSheet(batch.out("tables.xlsx"), 1).contains("<t>t</t>"));
 }
