@@ -28,6 +28,18 @@ QString describeCurrentException() {
     }
 }
 
+FileProblem problemOfCurrentException() {
+    try {
+        throw;
+    } catch (const RuntimeError& error) {
+        return error.problem();
+    } catch (const std::bad_alloc&) {
+        return FileProblem::OutOfMemory;
+    } catch (...) {
+        return FileProblem::Failed;
+    }
+}
+
 ReportingProcedure::ReportingProcedure(Dialogs& dialogs, QString procedureName,
                                        std::vector<StepFailure>* failures)
     : m_dialogs(dialogs), m_procedureName(std::move(procedureName)), m_failures(failures) {}
@@ -54,12 +66,12 @@ bool ReportingProcedure::test(int stepNumber, const std::function<bool()>& condi
 }
 
 void ReportingProcedure::reportCurrentException(int stepNumber) {
-    report(stepNumber, describeCurrentException());
+    report(stepNumber, describeCurrentException(), problemOfCurrentException());
 }
 
-void ReportingProcedure::report(int stepNumber, const QString& description) {
+void ReportingProcedure::report(int stepNumber, const QString& description, FileProblem problem) {
     if (m_failures)
-        m_failures->push_back({m_procedureName, stepNumber, description});
+        m_failures->push_back({m_procedureName, stepNumber, description, problem});
     const QString text = errorReportText(description, m_procedureName, stepNumber);
     m_dialogs.showMessage(Message{text, MessageButtons::Ok, MessageIcon::Warning,
                                   QStringLiteral("Application Error")});

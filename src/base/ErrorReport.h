@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Dialogs.h"
+#include "base/FileProblem.h"
 
 #include <QString>
 
@@ -15,6 +16,8 @@ QString errorReportText(const QString& description, const QString& procedure, in
 
 // The description of the exception being handled; call only inside a catch block.
 QString describeCurrentException();
+// What the exception being handled means for a file it kept out; call only inside a catch block.
+FileProblem problemOfCurrentException();
 
 // Raised to end a procedure at once, as when the window that runs it is closed: it passes
 // through every step without being reported.
@@ -26,6 +29,7 @@ struct StepFailure {
     QString procedure;
     int step = 0;
     QString description;
+    FileProblem problem = FileProblem::Failed;
 };
 
 // Runs a reporting procedure step by step: an error in a step is reported with that step's
@@ -45,7 +49,8 @@ public:
     // Shows the report for the exception being handled; call only inside a catch block.
     void reportCurrentException(int stepNumber);
     // Shows the report for a failure that a step noted without raising it.
-    void report(int stepNumber, const QString& description);
+    void report(int stepNumber, const QString& description,
+                FileProblem problem = FileProblem::Failed);
 
 private:
     Dialogs& m_dialogs;

@@ -8,7 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int openRegularFile(const QString& path, QString& problem) {
+int openRegularFile(const QString& path, QString& problem, bool* regular) {
+    if (regular)
+        *regular = true;
+    const auto notRegular = [&] {
+        if (regular)
+            *regular = false;
+        return QStringLiteral("not a regular file");
+    };
     const int descriptor =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
@@ -16,7 +23,7 @@ int openRegularFile(const QString& path, QString& problem) {
         // A socket cannot be opened at all; it is as little a file to read as a FIFO is.
         struct stat status {};
         if (::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISSOCK(status.st_mode))
-            problem = QStringLiteral("not a regular file");
+            problem = notRegular();
         else
             problem = QStringLiteral("cannot be read (%1)")
                           .arg(QString::fromLocal8Bit(std::strerror(reason)));
@@ -25,7 +32,7 @@ int openRegularFile(const QString& path, QString& problem) {
     struct stat status {};
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(descriptor);
-        problem = QStringLiteral("not a regular file");
+        problem = notRegular();
         return -1;
     }
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);

@@ -19,7 +19,14 @@ int descriptorOf(HANDLE handle, int flags) {
 }
 } // namespace
 
-int openRegularFile(const QString& path, QString& problem) {
+int openRegularFile(const QString& path, QString& problem, bool* regular) {
+    if (regular)
+        *regular = true;
+    const auto notRegular = [&] {
+        if (regular)
+            *regular = false;
+        return QStringLiteral("not a regular file");
+    };
     // A device (CON, NUL, COM1, a pipe) opens without waiting; its type then rules it out.
     const HANDLE handle = CreateFileW(win32Path(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -28,14 +35,14 @@ int openRegularFile(const QString& path, QString& problem) {
         // A pipe that another reader holds answers "busy"; it is a pipe all the same.
         const DWORD error = GetLastError();
         problem = error == ERROR_PIPE_BUSY
-                      ? QStringLiteral("not a regular file")
+                      ? notRegular()
                       : QStringLiteral("cannot be read (%1)").arg(systemWord(error));
         return -1;
     }
     BY_HANDLE_FILE_INFORMATION information{};
     if (!isRegularFile(handle, information)) {
         CloseHandle(handle);
-        problem = QStringLiteral("not a regular file");
+        problem = notRegular();
         return -1;
     }
     const int descriptor = descriptorOf(handle, _O_RDONLY);

@@ -159,7 +159,7 @@ std::optional<XmlError> ElementKinds::survey(const QString& path) {
     try {
         error = readXmlFile(path, counter);
     } catch (const TooManyKinds& tooMany) {
-        error = XmlError{QString::fromUtf8(tooMany.what()), 0, 0};
+        error = XmlError{QString::fromUtf8(tooMany.what()), 0, 0, FileProblem::TooWide};
     } catch (...) {
         // Memory that ran out half-way leaves no half of the file counted.
         counter.undo();

@@ -233,7 +233,8 @@ void MergedTableImport::storeColumns(Table& table) {
                            "%3 that a table of the work database holds.")
                 .arg(QString::fromStdString(table.name))
                 .arg(columns)
-                .arg(limit));
+                .arg(limit),
+            0, FileProblem::TooWide);
     if (!table.made) {
         m_database.execute(
             QStringLiteral("CREATE TABLE %1 (%2)")

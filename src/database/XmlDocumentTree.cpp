@@ -248,7 +248,7 @@ std::optional<XmlError> readInto(XmlDocumentTree& tree, const ElementKinds* whol
     try {
         error = read(builder);
     } catch (const TooLarge& tooLarge) {
-        error = XmlError{QString::fromUtf8(tooLarge.what()), 0, 0};
+        error = XmlError{QString::fromUtf8(tooLarge.what()), 0, 0, FileProblem::Failed};
     }
     if (error)
         tree = XmlDocumentTree();

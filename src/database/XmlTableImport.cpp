@@ -22,7 +22,8 @@ std::string makeTable(DatabaseFile& database, const PlannedTable& table, UniqueN
                                           "that a table of the work database holds.")
                                .arg(QString::fromStdString(tableNameFor(table.element)))
                                .arg(table.columns.size())
-                               .arg(limit));
+                               .arg(limit),
+                           0, FileProblem::TooWide);
     std::string name = takenNames.claim(tableNameFor(table.element));
     QStringList columns;
     for (const PlannedColumn& column : table.columns)

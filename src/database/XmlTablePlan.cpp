@@ -70,7 +70,8 @@ public:
     [[noreturn]] void changedSinceSurveyed() const {
         throw RuntimeError(QStringLiteral("The file %1 was not imported: it changed while the "
                                           "run was reading it.")
-                               .arg(m_path));
+                               .arg(m_path),
+                           0, FileProblem::ChangedWhileRead);
     }
 
     std::string pathText(std::uint32_t path) const;
@@ -227,7 +228,8 @@ private:
                 QStringLiteral("The table %1 would need more than the %2 columns "
                                "that a table of the work database holds.")
                     .arg(QString::fromStdString(tableNameFor(m_tables[table].element)))
-                    .arg(m_width.maxColumns));
+                    .arg(m_width.maxColumns),
+                0, FileProblem::TooWide);
         std::string unique = columns.namesTaken.claim(name);
         const auto at = static_cast<std::uint32_t>(planned.size());
         columns.byKey.emplace(key, at);

@@ -54,14 +54,14 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     // Shared tables take their shape from every file before the first is stored. A file whose
     // survey fails, for want of memory or otherwise, is not imported: its tables would take a
     // shape that no survey gave them.
-    QHash<int, QString> unsurveyed;
+    QHash<int, StepFailure> unsurveyed;
     if (surface.mergesTables())
         for (int i = 1; i <= count; ++i) {
             surface.processEvents();
             const size_t failuresBefore = result.failures.size();
             procedure.step(113, [&] { mustBeSet(database.get()).surveyXml(surface.fileAt(i)); });
             if (result.failures.size() > failuresBefore) {
-                unsurveyed.insert(i, result.failures.back().description);
+                unsurveyed.insert(i, result.failures.back());
                 result.failures.resize(failuresBefore);
             }
         }
@@ -71,7 +71,7 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
         surface.processEvents();
         FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
         if (const auto failed = unsurveyed.constFind(i); failed != unsurveyed.cend()) {
-            outcome.reason = *failed;
+            outcome.failedFor(*failed);
             continue;
         }
         const size_t failuresBefore = result.failures.size();
@@ -106,10 +106,8 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     if (result.failures.size() > failuresBefore) {
         made.clear();
         for (FileOutcome& file : result.files)
-            if (file.imported) {
-                file.imported = false;
-                file.reason = result.failures.back().description;
-            }
+            if (file.imported)
+                file.failedFor(result.failures.back());
     }
     return made;
 }
@@ -274,12 +272,11 @@ void tableNotWritten(const QString& table, const QHash<QString, qsizetype>& owne
             return;
         }
     }
-    const QString why = result.failures.back().description;
+    const StepFailure why = result.failures.back();
     bool claimed = false;
     for (FileOutcome& file : result.files)
         if (paths.contains(file.path)) {
-            file.imported = false;
-            file.reason = why;
+            file.failedFor(why);
             claimed = true;
         }
     if (claimed)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "base/ErrorReport.h"
+#include "base/FileProblem.h"
 #include "import/IncompleteLoadError.h"
+#include "import/RunSummary.h"
 #include "sheet/SheetShortfall.h"
 #include "sheet/Workbook.h"
 #include "xml/XmlReader.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class SpreadsheetApplication;
@@ -28,12 +31,24 @@ struct FileOutcome {
     QString reason;
     qint64 line = 0;
     qint64 position = 0;
+    FileProblem problem = FileProblem::Failed;
+    // What it gave, when the run gathers a summary: its lines (flattening) or its rows in the
+    // tables written (database); and its size in bytes, -1 when it could not be told.
+    std::int64_t given = 0;
+    std::int64_t bytes = -1;
 
     // Notes why the file could not be read as XML.
     void failedToRead(const XmlError& error) {
         reason = error.reason;
         line = error.line;
         position = error.position;
+        problem = error.problem;
+    }
+    // Notes that the file was not imported after all, for a failure of a step of the run.
+    void failedFor(const StepFailure& failure) {
+        imported = false;
+        reason = failure.description;
+        problem = failure.problem;
     }
 };
 
@@ -89,6 +104,8 @@ struct ImportResult {
     QString workspace;
     // The instance that holds the new workbook; none when no workbook was made.
     std::shared_ptr<SpreadsheetApplication> spreadsheet;
+    // What the run found in its files, when it gathered it.
+    std::optional<RunSummary> summary;
 
     qsizetype importedCount() const {
         return std::count_if(files.begin(), files.end(),
@@ -105,8 +122,10 @@ struct ImportResult {
     void claimFailures(FileOutcome& file, size_t failuresBefore) {
         if (file.imported || failures.size() <= failuresBefore)
             return;
-        if (file.reason.isEmpty())
+        if (file.reason.isEmpty()) {
             file.reason = failures.back().description;
+            file.problem = failures.back().problem;
+        }
         failures.erase(failures.begin() + static_cast<std::ptrdiff_t>(failuresBefore),
                        failures.end());
     }

@@ -20,6 +20,10 @@ public:
     virtual bool mergesTables() const { return false; }
     // Whether shared tables fold what does not repeat into the rows of what does.
     virtual bool foldsTables() const { return true; }
+    // Whether the run gathers what it finds in the files for a summary (RunSummary), and
+    // whether it puts that summary on a first sheet of the workbook.
+    virtual bool gathersSummary() const { return addsSummarySheet(); }
+    virtual bool addsSummarySheet() const { return false; }
     // The listed files, rows from 1.
     virtual int fileCount() const = 0;
     virtual QString fileAt(int position) const = 0;

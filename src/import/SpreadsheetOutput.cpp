@@ -168,19 +168,18 @@ JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
 // the last step reported (since `failuresBefore`) or for `reason` when given: the failure is
 // theirs then, no longer the run's. A text that no listed file gave leaves it the run's.
 void notImported(const QStringList& csvPaths, ImportResult& result, size_t failuresBefore,
-                 const QString& reason = {}) {
+                 std::optional<StepFailure> reason = {}) {
     if (result.failures.size() <= failuresBefore)
         return;
     QHash<QString, FileOutcome*> byText;
     for (FileOutcome& file : result.files)
         if (!file.csvPath.isEmpty())
             byText.insert(file.csvPath, &file);
-    const QString why = reason.isEmpty() ? result.failures.back().description : reason;
+    const StepFailure why = reason ? *reason : result.failures.back();
     bool claimed = false;
     for (const QString& path : csvPaths)
         if (FileOutcome* file = byText.value(path)) {
-            file->imported = false;
-            file->reason = why;
+            file->failedFor(why);
             claimed = true;
         }
     if (claimed)
@@ -248,7 +247,8 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         });
         if (outOfMemoryIn && *outOfMemoryIn < placing.size()) {
             notImported({placing.at(*outOfMemoryIn)}, result, failuresBefore,
-                        QStringLiteral("not enough memory"));
+                        StepFailure{QString(), 0, QStringLiteral("not enough memory"),
+                                    FileProblem::OutOfMemory});
             placing.removeAt(*outOfMemoryIn);
             again = !placing.isEmpty();
         } else if (!opened) {

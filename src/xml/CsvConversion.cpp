@@ -12,8 +12,9 @@ constexpr std::string_view kLineEnd = "\r\n";
 // elements is kept on a stack of our own, so depth costs no call stack.
 class CsvFlattener final : public XmlEvents {
 public:
-    CsvFlattener(std::string separator, std::function<void(std::string_view)> write)
-        : m_separator(std::move(separator)), m_write(std::move(write)) {}
+    CsvFlattener(std::string separator, std::function<void(std::string_view)> write,
+                 CsvLineObserver* observer = nullptr)
+        : m_separator(std::move(separator)), m_write(std::move(write)), m_observer(observer) {}
 
     void startElement(std::string_view name, const char* const*) override {
         if (m_open.empty()) {
@@ -41,6 +42,8 @@ public:
         // The five characters "&#13;" are taken out of text values, wherever they stand.
         if (value.find("&#13;") == std::string_view::npos) {
             appendField(value);
+            if (m_observer)
+                m_observer->line(m_path, {}, value);
         } else {
             std::string kept;
             for (size_t from = 0;;) {
@@ -51,6 +54,8 @@ public:
                 from = at + 5;
             }
             appendField(kept);
+            if (m_observer)
+                m_observer->line(m_path, {}, kept);
         }
         m_out.append(kLineEnd);
         flushIfLarge();
@@ -97,6 +102,8 @@ private:
         m_out.append(m_path).append(m_separator).append(name).append(m_separator);
         appendField(value);
         m_out.append(kLineEnd);
+        if (m_observer)
+            m_observer->line(m_path, name, value);
         flushIfLarge();
     }
 
@@ -135,6 +142,7 @@ private:
 
     std::string m_separator;
     std::function<void(std::string_view)> m_write;
+    CsvLineObserver* m_observer;
     std::string m_path;
     std::vector<Open> m_open;
     std::string m_out;
@@ -142,8 +150,9 @@ private:
 } // namespace
 
 std::optional<XmlError> ConvertToCSV(const QString& xmlPath, const std::string& separator,
-                                     const std::function<void(std::string_view)>& write) {
-    CsvFlattener flattener(separator, write);
+                                     const std::function<void(std::string_view)>& write,
+                                     CsvLineObserver* observer) {
+    CsvFlattener flattener(separator, write, observer);
     std::optional<XmlError> error = readXmlFile(xmlPath, flattener);
     if (!error)
         flattener.finish();

@@ -365,13 +365,16 @@ std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& 
 
 std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
     QString problem;
-    const int descriptor = openRegularFile(path, problem);
+    bool regular = true;
+    const int descriptor = openRegularFile(path, problem, &regular);
     if (descriptor < 0)
-        return XmlError{problem, 0, 0};
+        return XmlError{problem, 0, 0,
+                        regular ? FileProblem::NotReadable : FileProblem::NotRegularFile};
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
-        return XmlError{QStringLiteral("cannot be read (%1)").arg(file.errorString()), 0, 0};
+        return XmlError{QStringLiteral("cannot be read (%1)").arg(file.errorString()), 0, 0,
+                        FileProblem::NotReadable};
     }
     QByteArray piece(kChunk, Qt::Uninitialized);
     QString readError;
@@ -385,10 +388,12 @@ std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
     };
     const std::string head(next());
     if (head.empty() && !readError.isEmpty())
-        return XmlError{QStringLiteral("cannot be read (%1)").arg(readError), 0, 0};
+        return XmlError{QStringLiteral("cannot be read (%1)").arg(readError), 0, 0,
+                        FileProblem::NotReadable};
     std::optional<XmlError> error = parse(head, next, events);
     if (!readError.isEmpty())
-        return XmlError{QStringLiteral("cannot be read (%1)").arg(readError), 0, 0};
+        return XmlError{QStringLiteral("cannot be read (%1)").arg(readError), 0, 0,
+                        FileProblem::NotReadable};
     return error;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/FileProblem.h"
+
 #include <QString>
 
 #include <optional>
@@ -45,6 +47,7 @@ struct XmlError {
     QString reason;
     qint64 line = 0;
     qint64 position = 0;
+    FileProblem problem = FileProblem::NotWellFormed;
 };
 
 // Reads an XML file, feeding its nodes to `events`. Encodings beyond UTF-8, UTF-16,

@@ -1,0 +1,39 @@
+#include "import/RunSummary.h"
+
+#include "import/ImportResult.h"
+
+QString valueTypeName(ValueType type) {
+    switch (type) {
+    case ValueType::Number:
+        return QStringLiteral("number");
+    case ValueType::Date:
+        return QStringLiteral("date");
+    case ValueType::Text:
+        return QStringLiteral("text");
+    case ValueType::Empty:
+        break;
+    }
+    return QStringLiteral("empty");
+}
+
+QString outcomeName(const FileOutcome& file) {
+    if (file.imported)
+        return QStringLiteral("imported");
+    switch (file.problem) {
+    case FileProblem::NotWellFormed:
+        return QStringLiteral("not well-formed");
+    case FileProblem::NotReadable:
+        return QStringLiteral("not readable");
+    case FileProblem::NotRegularFile:
+        return QStringLiteral("not a regular file");
+    case FileProblem::ChangedWhileRead:
+        return QStringLiteral("changed while read");
+    case FileProblem::TooWide:
+        return QStringLiteral("too wide for a table");
+    case FileProblem::OutOfMemory:
+        return QStringLiteral("not enough memory");
+    case FileProblem::Failed:
+        break;
+    }
+    return QStringLiteral("failed");
+}
