@@ -4,20 +4,23 @@
 #include "xml/CsvConversion.h"
 
 namespace {
-ReadAhead<ConvertedFile>::Plan conversionPlan() {
+ReadAhead<ConvertedFile>::Plan conversionPlan(bool countPaths) {
     ReadAhead<ConvertedFile>::Plan plan;
     // Counted from 0 here: the 2nd, 4th, ... file of the run.
     plan.takes = [](int index) { return index % 2 == 1; };
-    plan.work = [](const QString& path) -> std::optional<ConvertedFile> {
+    plan.work = [countPaths](const QString& path) -> std::optional<ConvertedFile> {
         ConvertedFile converted;
         try {
             converted.error = ConvertToCSV(
-                path, ",", [&](std::string_view piece) { converted.csv.append(piece); });
+                path, ",", [&](std::string_view piece) { converted.csv.append(piece); },
+                countPaths ? &converted.paths : nullptr);
         } catch (...) {
             // What was converted before the failure is of no use, and may be what took the
             // memory that ran out.
             converted.csv = std::string();
+            converted.paths = FilePathTally();
             converted.failure = describeCurrentException();
+            converted.problem = problemOfCurrentException();
         }
         return converted;
     };
@@ -31,8 +34,8 @@ ReadAhead<ConvertedFile>::Plan conversionPlan() {
 }
 } // namespace
 
-ConversionAhead::ConversionAhead(QStringList xmlPaths)
-    : m_ahead(std::move(xmlPaths), conversionPlan()) {}
+ConversionAhead::ConversionAhead(QStringList xmlPaths, bool countPaths)
+    : m_ahead(std::move(xmlPaths), conversionPlan(countPaths)) {}
 
 std::optional<ConvertedFile> ConversionAhead::take(int index) {
     return m_ahead.take(index - 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ReadAhead.h"
+#include "import/PathTally.h"
 #include "xml/XmlReader.h"
 
 #include <QStringList>
@@ -14,6 +15,9 @@ struct ConvertedFile {
     std::optional<XmlError> error;
     // Why the conversion failed otherwise, to be reported where the run comes to the file.
     std::optional<QString> failure;
+    FileProblem problem = FileProblem::Failed;
+    // The element paths of its lines, when the run counts them.
+    FilePathTally paths;
 };
 
 // Converts every second file of a run (the 2nd, 4th, ...) on a second thread, a few files ahead
@@ -22,7 +26,8 @@ struct ConvertedFile {
 // it was converted is not given out; the run converts the rest as it always does.
 class ConversionAhead {
 public:
-    explicit ConversionAhead(QStringList xmlPaths);
+    // With `countPaths`, each file's element paths are counted as it is converted.
+    explicit ConversionAhead(QStringList xmlPaths, bool countPaths = false);
 
     // File `index` (from 1) converted, waiting for it when it is under way; nothing when the
     // run is to convert it itself.

@@ -11,6 +11,7 @@
 #include "import/Excel1.h"
 #include "import/ImportResult.h"
 #include "import/ImportSurface.h"
+#include "import/TableTally.h"
 #include "sheet/Worksheet.h"
 #include "spreadsheet/SpreadsheetApplication.h"
 
@@ -143,10 +144,13 @@ struct TablePlace {
 // or the whole text of an element with markup, is a text from the start.
 class TableWriter {
 public:
+    // `tally`, when given, counts what the table holds as its rows pass.
     TableWriter(TablePlace& place, std::function<Worksheet&(int index)> sheetAt,
-                ImportSurface& surface, SheetShortfall& shortfall, std::string title = {})
+                ImportSurface& surface, SheetShortfall& shortfall, std::string title = {},
+                TableTally* tally = nullptr)
         : m_place(place), m_begun(place), m_sheetAt(std::move(sheetAt)), m_surface(surface),
-          m_shortfall(shortfall), m_sheet(&m_sheetAt(place.sheet)), m_title(std::move(title)) {}
+          m_shortfall(shortfall), m_sheet(&m_sheetAt(place.sheet)), m_title(std::move(title)),
+          m_tally(tally) {}
 
     // The row of names first, then every record.
     void write(std::span<const std::string_view> fields) {
@@ -158,6 +162,10 @@ public:
             for (size_t f = 0; f < m_names.size(); ++f)
                 m_columns[f].texts = isTextColumn(m_names, f);
             m_namesTaken = true;
+            if (m_tally)
+                m_tally->names(m_names);
+        } else if (m_tally) {
+            m_tally->record(fields);
         }
         if (names && !m_title.empty()) {
             goOnWhenFull();
@@ -166,6 +174,17 @@ public:
         if (goOnWhenFull() && !names)
             writeRow(std::vector<std::string_view>(m_names.begin(), m_names.end()));
         writeRow(fields, !names);
+    }
+
+    // The type of each column, once the last record is written.
+    std::vector<ValueType> columnTypes() const {
+        std::vector<ValueType> types;
+        for (const ColumnTypes& column : m_columns)
+            types.push_back(column.isMixed() || column.texts ? ValueType::Text
+                            : column.numbers                 ? ValueType::Number
+                            : column.dates                   ? ValueType::Date
+                                                             : ValueType::Empty);
+        return types;
     }
 
     // After the last record: makes every column that holds more than one type texts alone.
@@ -240,7 +259,48 @@ private:
     std::vector<std::string> m_names;
     std::vector<ColumnTypes> m_columns;
     bool m_namesTaken = false;
+    TableTally* m_tally;
 };
+
+// Where a written table stands in the workbook, to be named in the run's summary once every
+// sheet has its last name: the sheets of the run that begins with `first`, from `fromSheet` (0
+// that sheet, 1 its first continuation) to `toSheet`, its block beginning at `row`.
+struct PlacedTable {
+    std::size_t summarised;
+    const Worksheet* first;
+    int fromSheet;
+    int toSheet;
+    int row;
+};
+
+// Names in the run's summary the sheets each table went to.
+void nameTablesSheets(const std::vector<PlacedTable>& placed, const Workbook& workbook,
+                      RunSummary& summary) {
+    // Asked of thousands of tables, one set of the sheets beats a walk over them for each.
+    std::unordered_set<const Worksheet*> present;
+    for (int i = 1; i <= workbook.sheetCount(); ++i)
+        present.insert(&workbook.sheet(i));
+    for (const PlacedTable& table : placed) {
+        if (!present.contains(table.first))
+            continue;
+        RunSummary::Table& summarised = summary.tables.at(table.summarised);
+        const std::vector<Worksheet*> continuations = workbook.continuationsOf(*table.first);
+        int from = table.fromSheet;
+        summarised.firstRow = table.row;
+        // A block that begins just past a full sheet's last row begins on the next sheet.
+        if (table.row > kMaxRows) {
+            ++from;
+            summarised.firstRow = 1;
+        }
+        for (int s = from; s <= table.toSheet; ++s) {
+            const auto index = static_cast<std::size_t>(s);
+            if (s == 0)
+                summarised.sheets << table.first->name();
+            else if (index - 1 < continuations.size())
+                summarised.sheets << continuations[index - 1]->name();
+        }
+    }
+}
 
 // The files, as listed, whose values the merged table holds.
 QStringList filesOf(const QString& table, DatabaseConnection& connection) {
@@ -329,6 +389,11 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             runWhileEventsRun(
                 surface, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
         });
+    // What the tables hold is counted as they are written, when the run gathers a summary.
+    const bool summing = result.summary.has_value();
+    const FileIndexes fileIndexes =
+        summing && surface.mergesTables() ? fileIndexesOf(result.files) : FileIndexes();
+    std::vector<PlacedTable> placed;
     const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
     // Merged tables stacked on one sheet are many and alike: each block is titled.
     const bool titled = !sheetPerTable && surface.mergesTables();
@@ -374,8 +439,16 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             takingOut.emplace(TakingOut{&first, &sheetAt(begun.sheet),
                                         sheetAt(begun.sheet).cells().mark(),
                                         workbook->continuationsOf(first).size()});
+            std::optional<TableTally> tally;
+            if (summing) {
+                const auto ownedBy = owners.constFind(table);
+                tally.emplace(fileIndexes, ownedBy == owners.cend()
+                                               ? std::nullopt
+                                               : std::optional(static_cast<size_t>(*ownedBy)));
+            }
             TableWriter writer(place, sheetAt, surface, shortfall,
-                               titled ? table.toStdString() : std::string());
+                               titled ? table.toStdString() : std::string(),
+                               tally ? &*tally : nullptr);
             const auto take = [&](std::span<const std::string_view> fields) {
                 writer.write(fields);
             };
@@ -388,6 +461,11 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
             writer.finish();
             if (!shortfall.isEmpty())
                 shortfalls.push_back({std::move(shortfall), &first});
+            if (tally) {
+                tally->addTo(table, writer.columnTypes(), result.files, *result.summary);
+                placed.push_back({result.summary->tables.size() - 1, &first, begun.sheet,
+                                  place.sheet, begun.row});
+            }
             result.tables << table;
             takingOut.reset();
         });
@@ -429,4 +507,6 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
         }
         raiseShortfalls(std::move(told), result);
     });
+    if (summing && workbook)
+        nameTablesSheets(placed, *workbook, *result.summary);
 }

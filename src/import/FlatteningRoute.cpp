@@ -9,6 +9,7 @@
 #include "import/CsvPaths.h"
 #include "import/ImportResult.h"
 #include "import/ImportSurface.h"
+#include "import/PathTally.h"
 #include "import/SpreadsheetOutput.h"
 #include "xml/CsvConversion.h"
 
@@ -30,40 +31,50 @@ struct Flattened {
     XmlError error;
     // Why the conversion or the writing failed.
     QString failure;
+    FileProblem problem = FileProblem::Failed;
 };
 
-Flattened failed(Flattened::Outcome outcome, QString failure) {
-    return {outcome, {}, std::move(failure)};
+Flattened failed(Flattened::Outcome outcome, QString failure,
+                 FileProblem problem = FileProblem::Failed) {
+    return {outcome, {}, std::move(failure), problem};
+}
+
+// The same for the exception being handled.
+Flattened failedForCurrentException(Flattened::Outcome outcome) {
+    return failed(outcome, describeCurrentException(), problemOfCurrentException());
 }
 
 // Flattens the file at `xmlPath` into the CSV text of `csvPath`, from the text converted ahead
-// when there is one. A file that fails in any way leaves no CSV text.
+// when there is one, and counts its element paths into `paths` when given. A file that fails in
+// any way leaves no CSV text.
 Flattened flattenFile(const QString& xmlPath, const QString& csvPath,
-                      std::optional<ConvertedFile> ahead, WorkTexts& texts) {
+                      std::optional<ConvertedFile>& ahead, WorkTexts& texts, FilePathTally* paths) {
     std::optional<WorkTexts::Writer> csv;
     try {
         csv.emplace(texts, csvPath);
     } catch (...) {
-        return failed(Flattened::Outcome::WriteFailed, describeCurrentException());
+        return failedForCurrentException(Flattened::Outcome::WriteFailed);
     }
     std::optional<XmlError> error;
     if (ahead) {
         if (ahead->failure)
-            return failed(Flattened::Outcome::ConversionFailed, *ahead->failure);
+            return failed(Flattened::Outcome::ConversionFailed, *ahead->failure, ahead->problem);
         error = std::move(ahead->error);
     } else {
         // The conversion raises both its own failures and the writer's; this tells them apart.
         bool writing = false;
         try {
-            error = ConvertToCSV(xmlPath, ",", [&](std::string_view piece) {
-                writing = true;
-                csv->append(piece);
-                writing = false;
-            });
+            error = ConvertToCSV(
+                xmlPath, ",",
+                [&](std::string_view piece) {
+                    writing = true;
+                    csv->append(piece);
+                    writing = false;
+                },
+                paths);
         } catch (...) {
-            return failed(writing ? Flattened::Outcome::WriteFailed
-                                  : Flattened::Outcome::ConversionFailed,
-                          describeCurrentException());
+            return failedForCurrentException(writing ? Flattened::Outcome::WriteFailed
+                                                     : Flattened::Outcome::ConversionFailed);
         }
     }
     if (error)
@@ -74,7 +85,7 @@ Flattened flattenFile(const QString& xmlPath, const QString& csvPath,
         csv->append("\r\n");
         csv->commit();
     } catch (...) {
-        return failed(Flattened::Outcome::WriteFailed, describeCurrentException());
+        return failedForCurrentException(Flattened::Outcome::WriteFailed);
     }
     return {};
 }
@@ -96,7 +107,9 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
     QStringList xmlPaths;
     for (int i = 1; i <= count; ++i)
         xmlPaths << surface.fileAt(i);
-    ConversionAhead ahead(xmlPaths);
+    const bool countPaths = result.summary.has_value();
+    ConversionAhead ahead(xmlPaths, countPaths);
+    PathSummary elementPaths;
     for (int i = 1; i <= count; ++i) {
         // The window paints its bar and answers between files; it refuses a second run and
         // changes of the list meanwhile.
@@ -107,7 +120,10 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         std::optional<QString> csvPath;
         procedure.step(142, [&] { csvPath = paths.pathFor(outcome.path); });
         if (csvPath) {
-            const Flattened flattened = flattenFile(outcome.path, *csvPath, ahead.take(i), texts);
+            std::optional<ConvertedFile> converted = ahead.take(i);
+            FilePathTally counted;
+            const Flattened flattened = flattenFile(outcome.path, *csvPath, converted, texts,
+                                                    countPaths ? &counted : nullptr);
             switch (flattened.outcome) {
             case Flattened::Outcome::Converted:
                 procedure.step(144, [&] {
@@ -115,6 +131,9 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
                         csvPaths << *csvPath;
                         outcome.imported = true;
                         outcome.csvPath = *csvPath;
+                        if (countPaths)
+                            elementPaths.add(result.files.size() - 1,
+                                             converted ? converted->paths : counted);
                     }
                 });
                 break;
@@ -127,10 +146,10 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
                 break;
             case Flattened::Outcome::ConversionFailed:
                 ReportingProcedure(dialogs, QStringLiteral("ConvertToCSV"), &result.failures)
-                    .report(100, flattened.failure);
+                    .report(100, flattened.failure, flattened.problem);
                 break;
             case Flattened::Outcome::WriteFailed:
-                procedure.report(144, flattened.failure);
+                procedure.report(144, flattened.failure, flattened.problem);
                 break;
             }
         }
@@ -140,4 +159,7 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         result.spreadsheet = ImportToExcel(csvPaths, surface, dialogs, applications, texts,
                                            result.workspace, result);
     });
+    // Only now is it known which files reached the workbook.
+    if (countPaths)
+        result.summary->paths = elementPaths.paths(result.files);
 }

@@ -11,7 +11,13 @@
 #include "import/Excel1.h"
 #include "import/FlatteningRoute.h"
 #include "import/ImportSurface.h"
+#include "import/SummarySheet.h"
 #include "import/WorkDatabaseSource.h"
+#include "sheet/Workbook.h"
+#include "spreadsheet/SpreadsheetApplication.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
 
 ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
                      SpreadsheetApplications& applications, QString temporaryFolder,
@@ -53,6 +59,10 @@ ImportResult ImportRun::run() {
 
 void ImportRun::importEveryFile(ReportingProcedure& procedure) {
     const ImportRoute route = m_surface.importRoute();
+    QElapsedTimer clock;
+    clock.start();
+    if (m_surface.gathersSummary())
+        beginSummary(route);
     const bool needsWorkspace =
         route == ImportRoute::WithoutDatabase || (route == ImportRoute::Database && !m_database);
     if (needsWorkspace) {
@@ -78,6 +88,8 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
     } else if (route == ImportRoute::WithoutDatabase) {
         routeWithoutDatabase(m_surface, m_dialogs, m_applications, *m_texts, procedure, m_result);
     }
+    if (m_result.summary)
+        endSummary(static_cast<double>(clock.nsecsElapsed()) / 1e9);
     // Not a fault, so told once, as information, rather than as each sheet filled up.
     if (!m_result.continued.empty())
         procedure.step(147, [&] {
@@ -89,6 +101,34 @@ void ImportRun::importEveryFile(ReportingProcedure& procedure) {
         });
     procedure.step(148, [&] { m_dialogs.showMessage(Message{QStringLiteral("Done.")}); });
     procedure.step(150, [&] { m_surface.setProgress(0); });
+}
+
+void ImportRun::beginSummary(ImportRoute route) {
+    RunSummary& summary = m_result.summary.emplace();
+    summary.started = QDateTime::currentDateTime();
+    summary.route = route;
+    summary.sendMode = m_surface.sendMode();
+    summary.mergesTables = route == ImportRoute::Database && m_surface.mergesTables();
+    summary.foldsTables = m_surface.foldsTables();
+}
+
+void ImportRun::endSummary(double seconds) {
+    RunSummary& summary = *m_result.summary;
+    summary.seconds = seconds;
+    // A file's size is on the disk already: telling it reads none of the file.
+    for (FileOutcome& file : m_result.files) {
+        const QFileInfo info(file.path);
+        file.bytes = info.isFile() ? info.size() : -1;
+    }
+    if (!m_result.spreadsheet || m_result.spreadsheet->workbookCount() < 1)
+        return;
+    Workbook& workbook = m_result.spreadsheet->activeWorkbook();
+    summary.sheets = workbook.sheetCount();
+    for (int i = 1; i <= workbook.sheetCount(); ++i)
+        summary.cells += workbook.sheet(i).cells().cellCount();
+    if (m_surface.addsSummarySheet())
+        ReportingProcedure(m_dialogs, QStringLiteral("AddSummarySheet"), &m_result.failures)
+            .step(100, [&] { addSummarySheet(workbook, m_result); });
 }
 
 void ImportRun::stop(ImportResult::Ending ending, const QString& reason) {

@@ -42,6 +42,10 @@ public:
 
 private:
     void importEveryFile(ReportingProcedure& procedure);
+    // Notes how the run is made, for the summary it gathers.
+    void beginSummary(ImportRoute route);
+    // Completes the summary once the workbook is written, and adds its sheet when asked for.
+    void endSummary(double seconds);
     // Ends the run before anything is imported, saying why.
     void stop(ImportResult::Ending ending, const QString& reason);
     // An empty work database in the run's folder.

@@ -12,6 +12,12 @@
 // What one column of a table, or one element path of the flattened lines, holds: numbers only,
 // dates only, texts (which a mix of kinds is taken as too), or no value at all.
 enum class ValueType : std::uint8_t { Empty, Number, Date, Text };
+// The type of a column or path that has held values of both types.
+constexpr ValueType combinedType(ValueType held, ValueType added) {
+    if (held == ValueType::Empty || held == added)
+        return added == ValueType::Empty ? held : added;
+    return added == ValueType::Empty ? held : ValueType::Text;
+}
 // "number", "date", "text" or "empty".
 QString valueTypeName(ValueType type);
 

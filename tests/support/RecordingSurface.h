@@ -15,6 +15,8 @@ public:
     ImportRoute importRoute() const override { return route; }
     bool mergesTables() const override { return mergeTables; }
     bool foldsTables() const override { return foldTables; }
+    bool gathersSummary() const override { return gatherSummary || summarySheet; }
+    bool addsSummarySheet() const override { return summarySheet; }
     int fileCount() const override { return static_cast<int>(files.size()); }
     QString fileAt(int position) const override { return files.value(position - 1); }
     void setProgress(double percent) override { progress.push_back(percent); }
@@ -29,6 +31,8 @@ public:
     ImportRoute route = ImportRoute::WithoutDatabase;
     bool mergeTables = false;
     bool foldTables = true;
+    bool gatherSummary = false;
+    bool summarySheet = false;
     QStringList files;
     std::vector<double> progress;
     std::vector<int> pointers;
