@@ -15,16 +15,32 @@ public:
     int row() const { return m_row; }
 
     void write(std::initializer_list<QString> values) {
+        // The last row is kept to say what did not fit.
+        if (m_row >= kMaxRows) {
+            ++m_left;
+            return;
+        }
         int column = 1;
         for (const QString& value : values)
             m_sheet.cells().setText(m_row, column++, value.toStdString());
         ++m_row;
     }
-    void skip() { ++m_row; }
+    void skip() {
+        if (m_row < kMaxRows)
+            ++m_row;
+    }
+    // Says on the last row how many rows did not fit, when any did not.
+    void finish() {
+        if (m_left > 0)
+            m_sheet.cells().setText(
+                kMaxRows, 1,
+                QStringLiteral("%1 more rows do not fit on this sheet").arg(m_left).toStdString());
+    }
 
 private:
     Worksheet& m_sheet;
     int m_row = 1;
+    std::int64_t m_left = 0;
 };
 
 QString number(std::int64_t value) {
@@ -139,5 +155,6 @@ void addSummarySheet(Workbook& workbook, const ImportResult& result) {
     } else {
         writePaths(rows, *result.summary);
     }
+    rows.finish();
     sheet.selectRange(QStringLiteral("A1"));
 }
