@@ -8,6 +8,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -36,6 +38,24 @@ QString writeProblem(int number, const QString& path) {
     return QString::fromLocal8Bit(std::strerror(number));
 }
 
+namespace {
+// Writes all of `text` at the descriptor; raises an error naming `target` when it cannot.
+void writeAll(int descriptor, std::string_view text, const QString& target) {
+    while (!text.empty()) {
+        // Windows takes at most an int's worth at once.
+        const auto piece = static_cast<unsigned>(std::min<size_t>(text.size(), 1u << 30));
+        const auto written = ::write(descriptor, text.data(), piece);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw RuntimeError(
+                QStringLiteral("Cannot write %1: %2")
+                    .arg(target, writeProblem(written < 0 ? errno : ENOSPC, target)));
+        text.remove_prefix(static_cast<size_t>(written));
+    }
+}
+} // namespace
+
 TextFileWriter::TextFileWriter(const QString& fileName)
     : m_fileName(fileName), m_partial(fileName + QStringLiteral(".partial")) {
     // Created afresh, never through a link or over a file that is there.
@@ -58,18 +78,7 @@ TextFileWriter::~TextFileWriter() {
 }
 
 void TextFileWriter::append(std::string_view text) {
-    while (!text.empty()) {
-        // Windows takes at most an int's worth at once.
-        const auto piece = static_cast<unsigned>(std::min<size_t>(text.size(), 1u << 30));
-        const auto written = ::write(m_descriptor, text.data(), piece);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            throw RuntimeError(
-                QStringLiteral("Cannot write %1: %2")
-                    .arg(m_fileName, writeProblem(written < 0 ? errno : ENOSPC, m_fileName)));
-        text.remove_prefix(static_cast<size_t>(written));
-    }
+    writeAll(m_descriptor, text, m_fileName);
 }
 
 void TextFileWriter::commit() {
@@ -131,6 +140,50 @@ void replaceFileWith(const QString& partial, const QString& target, Durability d
         move();
     if (waitForDisk)
         syncFolder(QFileInfo(target).absolutePath(), target);
+}
+
+void writeWholeFile(const QString& requested, std::string_view content) {
+    const QString path = replaceableFile(requested);
+    const QString folder = QFileInfo(path).absolutePath();
+    // A name of its own, so that two runs writing the same file at once, or a file left by a
+    // program killed outright, never stand in each other's way; and of a fixed length, so that
+    // it fits wherever the file's own name does.
+    int descriptor = -1;
+    int failure = 0;
+    const RemovedOnHardStop scratch([&]() -> QString {
+        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            QString name = QStringLiteral("/.brindlequay-");
+            for (int letter = 0; letter < 12; ++letter)
+                name += QLatin1Char(kLetters[QRandomGenerator::system()->bounded(36)]);
+            name = folder + name + QStringLiteral(".partial");
+            descriptor = createNewFile(name);
+            failure = errno;
+            if (descriptor >= 0)
+                return name;
+            if (failure != EEXIST)
+                break;
+        }
+        return {};
+    });
+    if (descriptor < 0)
+        throw RuntimeError(
+            QStringLiteral("Cannot write %1: %2").arg(path, writeProblem(failure, path)));
+    bool placed = false;
+    const auto cleanUp = qScopeGuard([&] {
+        if (descriptor >= 0)
+            ::close(descriptor);
+        if (!placed)
+            RemoveFile(scratch.path());
+    });
+    writeAll(descriptor, content, path);
+    const int closed = ::close(descriptor);
+    descriptor = -1;
+    if (closed != 0)
+        throw RuntimeError(
+            QStringLiteral("Cannot write %1: %2").arg(path, writeProblem(errno, path)));
+    replaceFileWith(scratch.path(), path, Durability::KeepNew, OnStop::KeepOlder);
+    placed = true;
 }
 
 std::string ReadTextFile(const QString& path) {

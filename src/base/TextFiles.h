@@ -67,6 +67,13 @@ enum class OnStop {
 void replaceFileWith(const QString& partial, const QString& target, Durability durability,
                      OnStop onStop = OnStop::Replace);
 
+// Writes `content` as the whole file at `path` (a symbolic link stays a link: the file it leads
+// to is written). The content goes to a file of an unpredictable name beside it first, which a
+// hard stop removes, and takes the place of an older file (keeping its permission bits) only when
+// it is complete and on the disk; a stop asked for until then keeps the older file and raises
+// ProcedureAbandoned. Raises an error naming `path` when the file cannot be written.
+void writeWholeFile(const QString& path, std::string_view content);
+
 // The whole content of a text file as UTF-8: "" when there is no such file, the literal
 // "empty file" for an empty one, UTF-16 code units when the first byte is 0xFE or 0xFF (the
 // byte-order mark stays as the first character), the bytes as they are otherwise.
