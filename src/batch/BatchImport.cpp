@@ -11,13 +11,16 @@
 #include "batch/BatchOptions.h"
 #include "batch/ConsoleReporting.h"
 #include "batch/ReportLines.h"
+#include "batch/RunReport.h"
 #include "filelist/DroppedPaths.h"
 #include "filelist/FileList.h"
 #include "import/ImportRun.h"
 #include "spreadsheet/SpreadsheetEngine.h"
 #include "xlsx/XlsxSaving.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -87,6 +90,25 @@ QString inputAt(const QString& output, const QStringList& files) {
     return {};
 }
 
+// Whether `first` and `second` name the same file, however spelled, also when neither is there
+// yet. Both must be files that a replacement may take the place of (replaceableFile).
+bool sameFile(const QString& first, const QString& second) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(nativePath(first), nativePath(second), error))
+        return true;
+    // Links followed, in the folders and at the names, as a replacement follows them.
+    const auto place = [](const QString& path) {
+        std::error_code ignored;
+        return pathFromNative(fs::weakly_canonical(nativePath(replaceableFile(path)), ignored));
+    };
+#ifdef _WIN32
+    return place(first).compare(place(second), Qt::CaseInsensitive) == 0;
+#else
+    return place(first) == place(second);
+#endif
+}
+
 // The workbook the run made, when it made one to save; says why it did not otherwise.
 Workbook* workbookToSave(const ImportResult& result, ConsoleReport& report) {
     switch (result.ending) {
@@ -134,6 +156,32 @@ SavedWorkbook saveWorkbook(Workbook& workbook, const QString& output, ConsoleRep
     return {true, leftOut.isEmpty()};
 }
 
+// What the run was asked to do, for a report of a run that gathered no summary of its own.
+RunSummary askedFor(const BatchOptions& options, const QDateTime& started, double seconds) {
+    RunSummary summary;
+    summary.started = started;
+    summary.seconds = seconds;
+    summary.route = options.route;
+    summary.sendMode = options.sendMode;
+    summary.mergesTables = options.mergeTables;
+    summary.foldsTables = options.foldTables;
+    return summary;
+}
+
+// Writes the run's report at `path` and says so; says why it could not otherwise.
+bool writeReport(const ImportResult& result, const QString& path, ConsoleReport& report) {
+    try {
+        writeWholeFile(path, runReportJson(result));
+    } catch (const ProcedureAbandoned&) {
+        throw;
+    } catch (...) {
+        report.problem(describeCurrentException());
+        return false;
+    }
+    report.news(QStringLiteral("Wrote %1").arg(path));
+    return true;
+}
+
 ExitStatus exitStatusOf(const ImportResult& result, const SavedWorkbook& saved,
                         bool folderProblems) {
     if (!saved.written)
@@ -163,40 +211,54 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     setHardStopFarewell(clearing + ConsoleReport::problemText(notWritten),
                         clearing + ConsoleReport::problemText(written));
 
-    // A device or a FIFO named as the output is refused before anything is read.
-    try {
-        replaceableFile(options.output);
-    } catch (const RuntimeError& error) {
-        report.problem(error.description());
-        return NothingWritten;
-    }
-    const QFileInfo target(options.output);
-    if (!target.absoluteDir().exists()) {
-        report.problem(QStringLiteral("cannot write %1: the folder %2 does not exist")
-                           .arg(options.output, target.absolutePath()));
-        return NothingWritten;
+    // A device or a FIFO named as the output or the report is refused before anything is read,
+    // and so is a folder that is not there.
+    QStringList toWrite = {options.output};
+    if (!options.report.isEmpty())
+        toWrite << options.report;
+    for (const QString& file : toWrite) {
+        try {
+            replaceableFile(file);
+        } catch (const RuntimeError& error) {
+            report.problem(error.description());
+            return NothingWritten;
+        }
+        const QFileInfo target(file);
+        if (!target.absoluteDir().exists()) {
+            report.problem(QStringLiteral("cannot write %1: the folder %2 does not exist")
+                               .arg(file, target.absolutePath()));
+            return NothingWritten;
+        }
     }
 
+    const QDateTime started = QDateTime::currentDateTime();
+    QElapsedTimer elapsed;
+    elapsed.start();
     WalkProblems walkProblems;
     const QStringList files = gatherFiles(options, input, walkProblems);
     // The output must not take the place of a file the run reads or keeps.
     QStringList readOrKept = files;
     if (!options.workDatabase.isEmpty())
         readOrKept << options.workDatabase;
-    if (const QString same = inputAt(options.output, readOrKept); !same.isEmpty()) {
-        std::fputs(usageErrorText(QStringLiteral("the output %1 is the input %2; it is left as it "
-                                                 "is")
-                                      .arg(options.output, same))
-                       .toUtf8()
-                       .constData(),
-                   errors);
+    const auto usageProblem = [errors](const QString& problem) {
+        std::fputs(usageErrorText(problem).toUtf8().constData(), errors);
         return NothingWritten;
+    };
+    for (const auto& [file, named] : {std::pair{options.output, QStringLiteral("output")},
+                                      std::pair{options.report, QStringLiteral("report")}}) {
+        if (file.isEmpty())
+            continue;
+        if (const QString same = inputAt(file, readOrKept); !same.isEmpty())
+            return usageProblem(QStringLiteral("the %1 %2 is the input %3; it is left as it is")
+                                    .arg(named, file, same));
     }
+    if (!options.report.isEmpty() && sameFile(options.report, options.output))
+        return usageProblem(
+            QStringLiteral("the report %1 is the output %2").arg(options.report, options.output));
     if (!walkProblems.isEmpty())
         report.problemLines(walkProblemLines(walkProblems));
 
-    ConsoleSurface surface(options.sendMode, options.route, options.mergeTables, options.foldTables,
-                           files, errors, showProgress);
+    ConsoleSurface surface(options, files, errors, showProgress);
     report.beforeLine = [&surface] { surface.clearProgress(); };
     UnattendedDialogs dialogs;
     // The run's CSV texts are kept in memory up to a budget, unless they are to be kept: files
@@ -214,6 +276,7 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         workspace = RemovedOnHardStop();
     };
     SavedWorkbook saved;
+    bool reportWritten = true;
     // What escaped the run's steps; "" when nothing did.
     QString escaped;
     try {
@@ -235,6 +298,16 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         }
         if (Workbook* workbook = workbookToSave(result, report))
             saved = saveWorkbook(*workbook, options.output, report);
+        // Also when every file failed: the report says why each did.
+        if (!options.report.isEmpty() && result.ending == ImportResult::Ending::Finished) {
+            if (!saved.written)
+                setHardStopFarewell(clearing + ConsoleReport::problemText(notWritten),
+                                    clearing + ConsoleReport::problemText(notWritten));
+            if (!result.summary)
+                result.summary =
+                    askedFor(options, started, static_cast<double>(elapsed.elapsed()) / 1000);
+            reportWritten = writeReport(result, options.report, report);
+        }
     } catch (const ProcedureAbandoned&) {
         // A signal asked to stop, and the older output stays as it was.
     } catch (...) {
@@ -261,5 +334,5 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         workspace = RemovedOnHardStop();
         report.news(QStringLiteral("The run's files are in %1").arg(kept));
     }
-    return exitStatusOf(result, saved, !walkProblems.isEmpty());
+    return reportWritten ? exitStatusOf(result, saved, !walkProblems.isEmpty()) : NothingWritten;
 }

@@ -8,7 +8,8 @@ namespace {
 const QString kUsage = QStringLiteral(
     "Usage: brindlequay-batch [--one-sheet | --multiple-sheets] [--route flatten | database]\n"
     "                         [--merge-tables] [--ext EXT] [--quiet] [--keep-work]\n"
-    "                         [--work-database FILE] -o OUTPUT.xlsx PATH...\n"
+    "                         [--work-database FILE] [--summary] [--report FILE.json]\n"
+    "                         -o OUTPUT.xlsx PATH...\n"
     "\n"
     "Imports XML files into one new workbook and saves it as OUTPUT.xlsx.\n"
     "\n"
@@ -40,6 +41,12 @@ const QString kUsage = QStringLiteral(
     "                       missing) and keep its tables; by default a fresh one is used.\n"
     "                       A run drops only the tables that earlier runs made in it, and\n"
     "                       only when it imports a file\n"
+    "  --summary            a first sheet, Summary, of the run: its options and figures,\n"
+    "                       every file's outcome, and the tables and columns (database\n"
+    "                       route) or element paths (flatten) it found\n"
+    "  --report FILE.json   the same summary as a JSON document, for scripts; written\n"
+    "                       whenever the run came to its files, also when every file failed,\n"
+    "                       and replacing an older FILE only when complete\n"
     "  -q, --quiet          print nothing but errors\n"
     "  -h, --help           print this text\n"
     "  -v, --version        print the version\n"
@@ -52,10 +59,11 @@ const QString kUsage = QStringLiteral(
     "\n"
     "Exit status: 0 every file imported whole; 1 the workbook was written, but a file failed\n"
     "or a value was cut (a cell's characters past 32,767, values past a sheet's 16,384\n"
-    "columns); 2 a usage error, or nothing could be imported or written (an existing OUTPUT\n"
-    "is then left as it was); 128+N stopped by signal N (130 Ctrl+C, 143 SIGTERM): the run's\n"
-    "files are removed and an existing OUTPUT is left as it was. A second signal ends the run\n"
-    "at once, as cleanly; N is then the first signal's number.\n");
+    "columns); 2 a usage error, nothing could be imported or written (an existing OUTPUT\n"
+    "is then left as it was), or the report could not be written; 128+N stopped by signal N\n"
+    "(130 Ctrl+C, 143 SIGTERM): the run's files are removed, no report is written and an\n"
+    "existing OUTPUT is left as it was. A second signal ends the run at once, as cleanly; N\n"
+    "is then the first signal's number.\n");
 
 ParsedCommandLine usageError(const QString& text) {
     return {std::nullopt, usageErrorText(text), 2};
@@ -83,8 +91,10 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
                                           QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption summary(QStringLiteral("summary"));
+    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
     parser.addOptions({oneSheet, multipleSheets, route, mergeTables, noFold, extension, output,
-                       quiet, keepWork, workDatabase, help, version});
+                       quiet, keepWork, workDatabase, summary, report, help, version});
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help))
@@ -125,6 +135,10 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     options.workDatabase = parser.value(workDatabase);
     if (parser.isSet(workDatabase) && options.workDatabase.isEmpty())
         return usageError(QStringLiteral("--work-database needs a file"));
+    options.summarySheet = parser.isSet(summary);
+    options.report = parser.value(report);
+    if (parser.isSet(report) && options.report.isEmpty())
+        return usageError(QStringLiteral("--report needs a file"));
     options.paths = parser.positionalArguments();
     return {options, QString(), 0};
 }

@@ -24,6 +24,10 @@ struct BatchOptions {
     bool keepWork = false;
     // The work database to import into and keep; "" for a fresh one in the run's folder.
     QString workDatabase;
+    // A first sheet "Summary" of the run in the workbook.
+    bool summarySheet = false;
+    // The JSON file to write the run's summary to; "" for none.
+    QString report;
 };
 
 // The outcome of reading the command line: options to run with, or a text to print and the

@@ -64,11 +64,10 @@ void ConsoleReport::problems(const ImportResult& result) {
         problemLines(reportLines(failure.description, quoted));
 }
 
-ConsoleSurface::ConsoleSurface(SendMode sendMode, ImportRoute route, bool mergeTables,
-                               bool foldTables, QStringList files, std::FILE* errors,
+ConsoleSurface::ConsoleSurface(const BatchOptions& options, QStringList files, std::FILE* errors,
                                bool showProgress)
-    : m_sendMode(sendMode), m_route(route), m_mergeTables(mergeTables), m_foldTables(foldTables),
-      m_files(std::move(files)), m_errors(errors), m_showProgress(showProgress) {
+    : m_options(options), m_files(std::move(files)), m_errors(errors),
+      m_showProgress(showProgress) {
     m_elapsed.start();
 }
 

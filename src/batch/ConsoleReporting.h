@@ -2,6 +2,7 @@
 
 #include "base/Dialogs.h"
 #include "base/StopSignals.h"
+#include "batch/BatchOptions.h"
 #include "import/ImportResult.h"
 #include "import/ImportSurface.h"
 
@@ -55,13 +56,17 @@ private:
 // progress as a line on a terminal.
 class ConsoleSurface final : public ImportSurface {
 public:
-    ConsoleSurface(SendMode sendMode, ImportRoute route, bool mergeTables, bool foldTables,
-                   QStringList files, std::FILE* errors, bool showProgress);
+    ConsoleSurface(const BatchOptions& options, QStringList files, std::FILE* errors,
+                   bool showProgress);
 
-    SendMode sendMode() const override { return m_sendMode; }
-    ImportRoute importRoute() const override { return m_route; }
-    bool mergesTables() const override { return m_mergeTables; }
-    bool foldsTables() const override { return m_foldTables; }
+    SendMode sendMode() const override { return m_options.sendMode; }
+    ImportRoute importRoute() const override { return m_options.route; }
+    bool mergesTables() const override { return m_options.mergeTables; }
+    bool foldsTables() const override { return m_options.foldTables; }
+    bool gathersSummary() const override {
+        return m_options.summarySheet || !m_options.report.isEmpty();
+    }
+    bool addsSummarySheet() const override { return m_options.summarySheet; }
     int fileCount() const override { return static_cast<int>(m_files.size()); }
     QString fileAt(int position) const override { return m_files.value(position - 1); }
     void setProgress(double percent) override;
@@ -74,10 +79,7 @@ public:
     void clearProgress();
 
 private:
-    SendMode m_sendMode;
-    ImportRoute m_route;
-    bool m_mergeTables;
-    bool m_foldTables;
+    BatchOptions m_options;
     QStringList m_files;
     std::FILE* m_errors;
     bool m_showProgress;

@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -221,6 +224,71 @@ TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
             << outcome.errors.toStdString();
     }
     EXPECT_EQ(readFile(input), "<r><v>a</v></r>");
+}
+
+// A script reads the report: every listed file with its outcome, also when none was imported; it
+// takes the older report's place whole, keeping its permissions, and leaves nothing beside it.
+TEST(BatchProgram, AReportTellsEveryFilesOutcomeAndReplacesTheOlderWhole) {
+    BatchFixture batch;
+    const QString good = batch.inputs.filePath("tree/a.xml");
+    const QString broken = batch.writeFile("broken.xml", "<r><v>x & y</v></r>");
+    const QString reportPath = batch.out("run.json");
+    writeFile(reportPath, "yesterday's report");
+    QFile::setPermissions(reportPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const auto report = [&] { return QJsonDocument::fromJson(readFile(reportPath)).object(); };
+
+    const Outcome some =
+        batch.run({"--report", reportPath, "-o", batch.out("run.xlsx"), good, broken});
+    EXPECT_EQ(some.exitStatus, 1) << some.errors.toStdString();
+    const QJsonObject written = report();
+    EXPECT_EQ(written.keys(), (QStringList{"files", "paths", "run"}));
+    EXPECT_EQ(written["run"]["listed"], 2);
+    EXPECT_EQ(written["run"]["failed"], 1);
+    const QJsonArray files = written["files"].toArray();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(files[0]["path"], QDir::toNativeSeparators(good));
+    EXPECT_EQ(files[0]["outcome"], "imported");
+    EXPECT_EQ(files[0].toObject().keys(), (QStringList{"outcome", "path", "size", "values"}));
+    EXPECT_EQ(files[1]["path"], QDir::toNativeSeparators(broken));
+    EXPECT_EQ(files[1]["outcome"], "not well-formed");
+    EXPECT_EQ(files[1]["reason"], "not well-formed (invalid token)");
+    EXPECT_EQ(files[1]["line"], 1);
+    EXPECT_EQ(files[1]["position"], 10);
+#ifndef _WIN32
+    EXPECT_EQ(QFile::permissions(reportPath) & (QFile::ReadGroup | QFile::ReadOther),
+              QFile::ReadGroup);
+#endif
+
+    const Outcome none = batch.run(
+        {"--route", "database", "--report", reportPath, "-o", batch.out("none.xlsx"), broken});
+    EXPECT_EQ(none.exitStatus, 2) << none.errors.toStdString();
+    const QJsonObject database = report();
+    EXPECT_EQ(database.keys(), (QStringList{"columns", "files", "run", "tables"}));
+    const QJsonObject failed = database["files"].toArray().first().toObject();
+    EXPECT_EQ(failed["outcome"], "not well-formed");
+    EXPECT_TRUE(failed.contains("rows"));
+    EXPECT_EQ(QDir(batch.results.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"run.json", "run.xlsx"}));
+}
+
+TEST(BatchProgram, AReportInThePlaceOfAnInputOrOfTheOutputIsAUsageError) {
+    BatchFixture batch;
+    const QString tree = batch.inputs.filePath("tree");
+    const QString input = batch.inputs.filePath("tree/a.xml");
+    const QString output = batch.out("same.xlsx");
+    for (const QStringList& arguments :
+         {QStringList{"--report", batch.inputs.filePath("tree/sub/../a.xml"), "-o", output, tree},
+          QStringList{"--report", output, "-o", output, tree},
+          QStringList{"--report", batch.results.path() + "/./same.xlsx", "-o", output, tree},
+          QStringList{"--report", batch.out("no/such/folder/run.json"), "-o", output, tree}}) {
+        const Outcome outcome = batch.run(arguments);
+        EXPECT_EQ(outcome.exitStatus, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(outcome.errors.contains("report") || outcome.errors.contains("folder"))
+            << outcome.errors.toStdString();
+    }
+    EXPECT_EQ(readFile(input), "<r><v>a</v></r>");
+    EXPECT_TRUE(QDir(batch.results.path()).isEmpty());
 }
 
 #ifndef _WIN32
