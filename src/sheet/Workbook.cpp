@@ -218,7 +218,7 @@ QStringList Workbook::sheetNames() const {
 std::uint64_t Workbook::revision() const {
     std::uint64_t total = m_structureRevision;
     for (const auto& sheet : m_sheets)
-        total += sheet->cells().revision();
+        total += sheet->revision();
     return total;
 }
 
@@ -304,7 +304,7 @@ void Workbook::deleteSheet(const QString& name) {
         throw RuntimeError(QStringLiteral("A workbook must keep at least one sheet"));
     const int index = indexOf(deleted);
     // The total of the revisions only ever grows, so a removed sheet leaves its share behind.
-    m_structureRevision += deleted.cells().revision() + 1;
+    m_structureRevision += deleted.revision() + 1;
     m_viewRevisionsGone += deleted.viewRevision();
     for (Worksheet* continuation : m_continuations.take(&deleted))
         continuation->setContinues(nullptr, 0);

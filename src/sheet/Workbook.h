@@ -93,7 +93,7 @@ public:
     }
     // Notes that the workbook as it stands now is saved.
     void markSaved() { m_savedRevision = std::pair(revision(), viewRevision()); }
-    // Grows with every change of a cell or of the sheets.
+    // Grows with every change of a cell, a link or the sheets.
     std::uint64_t revision() const;
     // Grows with every change of how a sheet is viewed (sheet widths, a frozen row), which
     // changes no cell.

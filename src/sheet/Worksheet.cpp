@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 [[noreturn, gnu::cold, gnu::noinline]] void throwOutside(int row, int column) {
     if (row < 1 || row > kMaxRows)
@@ -381,6 +383,37 @@ void Worksheet::selectRange(const QString& reference) {
     checkLimits(row, column);
     m_activeRow = row;
     m_activeColumn = column;
+}
+
+namespace {
+bool before(const SheetLink& link, std::pair<int, int> cell) {
+    return std::pair(link.row, link.column) < cell;
+}
+} // namespace
+
+void Worksheet::addLink(int row, int column, const QString& targetSheet, int targetRow,
+                        int targetColumn) {
+    checkLimits(row, column);
+    checkLimits(targetRow, targetColumn);
+    SheetLink link{row, column, targetSheet, targetRow, targetColumn};
+    ++m_linksRevision;
+    // A summary adds its links row by row: each goes at the end.
+    if (m_links.empty() || before(m_links.back(), {row, column})) {
+        m_links.push_back(std::move(link));
+        return;
+    }
+    const auto at =
+        std::lower_bound(m_links.begin(), m_links.end(), std::pair(row, column), before);
+    if (at != m_links.end() && at->row == row && at->column == column)
+        *at = std::move(link);
+    else
+        m_links.insert(at, std::move(link));
+}
+
+const SheetLink* Worksheet::linkAt(int row, int column) const {
+    const auto at =
+        std::lower_bound(m_links.begin(), m_links.end(), std::pair(row, column), before);
+    return at != m_links.end() && at->row == row && at->column == column ? &*at : nullptr;
 }
 
 void Worksheet::setTopRowFrozen(bool frozen) {

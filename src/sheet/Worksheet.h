@@ -173,7 +173,18 @@ private:
     std::uint64_t m_revision = 0;
 };
 
-// One sheet of a workbook: its name, its cells and its active cell.
+// A cell's link to a place in the workbook: the target sheet by its name, as spreadsheet files
+// name it, so that a link to a sheet renamed or deleted since leads nowhere rather than to
+// another sheet.
+struct SheetLink {
+    int row;
+    int column;
+    QString sheet;
+    int targetRow = 1;
+    int targetColumn = 1;
+};
+
+// One sheet of a workbook: its name, its cells, its links and its active cell.
 class Worksheet {
 public:
     explicit Worksheet(QString name)
@@ -190,6 +201,17 @@ public:
 
     CellStore& cells() { return m_cells; }
     const CellStore& cells() const { return m_cells; }
+
+    // Links the cell to a place in the workbook, in place of a link it had; the cell's text is
+    // set apart. Raises an error for a cell or target outside a sheet.
+    void addLink(int row, int column, const QString& targetSheet, int targetRow = 1,
+                 int targetColumn = 1);
+    // The links in the order of their cells, row by row.
+    const std::vector<SheetLink>& links() const { return m_links; }
+    // The link of a cell, or none.
+    const SheetLink* linkAt(int row, int column) const;
+    // Grows with every change of the cells or the links.
+    std::uint64_t revision() const { return m_cells.revision() + m_linksRevision; }
 
     // The full sheet whose rows this one carries on, and its place among that sheet's
     // continuations (2 for the first, as its name says); none and 0 for an ordinary sheet.
@@ -221,6 +243,10 @@ private:
     QString m_name;
     QString m_foldedName;
     CellStore m_cells;
+    // Kept in the order of their cells, so that a cell's link is found by halving and a writer
+    // meets them as it meets the rows.
+    std::vector<SheetLink> m_links;
+    std::uint64_t m_linksRevision = 0;
     const Worksheet* m_continues = nullptr;
     int m_continuationNumber = 0;
     int m_activeRow = 1;

@@ -10,6 +10,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <utility>
 
 namespace {
 // Rows are described in blocks of this many, each block with the columns its rows span.
@@ -109,6 +111,68 @@ std::string colsOf(const Worksheet& sheet) {
     return cols.empty() ? cols : "<cols>" + cols + "</cols>";
 }
 
+// A text as an attribute's value: markup escaped, and line breaks and tabs as references, which
+// a reader would otherwise take for spaces.
+std::string attributeText(std::string_view text) {
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\t':
+            escaped += "&#9;";
+            break;
+        case '\n':
+            escaped += "&#10;";
+            break;
+        case '\r':
+            escaped += "&#13;";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                static const char digits[] = "0123456789ABCDEF";
+                escaped += "_x00";
+                escaped += digits[(c >> 4) & 0xF];
+                escaped += digits[c & 0xF];
+                escaped += '_';
+            } else {
+                escaped += c;
+            }
+        }
+    }
+    return escaped;
+}
+
+// The sheet's links, each with the place it leads to: the sheet's name always in apostrophes,
+// so that a name with spaces, apostrophes or any other character reads back whole.
+std::string hyperlinksOf(const Worksheet& sheet) {
+    if (sheet.links().empty())
+        return {};
+    std::string hyperlinks = "<hyperlinks>";
+    for (const SheetLink& link : sheet.links()) {
+        QString quoted = link.sheet;
+        quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+        const std::string location =
+            "'" + quoted.toStdString() + "'!" + reference(link.targetRow, link.targetColumn);
+        hyperlinks += "<hyperlink ref=\"" + reference(link.row, link.column) + "\" location=\"" +
+                      attributeText(location) + "\"";
+        if (const std::string shown = sheet.cells().display(link.row, link.column); !shown.empty())
+            hyperlinks += " display=\"" + attributeText(savedText(shown).escaped) + "\"";
+        hyperlinks += "/>";
+    }
+    return hyperlinks + "</hyperlinks>";
+}
+
 std::string dimensionOf(const CellStore& cells) {
     const CellRange used = cells.usedRange();
     if (used.isEmpty())
@@ -120,7 +184,7 @@ std::string dimensionOf(const CellStore& cells) {
 }
 } // namespace
 
-void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatStyles& styles,
+void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& styles,
                     SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
                     const RowsWrittenTaker& rowsWritten) {
     const CellStore& cells = sheet.cells();
@@ -140,6 +204,16 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatSty
     part.append(colsOf(sheet));
     part.append(cells.cellCount() == 0 ? "<sheetData/>" : "<sheetData>");
 
+    // The links are in the order of their cells, and met as the cells are.
+    const std::vector<SheetLink>& links = sheet.links();
+    size_t nextLink = 0;
+    const auto isLinked = [&](int row, int column) {
+        while (nextLink < links.size() &&
+               std::pair(links[nextLink].row, links[nextLink].column) < std::pair(row, column))
+            ++nextLink;
+        return nextLink < links.size() && links[nextLink].row == row &&
+               links[nextLink].column == column;
+    };
     std::string spans;
     int spansBlock = -1;
     char text[128];
@@ -175,14 +249,21 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatSty
             at = columnLetters(column, at);
             at = std::copy(rowNumber.begin(), rowNumber.end(), at);
             const std::string_view reference(ref, static_cast<size_t>(at - ref));
+            const NumberFormatStyles& formatStyles =
+                !links.empty() && isLinked(row, column) ? styles.linked : styles.plain;
             if (cell.kind == Cell::Kind::Text) {
+                if (const int style = formatStyles[static_cast<size_t>(kGeneralFormat)];
+                    style > 0) {
+                    at = put(at, "\" s=\"");
+                    at = decimal(static_cast<std::uint64_t>(style), at);
+                }
                 const std::uint32_t shared = strings.numberOf(cell.text);
                 if (const qint64 cut = strings.charactersCut(shared); cut > 0)
                     noteCut(reference, cut);
                 at = put(at, "\" t=\"s\"><v>");
                 at = decimal(shared, at);
             } else {
-                if (const int style = styles[static_cast<size_t>(numberFormatOf(cell))];
+                if (const int style = formatStyles[static_cast<size_t>(numberFormatOf(cell))];
                     style > 0) {
                     at = put(at, "\" s=\"");
                     at = decimal(static_cast<std::uint64_t>(style), at);
@@ -197,6 +278,7 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const NumberFormatSty
     }
     if (cells.cellCount() != 0)
         part.append("</sheetData>");
+    part.append(hyperlinksOf(sheet));
     part.append("<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
                 "header=\"0.3\" footer=\"0.3\"/></worksheet>");
 }

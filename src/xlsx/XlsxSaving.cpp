@@ -22,15 +22,31 @@
 #include <xlsxwriter.h>
 
 namespace {
-// What the parts around the sheets depend on: the number formats in the order in which the
-// cells first use them, and whether any cell holds a text.
+// A cell format of the saved file: a number format, and whether the cell looks like a link.
+struct CellFormat {
+    int numberFormat = kGeneralFormat;
+    bool linked = false;
+};
+
+// What the parts around the sheets depend on: the cell formats in the order in which the cells
+// first use them, and whether any cell holds a text.
 struct WorkbookFacts {
-    std::vector<int> formatsInOrder;
-    NumberFormatStyles styles{};
+    std::vector<CellFormat> formatsInOrder;
+    CellStyles styles;
     bool hasTexts = false;
     // Rows of every sheet, the measure of the saving's progress.
     std::int64_t storedRows = 0;
 };
+
+// Numbers the format for cells of `numberFormat`, linked or plain, unless it has its number.
+void noteFormat(WorkbookFacts& facts, int numberFormat, bool linked) {
+    int& style =
+        (linked ? facts.styles.linked : facts.styles.plain)[static_cast<size_t>(numberFormat)];
+    if (style != 0 || (numberFormat == kGeneralFormat && !linked))
+        return;
+    facts.formatsInOrder.push_back({numberFormat, linked});
+    style = static_cast<int>(facts.formatsInOrder.size());
+}
 
 WorkbookFacts factsOf(const Workbook& workbook) {
     WorkbookFacts facts;
@@ -39,17 +55,22 @@ WorkbookFacts factsOf(const Workbook& workbook) {
         facts.storedRows += cells.storedRowCount();
         for (int row = 1; row <= cells.storedRowCount(); ++row) {
             for (const Cell& cell : cells.row(row)) {
-                if (cell.kind == Cell::Kind::Text) {
+                if (cell.kind == Cell::Kind::Text)
                     facts.hasTexts = true;
-                } else if (cell.kind != Cell::Kind::Empty) {
-                    const auto format = static_cast<size_t>(numberFormatOf(cell));
-                    if (format != kGeneralFormat && facts.styles[format] == 0) {
-                        facts.formatsInOrder.push_back(static_cast<int>(format));
-                        facts.styles[format] = static_cast<int>(facts.formatsInOrder.size());
-                    }
-                }
+                else if (cell.kind != Cell::Kind::Empty)
+                    noteFormat(facts, numberFormatOf(cell), false);
             }
         }
+    }
+    // A workbook without links keeps the formats it always had; the link formats come after.
+    for (int i = 1; i <= workbook.sheetCount(); ++i) {
+        const Worksheet& sheet = workbook.sheet(i);
+        for (const SheetLink& link : sheet.links())
+            if (const Cell* cell = sheet.cells().cell(link.row, link.column);
+                cell && cell->kind != Cell::Kind::Empty)
+                noteFormat(facts,
+                           cell->kind == Cell::Kind::Text ? kGeneralFormat : numberFormatOf(*cell),
+                           true);
     }
     return facts;
 }
@@ -74,9 +95,14 @@ void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& 
         throw RuntimeError(QStringLiteral("Cannot create the workbook file ") + target);
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     lxw_row_t row = 0;
-    for (int numberFormat : facts.formatsInOrder) {
+    for (const CellFormat& cellFormat : facts.formatsInOrder) {
         lxw_format* format = workbook_add_format(book);
-        format_set_num_format(format, numberFormatCode(numberFormat).c_str());
+        if (cellFormat.numberFormat != kGeneralFormat)
+            format_set_num_format(format, numberFormatCode(cellFormat.numberFormat).c_str());
+        if (cellFormat.linked) {
+            format_set_font_color(format, LXW_COLOR_BLUE);
+            format_set_underline(format, LXW_UNDERLINE_SINGLE);
+        }
         worksheet_write_number(sheet, row++, 0, 0, format);
     }
     if (facts.hasTexts)

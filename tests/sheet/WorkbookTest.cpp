@@ -1,6 +1,7 @@
 #include "sheet/Workbook.h"
 
 #include "base/RuntimeError.h"
+#include "sheet/LinkFollowing.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -138,4 +139,31 @@ TEST(Workbook, ASheetAskingForANameGetsTheNearestOneTheRulesAndTheOtherSheetsLea
     book->renameSheet(book->activeSheet(), "DATA.csv2");
     EXPECT_EQ(book->freeNameFor(book->addSheet(), "DATA.csv"), "DATA.csv3");
     EXPECT_NO_THROW(checkSheetNames(book->sheetNames()));
+}
+
+TEST(Workbook, ALinkLeadsToItsSheetByNameAndIsAChangeOfTheWorkbook) {
+    auto book = Workbook::createNew("Book1");
+    book->markSaved();
+    Worksheet& summary = book->sheet(1);
+    // Added out of order and once replaced: still found, and listed in the order of the cells.
+    summary.addLink(9, 2, "Sheet3", 40, 3);
+    summary.addLink(2, 1, "sheet2");
+    summary.addLink(9, 2, "Sheet2", 5, 5);
+    EXPECT_TRUE(book->isModified());
+    ASSERT_EQ(summary.links().size(), 2u);
+    EXPECT_EQ(summary.links()[0].row, 2);
+    EXPECT_EQ(summary.linkAt(9, 2)->targetRow, 5);
+    EXPECT_EQ(summary.linkAt(9, 1), nullptr);
+    EXPECT_THROW(summary.addLink(1, 1, "Sheet2", kMaxRows + 1, 1), RuntimeError);
+
+    // Letter case aside, as the workbook compares names.
+    const LinkDestination found = followLink(*book, summary, 2, 1);
+    EXPECT_EQ(found.outcome, LinkDestination::Outcome::Found);
+    EXPECT_EQ(found.place, (WorkbookPlace{2, {1, 1}}));
+    EXPECT_EQ(followLink(*book, summary, 3, 3).outcome, LinkDestination::Outcome::NoLink);
+    // A link names its sheet, which a renaming leaves behind, as in a spreadsheet file.
+    book->renameSheet(book->sheet(2), "Renamed");
+    const LinkDestination gone = followLink(*book, summary, 2, 1);
+    EXPECT_EQ(gone.outcome, LinkDestination::Outcome::SheetGone);
+    EXPECT_EQ(gone.sheetName, "sheet2");
 }

@@ -305,3 +305,50 @@ TEST(XlsxSaving, AFailedSaveLeavesNothingBehindAndKeepsTheOlderFilePosixOnly) {
     EXPECT_EQ(filesIn(folder), QStringList{"out.xlsx"});
 }
 #endif
+
+// Links lead to their places under the sheet's name quoted, whatever characters it holds, and
+// their cells, texts and numbers alike, look like links while keeping their number formats.
+TEST(XlsxSaving, LinksAreSavedWithTheirPlacesAndLookLikeLinks) {
+    QTemporaryDir folder;
+    auto book = Workbook::createNew("Book1");
+    const QString odd = "Bob's \"Q1\" & <é>";
+    book->renameSheet(book->sheet(2), odd);
+    Worksheet& summary = book->sheet(1);
+    summary.cells().setText(1, 1, "title");
+    summary.cells().setText(2, 1, odd.toStdString());
+    summary.addLink(2, 1, odd, 12, 1);
+    summary.cells().setText(2, 2, "12.50");
+    summary.addLink(2, 2, "Sheet3", 4, 2);
+    const QString path = folder.filePath("links.xlsx");
+    saveAsXlsx(*book, path);
+
+    const QString sheet = xlsxEntry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_TRUE(sheet.contains(
+        "</sheetData><hyperlinks><hyperlink ref=\"A2\" location=\"'Bob''s &quot;Q1&quot; &amp; "
+        "&lt;é&gt;'!A12\" display=\"Bob's &quot;Q1&quot; &amp; &lt;é&gt;\"/><hyperlink "
+        "ref=\"B2\" location=\"'Sheet3'!B4\" display=\"12.50\"/></hyperlinks><pageMargins "))
+        << sheet.toStdString();
+    EXPECT_FALSE(xlsxEntry(path, "xl/worksheets/sheet2.xml").contains("hyperlink"));
+    EXPECT_FALSE(xlsxEntry(path, "xl/worksheets/_rels/sheet1.xml.rels").contains("Relationship"));
+
+    // The number keeps its format; both cells' fonts are underlined, the plain text's is not.
+    EXPECT_EQ(savedValues(path).at("B2").format, "0.00");
+    const QString styles = xlsxEntry(path, "xl/styles.xml");
+    QStringList fonts;
+    static const QRegularExpression font("<font>(.*?)</font>");
+    for (const auto& match : font.globalMatch(styles.section("<fonts", 1, 1)))
+        fonts << match.captured(1);
+    QList<int> fontOfStyle;
+    static const QRegularExpression xf(R"re(<xf numFmtId="\d+" fontId="(\d+)")re");
+    for (const auto& match : xf.globalMatch(styles.section("<cellXfs", 1, 1)))
+        fontOfStyle << match.captured(1).toInt();
+    const auto fontOf = [&](const QString& reference) {
+        const QRegularExpression cell("<c r=\"" + reference + "\"(?: s=\"(\\d+)\")?");
+        const int style = cell.match(sheet).captured(1).toInt();
+        return fonts.value(fontOfStyle.value(style));
+    };
+    EXPECT_TRUE(fontOf("A2").contains("<u/>")) << fontOf("A2").toStdString();
+    EXPECT_TRUE(fontOf("B2").contains("<u/>"));
+    EXPECT_TRUE(fontOf("B2").contains("<color rgb=\"FF0000FF\"/>"));
+    EXPECT_FALSE(fontOf("A1").contains("<u/>"));
+}
