@@ -1,7 +1,9 @@
 #include "ui/SheetGrid.h"
 
 #include "sheet/DataEdges.h"
+#include "ui/SheetTableModel.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -41,9 +43,27 @@ SheetGrid::SheetGrid(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(m_baseRowHeight);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     setWordWrap(false);
+    followLinksIn(this);
 }
 
 SheetGrid::~SheetGrid() = default;
+
+void SheetGrid::followLinksIn(QAbstractItemView* view) {
+    view->viewport()->setMouseTracking(true);
+    connect(view, &QAbstractItemView::entered, view, [view](const QModelIndex& index) {
+        if (index.data(SheetTableModel::kLinkRole).toBool())
+            view->viewport()->setCursor(Qt::PointingHandCursor);
+        else
+            view->viewport()->unsetCursor();
+    });
+    connect(view, &QAbstractItemView::viewportEntered, view,
+            [view] { view->viewport()->unsetCursor(); });
+    connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (!(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier) &&
+            index.data(SheetTableModel::kLinkRole).toBool())
+            emit linkClicked(index.row() + 1, index.column() + 1);
+    });
+}
 
 void SheetGrid::setCells(std::weak_ptr<const CellStore> cells) {
     m_cells = std::move(cells);
@@ -231,6 +251,7 @@ void SheetGrid::setTopRowFrozen(bool frozen) {
         setCurrentIndex(index);
         setFocus();
     });
+    followLinksIn(m_frozenRow);
     placeFrozenRow();
     m_frozenRow->show();
 }

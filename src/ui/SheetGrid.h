@@ -13,7 +13,8 @@ class QWheelEvent;
 // used cell, Home and End within the row, Page Up and Page Down, Enter and Shift+Enter down and
 // up, Tab and Shift+Tab right and left; Shift with any of them extends the selection, and the
 // selection always follows the current cell. Ctrl+plus, Ctrl+minus and Ctrl+wheel zoom; the
-// top row can be frozen so that it stays in view while the rest scrolls.
+// top row can be frozen so that it stays in view while the rest scrolls. A cell with a link
+// shows a pointing hand, and a click on it (without Shift, which extends the selection) is told.
 class SheetGrid final : public QTableView {
     Q_OBJECT
 public:
@@ -37,6 +38,8 @@ public:
 
 signals:
     void zoomChanged(int percent);
+    // A cell with a link was clicked; row and column from 1.
+    void linkClicked(int row, int column);
 
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
@@ -48,6 +51,8 @@ protected:
     void updateGeometries() override;
 
 private:
+    // Makes `view`, the grid or its frozen row, show links and tell their clicks.
+    void followLinksIn(QAbstractItemView* view);
     void placeFrozenRow();
     // Tells the column header which columns the selection touches, on one row of each range.
     void markSelectedColumns();

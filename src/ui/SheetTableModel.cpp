@@ -2,6 +2,10 @@
 
 #include "sheet/Worksheet.h"
 
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace {
 // A grid shows a little room beyond the last used cell, as spreadsheet applications do, and
 // no more: Ctrl+End and the scroll bars then measure the data.
@@ -41,6 +45,19 @@ QVariant SheetTableModel::data(const QModelIndex& index, int role) const {
         const bool number =
             cell && (cell->kind == Cell::Kind::Number || cell->kind == Cell::Kind::Date);
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    if (role == kLinkRole || role == Qt::ForegroundRole || role == Qt::FontRole) {
+        const bool linked = sheet->linkAt(row, column) != nullptr;
+        if (role == kLinkRole)
+            return linked;
+        if (!linked)
+            return {};
+        if (role == Qt::ForegroundRole)
+            return QGuiApplication::palette().brush(QPalette::Link);
+        // Only the underline: the grid's own font, zoomed perhaps, gives the rest.
+        QFont underlined;
+        underlined.setUnderline(true);
+        return underlined;
     }
     return {};
 }

@@ -6,12 +6,16 @@
 
 class Worksheet;
 
-// Shows one sheet in a grid: column letters, row numbers, and each cell as it shows its value.
+// Shows one sheet in a grid: column letters, row numbers, and each cell as it shows its value,
+// a cell with a link in the link colour, underlined, and true for `kLinkRole`.
 // Cells are read from the sheet on demand, so a sheet of a million rows costs nothing up front.
 // A sheet deleted meanwhile shows as empty until the view is given another.
 class SheetTableModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // Whether the cell has a link.
+    static constexpr int kLinkRole = Qt::UserRole + 1;
+
     explicit SheetTableModel(std::weak_ptr<const Worksheet> sheet, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;

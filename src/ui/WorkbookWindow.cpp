@@ -8,6 +8,7 @@
 #include "sheet/CellSearch.h"
 #include "sheet/CellsAsText.h"
 #include "sheet/ColumnWidths.h"
+#include "sheet/LinkFollowing.h"
 #include "sheet/SelectionSummary.h"
 #include "spreadsheet/SpreadsheetEngine.h"
 #include "ui/CellBar.h"
@@ -46,6 +47,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -140,6 +142,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
                 if (Worksheet* sheet = shownSheet())
                     sheet->setColumnWidth(column + 1, columnWidthOf(*m_grid, pixels));
             });
+    connect(m_grid, &SheetGrid::linkClicked, this, &WorkbookWindow::followLink);
     connect(m_grid, &SheetGrid::zoomChanged, this, [this] {
         if (const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr)
             showColumnWidths(*sheet);
@@ -279,6 +282,27 @@ void WorkbookWindow::selectCell(int row, int column) {
     m_grid->setCurrentIndex(cell);
     m_grid->scrollTo(cell);
     showCurrentCell();
+}
+
+void WorkbookWindow::followLink(int row, int column) {
+    Workbook* book = workbook();
+    const std::shared_ptr<const Worksheet> sheet = m_model ? m_model->sheet() : nullptr;
+    if (!book || !sheet)
+        return;
+    const LinkDestination destination = ::followLink(*book, *sheet, row, column);
+    if (destination.outcome == LinkDestination::Outcome::SheetGone) {
+        m_status->setText(QStringLiteral("The link leads to the sheet \"%1\", which the workbook "
+                                         "no longer has.")
+                              .arg(destination.sheetName));
+        return;
+    }
+    if (destination.outcome != LinkDestination::Outcome::Found)
+        return;
+    m_tabs->setCurrentIndex(destination.place.sheet - 1);
+    // A place beyond the rows and columns the grid shows is shown at their edge.
+    const QAbstractItemModel* shown = m_grid->model();
+    selectCell(std::min(destination.place.cell.row, shown->rowCount()),
+               std::min(destination.place.cell.column, shown->columnCount()));
 }
 
 void WorkbookWindow::copySelection() {

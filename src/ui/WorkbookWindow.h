@@ -27,8 +27,9 @@ class Worksheet;
 // sheet and a list of the sheets to pick from by name, the selected cell whole above the grid,
 // a status line with the count, sum and average of the selection, saved as .xlsx on request.
 // Ctrl+C copies the selection as tab-separated text, Ctrl+F finds a text in the sheet or in all
-// sheets; the top row of each sheet can be frozen. It keeps its instance running until the user
-// closes it, and asks whether to save a workbook that changed since it was saved.
+// sheets; the top row of each sheet can be frozen; a click on a link shows the place it leads to.
+// It keeps its instance running until the user closes it, and asks whether to save a workbook that
+// changed since it was saved.
 class WorkbookWindow final : public QMainWindow {
     Q_OBJECT
 public:
@@ -75,6 +76,9 @@ private:
     // The sheet shown, to change how it is viewed; none while no sheet is shown.
     Worksheet* shownSheet();
     void selectCell(int row, int column);
+    // Shows the place the link of a cell of the shown sheet leads to, or says in the status line
+    // that its sheet is gone.
+    void followLink(int row, int column);
     void showError(const QString& text);
     // Counts the selection anew for the status line, a slice at a time.
     void summarizeSelection();

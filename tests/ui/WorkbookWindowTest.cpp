@@ -10,6 +10,7 @@
 #include "support/TreeBuilder.h"
 #include "ui/ColumnFitting.h"
 #include "ui/SheetGrid.h"
+#include "ui/SheetTableModel.h"
 #include "ui/SheetTabs.h"
 
 #include <QAction>
@@ -163,6 +164,7 @@ private slots:
     void theTopRowStaysInViewOnTheSheetsItIsFrozenFor();
     void aSheetShownWhileItIsFilledIsFittedOnceItHoldsValues();
     void theSavedWorkbookKeepsTheWidthsAndTheFrozenRowTheWindowShows();
+    void aClickOnALinkShowsTheCellItLeadsTo();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -658,6 +660,42 @@ void WorkbookWindowTest::theSavedWorkbookKeepsTheWidthsAndTheFrozenRowTheWindowS
     fixture.dialogs.saveAnswers = {path};
     QVERIFY(fixture.window->saveAs());
     QVERIFY(!xlsxEntry(path, "xl/worksheets/sheet1.xml").contains("<pane"));
+}
+
+void WorkbookWindowTest::aClickOnALinkShowsTheCellItLeadsTo() {
+    WindowFixture fixture;
+    Workbook& book = fixture.instance->activeWorkbook();
+    book.sheet("Sheet3").cells().setText(80, 6, "far down");
+    Worksheet& from = book.sheet("orders.csv");
+    from.cells().setText(2, 1, "Sheet3");
+    from.addLink(2, 1, "sheet3", 60, 4);
+    from.cells().setText(2, 2, "gone");
+    from.addLink(2, 2, "Deleted");
+    fixture.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
+    fixture.window->refresh();
+    QTableView* grid = fixture.grid();
+    const QModelIndex link = grid->model()->index(1, 0);
+    QVERIFY(link.data(SheetTableModel::kLinkRole).toBool());
+    QVERIFY(link.data(Qt::FontRole).value<QFont>().underline());
+    QVERIFY(!grid->model()->index(0, 0).data(SheetTableModel::kLinkRole).toBool());
+    QTest::mouseMove(grid->viewport(), grid->visualRect(link).center());
+    QTRY_COMPARE(grid->viewport()->cursor().shape(), Qt::PointingHandCursor);
+
+    // Anywhere in the cell, not only on its text.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(link).bottomRight() - QPoint(2, 2));
+    QCOMPARE(fixture.tabs()->currentIndex(), book.sheetNames().indexOf("Sheet3"));
+    QCOMPARE(grid->currentIndex(), grid->model()->index(59, 3));
+    QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+
+    // A link whose sheet is gone leaves the view where it is and says so.
+    fixture.tabs()->setCurrentIndex(0);
+    const QModelIndex dead = grid->model()->index(1, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(dead).center());
+    QCOMPARE(fixture.tabs()->currentIndex(), 0);
+    QCOMPARE(grid->currentIndex(), dead);
+    QVERIFY(fixture.window->findChild<QLabel*>("SelectionStatus")->text().contains("\"Deleted\""));
 }
 
 QTEST_MAIN(WorkbookWindowTest)
