@@ -13,10 +13,12 @@ public:
     explicit RowWriter(Worksheet& sheet) : m_sheet(sheet) {}
 
     int row() const { return m_row; }
+    // Whether the rows written from now on do not fit.
+    bool full() const { return m_row >= kMaxRows; }
 
     void write(std::initializer_list<QString> values) {
         // The last row is kept to say what did not fit.
-        if (m_row >= kMaxRows) {
+        if (full()) {
             ++m_left;
             return;
         }
@@ -109,9 +111,8 @@ void writeTables(RowWriter& rows, Worksheet& sheet, const RunSummary& summary) {
     rows.write({QStringLiteral("Table"), QStringLiteral("Sheets"), QStringLiteral("Rows"),
                 QStringLiteral("Columns"), QStringLiteral("Files")});
     for (const RunSummary::Table& table : summary.tables) {
-        if (!table.sheets.isEmpty())
-            (void)sheet; // LINK sheet.addLink(rows.row(), 1, table.sheets.first(), table.firstRow,
-                         // 1);
+        if (!table.sheets.isEmpty() && !rows.full())
+            sheet.addLink(rows.row(), 1, table.sheets.first(), table.firstRow, 1);
         rows.write({table.name, table.sheets.join(QStringLiteral(", ")), number(table.rows),
                     number(table.columns), number(table.files)});
     }
