@@ -10,6 +10,7 @@
 #include "ui/CursorFile.h"
 #include "ui/Form1Surface.h"
 #include "ui/HelpText.h"
+#include "ui/LockableCheckBox.h"
 #include "ui/OptionFrame.h"
 #include "ui/WrappingPushButton.h"
 
@@ -149,6 +150,16 @@ void Form1::createControls() {
         // The captions were measured for another font; never cut one short.
         option->resize(std::max(option->width(), option->sizeHint().width()), option->height());
     }
+    // Made after the send options, so that it follows them in the tab order. It stays clear of
+    // "one sheet" however wide that caption turned out in the font at hand.
+    SummarySheetBox = new LockableCheckBox(QStringLiteral("Add a summary sheet"), Frame1);
+    SummarySheetBox->setObjectName(QStringLiteral("SummarySheetBox"));
+    QRect summaryPlace = twips(3840, 300, 3840, 255);
+    summaryPlace.moveLeft(
+        std::max(summaryPlace.left(), Option1->geometry().right() + 240 / kTwipsPerPixel));
+    summaryPlace.setWidth(std::max(summaryPlace.width(), SummarySheetBox->sizeHint().width()));
+    SummarySheetBox->setGeometry(summaryPlace);
+
     // Before the stored options are applied, the upper button of each frame is selected.
     Option1->setChecked(true);
     Option3->setChecked(true);
@@ -186,6 +197,8 @@ void Form1::connectHandlers() {
     });
     connect(JoinTablesBox, &QCheckBox::clicked, this,
             [this] { runUnreportedHandler(m_dialogs, [&] { JoinTablesBox_Click(); }); });
+    connect(SummarySheetBox, &QCheckBox::clicked, this,
+            [this] { runUnreportedHandler(m_dialogs, [&] { SummarySheetBox_Click(); }); });
 
     // Pointer feedback: the hand over the buttons, the arrow over the background, the frames
     // and the list.
@@ -264,6 +277,10 @@ void Form1::Form_Load() {
         enableJoinTablesBox();
     });
     procedure.step(136, [&] { m_fileList.setColumnCaption(QStringLiteral("XML File(s)")); });
+    procedure.step(137, [&] {
+        SummarySheetBox->setChecked(booleanFromText(
+            m_settings.GetSetting(QStringLiteral("SummarySheet"), QStringLiteral("False"))));
+    });
     procedure.step(138, [&] { setUpListColumn(); });
     procedure.step(140, [&] { CheckExcelInstalled(); });
 }
@@ -341,6 +358,11 @@ void Form1::Option4_Click() {
 void Form1::JoinTablesBox_Click() {
     m_settings.SaveSetting(QStringLiteral("MergeTables"),
                            textFromBoolean(JoinTablesBox->isChecked()));
+}
+
+void Form1::SummarySheetBox_Click() {
+    m_settings.SaveSetting(QStringLiteral("SummarySheet"),
+                           textFromBoolean(SummarySheetBox->isChecked()));
 }
 
 void Form1::enableJoinTablesBox() {
@@ -421,8 +443,9 @@ void Form1::PushButton4_Click() {
     m_runUnderway = true;
     Frame1->setLocked(true);
     Frame2->setLocked(true);
+    SummarySheetBox->setLocked(true);
     enableJoinTablesBox();
-    Form1Surface surface(*this, Option1, Option2, Option3, Option4, JoinTablesBox);
+    Form1Surface surface(*this, Option1, Option2, Option3, Option4, JoinTablesBox, SummarySheetBox);
     try {
         ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(), &m_workDatabase).run();
     } catch (const ProcedureAbandoned&) {
@@ -435,6 +458,7 @@ void Form1::PushButton4_Click() {
     }
     Frame1->setLocked(false);
     Frame2->setLocked(false);
+    SummarySheetBox->setLocked(false);
     m_runUnderway = false;
     enableJoinTablesBox();
 }

@@ -20,6 +20,7 @@ class Dialogs;
 class SettingsStore;
 class OptionButton;
 class QCheckBox;
+class LockableCheckBox;
 class OptionFrame;
 class QDropEvent;
 class QMouseEvent;
@@ -53,7 +54,8 @@ public:
     // Whether a hand picture was loaded at start-up.
     bool hasMouseIcon() const { return m_mouseIcon.has_value(); }
 
-    // Whether an import run is under way; the list and the options cannot change meanwhile.
+    // Whether an import run is under way; the list, the options and the check boxes cannot
+    // change meanwhile.
     bool runUnderway() const { return m_runUnderway; }
     // Whether the window was closed while a run was under way.
     bool closeRequested() const { return m_closeRequested; }
@@ -83,6 +85,7 @@ public:
     void JoinTablesBox_Click();
     // The box counts only on the route through the work database, and not during a run.
     void enableJoinTablesBox();
+    void SummarySheetBox_Click();
 
     void ListView1_KeyDown(int keyCode);
     void ListView1_DblClick();
@@ -154,5 +157,7 @@ private:
     OptionButton* Option4 = nullptr;
     // Merged, folded tables on the route through the work database.
     QCheckBox* JoinTablesBox = nullptr;
+    // A first sheet that sums the run up, on either route.
+    LockableCheckBox* SummarySheetBox = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 };

@@ -23,6 +23,10 @@ bool Form1Surface::mergesTables() const {
     return m_joinTables->isChecked();
 }
 
+bool Form1Surface::addsSummarySheet() const {
+    return m_summarySheet->isChecked();
+}
+
 int Form1Surface::fileCount() const {
     return m_window.fileList().count();
 }

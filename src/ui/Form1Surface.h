@@ -11,13 +11,14 @@ class QCheckBox;
 class Form1Surface final : public ImportSurface {
 public:
     Form1Surface(Form1& window, OptionButton* option1, OptionButton* option2, OptionButton* option3,
-                 OptionButton* option4, QCheckBox* joinTables)
+                 OptionButton* option4, QCheckBox* joinTables, QCheckBox* summarySheet)
         : m_window(window), m_option1(option1), m_option2(option2), m_option3(option3),
-          m_option4(option4), m_joinTables(joinTables) {}
+          m_option4(option4), m_joinTables(joinTables), m_summarySheet(summarySheet) {}
 
     SendMode sendMode() const override;
     ImportRoute importRoute() const override;
     bool mergesTables() const override;
+    bool addsSummarySheet() const override;
     int fileCount() const override;
     QString fileAt(int position) const override;
     void setProgress(double percent) override;
@@ -35,5 +36,6 @@ private:
     OptionButton* m_option3;
     OptionButton* m_option4;
     QCheckBox* m_joinTables;
+    QCheckBox* m_summarySheet;
     EventPump m_events;
 };

@@ -1,6 +1,6 @@
 #include "ui/OptionFrame.h"
 
-#include <QEvent>
+#include "ui/ControlLock.h"
 
 OptionButton::OptionButton(const QString& caption, QWidget* parent)
     : QRadioButton(caption, parent) {
@@ -12,21 +12,7 @@ void OptionButton::nextCheckState() {
 }
 
 bool OptionButton::event(QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        if (m_locked) {
-            event->accept();
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    return QRadioButton::event(event);
+    return dropWhileLocked(m_locked, *event) || QRadioButton::event(event);
 }
 
 OptionFrame::OptionFrame(const QString& caption, const QString& upperCaption,

@@ -5,6 +5,8 @@
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TreeBuilder.h"
+#include "ui/Form1Surface.h"
+#include "ui/OptionFrame.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -129,6 +131,8 @@ private slots:
     void samplesAreAppendedThenTheFolderOffered();
     void startImportsTheListIntoAVisibleWorkbook();
     void joiningTablesIsOfferedOnTheDatabaseRouteAndRemembered();
+    void summarySheetBoxSitsBesideOneSheetOffAndUnderEveryRoute();
+    void summarySheetIsRememberedRestoredAndReadByTheRun();
     void nothingChangesTheListOrOptionsWhileARunIsUnderWay();
     void closingTheWindowEndsARunAtOnce();
 };
@@ -392,6 +396,76 @@ void Form1Test::joiningTablesIsOfferedOnTheDatabaseRouteAndRemembered() {
     QVERIFY(box->isChecked() && !box->isEnabled());
 }
 
+void Form1Test::summarySheetBoxSitsBesideOneSheetOffAndUnderEveryRoute() {
+    Fixture fixture;
+    fixture.loadAndShow();
+    auto* box = fixture.control<QCheckBox>("SummarySheetBox");
+    auto* frame = fixture.control<QGroupBox>("Frame1");
+    auto* option1 = fixture.control<QRadioButton>("Option1");
+    auto* option2 = fixture.control<QRadioButton>("Option2");
+    QCOMPARE(box->text(), QStringLiteral("Add a summary sheet"));
+    QCOMPARE(box->parentWidget(), frame);
+    QVERIFY(!box->isChecked() && box->isEnabled() && box->isVisible());
+
+    // Right of "one sheet" on its line, clear of both options, whole inside the frame and with
+    // room for its caption.
+    const QRect place = box->geometry();
+    QVERIFY(place.left() > option1->geometry().right());
+    QVERIFY(place.top() < option1->geometry().bottom() &&
+            place.bottom() > option1->geometry().top());
+    QVERIFY(!place.intersects(option2->geometry()));
+    QVERIFY(frame->contentsRect().contains(place));
+    QVERIFY(place.width() >= box->sizeHint().width());
+
+    // Tab goes from the send options to the box.
+    QWidget* next = option2->nextInFocusChain();
+    while (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisible())
+        next = next->nextInFocusChain();
+    QCOMPARE(next, static_cast<QWidget*>(box));
+
+    // Offered whichever route and send option are chosen.
+    for (const char* option : {"Option4", "Option2", "Option3", "Option1"}) {
+        fixture.click(option);
+        QVERIFY(box->isEnabled());
+    }
+}
+
+void Form1Test::summarySheetIsRememberedRestoredAndReadByTheRun() {
+    {
+        Fixture fixture;
+        fixture.loadAndShow();
+        fixture.click("SummarySheetBox");
+        QCOMPARE(fixture.stored("SummarySheet"), QStringLiteral("True"));
+        Form1Surface surface(
+            fixture.window, fixture.control<OptionButton>("Option1"),
+            fixture.control<OptionButton>("Option2"), fixture.control<OptionButton>("Option3"),
+            fixture.control<OptionButton>("Option4"), fixture.control<QCheckBox>("JoinTablesBox"),
+            fixture.control<QCheckBox>("SummarySheetBox"));
+        QVERIFY(surface.addsSummarySheet() && surface.gathersSummary());
+        fixture.click("SummarySheetBox");
+        QCOMPARE(fixture.stored("SummarySheet"), QStringLiteral("False"));
+        QVERIFY(!surface.addsSummarySheet() && !surface.gathersSummary());
+    }
+    // Stored as the options are: any letter case or a number, and unreadable text is reported
+    // and leaves the box off while start-up goes on.
+    struct Stored {
+        const char* text;
+        bool checked;
+        bool reported;
+    };
+    for (const Stored& stored : {Stored{"True", true, false}, Stored{"1", true, false},
+                                 Stored{"false", false, false}, Stored{"yes", false, true}}) {
+        Fixture restored;
+        restored.settings.SaveSetting("SummarySheet", stored.text);
+        restored.settings.SaveSetting("Option4", "True");
+        restored.settings.SaveSetting("Option3", "False");
+        restored.loadAndShow();
+        QCOMPARE(restored.control<QCheckBox>("SummarySheetBox")->isChecked(), stored.checked);
+        QCOMPARE(restored.dialogs.shownTexts().join('|').contains("Form_Load at line 137"),
+                 stored.reported);
+    }
+}
+
 void Form1Test::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {
     Fixture fixture;
     fixture.prepareImport();
@@ -401,8 +475,8 @@ void Form1Test::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {
         &fixture.window,
         [&] {
             triedDuringRun = fixture.window.runUnderway();
-            for (const char* control :
-                 {"PushButton4", "PushButton7", "PushButton8", "Option1", "Option3"})
+            for (const char* control : {"PushButton4", "PushButton7", "PushButton8", "Option1",
+                                        "Option3", "SummarySheetBox"})
                 fixture.click(control);
             auto* list = fixture.control<QTreeView>("ListView1");
             list->setCurrentIndex(list->model()->index(0, 0));
@@ -414,12 +488,17 @@ void Form1Test::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {
     QVERIFY(triedDuringRun);
     QCOMPARE(fixture.window.fileList().count(), 2);
     QVERIFY(fixture.selected("Option2") && fixture.selected("Option4"));
+    // The summary box is not greyed out, but what the run reads does not change under it.
+    QVERIFY(!fixture.control<QCheckBox>("SummarySheetBox")->isChecked());
+    QCOMPARE(fixture.stored("SummarySheet"), QStringLiteral("-"));
     QCOMPARE(fixture.dialogs.shownTexts(), QStringList{"Done."});
     QCOMPARE(fixture.results.size(), std::size_t(1));
 
     // Once the run is over, the same actions work again.
     fixture.click("PushButton7");
     QCOMPARE(fixture.window.fileList().count(), 0);
+    fixture.click("SummarySheetBox");
+    QCOMPARE(fixture.stored("SummarySheet"), QStringLiteral("True"));
 }
 
 void Form1Test::closingTheWindowEndsARunAtOnce() {
