@@ -164,19 +164,6 @@ QString routeName(ImportRoute route) {
     return {};
 }
 
-QString sendName(const RunSummary& summary) {
-    if (summary.route == ImportRoute::Database)
-        return QStringLiteral("sheet per table");
-    switch (summary.sendMode) {
-    case SendMode::OneSheet:
-        return QStringLiteral("one sheet");
-    case SendMode::MultipleSheets:
-        return QStringLiteral("sheet per file");
-    case SendMode::None:
-        break;
-    }
-    return {};
-}
 } // namespace
 
 std::string runReportJson(const ImportResult& result) {
@@ -197,7 +184,7 @@ std::string runReportJson(const ImportResult& result) {
             run.null("started");
         run.seconds("seconds", summary.seconds)
             .textOrNull("route", routeName(summary.route))
-            .textOrNull("send", sendName(summary))
+            .textOrNull("send", sendOptionName(summary))
             .boolean("mergeTables", summary.mergesTables)
             .boolean("foldTables", summary.foldsTables);
         const auto listed = static_cast<std::int64_t>(result.files.size());
@@ -216,7 +203,11 @@ std::string runReportJson(const ImportResult& result) {
             object.number("size", file.bytes);
         else
             object.null("size");
-        object.number(given, file.given);
+        // A file that failed gave nothing that reached the workbook.
+        if (file.imported)
+            object.number(given, file.given);
+        else
+            object.null(given);
         if (!file.imported)
             object.text("reason", file.reason)
                 .numberOrNull("line", file.line)

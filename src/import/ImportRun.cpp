@@ -123,9 +123,12 @@ void ImportRun::endSummary(double seconds) {
     if (!m_result.spreadsheet || m_result.spreadsheet->workbookCount() < 1)
         return;
     Workbook& workbook = m_result.spreadsheet->activeWorkbook();
-    summary.sheets = workbook.sheetCount();
+    // A new workbook's empty sheets that the run left are not counted as written.
     for (int i = 1; i <= workbook.sheetCount(); ++i)
-        summary.cells += workbook.sheet(i).cells().cellCount();
+        if (const std::int64_t cells = workbook.sheet(i).cells().cellCount(); cells > 0) {
+            ++summary.sheets;
+            summary.cells += cells;
+        }
     if (m_surface.addsSummarySheet())
         ReportingProcedure(m_dialogs, QStringLiteral("AddSummarySheet"), &m_result.failures)
             .step(100, [&] { addSummarySheet(workbook, m_result); });

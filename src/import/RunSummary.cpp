@@ -16,6 +16,19 @@ QString valueTypeName(ValueType type) {
     return QStringLiteral("empty");
 }
 
+QString sendOptionName(const RunSummary& summary) {
+    switch (summary.sendMode) {
+    case SendMode::OneSheet:
+        return QStringLiteral("one sheet");
+    case SendMode::MultipleSheets:
+        return summary.route == ImportRoute::Database ? QStringLiteral("one sheet per table")
+                                                      : QStringLiteral("one sheet per file");
+    case SendMode::None:
+        break;
+    }
+    return {};
+}
+
 QString outcomeName(const FileOutcome& file) {
     if (file.imported)
         return QStringLiteral("imported");

@@ -21,6 +21,10 @@ constexpr ValueType combinedType(ValueType held, ValueType added) {
 // "number", "date", "text" or "empty".
 QString valueTypeName(ValueType type);
 
+struct RunSummary;
+// "one sheet", "one sheet per file" or "one sheet per table"; "" when no option was chosen.
+QString sendOptionName(const RunSummary& summary);
+
 struct FileOutcome;
 // "imported", or what kept the file out: "not well-formed", "not readable", ...
 QString outcomeName(const FileOutcome& file);
@@ -36,7 +40,8 @@ struct RunSummary {
     SendMode sendMode = SendMode::None;
     bool mergesTables = false;
     bool foldsTables = true;
-    // The sheets of the finished workbook (the summary's own not among them) and its cells.
+    // The sheets of the finished workbook that hold a cell (the summary's own not among them)
+    // and their cells.
     int sheets = 0;
     std::int64_t cells = 0;
 

@@ -61,13 +61,6 @@ QString routeName(ImportRoute route) {
                                           : QStringLiteral("flattening");
 }
 
-QString sendName(const RunSummary& summary) {
-    if (summary.sendMode == SendMode::OneSheet)
-        return QStringLiteral("one sheet");
-    return summary.route == ImportRoute::Database ? QStringLiteral("one sheet per table")
-                                                  : QStringLiteral("one sheet per file");
-}
-
 void writeRun(RowWriter& rows, const ImportResult& result) {
     const RunSummary& summary = *result.summary;
     const auto imported = static_cast<std::int64_t>(result.importedCount());
@@ -77,7 +70,7 @@ void writeRun(RowWriter& rows, const ImportResult& result) {
     rows.write({QStringLiteral("Started"),
                 summary.started.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))});
     rows.write({QStringLiteral("Route"), routeName(summary.route)});
-    rows.write({QStringLiteral("Send option"), sendName(summary)});
+    rows.write({QStringLiteral("Send option"), sendOptionName(summary)});
     if (summary.route == ImportRoute::Database) {
         rows.write({QStringLiteral("Tables joined"), yesNo(summary.mergesTables)});
         if (summary.mergesTables)

@@ -58,7 +58,7 @@ TEST(RunReport, ADatabaseRunGivesEveryFileTableAndColumnExactly) {
     EXPECT_EQ(report["run"].toObject(), object({{"started", "2024-05-02T09:30:05+02:00"},
                                                 {"seconds", 2.5},
                                                 {"route", "database"},
-                                                {"send", "sheet per table"},
+                                                {"send", "one sheet"},
                                                 {"mergeTables", true},
                                                 {"foldTables", false},
                                                 {"listed", 3},
@@ -73,14 +73,14 @@ TEST(RunReport, ADatabaseRunGivesEveryFileTableAndColumnExactly) {
              object({{"path", odd},
                      {"outcome", "not well-formed"},
                      {"size", QJsonValue::Null},
-                     {"rows", 0},
+                     {"rows", QJsonValue::Null},
                      {"reason", "not well-formed (invalid token)"},
                      {"line", 4},
                      {"position", 17}}),
              object({{"path", "/in/gone.xml"},
                      {"outcome", "not readable"},
                      {"size", QJsonValue::Null},
-                     {"rows", 0},
+                     {"rows", QJsonValue::Null},
                      {"reason", "cannot be read"},
                      {"line", QJsonValue::Null},
                      {"position", QJsonValue::Null}})}));
@@ -128,7 +128,7 @@ TEST(RunReport, AFlatteningRunGivesValuesAndElementPaths) {
 
     const QJsonObject report = parsed(runReportJson(result));
     EXPECT_EQ(report.keys(), (QStringList{"files", "paths", "run"}));
-    EXPECT_EQ(report["run"]["send"], "sheet per file");
+    EXPECT_EQ(report["run"]["send"], "one sheet per file");
     EXPECT_EQ(report["files"][0]["values"], 2);
     EXPECT_EQ(report["paths"].toArray(), QJsonArray({object({{"path", "r/v"},
                                                              {"files", 1},
