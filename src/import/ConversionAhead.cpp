@@ -8,17 +8,23 @@ ReadAhead<ConvertedFile>::Plan conversionPlan(bool countPaths) {
     ReadAhead<ConvertedFile>::Plan plan;
     // Counted from 0 here: the 2nd, 4th, ... file of the run.
     plan.takes = [](int index) { return index % 2 == 1; };
-    plan.work = [countPaths](const QString& path) -> std::optional<ConvertedFile> {
+    // Only the second thread converts with the plan: the paths it meets are its own.
+    std::shared_ptr<PathDictionary> dictionary =
+        countPaths ? std::make_shared<PathDictionary>() : nullptr;
+    plan.work = [dictionary](const QString& path) -> std::optional<ConvertedFile> {
         ConvertedFile converted;
+        if (dictionary)
+            converted.paths = FilePathTally(dictionary);
         try {
             converted.error = ConvertToCSV(
                 path, ",", [&](std::string_view piece) { converted.csv.append(piece); },
-                countPaths ? &converted.paths : nullptr);
+                dictionary ? &converted.paths : nullptr);
         } catch (...) {
             // What was converted before the failure is of no use, and may be what took the
             // memory that ran out.
             converted.csv = std::string();
-            converted.paths = FilePathTally();
+            if (dictionary)
+                converted.paths = FilePathTally(dictionary);
             converted.failure = describeCurrentException();
             converted.problem = problemOfCurrentException();
         }

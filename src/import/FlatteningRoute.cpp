@@ -110,6 +110,9 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
     const bool countPaths = result.summary.has_value();
     ConversionAhead ahead(xmlPaths, countPaths);
     PathSummary elementPaths;
+    // The paths of the files this thread converts itself.
+    const std::shared_ptr<PathDictionary> ownPaths =
+        countPaths ? std::make_shared<PathDictionary>() : nullptr;
     for (int i = 1; i <= count; ++i) {
         // The window paints its bar and answers between files; it refuses a second run and
         // changes of the list meanwhile.
@@ -121,7 +124,7 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         procedure.step(142, [&] { csvPath = paths.pathFor(outcome.path); });
         if (csvPath) {
             std::optional<ConvertedFile> converted = ahead.take(i);
-            FilePathTally counted;
+            FilePathTally counted = countPaths ? FilePathTally(ownPaths) : FilePathTally();
             const Flattened flattened = flattenFile(outcome.path, *csvPath, converted, texts,
                                                     countPaths ? &counted : nullptr);
             switch (flattened.outcome) {

@@ -8,7 +8,7 @@ ValueType typeOfCellText(std::string_view text) {
         return ValueType::Empty;
     // As a cell reads it: only a digit or a minus sign begins a number or a date.
     if ((text[0] >= '0' && text[0] <= '9') || text[0] == '-') {
-        if (losslessNumber(text))
+        if (readsAsLosslessNumber(text))
             return ValueType::Number;
         if (losslessDate(text))
             return ValueType::Date;
@@ -16,36 +16,112 @@ ValueType typeOfCellText(std::string_view text) {
     return ValueType::Text;
 }
 
-void FilePathTally::line(std::string_view path, std::string_view leaf, std::string_view value) {
-    Entry* entry = nullptr;
-    if (leaf.empty()) {
-        entry = &entryFor(path);
-    } else {
-        // Leaf lines are the most common: the key is built in a buffer kept from line to line.
-        m_key.assign(path).push_back(',');
-        m_key.append(leaf);
-        entry = &entryFor(m_key);
+std::uint32_t PathDictionary::entryOf(std::uint32_t parent, std::string_view leaf,
+                                      std::uint32_t last) {
+    if (last != kNone) {
+        const std::uint32_t next = m_entries[last].next;
+        if (next != kNone && m_entries[next].parent == parent && m_entries[next].leaf == leaf)
+            return next;
     }
-    ++entry->lines;
-    entry->type = combinedType(entry->type, typeOfCellText(value));
+    const std::uint32_t at = find(parent, leaf);
+    if (last != kNone)
+        m_entries[last].next = at;
+    return at;
 }
 
-FilePathTally::Entry& FilePathTally::entryFor(std::string_view key) {
-    if (const auto found = m_index.find(key); found != m_index.end())
-        return m_entries[found->second];
-    m_index.emplace(std::string(key), m_entries.size());
-    return m_entries.emplace_back(Entry{std::string(key), 0, ValueType::Empty});
+std::uint32_t PathDictionary::parentOf(std::string_view path) {
+    if (m_lastParent != kNone && m_parents[m_lastParent].path == path)
+        return m_lastParent;
+    // A document has few paths with names below them: comparing with each costs less than
+    // hashing the path.
+    if (m_parentsByPath.empty()) {
+        for (std::uint32_t at = 0; at < m_parents.size(); ++at)
+            if (m_parents[at].path == path)
+                return m_lastParent = at;
+    } else if (const auto found = m_parentsByPath.find(path); found != m_parentsByPath.end()) {
+        return m_lastParent = found->second;
+    }
+    m_lastParent = static_cast<std::uint32_t>(m_parents.size());
+    m_parents.push_back(Parent{std::string(path), {}, {}});
+    if (m_parents.size() > kSearched) {
+        if (m_parentsByPath.empty())
+            for (std::uint32_t at = 0; at < m_parents.size(); ++at)
+                m_parentsByPath.emplace(m_parents[at].path, at);
+        else
+            m_parentsByPath.emplace(m_parents.back().path, m_lastParent);
+    }
+    return m_lastParent;
+}
+
+std::uint32_t PathDictionary::find(std::uint32_t parent, std::string_view leaf) {
+    Parent& above = m_parents[parent];
+    if (above.byLeaf.empty()) {
+        for (const std::uint32_t at : above.entries)
+            if (m_entries[at].leaf == leaf)
+                return at;
+    } else if (const auto found = above.byLeaf.find(std::string(leaf));
+               found != above.byLeaf.end()) {
+        return found->second;
+    }
+    std::string& key = m_keys.emplace_back(above.path);
+    if (!key.empty())
+        key.push_back(',');
+    key.append(leaf);
+    const auto at = static_cast<std::uint32_t>(m_entries.size());
+    m_entries.push_back(Entry{&key, parent, std::string(leaf), kNone, 0, 0});
+    above.entries.push_back(at);
+    if (above.entries.size() > kSearched) {
+        if (above.byLeaf.empty())
+            for (const std::uint32_t known : above.entries)
+                above.byLeaf.emplace(m_entries[known].leaf, known);
+        else
+            above.byLeaf.emplace(m_entries[at].leaf, at);
+    }
+    return at;
+}
+
+void FilePathTally::line(std::string_view path, std::string_view leaf, std::string_view value,
+                         std::uint64_t above) {
+    if (!m_dictionary) {
+        m_dictionary = std::make_shared<PathDictionary>();
+        m_file = m_dictionary->nextFile();
+    }
+    // The lines below one element share its path, which is then not compared again.
+    if (above != m_above || m_parent == PathDictionary::kNone) {
+        m_parent = m_dictionary->parentOf(path);
+        m_above = above;
+    }
+    m_last = m_dictionary->entryOf(m_parent, leaf, m_last);
+    PathDictionary::Entry& entry = m_dictionary->entry(m_last);
+    if (entry.file != m_file) {
+        entry.file = m_file;
+        entry.slot = static_cast<std::uint32_t>(m_counts.size());
+        m_counts.push_back({entry.key, 0, ValueType::Empty});
+    }
+    Count& count = m_counts[entry.slot];
+    ++count.lines;
+    // Once texts, always texts: the value need not be read.
+    if (count.type != ValueType::Text)
+        count.type = combinedType(count.type, typeOfCellText(value));
 }
 
 void PathSummary::add(std::size_t fileIndex, const FilePathTally& tally) {
+    if (tally.counts().empty())
+        return;
+    // Keeps the keys that the run's paths are known by.
+    m_dictionaries.insert(tally.dictionary());
     FileCounts& file = m_files.emplace_back(FileCounts{fileIndex, {}});
-    file.counts.reserve(tally.entries().size());
-    for (const FilePathTally::Entry& entry : tally.entries()) {
-        const auto [at, made] =
-            m_ids.try_emplace(entry.path, static_cast<std::uint32_t>(m_paths.size()));
-        if (made)
-            m_paths.push_back(entry.path);
-        file.counts.push_back({at->second, entry.type, entry.lines});
+    file.counts.reserve(tally.counts().size());
+    for (const FilePathTally::Count& count : tally.counts()) {
+        auto known = m_byKey.find(count.key);
+        if (known == m_byKey.end()) {
+            const auto [byText, made] =
+                m_byText.try_emplace(*count.key, static_cast<std::uint32_t>(m_paths.size()));
+            if (made)
+                m_paths.push_back(count.key);
+            known = m_byKey.emplace(count.key, byText->second).first;
+        }
+        file.counts.push_back({known->second, count.type, count.lines});
     }
 }
 
@@ -76,7 +152,8 @@ std::vector<RunSummary::Path> PathSummary::paths(std::vector<FileOutcome>& files
     ordered.reserve(order.size());
     for (const std::uint32_t id : order) {
         RunSummary::Path& path = paths[id];
-        path.path = QString::fromStdString(m_paths[id]).replace(QLatin1Char(','), QLatin1Char('/'));
+        path.path =
+            QString::fromStdString(*m_paths[id]).replace(QLatin1Char(','), QLatin1Char('/'));
         ordered.push_back(std::move(path));
     }
     return ordered;

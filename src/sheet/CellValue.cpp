@@ -15,7 +15,9 @@ bool isDigit(char c) {
 }
 } // namespace
 
-std::optional<LosslessNumber> losslessNumber(std::string_view text) {
+namespace {
+// The decimals of a text that reads as a number without loss, by its characters alone.
+std::optional<int> losslessDecimals(std::string_view text) {
     size_t at = 0;
     const bool negative = !text.empty() && text[0] == '-';
     if (negative)
@@ -56,12 +58,23 @@ std::optional<LosslessNumber> losslessNumber(std::string_view text) {
     // A negative zero would come back without its sign.
     if (negative && !nonZero)
         return std::nullopt;
+    return static_cast<int>(fractionDigits);
+}
+} // namespace
 
+bool readsAsLosslessNumber(std::string_view text) {
+    return losslessDecimals(text).has_value();
+}
+
+std::optional<LosslessNumber> losslessNumber(std::string_view text) {
+    const std::optional<int> decimals = losslessDecimals(text);
+    if (!decimals)
+        return std::nullopt;
     double value = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec != std::errc())
         return std::nullopt;
-    return LosslessNumber{value, static_cast<int>(fractionDigits)};
+    return LosslessNumber{value, *decimals};
 }
 
 namespace {

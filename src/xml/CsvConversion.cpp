@@ -22,7 +22,7 @@ public:
         } else {
             childArrives();
         }
-        m_open.push_back({std::string(name), false, m_path.size()});
+        m_open.push_back({std::string(name), false, m_path.size(), ++m_elements});
     }
 
     void endElement() override {
@@ -43,7 +43,7 @@ public:
         if (value.find("&#13;") == std::string_view::npos) {
             appendField(value);
             if (m_observer)
-                m_observer->line(m_path, {}, value);
+                observeText(value);
         } else {
             std::string kept;
             for (size_t from = 0;;) {
@@ -55,7 +55,7 @@ public:
             }
             appendField(kept);
             if (m_observer)
-                m_observer->line(m_path, {}, kept);
+                observeText(kept);
         }
         m_out.append(kLineEnd);
         flushIfLarge();
@@ -85,7 +85,20 @@ private:
         std::string name;
         bool hasChildren;
         size_t pathBefore;
+        // Which element of the document it is, from 1.
+        std::uint64_t number;
     };
+
+    // A text is a line of its element: the names above the element, then its name.
+    void observeText(std::string_view value) {
+        const Open& element = m_open.back();
+        const std::string_view above = m_open.size() > 1
+                                           ? std::string_view(m_path).substr(0, element.pathBefore)
+                                           : std::string_view();
+        // The document element's own text stands below no element: 0 is never an element's.
+        m_observer->line(above, element.name, value,
+                         m_open.size() > 1 ? m_open[m_open.size() - 2].number : 0);
+    }
 
     // The innermost open element turns out to have children: below the root, its name joins
     // the path that its children's lines carry.
@@ -103,7 +116,7 @@ private:
         appendField(value);
         m_out.append(kLineEnd);
         if (m_observer)
-            m_observer->line(m_path, name, value);
+            m_observer->line(m_path, name, value, m_open.back().number);
         flushIfLarge();
     }
 
@@ -143,6 +156,7 @@ private:
     std::string m_separator;
     std::function<void(std::string_view)> m_write;
     CsvLineObserver* m_observer;
+    std::uint64_t m_elements = 0;
     std::string m_path;
     std::vector<Open> m_open;
     std::string m_out;

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,13 +18,17 @@
 // every other value as it stands. No header.
 //
 // Told of every line a flattening writes, so that what a document holds can be counted on the
-// way: the names down to the line's last one joined by the separator, that last name of a line
-// of a childless element, comment, character-data section or processing instruction ("" for a
-// line of text, whose element ends the path), and the value unquoted.
+// way: the names above the line's last one joined by the separator ("" for a line of the
+// document element's own text), that last name (the element of a text, or a childless
+// element, "#comment", "#cdata-section" or a processing instruction's target), and the value
+// unquoted. A text and an empty element of one name are lines of one path. `above` numbers
+// the element the lines stand below (0 for the document element's own text): lines with the
+// same number have the same path, so an observer may skip comparing it.
 class CsvLineObserver {
 public:
     virtual ~CsvLineObserver() = default;
-    virtual void line(std::string_view path, std::string_view leaf, std::string_view value) = 0;
+    virtual void line(std::string_view path, std::string_view name, std::string_view value,
+                      std::uint64_t above) = 0;
 };
 
 // The text is handed to `write` in pieces as it grows, so a large file never has to be held

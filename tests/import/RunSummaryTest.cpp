@@ -20,7 +20,7 @@ struct DriftRun : ImportFixture {
             file("a.xml", "<orders><order><id>1</id><amount>2.50</amount><date>2024-01-15</date>"
                           "</order><order><id>2</id><amount>3</amount><date>2024-02-01</date>"
                           "</order></orders>"),
-            file("b.xml", "<orders><order><id>3</id><amount>4</amount></order></orders>"),
+            file("b.xml", "<orders><order><id>3</id><amount>4</amount><note/></order></orders>"),
             file("broken.xml", "<orders><order><id>5</id></orders>"),
             file("c.xml", "<orders><order><id>4</id><amount>5</amount><date>2024-03-01</date>"
                           "<note>rush</note></order></orders>"),
@@ -80,7 +80,7 @@ void expectFileOutcomes(DriftRun& run, const std::vector<std::int64_t>& given) {
 TEST(RunSummary, FlatteningCountsEveryPathsFilesValuesAndTypeOnEitherSendOption) {
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
         DriftRun run(ImportRoute::WithoutDatabase, send);
-        expectFileOutcomes(run, {6, 2, 4});
+        expectFileOutcomes(run, {6, 3, 4});
         const auto& paths = run.summary().paths;
         ASSERT_EQ(paths.size(), 4U);
         EXPECT_EQ(paths[0].path, "orders/order/id");
@@ -91,7 +91,11 @@ TEST(RunSummary, FlatteningCountsEveryPathsFilesValuesAndTypeOnEitherSendOption)
         const RunSummary::Path& amount = run.path("orders/order/amount");
         EXPECT_EQ(std::tuple(amount.files, amount.values, amount.type),
                   std::tuple(3, 4, ValueType::Number));
-        EXPECT_EQ(run.path("orders/order/note").firstFile, run.surface.files[3]);
+        // An empty element and one with text are lines of one path.
+        const RunSummary::Path& note = run.path("orders/order/note");
+        EXPECT_EQ(std::tuple(note.files, note.values, note.type),
+                  std::tuple(2, 2, ValueType::Text));
+        EXPECT_EQ(note.firstFile, run.surface.files[1]);
         EXPECT_EQ(run.besides("orders/order/note", 4), "text");
     }
 }
@@ -108,7 +112,7 @@ TEST(RunSummary, DatabaseRouteCountsTablesAndColumnsMergedOrNotOnEitherSendOptio
                 ASSERT_EQ(tables.size(), 3U);
                 EXPECT_EQ(
                     std::tuple(tables[1].name, tables[1].rows, tables[1].columns, tables[1].files),
-                    std::tuple(QStringLiteral("order1"), 1, 2, 1));
+                    std::tuple(QStringLiteral("order1"), 1, 3, 1));
                 continue;
             }
             ASSERT_EQ(tables.size(), 1U);
