@@ -158,6 +158,8 @@ void Form1::createControls() {
     summaryPlace.moveLeft(
         std::max(summaryPlace.left(), Option1->geometry().right() + 240 / kTwipsPerPixel));
     summaryPlace.setWidth(std::max(summaryPlace.width(), SummarySheetBox->sizeHint().width()));
+    // Never past the frame's edge, where a font far wider than the one measured would take it.
+    summaryPlace.setRight(std::min(summaryPlace.right(), Frame1->contentsRect().right()));
     SummarySheetBox->setGeometry(summaryPlace);
 
     // Before the stored options are applied, the upper button of each frame is selected.

