@@ -82,10 +82,6 @@ std::uint32_t PathDictionary::find(std::uint32_t parent, std::string_view leaf) 
 
 void FilePathTally::line(std::string_view path, std::string_view leaf, std::string_view value,
                          std::uint64_t above) {
-    if (!m_dictionary) {
-        m_dictionary = std::make_shared<PathDictionary>();
-        m_file = m_dictionary->nextFile();
-    }
     // The lines below one element share its path, which is then not compared again.
     if (above != m_above || m_parent == PathDictionary::kNone) {
         m_parent = m_dictionary->parentOf(path);

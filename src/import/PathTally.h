@@ -77,7 +77,7 @@ private:
 };
 
 // The element paths of one file's flattened lines, counted while the file is converted, in
-// the dictionary of the thread that converts it.
+// the dictionary of the thread that converts it; only one made with a dictionary counts.
 class FilePathTally final : public CsvLineObserver {
 public:
     FilePathTally() = default;

@@ -57,6 +57,44 @@ std::size_t hashOf(std::string_view text) {
 }
 } // namespace
 
+void appendEscaped(std::string& out, std::string_view text, bool inAttribute) {
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            continue;
+        case '<':
+            out += "&lt;";
+            continue;
+        case '>':
+            out += "&gt;";
+            continue;
+        default:
+            break;
+        }
+        if (inAttribute) {
+            const char* reference = c == '"'    ? "&quot;"
+                                    : c == '\t' ? "&#9;"
+                                    : c == '\n' ? "&#10;"
+                                    : c == '\r' ? "&#13;"
+                                                : nullptr;
+            if (reference) {
+                out += reference;
+                continue;
+            }
+        }
+        if (isControl(static_cast<unsigned char>(c))) {
+            static const char digits[] = "0123456789ABCDEF";
+            out += "_x00";
+            out += digits[(c >> 4) & 0xF];
+            out += digits[c & 0xF];
+            out += '_';
+        } else {
+            out += c;
+        }
+    }
+}
+
 SavedText savedText(std::string_view text) {
     std::string_view kept = fitIntoCell(text).kept;
     std::string escaped = protectEscapes(kept);
@@ -151,29 +189,7 @@ void SharedStrings::write(PartText& part) const {
     std::string escaped;
     for (std::string_view text : m_texts) {
         escaped.clear();
-        for (char c : text) {
-            switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            default:
-                if (isControl(static_cast<unsigned char>(c))) {
-                    static const char digits[] = "0123456789ABCDEF";
-                    escaped += "_x00";
-                    escaped += digits[(c >> 4) & 0xF];
-                    escaped += digits[c & 0xF];
-                    escaped += '_';
-                } else {
-                    escaped += c;
-                }
-            }
-        }
+        appendEscaped(escaped, text, false);
         // Whitespace at either end survives only when the text says to keep it.
         const auto spaceAt = [&](size_t at) {
             return escaped[at] == ' ' || escaped[at] == '\t' || escaped[at] == '\n';

@@ -21,6 +21,11 @@ struct SavedText {
 };
 SavedText savedText(std::string_view text);
 
+// Appends a text as a part holds it: markup escaped, and a control character the file cannot
+// hold as "_xHHHH_"; in an attribute's value also the double quote, and tab and line breaks as
+// references, which a reader would otherwise take for spaces.
+void appendEscaped(std::string& out, std::string_view text, bool inAttribute);
+
 // The texts of a workbook being saved, each distinct text stored once and numbered in the order
 // in which the sheets first use it, as the file's shared strings part lists them.
 class SharedStrings {

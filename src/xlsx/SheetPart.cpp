@@ -111,45 +111,10 @@ std::string colsOf(const Worksheet& sheet) {
     return cols.empty() ? cols : "<cols>" + cols + "</cols>";
 }
 
-// A text as an attribute's value: markup escaped, and line breaks and tabs as references, which
-// a reader would otherwise take for spaces.
+// A text as an attribute's value.
 std::string attributeText(std::string_view text) {
     std::string escaped;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '\t':
-            escaped += "&#9;";
-            break;
-        case '\n':
-            escaped += "&#10;";
-            break;
-        case '\r':
-            escaped += "&#13;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                static const char digits[] = "0123456789ABCDEF";
-                escaped += "_x00";
-                escaped += digits[(c >> 4) & 0xF];
-                escaped += digits[c & 0xF];
-                escaped += '_';
-            } else {
-                escaped += c;
-            }
-        }
-    }
+    appendEscaped(escaped, text, true);
     return escaped;
 }
 
