@@ -16,47 +16,41 @@ bool isDigit(char c) {
 } // namespace
 
 namespace {
-// The decimals of a text that reads as a number without loss, by its characters alone.
+// The decimals of a text that reads as a number without loss, by its characters alone. One pass:
+// every value of a run is read by it, some twice.
 std::optional<int> losslessDecimals(std::string_view text) {
-    size_t at = 0;
-    const bool negative = !text.empty() && text[0] == '-';
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const bool negative = at != end && *at == '-';
     if (negative)
-        at = 1;
-    const size_t integerStart = at;
-    while (at < text.size() && isDigit(text[at]))
         ++at;
-    const size_t integerDigits = at - integerStart;
-    if (integerDigits == 0 || (integerDigits > 1 && text[integerStart] == '0'))
-        return std::nullopt;
-    size_t fractionDigits = 0;
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        const size_t fractionStart = at;
-        while (at < text.size() && isDigit(text[at]))
-            ++at;
-        fractionDigits = at - fractionStart;
-        if (fractionDigits == 0)
-            return std::nullopt;
-    }
-    if (at != text.size() || static_cast<int>(fractionDigits) > kMaxDecimals)
-        return std::nullopt;
-
     // Significant digits run from the first non-zero digit to the last digit written.
     int significant = 0;
     bool started = false;
-    bool nonZero = false;
-    for (size_t i = integerStart; i < text.size(); ++i) {
-        if (!isDigit(text[i]))
-            continue;
-        started = started || text[i] != '0';
-        nonZero = nonZero || text[i] != '0';
-        if (started)
-            ++significant;
+    const auto digits = [&] {
+        const char* const first = at;
+        for (; at != end && isDigit(*at); ++at) {
+            started = started || *at != '0';
+            significant += started ? 1 : 0;
+        }
+        return static_cast<size_t>(at - first);
+    };
+    const char* const integerStart = at;
+    const size_t integerDigits = digits();
+    if (integerDigits == 0 || (integerDigits > 1 && *integerStart == '0'))
+        return std::nullopt;
+    size_t fractionDigits = 0;
+    if (at != end && *at == '.') {
+        ++at;
+        fractionDigits = digits();
+        if (fractionDigits == 0)
+            return std::nullopt;
     }
-    if (significant > kMaxSignificantDigits)
+    if (at != end || static_cast<int>(fractionDigits) > kMaxDecimals ||
+        significant > kMaxSignificantDigits)
         return std::nullopt;
     // A negative zero would come back without its sign.
-    if (negative && !nonZero)
+    if (negative && !started)
         return std::nullopt;
     return static_cast<int>(fractionDigits);
 }
