@@ -137,6 +137,9 @@ void addSummarySheet(Workbook& workbook, const ImportResult& result) {
     workbook.activate(1);
     Worksheet& sheet = workbook.addSheet();
     workbook.renameSheet(sheet, workbook.freeNameFor(sheet, QStringLiteral("Summary")));
+    // It stands first: its thousands of paths in the shared list would lengthen the number of
+    // every text cell of the sheets after it.
+    sheet.setKeepsTextsInCells(true);
     RowWriter rows(sheet);
     writeRun(rows, result);
     rows.skip();

@@ -239,6 +239,12 @@ public:
     // Grows with every change of how the sheet is viewed, which a saved file keeps too.
     std::uint64_t viewRevision() const { return m_viewRevision; }
 
+    // Whether a saved file holds this sheet's texts in its cells rather than in the workbook's
+    // shared list. A small sheet standing before large ones then leaves their texts the short
+    // numbers from 0 that they have without it, and the list needs no look-ups of texts.
+    bool keepsTextsInCells() const { return m_textsInCells; }
+    void setKeepsTextsInCells(bool inCells) { m_textsInCells = inCells; }
+
 private:
     QString m_name;
     QString m_foldedName;
@@ -254,6 +260,7 @@ private:
     bool m_topRowFrozen = false;
     std::map<int, double> m_widthsSetByHand;
     std::uint64_t m_viewRevision = 0;
+    bool m_textsInCells = false;
 };
 
 // The reference of a cell such as "B7".

@@ -141,13 +141,30 @@ void SharedStrings::index(std::uint32_t number) {
     m_indexed = number + 1;
 }
 
+std::optional<SavedText> changedForSaving(std::string_view text) {
+    if (!needsProtection(text))
+        return std::nullopt;
+    return savedText(text);
+}
+
+void appendTextElement(std::string& out, std::string_view saved) {
+    const size_t start = out.size();
+    out.append("<t>");
+    appendEscaped(out, saved, false);
+    const auto spaceAt = [&](size_t at) {
+        return out[at] == ' ' || out[at] == '\t' || out[at] == '\n';
+    };
+    if (out.size() > start + 3 && (spaceAt(start + 3) || spaceAt(out.size() - 1)))
+        out.insert(start + 2, " xml:space=\"preserve\"");
+    out.append("</t>");
+}
+
 std::uint32_t SharedStrings::take(std::uint32_t text) {
     std::string_view saved = m_pool->text(text);
     qint64 cut = 0;
-    if (needsProtection(saved)) {
-        SavedText changed = savedText(saved);
-        cut = changed.charactersCut;
-        saved = m_changed.emplace_back(std::move(changed.escaped));
+    if (std::optional<SavedText> changed = changedForSaving(saved)) {
+        cut = changed->charactersCut;
+        saved = m_changed.emplace_back(std::move(changed->escaped));
     }
     if (!m_slots.empty()) {
         for (size_t at = hashOf(saved) & (m_slots.size() - 1); m_slots[at] != 0;
@@ -186,18 +203,12 @@ void SharedStrings::write(PartText& part) const {
     part.append("\" uniqueCount=\"");
     part.append({count, std::to_chars(count, count + sizeof count, m_texts.size()).ptr});
     part.append("\">");
-    std::string escaped;
+    std::string element;
     for (std::string_view text : m_texts) {
-        escaped.clear();
-        appendEscaped(escaped, text, false);
-        // Whitespace at either end survives only when the text says to keep it.
-        const auto spaceAt = [&](size_t at) {
-            return escaped[at] == ' ' || escaped[at] == '\t' || escaped[at] == '\n';
-        };
-        const bool preserve = !escaped.empty() && (spaceAt(0) || spaceAt(escaped.size() - 1));
-        part.append(preserve ? "<si><t xml:space=\"preserve\">" : "<si><t>");
-        part.append(escaped);
-        part.append("</t></si>");
+        element.assign("<si>");
+        appendTextElement(element, text);
+        element.append("</si>");
+        part.append(element);
     }
     part.append("</sst>");
 }

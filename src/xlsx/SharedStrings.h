@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,6 +21,11 @@ struct SavedText {
     qint64 charactersCut = 0;
 };
 SavedText savedText(std::string_view text);
+// The same for a cell's text, or none when the file holds the text as it is, as it mostly does.
+std::optional<SavedText> changedForSaving(std::string_view text);
+// Appends a text the file holds (see savedText) as a `<t>` element: escaped, and marked to keep
+// whitespace at either end, which a reader would otherwise drop.
+void appendTextElement(std::string& out, std::string_view saved);
 
 // Appends a text as a part holds it: markup escaped, and a control character the file cannot
 // hold as "_xHHHH_"; in an attribute's value also the double quote, and tab and line breaks as

@@ -163,7 +163,9 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& sty
                     SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
                     const RowsWrittenTaker& rowsWritten) {
     const CellStore& cells = sheet.cells();
-    strings.beginSheet(cells.texts());
+    const bool textsInCells = sheet.keepsTextsInCells();
+    if (!textsInCells)
+        strings.beginSheet(cells.texts());
     part.append("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
                 "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
                 "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
@@ -192,6 +194,7 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& sty
     std::string spans;
     int spansBlock = -1;
     char text[128];
+    std::string inlineText;
     for (int row = 1; row <= cells.storedRowCount(); ++row) {
         const std::span<const Cell> stored = cells.row(row);
         if (std::none_of(stored.begin(), stored.end(),
@@ -231,6 +234,21 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& sty
                     style > 0) {
                     at = put(at, "\" s=\"");
                     at = decimal(static_cast<std::uint64_t>(style), at);
+                }
+                if (textsInCells) {
+                    inlineText.assign(text, static_cast<size_t>(at - text));
+                    inlineText.append("\" t=\"inlineStr\"><is>");
+                    std::string_view saved = cells.texts().text(cell.text);
+                    const std::optional<SavedText> changed = changedForSaving(saved);
+                    if (changed) {
+                        saved = changed->escaped;
+                        if (changed->charactersCut > 0)
+                            noteCut(reference, changed->charactersCut);
+                    }
+                    appendTextElement(inlineText, saved);
+                    inlineText.append("</is></c>");
+                    part.append(inlineText);
+                    continue;
                 }
                 const std::uint32_t shared = strings.numberOf(cell.text);
                 if (const qint64 cut = strings.charactersCut(shared); cut > 0)

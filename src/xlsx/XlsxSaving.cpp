@@ -29,7 +29,7 @@ struct CellFormat {
 };
 
 // What the parts around the sheets depend on: the cell formats in the order in which the cells
-// first use them, and whether any cell holds a text.
+// first use them, and whether any cell holds a text of the shared list.
 struct WorkbookFacts {
     std::vector<CellFormat> formatsInOrder;
     CellStyles styles;
@@ -52,11 +52,12 @@ WorkbookFacts factsOf(const Workbook& workbook) {
     WorkbookFacts facts;
     for (int i = 1; i <= workbook.sheetCount(); ++i) {
         const CellStore& cells = workbook.sheet(i).cells();
+        const bool sharesTexts = !workbook.sheet(i).keepsTextsInCells();
         facts.storedRows += cells.storedRowCount();
         for (int row = 1; row <= cells.storedRowCount(); ++row) {
             for (const Cell& cell : cells.row(row)) {
                 if (cell.kind == Cell::Kind::Text)
-                    facts.hasTexts = true;
+                    facts.hasTexts = facts.hasTexts || sharesTexts;
                 else if (cell.kind != Cell::Kind::Empty)
                     noteFormat(facts, numberFormatOf(cell), false);
             }
@@ -117,7 +118,15 @@ void writeFrame(const WorkbookFacts& facts, const QString& path, const QString& 
 // Whether a sheet's part may outgrow what a plain zip entry records.
 bool mayBeLarge(const Worksheet& sheet) {
     constexpr std::int64_t kBytesPerCellAtMost = 64;
-    return sheet.cells().cellCount() * kBytesPerCellAtMost >= 0xFFFFFFFFll;
+    const CellStore& cells = sheet.cells();
+    std::int64_t bytes = cells.cellCount() * kBytesPerCellAtMost;
+    // Texts kept in the cells are the part's own, each byte escaped to seven at most.
+    if (sheet.keepsTextsInCells())
+        for (int row = 1; row <= cells.storedRowCount(); ++row)
+            for (const Cell& cell : cells.row(row))
+                if (cell.kind == Cell::Kind::Text)
+                    bytes += 7 * static_cast<std::int64_t>(cells.texts().text(cell.text).size());
+    return bytes >= 0xFFFFFFFFll;
 }
 
 void addPart(ZipPackage& package, const std::string& name, const std::string& text) {

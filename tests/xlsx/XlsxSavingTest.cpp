@@ -352,3 +352,44 @@ TEST(XlsxSaving, LinksAreSavedWithTheirPlacesAndLookLikeLinks) {
     EXPECT_TRUE(fontOf("B2").contains("<color rgb=\"FF0000FF\"/>"));
     EXPECT_FALSE(fontOf("A1").contains("<u/>"));
 }
+
+// A sheet that keeps its texts in its cells writes them there as the shared list would hold
+// them, and the sheets after it number their texts from 0, as without it; a workbook whose only
+// texts are such has no shared list at all.
+TEST(XlsxSaving, TextsKeptInTheirCellsLeaveTheSharedListToTheOtherSheets) {
+    QTemporaryDir folder;
+    auto book = Workbook::createNew("Book1");
+    Worksheet& summary = book->sheet(1);
+    summary.setKeepsTextsInCells(true);
+    summary.cells().setText(1, 1, " starts with a space");
+    summary.cells().setText(1, 2, "a < b & \"c\"");
+    summary.cells().setText(2, 1, "x_x000D_y");
+    summary.cells().setText(2, 2, "12.50");
+    std::string escapes;
+    for (int i = 0; i < 5000; ++i)
+        escapes += "_x0041_";
+    summary.cells().setText(3, 1, escapes);
+    const QString path = folder.filePath("out.xlsx");
+    QStringList problems = saveAsXlsx(*book, path);
+    EXPECT_FALSE(xlsxEntry(path, "[Content_Types].xml").contains("sharedStrings"));
+
+    const QString cells = xlsxEntry(path, "xl/worksheets/sheet1.xml");
+    for (
+        const char* expected :
+        {R"(<c r="A1" t="inlineStr"><is><t xml:space="preserve"> starts with a space</t></is></c>)",
+         R"(<c r="B1" t="inlineStr"><is><t>a &lt; b &amp; "c"</t></is></c>)",
+         R"(<c r="A2" t="inlineStr"><is><t>x_x005F_x000D_y</t></is></c>)",
+         R"(<c r="B2" s="1"><v>12.5</v></c>)", R"(<c r="A3" t="inlineStr"><is><t>_x005F_x0041_)"})
+        EXPECT_TRUE(cells.contains(expected)) << expected;
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].startsWith("Cell Sheet1!A3 was saved without its last"));
+
+    // A text of the next sheet that the first holds too is the next sheet's own, numbered 0.
+    book->sheet(2).cells().setText(1, 1, "12.50 is not here");
+    book->sheet(2).cells().setText(2, 1, "x_x000D_y");
+    saveAsXlsx(*book, path);
+    EXPECT_TRUE(xlsxSheet(path, 2).contains(R"(<c r="A1" t="s"><t>12.50 is not here</t>)"));
+    EXPECT_TRUE(xlsxSheet(path, 2).contains(R"(<c r="A2" t="s"><t>x_x005F_x000D_y</t>)"));
+    EXPECT_TRUE(xlsxEntry(path, "xl/worksheets/sheet2.xml").contains(R"(t="s"><v>0</v>)"));
+    EXPECT_TRUE(xlsxEntry(path, "xl/sharedStrings.xml").contains(R"(count="2" uniqueCount="2")"));
+}
