@@ -157,6 +157,20 @@ std::string dimensionOf(const CellStore& cells) {
         return first;
     return first + ":" + reference(used.lastRow, used.lastColumn);
 }
+// Ends a text cell whose start `cell` holds with the text in it, as the shared list would have
+// held it.
+void appendInlineText(std::string& cell, std::string_view text, std::string_view reference,
+                      const CutCellTaker& noteCut) {
+    cell.append("\" t=\"inlineStr\"><is>");
+    const std::optional<SavedText> changed = changedForSaving(text);
+    if (changed) {
+        text = changed->escaped;
+        if (changed->charactersCut > 0)
+            noteCut(reference, changed->charactersCut);
+    }
+    appendTextElement(cell, text);
+    cell.append("</is></c>");
+}
 } // namespace
 
 void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& styles,
@@ -237,16 +251,7 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& sty
                 }
                 if (textsInCells) {
                     inlineText.assign(text, static_cast<size_t>(at - text));
-                    inlineText.append("\" t=\"inlineStr\"><is>");
-                    std::string_view saved = cells.texts().text(cell.text);
-                    const std::optional<SavedText> changed = changedForSaving(saved);
-                    if (changed) {
-                        saved = changed->escaped;
-                        if (changed->charactersCut > 0)
-                            noteCut(reference, changed->charactersCut);
-                    }
-                    appendTextElement(inlineText, saved);
-                    inlineText.append("</is></c>");
+                    appendInlineText(inlineText, cells.texts().text(cell.text), reference, noteCut);
                     part.append(inlineText);
                     continue;
                 }
