@@ -16,13 +16,8 @@ ValueType typeOfCellText(std::string_view text) {
     return ValueType::Text;
 }
 
-std::uint32_t PathDictionary::entryOf(std::uint32_t parent, std::string_view leaf,
-                                      std::uint32_t last) {
-    if (last != kNone) {
-        const std::uint32_t next = m_entries[last].next;
-        if (next != kNone && m_entries[next].parent == parent && m_entries[next].leaf == leaf)
-            return next;
-    }
+std::uint32_t PathDictionary::foundOrMade(std::uint32_t parent, std::string_view leaf,
+                                          std::uint32_t last) {
     const std::uint32_t at = find(parent, leaf);
     if (last != kNone)
         m_entries[last].next = at;

@@ -44,8 +44,16 @@ public:
     // The path above lines, by the names it joins.
     std::uint32_t parentOf(std::string_view path);
     // The entry of a line below path `parent` named `leaf`, which followed the line of entry
-    // `last`.
-    std::uint32_t entryOf(std::uint32_t parent, std::string_view leaf, std::uint32_t last);
+    // `last`. Inline: it is asked for every line, and mostly answered by the first comparison.
+    std::uint32_t entryOf(std::uint32_t parent, std::string_view leaf, std::uint32_t last) {
+        if (last != kNone) {
+            const std::uint32_t next = m_entries[last].next;
+            if (next != kNone && m_entries[next].parent == parent &&
+                std::string_view(m_entries[next].leaf) == leaf)
+                return next;
+        }
+        return foundOrMade(parent, leaf, last);
+    }
     Entry& entry(std::uint32_t at) { return m_entries[at]; }
     // A number for each file counted, so that an entry knows whether a file has counted it.
     std::uint64_t nextFile() { return ++m_files; }
@@ -59,6 +67,7 @@ private:
     };
     static constexpr std::size_t kSearched = 16;
 
+    std::uint32_t foundOrMade(std::uint32_t parent, std::string_view leaf, std::uint32_t last);
     std::uint32_t find(std::uint32_t parent, std::string_view leaf);
 
     struct TextHash {
