@@ -65,8 +65,10 @@ HARNESS
 if step "minimal Debian 12 with the checkout and shared/" machine.log make_machine_with_checkout; then
     step "bash scripts/test.sh" test.log in_chroot bash -c 'cd /work/main && bash scripts/test.sh' ||
         true
-    # CI's lint and thread-sanitizer runs, and its short fuzzing run, need packages of their
-    # own; they must install here too.
+    # CI's layout check, lint and thread-sanitizer runs, and its short fuzzing run, need
+    # packages of their own; they must install here too.
+    step "bash scripts/check-format.sh" format.log \
+        in_chroot bash -c 'cd /work/main && bash scripts/check-format.sh' || true
     step "bash scripts/lint.sh" lint.log in_chroot bash -c 'cd /work/main && bash scripts/lint.sh' ||
         true
     step "bash scripts/tsan.sh" tsan.log in_chroot bash -c 'cd /work/main && bash scripts/tsan.sh' ||

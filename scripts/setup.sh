@@ -12,6 +12,7 @@ packages=(
     libgtest-dev unzip
     clang libclang-rt-14-dev # the fuzzing targets of bench/fuzz.sh
     clang-tidy # scripts/lint.sh
+    clang-format # scripts/check-format.sh, which CI runs
     fonts-liberation
 )
 
