@@ -552,6 +552,9 @@ private:
 };
 
 std::string FileTablePlan::Planner::pathText(std::uint32_t path) const {
+    // A plan that records no paths numbers every row's path 0, which names none.
+    if (path >= m_paths.size())
+        return {};
     // Gathered from the end, so that a path of any depth costs only what it keeps.
     std::vector<const std::string*> names;
     size_t bytes = 0;
