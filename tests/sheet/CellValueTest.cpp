@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -17,37 +18,53 @@ TEST(CellValue, ATextBecomesANumberOnlyWhenNothingIsLost) {
         EXPECT_FALSE(losslessNumber(text)) << text;
 }
 
+namespace {
+struct DateCase {
+    const char* text;
+    double serial;
+    DateForm form;
+    int decimals;
+};
+
+// A case's name is its text, each character a name cannot hold as "_".
+std::string caseName(const char* text) {
+    std::string name(text);
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+class IsoDate : public testing::TestWithParam<DateCase> {};
+} // namespace
+
 // Serials as the saved file counts them: 1 March 1900 is day 61, after the format's 29 February
 // 1900 that never was; the time of day is a fraction of a day.
-TEST(CellValue, AnIsoDateOrTimeBecomesTheFilesSerialAndShowsAsWritten) {
-    struct Case {
-        const char* text;
-        double serial;
-        DateForm form;
-        int decimals;
-    };
-    const Case cases[] = {
-        {"1900-03-01", 61, DateForm::Date, 0},
-        {"2000-02-29", 36585, DateForm::Date, 0},
-        {"2024-01-15", 45306, DateForm::Date, 0},
-        {"9999-12-31", 2958465, DateForm::Date, 0},
-        {"2024-01-15T10:30:00", 45306.4375, DateForm::DateTime, 0},
-        {"2024-01-15T18:00:00.5", 45306.75 + 0.5 / 86400, DateForm::DateTime, 1},
-        {"1900-03-01T00:00:00.000", 61, DateForm::DateTime, 3},
-        {"00:00:00", 0, DateForm::Time, 0},
-        {"12:00:00", 0.5, DateForm::Time, 0},
-        {"06:00:00.25", 0.25 + 0.25 / 86400, DateForm::Time, 2},
-        {"23:59:59.999", 86399.999 / 86400, DateForm::Time, 3},
-    };
-    for (const Case& expected : cases) {
-        const std::optional<LosslessDate> date = losslessDate(expected.text);
-        ASSERT_TRUE(date) << expected.text;
-        EXPECT_DOUBLE_EQ(date->serial, expected.serial) << expected.text;
-        EXPECT_EQ(date->form, expected.form) << expected.text;
-        EXPECT_EQ(date->decimals, expected.decimals) << expected.text;
-        EXPECT_EQ(formatDate(date->serial, date->form, date->decimals), expected.text);
-    }
+TEST_P(IsoDate, BecomesTheFilesSerialAndShowsAsWritten) {
+    const DateCase& expected = GetParam();
+    const std::optional<LosslessDate> date = losslessDate(expected.text);
+    ASSERT_TRUE(date);
+    EXPECT_DOUBLE_EQ(date->serial, expected.serial);
+    EXPECT_EQ(date->form, expected.form);
+    EXPECT_EQ(date->decimals, expected.decimals);
+    EXPECT_EQ(formatDate(date->serial, date->form, date->decimals), expected.text);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , IsoDate,
+    testing::Values(DateCase{"1900-03-01", 61, DateForm::Date, 0},
+                    DateCase{"2000-02-29", 36585, DateForm::Date, 0},
+                    DateCase{"2024-01-15", 45306, DateForm::Date, 0},
+                    DateCase{"9999-12-31", 2958465, DateForm::Date, 0},
+                    DateCase{"2024-01-15T10:30:00", 45306.4375, DateForm::DateTime, 0},
+                    DateCase{"2024-01-15T18:00:00.5", 45306.75 + 0.5 / 86400, DateForm::DateTime,
+                             1},
+                    DateCase{"1900-03-01T00:00:00.000", 61, DateForm::DateTime, 3},
+                    DateCase{"00:00:00", 0, DateForm::Time, 0},
+                    DateCase{"12:00:00", 0.5, DateForm::Time, 0},
+                    DateCase{"06:00:00.25", 0.25 + 0.25 / 86400, DateForm::Time, 2},
+                    DateCase{"23:59:59.999", 86399.999 / 86400, DateForm::Time, 3}),
+    [](const testing::TestParamInfo<DateCase>& date) { return caseName(date.param.text); });
 
 TEST(CellValue, AnyOtherSpellingOfADateStaysText) {
     for (const char* text :
