@@ -24,6 +24,9 @@ struct Message {
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
     QString title = kApplicationTitle;
+    // The listed file whose own failure the message tells of; "" for every other message, so
+    // that a run can gather such failures into one list instead of a box for each.
+    QString aboutFile = {};
 
     bool operator==(const Message&) const = default;
 };

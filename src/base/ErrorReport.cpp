@@ -74,7 +74,7 @@ void ReportingProcedure::report(int stepNumber, const QString& description, File
         m_failures->push_back({m_procedureName, stepNumber, description, problem});
     const QString text = errorReportText(description, m_procedureName, stepNumber);
     m_dialogs.showMessage(Message{text, MessageButtons::Ok, MessageIcon::Warning,
-                                  QStringLiteral("Application Error")});
+                                  QStringLiteral("Application Error"), m_aboutFile});
 }
 
 void runUnreportedHandler(Dialogs& dialogs, const std::function<void()>& handler) {

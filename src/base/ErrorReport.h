@@ -51,11 +51,15 @@ public:
     // Shows the report for a failure that a step noted without raising it.
     void report(int stepNumber, const QString& description,
                 FileProblem problem = FileProblem::Failed);
+    // Marks the reports that follow as telling of the failure of the listed file `path`, until
+    // it is called again ("" for none).
+    void setAboutFile(QString path) { m_aboutFile = std::move(path); }
 
 private:
     Dialogs& m_dialogs;
     QString m_procedureName;
     std::vector<StepFailure>* m_failures;
+    QString m_aboutFile;
 };
 
 // Runs an event handler that neither reports nor ignores errors: an error that escapes it is

@@ -60,7 +60,9 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
         for (int i = 1; i <= count; ++i) {
             surface.processEvents();
             const size_t failuresBefore = result.failures.size();
+            procedure.setAboutFile(surface.fileAt(i));
             procedure.step(113, [&] { mustBeSet(database.get()).surveyXml(surface.fileAt(i)); });
+            procedure.setAboutFile({});
             if (result.failures.size() > failuresBefore) {
                 unsurveyed.insert(i, result.failures.back());
                 result.failures.resize(failuresBefore);
@@ -76,6 +78,7 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
             continue;
         }
         const size_t failuresBefore = result.failures.size();
+        procedure.setAboutFile(outcome.path);
         // Each table a file adds costs the engine more the more tables there are already.
         procedure.step(114, [&] {
             try {
@@ -93,6 +96,7 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
             }
         });
         result.claimFailures(outcome, failuresBefore);
+        procedure.setAboutFile({});
     }
     QStringList made;
     const size_t failuresBefore = result.failures.size();

@@ -119,6 +119,7 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         surface.processEvents();
         procedure.step(140, [&] { surface.setProgress(100.0 * i / surface.fileCount()); });
         FileOutcome& outcome = result.files.emplace_back(xmlPaths.at(i - 1));
+        procedure.setAboutFile(outcome.path);
         const size_t failuresBefore = result.failures.size();
         std::optional<QString> csvPath;
         procedure.step(142, [&] { csvPath = paths.pathFor(outcome.path); });
@@ -143,20 +144,25 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
             case Flattened::Outcome::NotWellFormed:
                 procedure.step(144, [&] {
                     outcome.failedToRead(flattened.error);
-                    dialogs.showMessage(
-                        Message{errorReadingMessage(outcome.path, flattened.error)});
+                    Message message{errorReadingMessage(outcome.path, flattened.error)};
+                    message.aboutFile = outcome.path;
+                    dialogs.showMessage(message);
                 });
                 break;
-            case Flattened::Outcome::ConversionFailed:
-                ReportingProcedure(dialogs, QStringLiteral("ConvertToCSV"), &result.failures)
-                    .report(100, flattened.failure, flattened.problem);
+            case Flattened::Outcome::ConversionFailed: {
+                ReportingProcedure conversion(dialogs, QStringLiteral("ConvertToCSV"),
+                                              &result.failures);
+                conversion.setAboutFile(outcome.path);
+                conversion.report(100, flattened.failure, flattened.problem);
                 break;
+            }
             case Flattened::Outcome::WriteFailed:
                 procedure.report(144, flattened.failure, flattened.problem);
                 break;
             }
         }
         result.claimFailures(outcome, failuresBefore);
+        procedure.setAboutFile({});
     }
     procedure.step(146, [&] {
         result.spreadsheet = ImportToExcel(csvPaths, surface, dialogs, applications, texts,

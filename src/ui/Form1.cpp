@@ -8,6 +8,7 @@
 #include "base/RuntimeError.h"
 #include "base/SettingsStore.h"
 #include "ui/CursorFile.h"
+#include "ui/FailedFilesWindow.h"
 #include "ui/Form1Surface.h"
 #include "ui/HelpText.h"
 #include "ui/LockableCheckBox.h"
@@ -19,6 +20,8 @@
 #include "filelist/DroppedPaths.h"
 #include "filelist/ListQuestions.h"
 #include "filelist/SampleFiles.h"
+#include "import/FailedFilesList.h"
+#include "import/FailureGathering.h"
 #include "import/ImportRun.h"
 #include "import/ImportSurface.h"
 #include "ui/Desktop.h"
@@ -54,6 +57,10 @@ QFont arial(qreal points) {
     font.setBold(true);
     return font;
 }
+
+// The start button's caption, and its caption while a run is under way, when it stops the run.
+const QString kStartCaption = QStringLiteral("Start Importing Multiple XML Files");
+const QString kStopCaption = QStringLiteral("Stop Importing");
 
 const QString kListToolTip =
     QStringLiteral("Drag and drop files here. Double-click item to remove it. Move bar to right "
@@ -99,8 +106,7 @@ void Form1::createControls() {
     button(PushButton7, "PushButton7", QStringLiteral("Clear List"), twips(120, 3770, 3840, 405));
     button(PushButton8, "PushButton8", QStringLiteral("Load Sample/Example Files"),
            twips(4080, 3770, 3840, 405));
-    button(PushButton4, "PushButton4", QStringLiteral("Start Importing Multiple XML Files"),
-           twips(120, 6500, 7800, 405));
+    button(PushButton4, "PushButton4", kStartCaption, twips(120, 6500, 7800, 405));
 
     ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -439,19 +445,41 @@ void Form1::setProgress(double percent) {
 }
 
 void Form1::PushButton4_Click() {
-    // A click let through while a run processes events must not start a second run.
-    if (m_runUnderway)
+    // During a run the button stops it, at the run's next look at the window's events; a second
+    // click while it stops changes nothing.
+    if (m_runUnderway) {
+        m_stopRequested = true;
         return;
+    }
+    runImport();
+}
+
+void Form1::runImport() {
     m_runUnderway = true;
+    m_stopRequested = false;
+    PushButton4->setText(kStopCaption);
     Frame1->setLocked(true);
     Frame2->setLocked(true);
     SummarySheetBox->setLocked(true);
     enableJoinTablesBox();
     Form1Surface surface(*this, Option1, Option2, Option3, Option4, JoinTablesBox, SummarySheetBox);
+    FailureGathering dialogs(m_dialogs);
+    ImportRun run(surface, dialogs, m_spreadsheets, temporaryFolder(), &m_workDatabase);
     try {
-        ImportRun(surface, m_dialogs, m_spreadsheets, temporaryFolder(), &m_workDatabase).run();
+        showFailedFiles(run.run());
     } catch (const ProcedureAbandoned&) {
-        // The window was closed during the run: the importer ends without another word.
+        // Closed: the importer ends without another word. Stopped: what the run made is let
+        // go, and the user is told how far it came.
+        if (!m_closeRequested) {
+            const ImportResult& soFar = run.resultSoFar();
+            if (soFar.spreadsheet)
+                soFar.spreadsheet->quit();
+            setProgress(0);
+            setMousePointer(MousePointer::Default);
+            m_dialogs.showMessage(Message{stoppedRunMessage(soFar, m_fileList.count()),
+                                          MessageButtons::Ok, MessageIcon::Information});
+            showFailedFiles(soFar);
+        }
     } catch (...) {
         // What escaped the run's steps, as memory that ran out between them, is said rather than
         // thrown into the event loop.
@@ -461,8 +489,22 @@ void Form1::PushButton4_Click() {
     Frame1->setLocked(false);
     Frame2->setLocked(false);
     SummarySheetBox->setLocked(false);
+    PushButton4->setText(kStartCaption);
     m_runUnderway = false;
+    m_stopRequested = false;
     enableJoinTablesBox();
+}
+
+void Form1::showFailedFiles(const ImportResult& result) {
+    const QStringList lines = failedFileLines(result);
+    if (lines.isEmpty())
+        return;
+    if (m_failedFiles)
+        m_failedFiles->close();
+    m_failedFiles = new FailedFilesWindow(lines, m_dialogs, this);
+    m_failedFiles->setAttribute(Qt::WA_DeleteOnClose);
+    m_failedFiles->show();
+    m_failedFiles->raise();
 }
 
 void Form1::PushButton5_Click() {

@@ -10,11 +10,14 @@
 
 #include <QCursor>
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 
 #include <optional>
 
 class Desktop;
+class FailedFilesWindow;
+struct ImportResult;
 class ReportingProcedure;
 class Dialogs;
 class SettingsStore;
@@ -59,6 +62,8 @@ public:
     bool runUnderway() const { return m_runUnderway; }
     // Whether the window was closed while a run was under way.
     bool closeRequested() const { return m_closeRequested; }
+    // Whether the user asked the run under way to stop, with the start button.
+    bool stopRequested() const { return m_stopRequested; }
     // The progress bar's value as the run set it, 0 to 100.
     double progress() const { return m_progress; }
     void setProgress(double percent);
@@ -117,6 +122,10 @@ private:
     int selectedPosition() const;
     void selectAndShow(int position);
     void moveSelectedRow(int (*moveRow)(FileList&, int));
+    // Runs the import with the list and the options; the start button stops it meanwhile.
+    void runImport();
+    // Lists the files of a run that were not imported, when there are any.
+    void showFailedFiles(const ImportResult& result);
     void reportWalkProblems(const WalkProblems& problems, ReportingProcedure* procedure,
                             int stepNumber);
 
@@ -133,6 +142,7 @@ private:
     int m_mousePointer = 0;
     bool m_runUnderway = false;
     bool m_closeRequested = false;
+    bool m_stopRequested = false;
     double m_progress = 0;
     std::optional<QCursor> m_mouseIcon;
     // The list's pointer while a row is dragged, loaded at the first click on a row.
@@ -160,4 +170,6 @@ private:
     // A first sheet that sums the run up, on either route.
     LockableCheckBox* SummarySheetBox = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    // The files the last run could not import; replaced by the next run's list.
+    QPointer<FailedFilesWindow> m_failedFiles;
 };

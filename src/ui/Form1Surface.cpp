@@ -53,7 +53,8 @@ void Form1Surface::showAgain() {
 
 void Form1Surface::processEvents() {
     m_events.pump();
-    if (m_window.closeRequested())
+    // Closed, or stopped with the start button: the run ends here and its partial files go.
+    if (m_window.closeRequested() || m_window.stopRequested())
         throw ProcedureAbandoned{};
     // The end of the session, or a kill: the run stops and its partial files go.
     stopWhenAsked();

@@ -5,11 +5,14 @@
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TreeBuilder.h"
+#include "ui/FailedFilesWindow.h"
 #include "ui/Form1Surface.h"
 #include "ui/OptionFrame.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QMimeData>
 #include <QProgressBar>
@@ -135,6 +138,8 @@ private slots:
     void summarySheetIsRememberedRestoredAndReadByTheRun();
     void nothingChangesTheListOrOptionsWhileARunIsUnderWay();
     void closingTheWindowEndsARunAtOnce();
+    void startButtonStopsARunHalfWayAndLeavesNoPartialFile();
+    void failuresBeyondTheThirdAreGatheredIntoOneListOnYes();
 };
 
 void Form1Test::optionsStartAsDefaultsAndAClickSavesItsPair() {
@@ -478,8 +483,8 @@ void Form1Test::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {
         &fixture.window,
         [&] {
             triedDuringRun = fixture.window.runUnderway();
-            for (const char* control : {"PushButton4", "PushButton7", "PushButton8", "Option1",
-                                        "Option3", "SummarySheetBox"})
+            for (const char* control :
+                 {"PushButton7", "PushButton8", "Option1", "Option3", "SummarySheetBox"})
                 fixture.click(control);
             auto* list = fixture.control<QTreeView>("ListView1");
             list->setCurrentIndex(list->model()->index(0, 0));
@@ -516,6 +521,110 @@ void Form1Test::closingTheWindowEndsARunAtOnce() {
     QVERIFY(fixture.dialogs.shown.empty());
     QVERIFY(fixture.results.empty());
     QVERIFY(fixture.engine.runningInstances().empty());
+}
+
+void Form1Test::startButtonStopsARunHalfWayAndLeavesNoPartialFile() {
+    Fixture fixture;
+    QStringList files;
+    for (int i = 1; i <= 600; ++i)
+        files << writeFile(fixture.folder.filePath(QStringLiteral("in/%1.xml").arg(i)),
+                           QByteArray("<r><v>") + QByteArray::number(i) + "</v><w>x</w></r>");
+    fixture.loadAndShow(files);
+    fixture.click("Option4");
+    fixture.click("Option2");
+    auto* start = fixture.control<QPushButton>("PushButton4");
+    QString captionDuringRun;
+    double stoppedAt = -1;
+    // Looks at the window each time the run lets events run, and clicks the button twice once
+    // half the files have begun.
+    std::function<void()> watch = [&] {
+        if (!fixture.window.runUnderway())
+            return;
+        captionDuringRun = start->text();
+        if (fixture.window.progress() >= 50) {
+            stoppedAt = fixture.window.progress();
+            fixture.click("PushButton4");
+            fixture.click("PushButton4");
+            return;
+        }
+        QMetaObject::invokeMethod(&fixture.window, watch, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(&fixture.window, watch, Qt::QueuedConnection);
+    fixture.click("PushButton4");
+
+    QCOMPARE(captionDuringRun, QStringLiteral("Stop Importing"));
+    QVERIFY(stoppedAt >= 50 && stoppedAt < 100);
+    QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
+    const QString told = fixture.dialogs.shown.front().text;
+    const QRegularExpressionMatch done =
+        QRegularExpression(QStringLiteral("^Importing stopped: (\\d+) of 600 files were done"))
+            .match(told);
+    QVERIFY2(done.hasMatch(), qPrintable(told));
+    const int doneCount = done.captured(1).toInt();
+    QVERIFY(doneCount >= 300 && doneCount < 600);
+    // No workbook; the files converted stay whole, and nothing partial is left beside them.
+    QVERIFY(fixture.results.empty());
+    QVERIFY(fixture.engine.runningInstances().empty());
+    int csvFiles = 0;
+    for (QDirIterator it(fixture.temp.path(), QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString path = it.next();
+        QVERIFY2(path.endsWith(QStringLiteral(".csv")), qPrintable(path));
+        QVERIFY2(readFile(path).endsWith("\r\n"), qPrintable(path));
+        ++csvFiles;
+    }
+    QCOMPARE(csvFiles, doneCount);
+    QCOMPARE(start->text(), QStringLiteral("Start Importing Multiple XML Files"));
+    QCOMPARE(fixture.control<QProgressBar>("ProgressBar1")->value(), 0);
+    QCOMPARE(fixture.window.mousePointer(), 0);
+    QVERIFY(!fixture.window.runUnderway() && !fixture.window.stopRequested());
+
+    // The window is ready for the next run, which goes to its end.
+    fixture.dialogs.shown.clear();
+    fixture.click("PushButton4");
+    QCOMPARE(fixture.dialogs.shownTexts(), QStringList{"Done."});
+    QCOMPARE(fixture.results.size(), std::size_t(1));
+}
+
+void Form1Test::failuresBeyondTheThirdAreGatheredIntoOneListOnYes() {
+    Fixture fixture;
+    QStringList files;
+    for (int i = 1; i <= 7; ++i)
+        files << writeFile(fixture.folder.filePath(QStringLiteral("in/%1.xml").arg(i)),
+                           i == 4 ? QByteArray("<a><v>4</v></a>") : QByteArray("<a><v>\n</a>"));
+    fixture.loadAndShow(files);
+    fixture.click("Option4");
+    fixture.dialogs.questionAnswers = {MessageAnswer::Yes};
+    fixture.click("PushButton4");
+
+    const QStringList texts = fixture.dialogs.shownTexts();
+    QCOMPARE(texts.size(), 5);
+    for (int i = 0; i < 3; ++i)
+        QVERIFY2(texts.at(i).startsWith(QStringLiteral("Error reading ") + files.at(i)),
+                 qPrintable(texts.at(i)));
+    QVERIFY(texts.at(3).startsWith(QStringLiteral("More files could not be imported.")));
+    QCOMPARE(fixture.dialogs.shown.at(3).buttons, MessageButtons::YesNo);
+    QCOMPARE(texts.at(4), QStringLiteral("Done."));
+    QCOMPARE(fixture.results.size(), std::size_t(1));
+
+    // Every failed file, the ones told in boxes too, in list order.
+    auto* list = fixture.window.findChild<FailedFilesWindow*>();
+    QVERIFY(list && list->isVisible());
+    QCOMPARE(list->lines().size(), 6);
+    for (int i = 0, file = 0; i < 6; ++i, ++file) {
+        if (file == 3)
+            ++file;
+        QVERIFY2(list->lines().at(i).startsWith(files.at(file) + QStringLiteral(": ")),
+                 qPrintable(list->lines().at(i)));
+        QVERIFY2(list->lines().at(i).contains(QStringLiteral(" (line 2, position ")),
+                 qPrintable(list->lines().at(i)));
+    }
+    list->copyList();
+    QCOMPARE(QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts), list->lines());
+    const QString saved = fixture.folder.filePath("not imported.txt");
+    fixture.dialogs.saveAnswers = {saved};
+    QVERIFY(list->saveList());
+    QCOMPARE(QString::fromUtf8(readFile(saved)), list->text());
 }
 
 QTEST_MAIN(Form1Test)
