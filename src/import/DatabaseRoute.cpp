@@ -72,6 +72,7 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
         // A run of thousands of files keeps its window painting; the window refuses a second
         // run and changes of the list meanwhile.
         surface.processEvents();
+        surface.readingFile(i, count, 0);
         FileOutcome& outcome = result.files.emplace_back(surface.fileAt(i));
         if (const auto failed = unsurveyed.constFind(i); failed != unsurveyed.cend()) {
             outcome.failedFor(*failed);
@@ -409,6 +410,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     for (qsizetype k = 0; k < tables.size(); ++k) {
         const QString& table = tables.at(k);
         procedure.step(124, [&] {
+            surface.writingOutput(static_cast<double>(k) / static_cast<double>(tables.size()));
             surface.setProgress(100.0 * static_cast<double>(k + 1) /
                                 static_cast<double>(tables.size()));
         });
@@ -487,6 +489,7 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
                             failuresBefore);
         }
     }
+    surface.writingOutput(1.0);
     procedure.step(134, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
     procedure.step(136, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
     // Told at the end, when the one sheet has its last name.

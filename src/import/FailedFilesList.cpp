@@ -24,7 +24,7 @@ QString failedFilesHeading(qsizetype count) {
 }
 
 QString stoppedRunMessage(const ImportResult& soFar, int listed) {
-    return QStringLiteral("Importing stopped: %1 of %2 files were done. No workbook was made.")
+    return QStringLiteral("Importing stopped: %1 of %2 files were done.")
         .arg(soFar.importedCount())
         .arg(listed);
 }

@@ -48,7 +48,8 @@ Flattened failedForCurrentException(Flattened::Outcome outcome) {
 // when there is one, and counts its element paths into `paths` when given. A file that fails in
 // any way leaves no CSV text.
 Flattened flattenFile(const QString& xmlPath, const QString& csvPath,
-                      std::optional<ConvertedFile>& ahead, WorkTexts& texts, FilePathTally* paths) {
+                      std::optional<ConvertedFile>& ahead, WorkTexts& texts, FilePathTally* paths,
+                      const ReadProgress& progress) {
     std::optional<WorkTexts::Writer> csv;
     try {
         csv.emplace(texts, csvPath);
@@ -71,7 +72,9 @@ Flattened flattenFile(const QString& xmlPath, const QString& csvPath,
                     csv->append(piece);
                     writing = false;
                 },
-                paths);
+                paths, progress);
+        } catch (const ProcedureAbandoned&) {
+            throw;
         } catch (...) {
             return failedForCurrentException(writing ? Flattened::Outcome::WriteFailed
                                                      : Flattened::Outcome::ConversionFailed);
@@ -117,7 +120,10 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         // The window paints its bar and answers between files; it refuses a second run and
         // changes of the list meanwhile.
         surface.processEvents();
-        procedure.step(140, [&] { surface.setProgress(100.0 * i / surface.fileCount()); });
+        procedure.step(140, [&] {
+            surface.readingFile(i, count, 0);
+            surface.setProgress(100.0 * i / surface.fileCount());
+        });
         FileOutcome& outcome = result.files.emplace_back(xmlPaths.at(i - 1));
         procedure.setAboutFile(outcome.path);
         const size_t failuresBefore = result.failures.size();
@@ -126,8 +132,15 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
         if (csvPath) {
             std::optional<ConvertedFile> converted = ahead.take(i);
             FilePathTally counted = countPaths ? FilePathTally(ownPaths) : FilePathTally();
+            // A large file keeps the window answering, and its bar moving, as it is read.
+            const ReadProgress reading = [&](qint64 read, qint64 size) {
+                if (size > 0)
+                    surface.readingFile(i, count,
+                                        static_cast<double>(read) / static_cast<double>(size));
+                surface.processEvents();
+            };
             const Flattened flattened = flattenFile(outcome.path, *csvPath, converted, texts,
-                                                    countPaths ? &counted : nullptr);
+                                                    countPaths ? &counted : nullptr, reading);
             switch (flattened.outcome) {
             case Flattened::Outcome::Converted:
                 procedure.step(144, [&] {

@@ -28,8 +28,13 @@ public:
     virtual int fileCount() const = 0;
     virtual QString fileAt(int position) const = 0;
 
-    // Progress of the run as a percentage, 0 to 100.
+    // Progress of the run as a percentage, 0 to 100, as the steps of the run set it.
     virtual void setProgress(double percent) = 0;
+    // Where the work is, for a bar that moves with it rather than with the steps: file `k` of
+    // `n` is being read, `within` of it (0 to 1, by its bytes), and then the output, `done` of
+    // it (0 to 1). A surface that shows the steps' progress leaves these be.
+    virtual void readingFile(int /*k*/, int /*n*/, double /*within*/) {}
+    virtual void writingOutput(double /*done*/) {}
     // The window's pointer: 0 default, 11 hourglass.
     virtual void setMousePointer(int pointer) = 0;
     // Lets pending window events run.

@@ -90,7 +90,14 @@ struct JoinedTexts {
     std::optional<qsizetype> failed;
     std::vector<qint64> firstRows;
     QStringList sources;
+    // The bytes of the joined text.
+    qint64 bytes = 0;
 };
+
+// The output's parts of the bar on one sheet: joining the texts, opening the joined text (by its
+// bytes), then placing its cells.
+constexpr double kJoinedPart = 0.3;
+constexpr double kOpenedPart = 0.6;
 
 // Joins the texts of `csvPaths` into the text of `joinedPath`, each followed by a line break.
 // A text that cannot be read into it, for want of memory or otherwise, stops the joining, as
@@ -134,6 +141,7 @@ JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
                     throw;
                 }
                 lines.feed(piece);
+                joined.bytes += static_cast<qint64>(piece.size());
             });
         });
         if (result.failures.size() > failuresBefore) {
@@ -155,7 +163,10 @@ JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
         });
         if (!ended)
             return joined;
-        procedure.step(108, [&] { showProgress(surface, i); });
+        procedure.step(108, [&] {
+            surface.writingOutput(kJoinedPart * i / static_cast<double>(csvPaths.size()));
+            showProgress(surface, i);
+        });
     }
     procedure.step(112, [&] {
         combined->commit();
@@ -229,7 +240,15 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
         procedure.step(116, [&] {
             if (!joined.written)
                 return;
-            applications.letEventsRunWith([&] { surface.processEvents(); });
+            qint64 bytesOpened = 0;
+            applications.letEventsRunWith([&] {
+                bytesOpened += static_cast<qint64>(kCsvBytesBetweenEvents);
+                const double part = joined.bytes > 0 ? static_cast<double>(bytesOpened) /
+                                                           static_cast<double>(joined.bytes)
+                                                     : 1.0;
+                surface.writingOutput(kJoinedPart + kOpenedPart * std::min(part, 1.0));
+                surface.processEvents();
+            });
             const auto noMore = qScopeGuard([&] { applications.letEventsRunWith({}); });
             try {
                 openKeepingShortfall(mustBeSet(source.get()), combinedPath, shortfall);
@@ -290,6 +309,7 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
             notImported(placing, result, failuresBefore);
     }
     procedure.step(124, [&] { mustBeSet(first).selectRange(QStringLiteral("A1")); });
+    surface.writingOutput(1.0);
     procedure.step(126, [&] { mustBeSet(target.get()).setVisible(true); });
     procedure.step(128, [&] {
         mustBeSet(source.get()).quit();
@@ -382,7 +402,10 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
             if (sheet)
                 sheet->cells() = CellStore();
         }
-        procedure.step(148, [&] { showProgress(surface, i); });
+        procedure.step(148, [&] {
+            surface.writingOutput(i / static_cast<double>(csvPaths.size()));
+            showProgress(surface, i);
+        });
     }
     filling.reset();
     applications.expectOpening({});

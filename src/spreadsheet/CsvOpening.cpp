@@ -17,7 +17,7 @@
 namespace {
 constexpr qint64 kChunk = 4 << 20;
 // About 10 ms of reading on this machine: the longest the caller's events wait.
-constexpr size_t kEventSlice = 1 << 20;
+constexpr size_t kEventSlice = kCsvBytesBetweenEvents;
 // What a line and a cell of flattened XML take on average, to size a sheet before it is read.
 constexpr qint64 kBytesPerLine = 48;
 constexpr qint64 kBytesPerCell = 8;

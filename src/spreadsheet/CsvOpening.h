@@ -39,6 +39,9 @@ private:
 // Raises an error when the file cannot be read. `between`, when given, is called after every
 // megabyte or so, so that a large text lets its caller's events run; whatever it raises ends
 // the opening. Raises CsvOutOfMemory when memory runs out.
+// The bytes of text read between two calls of `between`, which a caller may count to tell how
+// far an opening has come.
+constexpr size_t kCsvBytesBetweenEvents = size_t{1} << 20;
 OpenedCsv openCsvFile(const QString& path, const std::function<void()>& between = {});
 // Opens CSV text held in memory as `openCsvFile` opens the file at `path` that would hold it.
 OpenedCsv openCsvText(const QString& path, std::string_view text,

@@ -444,6 +444,13 @@ void Form1::setProgress(double percent) {
     ProgressBar1->setValue(qRound(percent));
 }
 
+void Form1::setRunStage(const QString& stage) {
+    const QString title =
+        stage.isEmpty() ? kApplicationTitle : kApplicationTitle + QStringLiteral(" - ") + stage;
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
 void Form1::PushButton4_Click() {
     // During a run the button stops it, at the run's next look at the window's events; a second
     // click while it stops changes nothing.
@@ -468,12 +475,11 @@ void Form1::runImport() {
     try {
         showFailedFiles(run.run());
     } catch (const ProcedureAbandoned&) {
-        // Closed: the importer ends without another word. Stopped: what the run made is let
-        // go, and the user is told how far it came.
+        // Closed: the importer ends without another word. Stopped: the user is told how far it
+        // came. A workbook not yet shown goes with the run; one that the route through the
+        // database showed as it began writing stays with its window, which holds its sheets.
         if (!m_closeRequested) {
             const ImportResult& soFar = run.resultSoFar();
-            if (soFar.spreadsheet)
-                soFar.spreadsheet->quit();
             setProgress(0);
             setMousePointer(MousePointer::Default);
             m_dialogs.showMessage(Message{stoppedRunMessage(soFar, m_fileList.count()),
@@ -490,6 +496,7 @@ void Form1::runImport() {
     Frame2->setLocked(false);
     SummarySheetBox->setLocked(false);
     PushButton4->setText(kStartCaption);
+    setRunStage(QString());
     m_runUnderway = false;
     m_stopRequested = false;
     enableJoinTablesBox();

@@ -67,6 +67,8 @@ public:
     // The progress bar's value as the run set it, 0 to 100.
     double progress() const { return m_progress; }
     void setProgress(double percent);
+    // What the run under way is doing ("file 3 of 200"), shown in the title; "" for none.
+    void setRunStage(const QString& stage);
 
     // The files to import, in order.
     FileList& fileList() { return m_fileList; }

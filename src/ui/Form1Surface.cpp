@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 
+#include <algorithm>
+
 SendMode Form1Surface::sendMode() const {
     if (m_option1->isChecked())
         return SendMode::OneSheet;
@@ -35,8 +37,29 @@ QString Form1Surface::fileAt(int position) const {
     return m_window.fileList().text(position);
 }
 
+namespace {
+constexpr double kReadingShare = 40;
+} // namespace
+
 void Form1Surface::setProgress(double percent) {
+    if (m_followsWork && percent != 0)
+        return;
+    m_followsWork = false;
     m_window.setProgress(percent);
+}
+
+void Form1Surface::readingFile(int k, int n, double within) {
+    if (n < 1)
+        return;
+    m_followsWork = true;
+    m_window.setProgress(kReadingShare * (k - 1 + std::clamp(within, 0.0, 1.0)) / n);
+    m_window.setRunStage(QStringLiteral("file %1 of %2").arg(k).arg(n));
+}
+
+void Form1Surface::writingOutput(double done) {
+    m_followsWork = true;
+    m_window.setProgress(kReadingShare + (100 - kReadingShare) * std::clamp(done, 0.0, 1.0));
+    m_window.setRunStage(QStringLiteral("writing the workbook"));
 }
 
 void Form1Surface::setMousePointer(int pointer) {

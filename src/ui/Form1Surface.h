@@ -21,7 +21,13 @@ public:
     bool addsSummarySheet() const override;
     int fileCount() const override;
     QString fileAt(int position) const override;
+    // The steps' values move the bar only until the work tells where it is; the end of the
+    // run (0) clears it in every case.
     void setProgress(double percent) override;
+    // The first 40 of the bar are the reading of the files, each file its share moved by its
+    // bytes, the rest the output, so that the bar is full only as the workbook is shown.
+    void readingFile(int k, int n, double within) override;
+    void writingOutput(double done) override;
     void showAgain() override;
     void setMousePointer(int pointer) override;
     // Long loops call this for every cell; the pump lets events run often enough to keep the
@@ -38,4 +44,5 @@ private:
     QCheckBox* m_joinTables;
     QCheckBox* m_summarySheet;
     EventPump m_events;
+    bool m_followsWork = false;
 };

@@ -165,9 +165,9 @@ private:
 
 std::optional<XmlError> ConvertToCSV(const QString& xmlPath, const std::string& separator,
                                      const std::function<void(std::string_view)>& write,
-                                     CsvLineObserver* observer) {
+                                     CsvLineObserver* observer, const ReadProgress& progress) {
     CsvFlattener flattener(separator, write, observer);
-    std::optional<XmlError> error = readXmlFile(xmlPath, flattener);
+    std::optional<XmlError> error = readXmlFile(xmlPath, flattener, progress);
     if (!error)
         flattener.finish();
     return error;

@@ -36,7 +36,8 @@ public:
 // document is not well-formed.
 std::optional<XmlError> ConvertToCSV(const QString& xmlPath, const std::string& separator,
                                      const std::function<void(std::string_view)>& write,
-                                     CsvLineObserver* observer = nullptr);
+                                     CsvLineObserver* observer = nullptr,
+                                     const ReadProgress& progress = {});
 
 // The same for a document held in memory, appending the lines to `csvText`.
 std::optional<XmlError> ConvertToCSV(std::string_view xmlDocument, const std::string& separator,

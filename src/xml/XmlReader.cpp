@@ -363,7 +363,8 @@ std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& 
 
 } // namespace
 
-std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
+std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events,
+                                    const ReadProgress& progress) {
     QString problem;
     bool regular = true;
     const int descriptor = openRegularFile(path, problem, &regular);
@@ -378,12 +379,17 @@ std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events) {
     }
     QByteArray piece(kChunk, Qt::Uninitialized);
     QString readError;
+    const qint64 size = progress ? file.size() : 0;
+    qint64 read = 0;
     auto next = [&]() -> std::string_view {
         const qint64 got = file.read(piece.data(), kChunk);
         if (got < 0) {
             readError = file.errorString();
             return {};
         }
+        read += got;
+        if (progress && got > 0)
+            progress(read, size);
         return {piece.constData(), static_cast<size_t>(got)};
     };
     const std::string head(next());

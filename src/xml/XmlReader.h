@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -55,7 +56,11 @@ struct XmlError {
 // honoured, and one that contradicts the declaration is an error. A namespace prefix that is
 // never declared makes the document unreadable, as it does for a document object. External
 // entities are never loaded. Gives the error when the file is not well-formed or cannot be read.
-std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events);
+// `progress`, when given, is told after each piece read how many bytes of how many the file
+// has were read; what it raises ends the reading.
+using ReadProgress = std::function<void(qint64 read, qint64 size)>;
+std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events,
+                                    const ReadProgress& progress = {});
 
 // The same for a document held in memory.
 std::optional<XmlError> readXmlBytes(std::string_view document, XmlEvents& events);

@@ -84,5 +84,5 @@ TEST(FailedFilesList, OneLineForEachFailedFileInListOrder) {
     EXPECT_EQ(failedFilesHeading(2), QStringLiteral("2 files could not be imported."));
     EXPECT_EQ(failedFilesHeading(1), QStringLiteral("1 file could not be imported."));
     EXPECT_EQ(stoppedRunMessage(result, 5),
-              QStringLiteral("Importing stopped: 1 of 5 files were done. No workbook was made."));
+              QStringLiteral("Importing stopped: 1 of 5 files were done."));
 }
