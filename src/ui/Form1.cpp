@@ -480,6 +480,9 @@ void Form1::runImport() {
         // database showed as it began writing stays with its window, which holds its sheets.
         if (!m_closeRequested) {
             const ImportResult& soFar = run.resultSoFar();
+            // The window reads as after a run while the message is up.
+            PushButton4->setText(kStartCaption);
+            setRunStage(QString());
             setProgress(0);
             setMousePointer(MousePointer::Default);
             m_dialogs.showMessage(Message{stoppedRunMessage(soFar, m_fileList.count()),
