@@ -201,8 +201,7 @@ void SheetGrid::setZoom(int percent) {
         columns->resizeSection(column, qRound(columns->sectionSize(column) * factor));
     m_zooming = false;
     if (m_frozenRow) {
-        m_frozenRow->setFont(zoomed);
-        m_frozenRow->verticalHeader()->setDefaultSectionSize(m_baseRowHeight * percent / 100);
+        zoomFrozenRow();
         placeFrozenRow();
     }
     emit zoomChanged(m_zoom);
@@ -233,10 +232,9 @@ void SheetGrid::setTopRowFrozen(bool frozen) {
                     frozen->verticalScrollBar()->setValue(0);
             });
     m_frozenRow->setWordWrap(false);
-    m_frozenRow->setFont(font());
     m_frozenRow->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_frozenRow->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
     m_frozenRow->setStyleSheet(QStringLiteral("QTableView { border-bottom: 2px solid #7a7a7a; }"));
+    zoomFrozenRow();
     m_frozenRow->setModel(model());
     if (model())
         m_frozenRow->setSelectionModel(selectionModel());
@@ -254,6 +252,17 @@ void SheetGrid::setTopRowFrozen(bool frozen) {
     followLinksIn(m_frozenRow);
     placeFrozenRow();
     m_frozenRow->show();
+}
+
+void SheetGrid::zoomFrozenRow() {
+    m_frozenRow->setFont(font());
+    // The style sheet gives the row's number a font of its own, which the grid's does not reach;
+    // and a header never makes a row lower than its font's height, so the band's row would stay
+    // as tall as the font it had.
+    QHeaderView* rows = m_frozenRow->verticalHeader();
+    rows->setFont(verticalHeader()->font());
+    rows->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
+    rows->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
 }
 
 void SheetGrid::placeFrozenRow() {

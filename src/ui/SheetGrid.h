@@ -53,6 +53,8 @@ protected:
 private:
     // Makes `view`, the grid or its frozen row, show links and tell their clicks.
     void followLinksIn(QAbstractItemView* view);
+    // Gives the frozen row the grid's zoom: its font, its number's and its height.
+    void zoomFrozenRow();
     void placeFrozenRow();
     // Tells the column header which columns the selection touches, on one row of each range.
     void markSelectedColumns();

@@ -24,7 +24,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -149,6 +151,9 @@ struct PresentedRun : ImportFixture {
 class WorkbookWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    // The status line's expectations are written as the C locale shows numbers, whatever the
+    // language of the machine that runs the tests.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt();
     void savesAsXlsxThroughTheChooser();
     void closingAChangedWorkbookAsksFirst();
@@ -165,6 +170,7 @@ private slots:
     void aSheetShownWhileItIsFilledIsFittedOnceItHoldsValues();
     void theSavedWorkbookKeepsTheWidthsAndTheFrozenRowTheWindowShows();
     void aClickOnALinkShowsTheCellItLeadsTo();
+    void theFrozenRowFollowsTheZoom();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -696,6 +702,33 @@ void WorkbookWindowTest::aClickOnALinkShowsTheCellItLeadsTo() {
     QCOMPARE(fixture.tabs()->currentIndex(), 0);
     QCOMPARE(grid->currentIndex(), dead);
     QVERIFY(fixture.window->findChild<QLabel*>("SelectionStatus")->text().contains("\"Deleted\""));
+}
+
+void WorkbookWindowTest::theFrozenRowFollowsTheZoom() {
+    WindowFixture fixture;
+    CellStore& cells = fixture.instance->activeWorkbook().sheet("orders.csv").cells();
+    for (int row = 2; row <= 80; ++row)
+        cells.setText(row, 1, std::to_string(row));
+    fixture.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
+    fixture.window->refresh();
+    auto* grid = static_cast<SheetGrid*>(fixture.grid());
+    fixture.window->findChild<QAction*>("FreezeTopRow")->trigger();
+    auto* frozen = grid->findChild<QTableView*>("FrozenRow");
+    QVERIFY(frozen);
+    // The band is row 1 as the grid now draws it, its number included: as tall, in the same
+    // font, and it ends where row 2 begins, neither covering it nor cut short.
+    for (const int zoom : {50, 200, 60, 100}) {
+        grid->setZoom(zoom);
+        QCOMPARE(frozen->font().pointSizeF(), grid->font().pointSizeF());
+        QCOMPARE(frozen->verticalHeader()->font().pointSizeF(),
+                 grid->verticalHeader()->font().pointSizeF());
+        QCOMPARE(frozen->rowHeight(0), grid->rowHeight(0));
+        QCOMPARE(frozen->geometry().top(), grid->viewport()->geometry().top());
+        QCOMPARE(frozen->geometry().top() + frozen->rowHeight(0),
+                 grid->viewport()->geometry().top() + grid->rowViewportPosition(1));
+        QCOMPARE(frozen->verticalHeader()->width(), grid->verticalHeader()->width());
+    }
 }
 
 QTEST_MAIN(WorkbookWindowTest)
