@@ -56,21 +56,21 @@ int shownWidth(std::string_view utf8, int enough) {
 }
 
 std::vector<double> fittedWidths(const CellStore& cells, int firstRow, int rowCount,
-                                 int firstColumn, int lastColumn) {
+                                 int firstColumn, int lastColumn, double widest) {
     firstRow = std::max(firstRow, 1);
     firstColumn = std::max(firstColumn, 1);
     if (lastColumn < firstColumn)
         return {};
     // The widest value of each column in digit widths; -1 where nothing shows.
-    std::vector<int> widest(static_cast<size_t>(lastColumn - firstColumn + 1), -1);
-    const int enough = static_cast<int>(kMaxFittedWidth);
+    std::vector<int> shownWidest(static_cast<size_t>(lastColumn - firstColumn + 1), -1);
+    const int enough = static_cast<int>(widest);
     const int lastRow = std::min(cells.storedRowCount(), firstRow + rowCount - 1);
     for (int row = firstRow; row <= lastRow; ++row) {
         const std::span<const Cell> stored = cells.row(row);
         const int last = std::min(lastColumn, static_cast<int>(stored.size()));
         for (int column = firstColumn; column <= last; ++column) {
             const Cell& cell = stored[static_cast<size_t>(column - 1)];
-            int& width = widest[static_cast<size_t>(column - firstColumn)];
+            int& width = shownWidest[static_cast<size_t>(column - firstColumn)];
             if (cell.kind == Cell::Kind::Empty || width > enough)
                 continue;
             // Numbers and dates show in digits and signs only.
@@ -80,11 +80,10 @@ std::vector<double> fittedWidths(const CellStore& cells, int firstRow, int rowCo
             width = std::max(width, shown);
         }
     }
-    std::vector<double> widths(widest.size(), 0);
-    for (size_t at = 0; at < widest.size(); ++at)
-        if (widest[at] >= 0)
-            widths[at] =
-                std::clamp<double>(widest[at] + kFittedRoom, kMinFittedWidth, kMaxFittedWidth);
+    std::vector<double> widths(shownWidest.size(), 0);
+    for (size_t at = 0; at < shownWidest.size(); ++at)
+        if (shownWidest[at] >= 0)
+            widths[at] = std::clamp<double>(shownWidest[at] + kFittedRoom, kMinFittedWidth, widest);
     return widths;
 }
 

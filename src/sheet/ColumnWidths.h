@@ -32,10 +32,10 @@ int shownWidth(std::string_view utf8, int enough);
 
 // The widths that columns `firstColumn` to `lastColumn` (from 1) are fitted to by what rows
 // `firstRow` to `firstRow + rowCount - 1` show: the widest value shown there, numbers and dates
-// as their formats show them, and a digit of room, between the fitted least and most; 0 for a
-// column that shows nothing there.
+// as their formats show them, and a digit of room, between the fitted least and `widest`; 0 for
+// a column that shows nothing there.
 std::vector<double> fittedWidths(const CellStore& cells, int firstRow, int rowCount,
-                                 int firstColumn, int lastColumn);
+                                 int firstColumn, int lastColumn, double widest = kMaxFittedWidth);
 
 // The width of each column of the sheet from column 1, as the window shows it and the saved file
 // keeps it: the width set by hand, or else the width fitted to the sheet's first rows; 0 for a

@@ -261,8 +261,16 @@ void WorkbookWindow::fitColumnToRowsInView(int column) {
     Worksheet* sheet = shownSheet();
     if (!sheet)
         return;
+    const int firstRow = m_grid->rowAt(0);
+    const int lastRow = m_grid->rowAt(m_grid->viewport()->height() - 1);
+    const int rowsInView =
+        (lastRow >= 0 ? lastRow : m_grid->model()->rowCount() - 1) - std::max(firstRow, 0) + 1;
+    // Asked for by hand, on values the user sees: a long one is shown whole, as wide as a
+    // column may be, and not cut to leave room for the other columns as the fitting of a sheet
+    // first shown is.
     const std::vector<double> fitted =
-        fittedWidths(sheet->cells(), m_grid->rowAt(0) + 1, kFittedRows, column + 1, column + 1);
+        fittedWidths(sheet->cells(), std::max(firstRow, 0) + 1, rowsInView, column + 1, column + 1,
+                     kMaxColumnWidth);
     sheet->setColumnWidth(column + 1, fitted[0] > 0 ? fitted[0] : kMinFittedWidth);
     showColumnWidths(*sheet);
 }

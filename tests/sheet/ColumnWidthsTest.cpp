@@ -51,6 +51,11 @@ TEST(ColumnWidths, ColumnsAreFittedToWhatTheirFirstRowsShowWithinTheLeastAndTheM
     // Rows further down, as in view after scrolling, are fitted alike.
     EXPECT_EQ(fittedWidths(cells, kFittedRows + 1, 10, 1, 2), (std::vector<double>{41, 0}));
     EXPECT_TRUE(fittedWidths(cells, 1, kFittedRows, 3, 2).empty());
+    // Fitted by hand, a long value may take up to what applications allow.
+    EXPECT_EQ(fittedWidths(cells, 1, kFittedRows, 7, 8, kMaxColumnWidth),
+              (std::vector<double>{kMaxColumnWidth, 6}));
+    EXPECT_EQ(fittedWidths(cells, kFittedRows + 1, 1, 1, 1, kMaxColumnWidth),
+              (std::vector<double>{41}));
 }
 
 TEST(ColumnWidths, WidthsSetByHandWinAndAreKeptWithinWhatApplicationsAllow) {

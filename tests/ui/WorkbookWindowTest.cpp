@@ -171,6 +171,7 @@ private slots:
     void theSavedWorkbookKeepsTheWidthsAndTheFrozenRowTheWindowShows();
     void aClickOnALinkShowsTheCellItLeadsTo();
     void theFrozenRowFollowsTheZoom();
+    void aDoubleClickedBorderFitsTheRowsInViewWhole();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -319,9 +320,12 @@ void WorkbookWindowTest::columnsFitTheirFirstRowsAndADoubleClickedBorderFitsAgai
     QCOMPARE(note, columnPixels(*grid, kMaxFittedWidth));
     QVERIFY(grid->columnWidth(2) >= grid->fontMetrics().horizontalAdvance("price"));
 
+    // The rows in view are fitted again by hand: the note whole.
     grid->setColumnWidth(1, 20);
     emit grid->horizontalHeader()->sectionHandleDoubleClicked(1);
-    QCOMPARE(grid->columnWidth(1), note);
+    const QString firstLine = QString::fromUtf8(ImportedWindow::kLongNote).section('\n', 0, 0);
+    QCOMPARE(grid->columnWidth(1),
+             columnPixels(*grid, shownWidth(firstLine.toStdString(), 255) + 1));
 }
 
 void WorkbookWindowTest::theSheetListNarrowsToWhatIsTypedAndShowsTheActiveSheet() {
@@ -729,6 +733,36 @@ void WorkbookWindowTest::theFrozenRowFollowsTheZoom() {
                  grid->viewport()->geometry().top() + grid->rowViewportPosition(1));
         QCOMPARE(frozen->verticalHeader()->width(), grid->verticalHeader()->width());
     }
+}
+
+void WorkbookWindowTest::aDoubleClickedBorderFitsTheRowsInViewWhole() {
+    WindowFixture fixture;
+    CellStore& cells = fixture.instance->activeWorkbook().sheet("orders.csv").cells();
+    const std::string longText(90, 'x');
+    for (int row = 2; row <= 300; ++row)
+        cells.setText(row, 2, "short");
+    // Wider than any column is fitted by itself, and below the rows first in view.
+    cells.setText(150, 2, longText);
+    fixture.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
+    fixture.window->refresh();
+    QTableView* grid = fixture.grid();
+    QHeaderView* header = grid->horizontalHeader();
+    const auto doubleClickBorder = [&](int column) {
+        const int border =
+            header->sectionViewportPosition(column) + header->sectionSize(column) - 1;
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
+                           QPoint(border, header->height() / 2));
+    };
+    // At the top, what the rows in view show: the long value far below does not count.
+    grid->setColumnWidth(1, 400);
+    doubleClickBorder(1);
+    QCOMPARE(grid->columnWidth(1), columnPixels(*grid, 6));
+    // With the long value in view, it is fitted whole, wider than a fitted column may be.
+    grid->scrollTo(grid->model()->index(149, 1), QAbstractItemView::PositionAtCenter);
+    doubleClickBorder(1);
+    QCOMPARE(grid->columnWidth(1), columnPixels(*grid, 91));
+    QCOMPARE(columnWidths(fixture.instance->activeWorkbook().sheet("orders.csv")).at(1), 91.0);
 }
 
 QTEST_MAIN(WorkbookWindowTest)
