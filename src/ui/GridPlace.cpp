@@ -1,6 +1,5 @@
 #include "ui/GridPlace.h"
 
-#include <QHeaderView>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -11,18 +10,26 @@ GridPlace GridPlace::of(const QTableView& grid) {
     place.column = current.column();
     place.horizontalScroll = grid.horizontalScrollBar()->value();
     place.verticalScroll = grid.verticalScrollBar()->value();
-    const int columns = grid.horizontalHeader()->count();
-    place.columnWidths.reserve(static_cast<size_t>(columns));
-    for (int at = 0; at < columns; ++at)
-        place.columnWidths.push_back(grid.columnWidth(at));
     return place;
 }
 
 void GridPlace::restore(QTableView& grid) const {
-    for (size_t at = 0; at < columnWidths.size(); ++at)
-        grid.setColumnWidth(static_cast<int>(at), columnWidths[at]);
+    // The scroll bars measure the model the grid was given, which it lays out only later.
+    grid.doItemsLayout();
     if (row >= 0 && grid.model())
         grid.setCurrentIndex(grid.model()->index(row, column));
     grid.horizontalScrollBar()->setValue(horizontalScroll);
     grid.verticalScrollBar()->setValue(verticalScroll);
+}
+
+void SheetPlaces::remember(const std::shared_ptr<const Worksheet>& sheet, const GridPlace& place) {
+    std::erase_if(m_places, [](const auto& entry) { return entry.first.expired(); });
+    m_places[sheet] = place;
+}
+
+std::optional<GridPlace> SheetPlaces::placeOn(const std::shared_ptr<const Worksheet>& sheet) const {
+    const auto found = m_places.find(sheet);
+    if (found == m_places.end())
+        return std::nullopt;
+    return found->second;
 }

@@ -21,6 +21,21 @@ SheetTableModel::SheetTableModel(std::weak_ptr<const Worksheet> sheet, QObject* 
     m_columns = std::min(kMaxColumns, used.lastColumn + kMarginColumns);
 }
 
+void SheetTableModel::showAtLeast(int rows, int columns) {
+    rows = std::min(rows, kMaxRows);
+    columns = std::min(columns, kMaxColumns);
+    if (rows > m_rows) {
+        beginInsertRows({}, m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    }
+    if (columns > m_columns) {
+        beginInsertColumns({}, m_columns, columns - 1);
+        m_columns = columns;
+        endInsertColumns();
+    }
+}
+
 int SheetTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows;
 }

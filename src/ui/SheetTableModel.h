@@ -24,6 +24,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // Shows at least `rows` rows and `columns` columns, so that a cell beyond the used range
+    // and its margin can be gone to.
+    void showAtLeast(int rows, int columns);
+
     // The sheet shown; none once it was deleted.
     std::shared_ptr<const Worksheet> sheet() const { return m_sheet.lock(); }
 

@@ -208,10 +208,14 @@ void WorkbookWindow::showSheet(int index) {
     if (!book || index < 1 || index > book->sheetCount())
         return;
     const std::weak_ptr<const Worksheet> watched = book->watchSheet(index);
-    // The same sheet shown again, grown perhaps: the user keeps the place and the widths.
+    // The same sheet shown again, grown perhaps, or a sheet the user comes back to: the user
+    // stands where they left it. The widths are the sheet's own, and kept with it.
     const std::shared_ptr<const Worksheet> shown = m_model ? m_model->sheet() : nullptr;
     const bool sameSheet = shown && shown == watched.lock();
-    const GridPlace kept = sameSheet ? GridPlace::of(*m_grid) : GridPlace{};
+    if (shown && !sameSheet)
+        m_places.remember(shown, GridPlace::of(*m_grid));
+    const std::optional<GridPlace> kept =
+        sameSheet ? GridPlace::of(*m_grid) : m_places.placeOn(watched.lock());
     auto model = std::make_unique<SheetTableModel>(watched);
     m_grid->setModel(model.get());
     m_model = std::move(model);
@@ -227,17 +231,15 @@ void WorkbookWindow::showSheet(int index) {
             &WorkbookWindow::summarizeSelection);
     // The widths are the sheet's: fitted to its first rows as they now stand, so that a sheet
     // still being filled is fitted as it grows, and kept where the user set them.
-    if (sameSheet) {
-        m_settingWidths = true;
-        kept.restore(*m_grid);
-        m_settingWidths = false;
+    if (sheet)
         showColumnWidths(*sheet);
+    if (kept && kept->row >= 0) {
+        m_model->showAtLeast(kept->row + 1, kept->column + 1);
+        kept->restore(*m_grid);
         showCurrentCell();
         summarizeSelection();
         return;
     }
-    if (sheet)
-        showColumnWidths(*sheet);
     selectCell(1, 1);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/GridPlace.h"
+
 #include <QMainWindow>
 #include <QStringList>
 
@@ -99,6 +101,7 @@ private:
     FindBar* m_findBar;
     SheetList* m_sheetList;
     std::unique_ptr<SheetTableModel> m_model;
+    SheetPlaces m_places;
     quint64 m_shownRevision = 0;
     QStringList m_shownNames;
     QLabel* m_status;

@@ -172,6 +172,7 @@ private slots:
     void aClickOnALinkShowsTheCellItLeadsTo();
     void theFrozenRowFollowsTheZoom();
     void aDoubleClickedBorderFitsTheRowsInViewWhole();
+    void aSheetShownAgainKeepsItsCellAndScrolledPlace();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -763,6 +764,34 @@ void WorkbookWindowTest::aDoubleClickedBorderFitsTheRowsInViewWhole() {
     doubleClickBorder(1);
     QCOMPARE(grid->columnWidth(1), columnPixels(*grid, 91));
     QCOMPARE(columnWidths(fixture.instance->activeWorkbook().sheet("orders.csv")).at(1), 91.0);
+}
+
+void WorkbookWindowTest::aSheetShownAgainKeepsItsCellAndScrolledPlace() {
+    ImportedWindow imported;
+    CellStore& order = imported.result().sheet("order").cells();
+    for (int row = 4; row <= 400; ++row)
+        order.setText(row, 1, std::to_string(row));
+    imported.window->refresh();
+    imported.showSheet("order");
+    QTableView* grid = imported.grid();
+    grid->horizontalHeader()->resizeSection(2, 90);
+    imported.select(300, 3);
+    grid->scrollTo(grid->currentIndex(), QAbstractItemView::PositionAtCenter);
+    const int scrolled = grid->verticalScrollBar()->value();
+    QVERIFY(scrolled > 200);
+
+    imported.showSheet("customer");
+    QCOMPARE(imported.current(), QStringLiteral("customer!A1"));
+    imported.select(2, 2);
+    imported.showSheet("order");
+    QCOMPARE(imported.current(), QStringLiteral("order!C300"));
+    QCOMPARE(imported.cellBar(), QStringLiteral("C300 "));
+    QCOMPARE(grid->verticalScrollBar()->value(), scrolled);
+    QCOMPARE(grid->columnWidth(2), 90);
+    QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+    imported.showSheet("customer");
+    QCOMPARE(imported.current(), QStringLiteral("customer!B2"));
+    QCOMPARE(grid->verticalScrollBar()->value(), 0);
 }
 
 QTEST_MAIN(WorkbookWindowTest)
