@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +17,7 @@ FindBar::FindBar(QWidget* parent)
     m_status->setObjectName(QStringLiteral("FindStatus"));
     auto* next = new QPushButton(QStringLiteral("Find Next"));
     auto* close = new QPushButton(QStringLiteral("Close"));
+    close->setObjectName(QStringLiteral("CloseFind"));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
@@ -28,7 +30,7 @@ FindBar::FindBar(QWidget* parent)
 
     connect(m_text, &QLineEdit::returnPressed, this, &FindBar::findNext);
     connect(next, &QPushButton::clicked, this, &FindBar::findNext);
-    connect(close, &QPushButton::clicked, this, &QWidget::hide);
+    connect(close, &QPushButton::clicked, this, &FindBar::dismiss);
     connect(m_text, &QLineEdit::textChanged, this, [this] { showNotFound(false); });
 }
 
@@ -36,6 +38,20 @@ void FindBar::open() {
     show();
     m_text->setFocus();
     m_text->selectAll();
+}
+
+void FindBar::dismiss() {
+    hide();
+    emit dismissed();
+}
+
+void FindBar::keyPressEvent(QKeyEvent* event) {
+    // Esc reaches the bar from its text, box and buttons, none of which takes it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        dismiss();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString FindBar::text() const {

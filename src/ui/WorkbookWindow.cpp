@@ -126,6 +126,9 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     connect(find, &QAction::triggered, m_findBar, &FindBar::open);
     addAction(find);
     connect(m_findBar, &FindBar::findNext, this, &WorkbookWindow::findNext);
+    // The keys go back to the cells, the match found selected, rather than on to the next
+    // field that takes them, the sheet filter.
+    connect(m_findBar, &FindBar::dismissed, m_grid, [this] { m_grid->setFocus(); });
     connect(m_sheetList, &SheetList::sheetChosen, this,
             [this](int index) { m_tabs->setCurrentIndex(index - 1); });
     // A double-click on a column's border fits it to the rows in view; the grid's own fitting,

@@ -173,6 +173,7 @@ private slots:
     void theFrozenRowFollowsTheZoom();
     void aDoubleClickedBorderFitsTheRowsInViewWhole();
     void aSheetShownAgainKeepsItsCellAndScrolledPlace();
+    void escapeClosesTheFindBarAndTheKeysGoBackToTheGrid();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -792,6 +793,33 @@ void WorkbookWindowTest::aSheetShownAgainKeepsItsCellAndScrolledPlace() {
     imported.showSheet("customer");
     QCOMPARE(imported.current(), QStringLiteral("customer!B2"));
     QCOMPARE(grid->verticalScrollBar()->value(), 0);
+}
+
+void WorkbookWindowTest::escapeClosesTheFindBarAndTheKeysGoBackToTheGrid() {
+    ImportedWindow imported;
+    imported.showSheet("order");
+    QVERIFY(QTest::qWaitForWindowActive(imported.window.get()));
+    auto* text = imported.find<QLineEdit>("FindText");
+    for (const bool byButton : {false, true}) {
+        QTest::keyClick(imported.grid(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(text->isVisible());
+        QTest::keyClicks(text, "12.00");
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(imported.current(), QStringLiteral("order!C3"));
+        if (byButton)
+            QTest::mouseClick(imported.window->findChild<QPushButton*>("CloseFind"),
+                              Qt::LeftButton);
+        else
+            QTest::keyClick(text, Qt::Key_Escape);
+        QVERIFY(!text->isVisible());
+        QCOMPARE(QApplication::focusWidget(), imported.grid());
+        // The keys work on the cells at once.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(imported.current(), QStringLiteral("order!C2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("6.90\n"));
+        imported.select(1, 1);
+    }
 }
 
 QTEST_MAIN(WorkbookWindowTest)
