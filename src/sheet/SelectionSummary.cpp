@@ -28,11 +28,21 @@ bool SelectionSummary::advance(std::int64_t budget) {
             ++m_filled;
             if (cell.kind == Cell::Kind::Number) {
                 ++m_numbers;
-                m_sum += cell.number;
+                add(cell.number);
             }
         }
         budget -= std::max(1, lastColumn - range.firstColumn + 1);
         ++m_row;
     }
     return isDone();
+}
+
+void SelectionSummary::add(double number) {
+    // Neumaier's compensated summation: the error of each addition is exact in floating point.
+    const double sum = m_sum + number;
+    if (std::abs(m_sum) >= std::abs(number))
+        m_lostBits += (m_sum - sum) + number;
+    else
+        m_lostBits += (number - sum) + m_sum;
+    m_sum = sum;
 }

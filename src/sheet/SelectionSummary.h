@@ -2,6 +2,7 @@
 
 #include "sheet/Worksheet.h"
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -20,10 +21,12 @@ public:
 
     std::int64_t filledCount() const { return m_filled; }
     std::int64_t numberCount() const { return m_numbers; }
-    double sum() const { return m_sum; }
-    double average() const { return m_numbers ? m_sum / static_cast<double>(m_numbers) : 0; }
+    double sum() const { return std::isfinite(m_sum) ? m_sum + m_lostBits : m_sum; }
+    double average() const { return m_numbers ? sum() / static_cast<double>(m_numbers) : 0; }
 
 private:
+    void add(double number);
+
     CellStore m_cells;
     std::vector<CellRange> m_ranges;
     size_t m_range = 0;
@@ -31,4 +34,7 @@ private:
     std::int64_t m_filled = 0;
     std::int64_t m_numbers = 0;
     double m_sum = 0;
+    // What adding each number to the running sum rounded away, added up on its own: without it
+    // a thousand amounts in cents sum to 514710146.929999 rather than 514710146.93.
+    double m_lostBits = 0;
 };

@@ -20,6 +20,7 @@
 #include "ui/SheetList.h"
 #include "ui/SheetTableModel.h"
 #include "ui/SheetTabs.h"
+#include "ui/StatusNumber.h"
 #include "ui/SystemDesktop.h"
 #include "ui/WidgetDialogs.h"
 #include "xlsx/XlsxSaving.h"
@@ -36,7 +37,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
@@ -58,10 +58,6 @@ constexpr std::int64_t kSummarySlice = 200000;
 // A selection of more cells than this is made into text away from the window's thread.
 constexpr std::int64_t kCopiedInPlace = 100000;
 const QString kLastSaveFolderKey = QStringLiteral("LastSaveFolder");
-
-QString statusNumber(double value) {
-    return QLocale().toString(value, 'g', 15);
-}
 } // namespace
 
 WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs* dialogs,
