@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 
+#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -227,6 +228,12 @@ std::uint64_t Workbook::viewRevision() const {
     for (const auto& sheet : m_sheets)
         total += sheet->viewRevision();
     return total;
+}
+
+void Workbook::markSavedAs(const QString& path) {
+    m_filePath = path;
+    m_name = QFileInfo(path).fileName();
+    markSaved();
 }
 
 void Workbook::activate(int index) {

@@ -39,6 +39,8 @@ public:
     static std::unique_ptr<Workbook> createWithSheet(const QString& name, const QString& sheetName);
 
     const QString& name() const { return m_name; }
+    // The file the workbook was last saved as; "" until it is.
+    const QString& filePath() const { return m_filePath; }
 
     int sheetCount() const { return static_cast<int>(m_sheets.size()); }
     // Sheet `index`, from 1; raises an error outside the workbook.
@@ -93,6 +95,9 @@ public:
     }
     // Notes that the workbook as it stands now is saved.
     void markSaved() { m_savedRevision = std::pair(revision(), viewRevision()); }
+    // Notes that the workbook as it stands now is saved as the file `path`, whose name it then
+    // bears, as spreadsheet applications name a workbook after its file.
+    void markSavedAs(const QString& path);
     // Grows with every change of a cell, a link or the sheets.
     std::uint64_t revision() const;
     // Grows with every change of how a sheet is viewed (sheet widths, a frozen row), which
@@ -115,6 +120,7 @@ private:
     void renameContinuations(const Worksheet& sheet);
 
     QString m_name;
+    QString m_filePath;
     // Shared only with the weak handles of views. New sheets go in before the active one, which
     // is mostly the first: a deque takes them there at once however many there are.
     std::deque<std::shared_ptr<Worksheet>> m_sheets;

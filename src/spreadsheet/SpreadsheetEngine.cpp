@@ -51,7 +51,8 @@ void EngineInstance::setVisible(bool visible) {
 }
 
 Workbook& EngineInstance::addWorkbook() {
-    m_workbooks.push_back(Workbook::createNew(QStringLiteral("Book%1").arg(m_nextBookNumber++)));
+    m_workbooks.push_back(
+        Workbook::createNew(QStringLiteral("Book%1").arg(m_engine.m_nextBookNumber++)));
     return *m_workbooks.back();
 }
 

@@ -11,7 +11,8 @@ class EngineInstance;
 class WorkTexts;
 
 // The program's own spreadsheet application: instances in a registry, one clipboard shared by
-// all of them, and a presenter that gives every visible instance a window.
+// all of them, a presenter that gives every visible instance a window, and one count of new
+// workbooks, so that each is named apart ("Book1", "Book2", ...) whichever instance holds it.
 class SpreadsheetEngine final : public SpreadsheetApplications {
 public:
     // Shows a visible instance to the user; the presenter keeps the instance alive as long as
@@ -43,6 +44,7 @@ private:
     std::shared_ptr<const TallBlock> m_clipboard;
     std::unique_ptr<CsvReadAhead> m_readAhead;
     Presenter m_presenter;
+    int m_nextBookNumber = 1;
     const WorkTexts* m_texts = nullptr;
     std::function<void()> m_eventPump;
 };
@@ -77,7 +79,6 @@ private:
 
     SpreadsheetEngine& m_engine;
     std::vector<std::unique_ptr<Workbook>> m_workbooks;
-    int m_nextBookNumber = 1;
     bool m_displayAlerts = true;
     bool m_visible = false;
     bool m_quit = false;

@@ -58,6 +58,12 @@ constexpr std::int64_t kSummarySlice = 200000;
 // A selection of more cells than this is made into text away from the window's thread.
 constexpr std::int64_t kCopiedInPlace = 100000;
 const QString kLastSaveFolderKey = QStringLiteral("LastSaveFolder");
+
+// The name of a file the workbook is saved as, without its extension: its own file's, or its
+// name while it has none.
+QString fileStem(const Workbook& book) {
+    return book.filePath().isEmpty() ? book.name() : QFileInfo(book.filePath()).completeBaseName();
+}
 } // namespace
 
 WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs* dialogs,
@@ -75,6 +81,8 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
 
     QToolBar* tools = addToolBar(QStringLiteral("Workbook"));
     tools->setMovable(false);
+    QAction* save = tools->addAction(QStringLiteral("Save"), this, [this] { this->save(); });
+    save->setShortcut(QKeySequence::Save);
     tools->addAction(QStringLiteral("Save As…"), this, [this] { saveAs(); });
     tools->addAction(QStringLiteral("Open in spreadsheet application"), this,
                      [this] { openInSpreadsheetApplication(); });
@@ -179,8 +187,7 @@ void WorkbookWindow::refresh() {
     Workbook* book = workbook();
     // Noted first: what the refresh shows must not make it refresh again.
     m_shownRevision = book ? book->revision() : 0;
-    setWindowTitle((book ? book->name() : QStringLiteral("(no workbook)")) +
-                   QStringLiteral(" - Brindlequay"));
+    showTitle();
     const QStringList names = book ? book->sheetNames() : QStringList();
     const QSignalBlocker quiet(m_tabs);
     if (names != m_shownNames) {
@@ -200,6 +207,12 @@ void WorkbookWindow::refresh() {
     m_tabs->setCurrentIndex(book->activeIndex() - 1);
     m_sheetList->setSheets(names, book->activeIndex());
     showSheet(book->activeIndex());
+}
+
+void WorkbookWindow::showTitle() {
+    const Workbook* book = workbook();
+    setWindowTitle((book ? book->name() : QStringLiteral("(no workbook)")) +
+                   QStringLiteral(" - Brindlequay"));
 }
 
 void WorkbookWindow::showSheet(int index) {
@@ -484,14 +497,27 @@ bool WorkbookWindow::saveAs() {
         folder = QDir::homePath();
     const QString path = m_dialogs.chooseSaveFile(
         QStringLiteral("Save As"), QStringLiteral("Excel Workbook (*.xlsx)"),
-        QDir(folder).filePath(book->name() + QStringLiteral(".xlsx")));
+        QDir(folder).filePath(fileStem(*book) + QStringLiteral(".xlsx")));
     if (path.isEmpty())
         return false;
     const QString target =
         path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive) ? path : path + ".xlsx";
+    return saveTo(*book, target);
+}
+
+bool WorkbookWindow::save() {
+    Workbook* book = workbook();
+    if (!book)
+        return false;
+    if (book->filePath().isEmpty())
+        return saveAs();
+    return saveTo(*book, book->filePath());
+}
+
+bool WorkbookWindow::saveTo(Workbook& book, const QString& path) {
     QStringList leftOut;
     try {
-        leftOut = saveWhilePainting(*book, target);
+        leftOut = saveWhilePainting(book, path);
     } catch (...) {
         showError(QStringLiteral("The workbook was not saved.\r\n") + describeCurrentException());
         return false;
@@ -499,9 +525,10 @@ bool WorkbookWindow::saveAs() {
     if (!leftOut.isEmpty())
         showError(QStringLiteral("The workbook was saved, but not whole:\r\n") +
                   leftOut.join(QStringLiteral("\r\n")));
-    book->markSaved();
+    book.markSavedAs(path);
+    showTitle();
     if (m_settings)
-        m_settings->SaveSetting(kLastSaveFolderKey, QFileInfo(target).absolutePath());
+        m_settings->SaveSetting(kLastSaveFolderKey, QFileInfo(path).absolutePath());
     return true;
 }
 
@@ -513,7 +540,7 @@ void WorkbookWindow::openInSpreadsheetApplication() {
     try {
         // A folder of its own, which no other user of the temporary folder can read.
         path = QDir(makeRunWorkspace(temporaryFolder()))
-                   .filePath(book->name() + QStringLiteral(" ") +
+                   .filePath(fileStem(*book) + QStringLiteral(" ") +
                              QDateTime::currentDateTime().toString(
                                  QStringLiteral("yyyy-MM-dd hh.mm.ss")) +
                              QStringLiteral(".xlsx"));
@@ -544,7 +571,7 @@ void WorkbookWindow::closeEvent(QCloseEvent* event) {
         const MessageAnswer answer = m_dialogs.showMessage(Message{
             QStringLiteral("Do you want to save the changes you made to '%1'?").arg(book->name()),
             MessageButtons::YesNoCancel, MessageIcon::Warning});
-        if (answer == MessageAnswer::Cancel || (answer == MessageAnswer::Yes && !saveAs())) {
+        if (answer == MessageAnswer::Cancel || (answer == MessageAnswer::Yes && !save())) {
             event->ignore();
             return;
         }

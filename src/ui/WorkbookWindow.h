@@ -44,8 +44,10 @@ public:
     // given, or else `firstFolder` (the folder of the first imported file), or else home.
     void setSaveFolders(SettingsStore* settings, const QString& firstFolder);
     // Asks for a file name and saves the workbook there, the window painting meanwhile; false
-    // when cancelled or failed.
+    // when cancelled or failed. The window then bears the file's name.
     bool saveAs();
+    // Saves the workbook in the file it was last saved as, or asks for one as saveAs does.
+    bool save();
     // Saves a copy in the temporary folder and hands it to the desktop's spreadsheet
     // application.
     void openInSpreadsheetApplication();
@@ -89,6 +91,10 @@ private:
     // Saves on a thread of its own behind a progress dialog that keeps the application's other
     // windows from changing the workbook meanwhile; gives the cells left out.
     QStringList saveWhilePainting(const Workbook& book, const QString& path);
+    // Saves the workbook as `path` and notes it saved there; says what went wrong otherwise.
+    bool saveTo(Workbook& book, const QString& path);
+    // Names the window after its workbook.
+    void showTitle();
 
     std::shared_ptr<EngineInstance> m_instance;
     std::unique_ptr<Dialogs> m_ownDialogs;

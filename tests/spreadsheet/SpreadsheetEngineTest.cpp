@@ -23,3 +23,13 @@ TEST(SpreadsheetEngine, TheRunningInstanceIsTheOldestLeftAndAShownOneIsPresented
     shown.clear();
     EXPECT_THROW(engine.attachRunning(), RuntimeError);
 }
+
+TEST(SpreadsheetEngine, NewWorkbooksAreNamedApartWhicheverInstanceHoldsThem) {
+    SpreadsheetEngine engine;
+    const auto first = engine.create();
+    const auto second = engine.create();
+    EXPECT_EQ(first->addWorkbook().name(), QStringLiteral("Book1"));
+    EXPECT_EQ(second->addWorkbook().name(), QStringLiteral("Book2"));
+    first->quit();
+    EXPECT_EQ(engine.create()->addWorkbook().name(), QStringLiteral("Book3"));
+}

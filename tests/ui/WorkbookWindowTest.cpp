@@ -178,6 +178,7 @@ private slots:
     void statusNumbersShowAsASpreadsheetShowsThem_data();
     void statusNumbersShowAsASpreadsheetShowsThem();
     void theStatusLineSumsWithoutBinaryNoise();
+    void eachWorkbookHasATitleOfItsOwnAndSavingKeepsItsFile();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -886,6 +887,52 @@ void WorkbookWindowTest::theStatusLineSumsWithoutBinaryNoise() {
     select(5, 2);
     QCOMPARE(status->text(), QStringLiteral("Average: 987,654,321,098,765    Count: 2    "
                                             "Sum: 1.97530864219753e+15"));
+}
+
+void WorkbookWindowTest::eachWorkbookHasATitleOfItsOwnAndSavingKeepsItsFile() {
+    // Every run of the program's gives a workbook of its own name, as the windows show.
+    PresentedRun run(ImportRoute::WithoutDatabase, SendMode::OneSheet);
+    run.surface.files << run.file("a.xml", "<r><v>1</v></r>");
+    run.run();
+    QCOMPARE(run.window->windowTitle(), QStringLiteral("Book1 - Brindlequay"));
+    std::unique_ptr<WorkbookWindow> first = std::move(run.window);
+    run.run();
+    QCOMPARE(run.window->windowTitle(), QStringLiteral("Book2 - Brindlequay"));
+    QCOMPARE(first->windowTitle(), QStringLiteral("Book1 - Brindlequay"));
+
+    // Ctrl+S saves through the chooser the first time, then to the same file without asking;
+    // the window is then named after its file.
+    WorkbookWindow& window = *run.window;
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    run.windowDialogs.saveAnswers = {run.folder.filePath("kept")};
+    QTest::keyClick(run.grid(), Qt::Key_S, Qt::ControlModifier);
+    const QString kept = run.folder.filePath("kept.xlsx");
+    QVERIFY(QFile::exists(kept));
+    QCOMPARE(run.windowDialogs.suggestedSavePaths.size(), 1);
+    QCOMPARE(window.windowTitle(), QStringLiteral("kept.xlsx - Brindlequay"));
+    Workbook& book = run.shown.back()->activeWorkbook();
+    book.activeSheet().cells().setText(9, 1, "added later");
+    QVERIFY(book.isModified());
+    // As the window manager gives the keys back once the saving's progress is gone.
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(run.grid(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(run.windowDialogs.suggestedSavePaths.size(), 1);
+    QVERIFY(!book.isModified());
+    QVERIFY(xlsxEntry(kept, "xl/sharedStrings.xml").contains("added later"));
+    QVERIFY(run.windowDialogs.shown.empty());
+    // Save As proposes the file's own name; closing a changed workbook names it too, and Yes
+    // saves it where it is.
+    QVERIFY(!window.saveAs());
+    QCOMPARE(QFileInfo(run.windowDialogs.suggestedSavePaths.at(1)).fileName(),
+             QStringLiteral("kept.xlsx"));
+    book.activeSheet().cells().setText(10, 1, "added last");
+    run.windowDialogs.questionAnswers = {MessageAnswer::Yes};
+    QVERIFY(window.close());
+    QCOMPARE(run.windowDialogs.shown.back().text,
+             QStringLiteral("Do you want to save the changes you made to 'kept.xlsx'?"));
+    QCOMPARE(run.windowDialogs.suggestedSavePaths.size(), 2);
+    QVERIFY(xlsxEntry(kept, "xl/sharedStrings.xml").contains("added last"));
 }
 
 QTEST_MAIN(WorkbookWindowTest)
