@@ -1,11 +1,10 @@
 #include "sheet/Worksheet.h"
 
 #include "base/RuntimeError.h"
+#include "sheet/CellAddress.h"
 #include "sheet/CellValue.h"
 #include "sheet/ColumnWidths.h"
 #include "sheet/NumberFormats.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -372,17 +371,11 @@ void CellStore::paste(const CellStore& source, const CellRange& range, int row, 
 }
 
 void Worksheet::selectRange(const QString& reference) {
-    static const QRegularExpression pattern(QStringLiteral("^([A-Za-z]{1,3})([1-9][0-9]{0,6})$"));
-    const QRegularExpressionMatch match = pattern.match(reference);
-    if (!match.hasMatch())
+    const std::optional<CellAddress> cell = parseCellAddress(reference);
+    if (!cell || !cell->sheet.isEmpty())
         throw RuntimeError(QStringLiteral("Not a cell reference: ") + reference);
-    int column = 0;
-    for (QChar letter : match.captured(1).toUpper())
-        column = column * 26 + (letter.unicode() - 'A' + 1);
-    const int row = match.captured(2).toInt();
-    checkLimits(row, column);
-    m_activeRow = row;
-    m_activeColumn = column;
+    m_activeRow = cell->row;
+    m_activeColumn = cell->column;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "base/RunWorkspace.h"
 #include "base/SettingsStore.h"
 #include "base/TempFolder.h"
+#include "sheet/CellAddress.h"
 #include "sheet/CellSearch.h"
 #include "sheet/CellsAsText.h"
 #include "sheet/ColumnWidths.h"
@@ -129,6 +130,19 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     find->setShortcut(QKeySequence::Find);
     connect(find, &QAction::triggered, m_findBar, &FindBar::open);
     addAction(find);
+    auto* goTo = new QAction(QStringLiteral("Go To…"), this);
+    goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    connect(goTo, &QAction::triggered, this, &WorkbookWindow::goToTypedCell);
+    addAction(goTo);
+    // As in spreadsheet applications, Ctrl with Page Down and Page Up changes the sheet rather
+    // than the page.
+    for (const auto& [key, step] :
+         {std::pair(Qt::Key_PageDown, 1), std::pair(Qt::Key_PageUp, -1)}) {
+        auto* neighbour = new QAction(this);
+        neighbour->setShortcut(QKeySequence(Qt::CTRL | key));
+        connect(neighbour, &QAction::triggered, this, [this, step] { showNeighbourSheet(step); });
+        addAction(neighbour);
+    }
     connect(m_findBar, &FindBar::findNext, this, &WorkbookWindow::findNext);
     // The keys go back to the cells, the match found selected, rather than on to the next
     // field that takes them, the sheet filter.
@@ -390,6 +404,45 @@ bool WorkbookWindow::findNext() {
         m_tabs->setCurrentIndex(found->sheet - 1);
     selectCell(found->cell.row, found->cell.column);
     return true;
+}
+
+void WorkbookWindow::showNeighbourSheet(int step) {
+    const int index = m_tabs->currentIndex() + step;
+    if (index >= 0 && index < m_tabs->count())
+        m_tabs->setCurrentIndex(index);
+}
+
+void WorkbookWindow::goToTypedCell() {
+    Workbook* book = workbook();
+    if (!book || !m_model)
+        return;
+    const QString typed = m_dialogs
+                              .inputBox(QStringLiteral("Reference, such as B12 or Sheet2!C3:"),
+                                        QStringLiteral("Go To"), QString())
+                              .trimmed();
+    if (typed.isEmpty())
+        return;
+    const std::optional<CellAddress> address = parseCellAddress(typed);
+    if (!address) {
+        showError(
+            QStringLiteral("\"%1\" is not a cell reference such as B12 or Sheet2!C3.").arg(typed));
+        return;
+    }
+    if (!address->sheet.isEmpty()) {
+        const Worksheet* named = book->findSheet(address->sheet);
+        if (!named) {
+            showError(
+                QStringLiteral("The workbook has no sheet named \"%1\".").arg(address->sheet));
+            return;
+        }
+        for (int index = 1; index <= book->sheetCount(); ++index)
+            if (&book->sheet(index) == named)
+                m_tabs->setCurrentIndex(index - 1);
+    }
+    // A cell past the used range and its margin is as much the sheet's as any other.
+    m_model->showAtLeast(address->row, address->column);
+    m_grid->doItemsLayout();
+    selectCell(address->row, address->column);
 }
 
 void WorkbookWindow::freezeTopRow(bool frozen) {

@@ -29,7 +29,9 @@ class Worksheet;
 // sheet and a list of the sheets to pick from by name, the selected cell whole above the grid,
 // a status line with the count, sum and average of the selection, saved as .xlsx on request.
 // Ctrl+C copies the selection as tab-separated text, Ctrl+F finds a text in the sheet or in all
-// sheets; the top row of each sheet can be frozen; a click on a link shows the place it leads to.
+// sheets, Ctrl+G goes to a cell typed, Ctrl+Page Down and Ctrl+Page Up show the next and the
+// previous sheet, Ctrl+S saves; the top row of each sheet can be frozen; a click on a link shows
+// the place it leads to.
 // It keeps its instance running until the user closes it, and asks whether to save a workbook that
 // changed since it was saved.
 class WorkbookWindow final : public QMainWindow {
@@ -64,6 +66,11 @@ public:
     // Keeps the top row of the sheet shown in view while the rest scrolls; each sheet keeps
     // its own choice, and the saved file keeps it too.
     void freezeTopRow(bool frozen);
+    // Asks for a cell reference, "B12" or "Sheet2!C3", and selects that cell; says so plainly
+    // when the text names no cell of the workbook.
+    void goToTypedCell();
+    // Shows the sheet `step` tabs after the one shown (before, when negative), if there is one.
+    void showNeighbourSheet(int step);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -179,6 +179,8 @@ private slots:
     void statusNumbersShowAsASpreadsheetShowsThem();
     void theStatusLineSumsWithoutBinaryNoise();
     void eachWorkbookHasATitleOfItsOwnAndSavingKeepsItsFile();
+    void controlPageDownAndUpChangeTheSheet();
+    void goToShowsTheCellTyped();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -933,6 +935,62 @@ void WorkbookWindowTest::eachWorkbookHasATitleOfItsOwnAndSavingKeepsItsFile() {
              QStringLiteral("Do you want to save the changes you made to 'kept.xlsx'?"));
     QCOMPARE(run.windowDialogs.suggestedSavePaths.size(), 2);
     QVERIFY(xlsxEntry(kept, "xl/sharedStrings.xml").contains("added last"));
+}
+
+void WorkbookWindowTest::controlPageDownAndUpChangeTheSheet() {
+    ImportedWindow imported;
+    imported.showSheet("line");
+    QVERIFY(QTest::qWaitForWindowActive(imported.window.get()));
+    imported.select(2, 2);
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        return imported.current();
+    };
+    QCOMPARE(press(Qt::Key_PageDown), QStringLiteral("customer!A1"));
+    QCOMPARE(press(Qt::Key_PageDown), QStringLiteral("order!A1"));
+    QCOMPARE(press(Qt::Key_PageDown), QStringLiteral("Sheet1!A1"));
+    // No further than the last sheet or the first.
+    QCOMPARE(press(Qt::Key_PageDown), QStringLiteral("Sheet1!A1"));
+    QCOMPARE(press(Qt::Key_PageUp), QStringLiteral("order!A1"));
+    QCOMPARE(press(Qt::Key_PageUp), QStringLiteral("customer!A1"));
+    QCOMPARE(press(Qt::Key_PageUp), QStringLiteral("line!B2"));
+    QCOMPARE(press(Qt::Key_PageUp), QStringLiteral("line!B2"));
+    QCOMPARE(QApplication::focusWidget(), imported.grid());
+}
+
+void WorkbookWindowTest::goToShowsTheCellTyped() {
+    ImportedWindow imported;
+    imported.showSheet("order");
+    QVERIFY(QTest::qWaitForWindowActive(imported.window.get()));
+    const auto goTo = [&](const QString& typed) {
+        imported.windowDialogs.inputAnswers = {typed};
+        QTest::keyClick(imported.grid(), Qt::Key_G, Qt::ControlModifier);
+        return imported.current();
+    };
+    QCOMPARE(goTo("c3"), QStringLiteral("order!C3"));
+    QCOMPARE(imported.cellBar(), QStringLiteral("C3 12"));
+    QCOMPARE(goTo(" customer!B2 "), QStringLiteral("customer!B2"));
+    QCOMPARE(goTo("'Order'!$A$2"), QStringLiteral("order!A2"));
+    // A cell beyond the rows and columns the grid shows is shown all the same.
+    QCOMPARE(goTo("AB5000"), QStringLiteral("order!AB5000"));
+    QVERIFY(imported.grid()->viewport()->rect().contains(
+        imported.grid()->visualRect(imported.grid()->currentIndex())));
+    QVERIFY(imported.windowDialogs.shown.empty());
+
+    // Cancelled, nothing happens; what is no cell of this workbook is said plainly.
+    QCOMPARE(goTo(""), QStringLiteral("order!AB5000"));
+    QVERIFY(imported.windowDialogs.shown.empty());
+    for (const QString& wrong :
+         {QStringLiteral("B0"), QStringLiteral("XFE1"), QStringLiteral("B1048577"),
+          QStringLiteral("hello world"), QStringLiteral("!A1"), QStringLiteral("'order!A1")}) {
+        QCOMPARE(goTo(wrong), QStringLiteral("order!AB5000"));
+        QCOMPARE(
+            imported.windowDialogs.shown.back().text,
+            QStringLiteral("\"%1\" is not a cell reference such as B12 or Sheet2!C3.").arg(wrong));
+    }
+    QCOMPARE(goTo("Missing!A1"), QStringLiteral("order!AB5000"));
+    QCOMPARE(imported.windowDialogs.shown.back().text,
+             QStringLiteral("The workbook has no sheet named \"Missing\"."));
 }
 
 QTEST_MAIN(WorkbookWindowTest)
