@@ -605,8 +605,12 @@ void WorkbookWindow::openInSpreadsheetApplication() {
                   describeCurrentException());
         return;
     }
-    if (!m_desktop.openFile(path))
-        showError(QStringLiteral("No application opened %1.").arg(path));
+    if (m_desktop.openFile(path))
+        return;
+    // Nothing will read the copy: it goes, and the user is told how to keep the workbook.
+    QDir(QFileInfo(path).path()).removeRecursively();
+    showError(QStringLiteral("No application on this system opens .xlsx files.\r\n"
+                             "Use Save As… to keep the workbook."));
 }
 
 bool WorkbookWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -10,8 +10,10 @@ public:
     void openFolder(const QString& path) override { openedFolders << path; }
     bool openFile(const QString& path) override {
         openedFiles << path;
-        return true;
+        return opens;
     }
+    // Whether the desktop has an application that opens the files handed to it.
+    bool opens = true;
     QStringList openedFolders;
     QStringList openedFiles;
 };

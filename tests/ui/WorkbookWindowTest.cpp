@@ -181,6 +181,7 @@ private slots:
     void eachWorkbookHasATitleOfItsOwnAndSavingKeepsItsFile();
     void controlPageDownAndUpChangeTheSheet();
     void goToShowsTheCellTyped();
+    void openingWithNoApplicationSaysSoPlainly();
 };
 
 void WorkbookWindowTest::showsTheSheetsAndFollowsTheWorkbookWithoutSteeringIt() {
@@ -991,6 +992,21 @@ void WorkbookWindowTest::goToShowsTheCellTyped() {
     QCOMPARE(goTo("Missing!A1"), QStringLiteral("order!AB5000"));
     QCOMPARE(imported.windowDialogs.shown.back().text,
              QStringLiteral("The workbook has no sheet named \"Missing\"."));
+}
+
+void WorkbookWindowTest::openingWithNoApplicationSaysSoPlainly() {
+    WindowFixture fixture;
+    fixture.desktop.opens = false;
+    qputenv("TEMP", fixture.folder.path().toUtf8());
+    fixture.window->openInSpreadsheetApplication();
+    qunsetenv("TEMP");
+    QCOMPARE(fixture.desktop.openedFiles.size(), 1);
+    QCOMPARE(fixture.dialogs.shownTexts(),
+             QStringList{"No application on this system opens .xlsx files.\r\nUse Save As… to "
+                         "keep the workbook."});
+    // The copy that nothing took is not left behind.
+    QVERIFY(!QFileInfo::exists(fixture.desktop.openedFiles[0]));
+    QVERIFY(!QFileInfo::exists(QFileInfo(fixture.desktop.openedFiles[0]).path()));
 }
 
 QTEST_MAIN(WorkbookWindowTest)
