@@ -3,9 +3,12 @@
 #include "sheet/DataEdges.h"
 #include "ui/SheetTableModel.h"
 
+#include <QColor>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -15,6 +18,8 @@ namespace {
 constexpr int kMinimumZoom = 50;
 constexpr int kMaximumZoom = 200;
 constexpr int kZoomStep = 10;
+// The line under a frozen row, in pixels.
+constexpr int kFrozenEdge = 2;
 
 bool isNavigationKey(int key) {
     switch (key) {
@@ -233,13 +238,20 @@ void SheetGrid::setTopRowFrozen(bool frozen) {
             });
     m_frozenRow->setWordWrap(false);
     m_frozenRow->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_frozenRow->setStyleSheet(QStringLiteral("QTableView { border-bottom: 2px solid #7a7a7a; }"));
+    // The line under the band is a widget of its own: a style sheet on the band would give its
+    // row number a font of its own, which the zoom would not reach.
+    auto* edge = new QFrame(m_frozenRow);
+    edge->setObjectName(QStringLiteral("FrozenRowEdge"));
+    edge->setAutoFillBackground(true);
+    QPalette grey = edge->palette();
+    grey.setColor(QPalette::Window, QColor(0x7a, 0x7a, 0x7a));
+    edge->setPalette(grey);
     zoomFrozenRow();
     m_frozenRow->setModel(model());
     if (model())
         m_frozenRow->setSelectionModel(selectionModel());
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_frozenRow->horizontalScrollBar(),
-            &QScrollBar::setValue);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_frozenRow,
+            [this] { followSidewaysScroll(); });
     connect(horizontalHeader(), &QHeaderView::sectionResized, m_frozenRow,
             [this](int column, int, int size) {
                 if (m_frozenRow)
@@ -256,13 +268,18 @@ void SheetGrid::setTopRowFrozen(bool frozen) {
 
 void SheetGrid::zoomFrozenRow() {
     m_frozenRow->setFont(font());
-    // The style sheet gives the row's number a font of its own, which the grid's does not reach;
-    // and a header never makes a row lower than its font's height, so the band's row would stay
-    // as tall as the font it had.
+    // A header never makes a row lower than its font's height: without the grid's least, the
+    // band's row would stay as tall as it was at a larger zoom.
     QHeaderView* rows = m_frozenRow->verticalHeader();
-    rows->setFont(verticalHeader()->font());
     rows->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
     rows->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+}
+
+void SheetGrid::followSidewaysScroll() {
+    // The grid's header itself, not its scroll bar: scrolled to its end, the grid places its
+    // last column by pixels, as a scroll bar of the band's own would not alike.
+    m_frozenRow->horizontalHeader()->setOffset(horizontalHeader()->offset());
+    m_frozenRow->viewport()->update();
 }
 
 void SheetGrid::placeFrozenRow() {
@@ -272,10 +289,14 @@ void SheetGrid::placeFrozenRow() {
     for (int column = 0; column < columns->count(); ++column)
         m_frozenRow->setColumnWidth(column, columns->sectionSize(column));
     m_frozenRow->verticalHeader()->setFixedWidth(verticalHeader()->width());
-    const int height = rowHeight(0) + 2;
-    m_frozenRow->setGeometry(frameWidth(), frameWidth() + columns->height(),
-                             viewport()->width() + verticalHeader()->width(), height);
-    m_frozenRow->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+    const int width = viewport()->width() + verticalHeader()->width();
+    m_frozenRow->setGeometry(frameWidth(), frameWidth() + columns->height(), width,
+                             rowHeight(0) + kFrozenEdge);
+    if (auto* edge = m_frozenRow->findChild<QFrame*>(QStringLiteral("FrozenRowEdge"))) {
+        edge->setGeometry(0, rowHeight(0), width, kFrozenEdge);
+        edge->raise();
+    }
+    followSidewaysScroll();
 }
 
 void SheetGrid::resizeEvent(QResizeEvent* event) {

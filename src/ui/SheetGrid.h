@@ -55,6 +55,8 @@ private:
     void followLinksIn(QAbstractItemView* view);
     // Gives the frozen row the grid's zoom: its font, its number's and its height.
     void zoomFrozenRow();
+    // Scrolls the frozen row sideways to where the grid is.
+    void followSidewaysScroll();
     void placeFrozenRow();
     // Tells the column header which columns the selection touches, on one row of each range.
     void markSelectedColumns();
