@@ -33,11 +33,15 @@ void showColumnWidths(QTableView& view, const std::vector<double>& widths) {
     // Resizes every column, so only when the font changed.
     if (header->defaultSectionSize() != standard)
         header->setDefaultSectionSize(standard);
-    const int columns = std::min(static_cast<int>(widths.size()), header->count());
-    for (int column = 0; column < columns; ++column) {
-        const double width = widths[static_cast<size_t>(column)];
-        view.setColumnWidth(
-            column, width > 0 ? std::max(columnPixels(view, width), header->minimumSectionSize())
-                              : standard);
+    for (int column = 0; column < header->count(); ++column) {
+        const double width =
+            static_cast<size_t>(column) < widths.size() ? widths[static_cast<size_t>(column)] : 0;
+        const int pixels = width > 0
+                               ? std::max(columnPixels(view, width), header->minimumSectionSize())
+                               : standard;
+        // A column past the given ones may still have the width of another sheet's column,
+        // shown before in the same view.
+        if (view.columnWidth(column) != pixels)
+            view.setColumnWidth(column, pixels);
     }
 }

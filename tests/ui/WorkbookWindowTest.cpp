@@ -796,6 +796,8 @@ void WorkbookWindowTest::aSheetShownAgainKeepsItsCellAndScrolledPlace() {
 
     imported.showSheet("customer");
     QCOMPARE(imported.current(), QStringLiteral("customer!A1"));
+    // The width dragged is the other sheet's, not this one's.
+    QCOMPARE(grid->columnWidth(2), columnPixels(*grid, kDefaultColumnWidth));
     imported.select(2, 2);
     imported.showSheet("order");
     QCOMPARE(imported.current(), QStringLiteral("order!C300"));
