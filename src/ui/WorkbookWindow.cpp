@@ -136,11 +136,11 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     addAction(goTo);
     // As in spreadsheet applications, Ctrl with Page Down and Page Up changes the sheet rather
     // than the page.
-    for (const auto& [key, step] :
-         {std::pair(Qt::Key_PageDown, 1), std::pair(Qt::Key_PageUp, -1)}) {
+    for (const auto& keyAndStep : {std::pair(Qt::Key_PageDown, 1), std::pair(Qt::Key_PageUp, -1)}) {
         auto* neighbour = new QAction(this);
-        neighbour->setShortcut(QKeySequence(Qt::CTRL | key));
-        connect(neighbour, &QAction::triggered, this, [this, step] { showNeighbourSheet(step); });
+        neighbour->setShortcut(QKeySequence(Qt::CTRL | keyAndStep.first));
+        connect(neighbour, &QAction::triggered, this,
+                [this, step = keyAndStep.second] { showNeighbourSheet(step); });
         addAction(neighbour);
     }
     connect(m_findBar, &FindBar::findNext, this, &WorkbookWindow::findNext);

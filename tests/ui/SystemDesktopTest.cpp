@@ -10,6 +10,7 @@ namespace {
 const QString kWorkbookType =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 
+#ifndef _WIN32
 // The desktop's settings as a user without any application for workbooks has them, in folders
 // of the test's own, and no desktop session that xdg-mime would ask instead; put back after.
 class DesktopWithoutApplications {
@@ -44,6 +45,7 @@ private:
     QTemporaryDir m_folder;
     std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
 };
+#endif
 } // namespace
 
 class SystemDesktopTest : public QObject {
