@@ -268,16 +268,17 @@ void SheetGrid::setTopRowFrozen(bool frozen) {
 
 void SheetGrid::zoomFrozenRow() {
     m_frozenRow->setFont(font());
-    // A header never makes a row lower than its font's height: without the grid's least, the
-    // band's row would stay as tall as it was at a larger zoom.
+    // A header makes no row lower than its least height: the band keeps the grid's, so that its
+    // row is never taller than the grid's at a small zoom.
     QHeaderView* rows = m_frozenRow->verticalHeader();
     rows->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
     rows->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
 }
 
 void SheetGrid::followSidewaysScroll() {
-    // The grid's header itself, not its scroll bar: scrolled to its end, the grid places its
-    // last column by pixels, as a scroll bar of the band's own would not alike.
+    // The grid's header offset rather than its scroll bar's value: scrolled to its end, the grid
+    // lines its last column up with its right edge by pixels, which the band, with a viewport
+    // and a scroll range of its own, would not do alike.
     m_frozenRow->horizontalHeader()->setOffset(horizontalHeader()->offset());
     m_frozenRow->viewport()->update();
 }
