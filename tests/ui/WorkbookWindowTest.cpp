@@ -989,9 +989,8 @@ void WorkbookWindowTest::goToShowsTheCellTyped() {
     // Cancelled, nothing happens; what is no cell of this workbook is said plainly.
     QCOMPARE(goTo(""), QStringLiteral("order!AB5000"));
     QVERIFY(imported.windowDialogs.shown.empty());
-    for (const QString& wrong :
-         {QStringLiteral("B0"), QStringLiteral("XFE1"), QStringLiteral("B1048577"),
-          QStringLiteral("hello world"), QStringLiteral("!A1"), QStringLiteral("'order!A1")}) {
+    // Which texts name a cell is the parser's own test; here, that the window says so.
+    for (const QString& wrong : {QStringLiteral("XFE1"), QStringLiteral("hello world")}) {
         QCOMPARE(goTo(wrong), QStringLiteral("order!AB5000"));
         QCOMPARE(
             imported.windowDialogs.shown.back().text,
