@@ -51,6 +51,8 @@ public:
     Worksheet& sheet(const QString& name);
     // The same, or none.
     const Worksheet* findSheet(const QString& name) const;
+    // The place of a sheet of the workbook, from 0; -1 for a sheet it does not hold.
+    int indexOf(const Worksheet& sheet) const;
     QStringList sheetNames() const;
 
     // A handle on sheet `index` that a view holds: it expires when the sheet is deleted.
@@ -113,7 +115,6 @@ private:
     // Notes that no sheet bears the folded name any longer, so that a number passed over for
     // bearing it is tried again.
     void releaseName(const QString& foldedName);
-    int indexOf(const Worksheet& sheet) const;
     // Whether `name` is free for `sheet`: no other sheet bears it, whatever the letter case.
     bool isFreeFor(const QString& name, const Worksheet* sheet) const;
     // Names the continuations of `sheet` after its name as it now stands.

@@ -16,8 +16,6 @@
 
 namespace {
 constexpr qint64 kChunk = 4 << 20;
-// About 10 ms of reading on this machine: the longest the caller's events wait.
-constexpr size_t kEventSlice = kCsvBytesBetweenEvents;
 // What a line and a cell of flattened XML take on average, to size a sheet before it is read.
 constexpr qint64 kBytesPerLine = 48;
 constexpr qint64 kBytesPerCell = 8;
@@ -313,7 +311,7 @@ void readInto(CsvCells& cells, const std::function<std::string_view()>& nextChun
     // takes long to read; the cells take text split anywhere.
     const auto feed = [&](std::string_view text) {
         while (!text.empty()) {
-            const std::string_view slice = text.substr(0, kEventSlice);
+            const std::string_view slice = text.substr(0, kCsvBytesBetweenEvents);
             cells.feed(slice);
             text.remove_prefix(slice.size());
             if (between)

@@ -31,17 +31,18 @@ private:
     qint64 m_line;
 };
 
+// The bytes of text read between two calls of `between` (about 10 ms of reading), which a
+// caller may count to tell how far an opening has come.
+constexpr size_t kCsvBytesBetweenEvents = size_t{1} << 20;
+
 // Opens a CSV file as the spreadsheet application does: a workbook named after the file with
 // one sheet named after the file without its extension. Lines end at CR LF, LF or CR; fields
 // are split at commas; a field that begins with a double quote runs to the next lone double
 // quote, holding commas and line breaks, and "" in it stands for one double quote. Lines beyond
 // the sheet's last row go on in sheets after it ("NAME (2)", ...).
 // Raises an error when the file cannot be read. `between`, when given, is called after every
-// megabyte or so, so that a large text lets its caller's events run; whatever it raises ends
-// the opening. Raises CsvOutOfMemory when memory runs out.
-// The bytes of text read between two calls of `between`, which a caller may count to tell how
-// far an opening has come.
-constexpr size_t kCsvBytesBetweenEvents = size_t{1} << 20;
+// kCsvBytesBetweenEvents, so that a large text lets its caller's events run; whatever it raises
+// ends the opening. Raises CsvOutOfMemory when memory runs out.
 OpenedCsv openCsvFile(const QString& path, const std::function<void()>& between = {});
 // Opens CSV text held in memory as `openCsvFile` opens the file at `path` that would hold it.
 OpenedCsv openCsvText(const QString& path, std::string_view text,

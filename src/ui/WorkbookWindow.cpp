@@ -435,9 +435,7 @@ void WorkbookWindow::goToTypedCell() {
                 QStringLiteral("The workbook has no sheet named \"%1\".").arg(address->sheet));
             return;
         }
-        for (int index = 1; index <= book->sheetCount(); ++index)
-            if (&book->sheet(index) == named)
-                m_tabs->setCurrentIndex(index - 1);
+        m_tabs->setCurrentIndex(book->indexOf(*named));
     }
     // A cell past the used range and its margin is as much the sheet's as any other.
     m_model->showAtLeast(address->row, address->column);
