@@ -2,8 +2,8 @@
 # - every "folder/File.h" the layer's files include names the layer itself or a layer it uses;
 # - every layer it declares is included somewhere;
 # - an outside library's header is included only by the layer that owns that library.
-# Takes LAYER, USES (layer names, comma-separated), OWNED (header=layer pairs,
-# comma-separated), FOLDER (the layer's source folder) and STAMP (written when all holds).
+# Takes LAYER, USES (layer names, comma-separated), OWNED (header=layers pairs, comma-separated,
+# several owning layers joined by "+"), FOLDER (the layer's source folder) and STAMP (written when all holds).
 cmake_policy(VERSION 3.25)
 string(REPLACE "," ";" USES "${USES}")
 string(REPLACE "," ";" OWNED "${OWNED}")
@@ -29,8 +29,10 @@ foreach(file IN LISTS files)
             string(REPLACE "=" ";" pair "${pair}")
             list(GET pair 0 prefix)
             list(GET pair 1 owner)
+            string(REPLACE "+" ";" owners "${owner}")
             string(FIND "${header}" "${prefix}" at)
-            if(at EQUAL 0 AND NOT owner STREQUAL LAYER)
+            if(at EQUAL 0 AND NOT LAYER IN_LIST owners)
+                string(REPLACE "+" " and " owner "${owner}")
                 list(APPEND faults "${LAYER}/${name} includes <${header}>, which only ${owner} may include")
             endif()
         endforeach()

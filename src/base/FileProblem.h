@@ -13,4 +13,14 @@ enum class FileProblem : std::uint8_t {
     // More columns than a table or a sheet holds.
     TooWide,
     OutOfMemory,
+    // Members of zip archives that are refused, and an archive whose members cannot be listed.
+    Encrypted,
+    UnsupportedCompression,
+    // Its data does not match the size or the CRC its archive records.
+    DamagedMember,
+    // Past 1 GB unpacked at a ratio above 100 to 1.
+    TooLargeUnpacked,
+    ArchiveInArchive,
+    NameNotReadable,
+    DamagedArchive,
 };

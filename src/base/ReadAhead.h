@@ -34,6 +34,11 @@ public:
         std::size_t bytesAhead = std::numeric_limits<std::size_t>::max();
         // The largest file worked on ahead.
         qint64 largestFile = 4 << 20;
+        // What the file at `path` is at this moment, to tell whether it changed since it was
+        // worked on ahead; nothing for one not to be worked on ahead (larger than `largest`, not
+        // a regular file).
+        std::function<std::optional<FileIdentity>(const QString& path, qint64 largest)> identityOf =
+            smallRegularFileIdentity;
         // Whether `path` names something held in memory rather than a file: it cannot change,
         // so it is worked on ahead whatever its size.
         std::function<bool(const QString& path)> heldInMemory = [](const QString&) {
@@ -98,7 +103,7 @@ public:
         file = File{};
         lock.unlock();
         if (!m_plan.heldInMemory(m_paths.at(index)) &&
-            smallRegularFileIdentity(m_paths.at(index), m_plan.largestFile) != identity)
+            m_plan.identityOf(m_paths.at(index), m_plan.largestFile) != identity)
             return std::nullopt;
         return result;
     }
@@ -160,7 +165,7 @@ private:
             const QString& path = m_paths.at(index);
             const bool held = m_plan.heldInMemory(path);
             std::optional<FileIdentity> identity =
-                held ? std::nullopt : smallRegularFileIdentity(path, m_plan.largestFile);
+                held ? std::nullopt : m_plan.identityOf(path, m_plan.largestFile);
             std::optional<Result> result;
             if (identity || held) {
                 try {

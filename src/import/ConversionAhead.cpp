@@ -1,5 +1,6 @@
 #include "import/ConversionAhead.h"
 
+#include "archive/SourceFile.h"
 #include "base/ErrorReport.h"
 #include "xml/CsvConversion.h"
 
@@ -31,6 +32,8 @@ ReadAhead<ConvertedFile>::Plan conversionPlan(bool countPaths) {
         return converted;
     };
     plan.sizeOf = [](const ConvertedFile& converted) { return converted.csv.size(); };
+    // A member of an archive is as much a file to convert ahead as a file on the disk.
+    plan.identityOf = sourceIdentity;
     plan.filesAhead = 16;
     plan.bytesAhead = 32 << 20;
     // The run converts the other files meanwhile, so it waits for this one rather than doing

@@ -22,8 +22,9 @@ struct ConvertedFile {
 
 // Converts every second file of a run (the 2nd, 4th, ...) on a second thread, a few files ahead
 // of the run, while the run converts the others itself: a run of many small files takes both
-// cores. Only regular files small enough to hold in memory are taken, and a file changed since
-// it was converted is not given out; the run converts the rest as it always does.
+// cores. Only regular files (or members of archives) small enough to hold in memory are taken,
+// and a file changed since it was converted is not given out; the run converts the rest as it
+// always does.
 class ConversionAhead {
 public:
     // With `countPaths`, each file's element paths are counted as it is converted.

@@ -1,5 +1,6 @@
 #include "import/ImportRun.h"
 
+#include "archive/SourceFile.h"
 #include "base/Dialogs.h"
 #include "base/ErrorReport.h"
 #include "base/MousePointer.h"
@@ -17,7 +18,6 @@
 #include "spreadsheet/SpreadsheetApplication.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
                      SpreadsheetApplications& applications, QString temporaryFolder,
@@ -38,6 +38,11 @@ ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
 ImportRun::~ImportRun() = default;
 
 ImportResult ImportRun::run() {
+    // The archive whose members this thread read last stays open no longer than the run, however
+    // the run ends.
+    struct ArchivesLetGo {
+        ~ArchivesLetGo() { letGoOfArchives(); }
+    } archivesLetGo;
     m_result = ImportResult();
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton4_Click"),
                                  &m_result.failures);
@@ -115,11 +120,10 @@ void ImportRun::beginSummary(ImportRoute route) {
 void ImportRun::endSummary(double seconds) {
     RunSummary& summary = *m_result.summary;
     summary.seconds = seconds;
-    // A file's size is on the disk already: telling it reads none of the file.
-    for (FileOutcome& file : m_result.files) {
-        const QFileInfo info(file.path);
-        file.bytes = info.isFile() ? info.size() : -1;
-    }
+    // A file's size is on the disk already, a member's in its archive's directory: telling it
+    // reads none of the file.
+    for (FileOutcome& file : m_result.files)
+        file.bytes = sourceSize(file.path);
     if (!m_result.spreadsheet || m_result.spreadsheet->workbookCount() < 1)
         return;
     Workbook& workbook = m_result.spreadsheet->activeWorkbook();

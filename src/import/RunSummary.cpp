@@ -45,6 +45,20 @@ QString outcomeName(const FileOutcome& file) {
         return QStringLiteral("too wide for a table");
     case FileProblem::OutOfMemory:
         return QStringLiteral("not enough memory");
+    case FileProblem::Encrypted:
+        return QStringLiteral("encrypted");
+    case FileProblem::UnsupportedCompression:
+        return QStringLiteral("unsupported compression");
+    case FileProblem::DamagedMember:
+        return QStringLiteral("damaged (size or CRC does not match)");
+    case FileProblem::TooLargeUnpacked:
+        return QStringLiteral("too large when unpacked");
+    case FileProblem::ArchiveInArchive:
+        return QStringLiteral("archive inside an archive");
+    case FileProblem::NameNotReadable:
+        return QStringLiteral("name not readable");
+    case FileProblem::DamagedArchive:
+        return QStringLiteral("damaged archive");
     case FileProblem::Failed:
         break;
     }

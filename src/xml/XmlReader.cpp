@@ -1,9 +1,7 @@
 #include "xml/XmlReader.h"
 
-#include "base/RegularFile.h"
+#include "archive/SourceFile.h"
 #include "xml/EncodingConverter.h"
-
-#include <QFile>
 
 #include <expat.h>
 
@@ -17,11 +15,6 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 constexpr qsizetype kChunk = 1 << 20;
@@ -365,26 +358,17 @@ std::optional<XmlError> parse(std::string_view head, NextPiece next, XmlEvents& 
 
 std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events,
                                     const ReadProgress& progress) {
-    QString problem;
-    bool regular = true;
-    const int descriptor = openRegularFile(path, problem, &regular);
-    if (descriptor < 0)
-        return XmlError{problem, 0, 0,
-                        regular ? FileProblem::NotReadable : FileProblem::NotRegularFile};
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return XmlError{QStringLiteral("cannot be read (%1)").arg(file.errorString()), 0, 0,
-                        FileProblem::NotReadable};
-    }
+    const OpenedSource source = openSource(path);
+    if (!source.file)
+        return XmlError{source.failure.reason, 0, 0, source.failure.problem};
     QByteArray piece(kChunk, Qt::Uninitialized);
-    QString readError;
-    const qint64 size = progress ? file.size() : 0;
+    std::optional<SourceFailure> readError;
+    const qint64 size = progress ? sourceSize(path) : 0;
     qint64 read = 0;
     auto next = [&]() -> std::string_view {
-        const qint64 got = file.read(piece.data(), kChunk);
+        const qint64 got = source.file->read(piece.data(), kChunk);
         if (got < 0) {
-            readError = file.errorString();
+            readError = source.file->failure();
             return {};
         }
         read += got;
@@ -393,13 +377,13 @@ std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events,
         return {piece.constData(), static_cast<size_t>(got)};
     };
     const std::string head(next());
-    if (head.empty() && !readError.isEmpty())
-        return XmlError{QStringLiteral("cannot be read (%1)").arg(readError), 0, 0,
-                        FileProblem::NotReadable};
-    std::optional<XmlError> error = parse(head, next, events);
-    if (!readError.isEmpty())
-        return XmlError{QStringLiteral("cannot be read (%1)").arg(readError), 0, 0,
-                        FileProblem::NotReadable};
+    // A failure to read outweighs whatever the parser made of the text before it: what it
+    // read may be a part only, or, from an archive, not the document at all.
+    std::optional<XmlError> error;
+    if (!readError)
+        error = parse(head, next, events);
+    if (readError)
+        return XmlError{readError->reason, 0, 0, readError->problem};
     return error;
 }
 

@@ -56,8 +56,10 @@ struct XmlError {
 // honoured, and one that contradicts the declaration is an error. A namespace prefix that is
 // never declared makes the document unreadable, as it does for a document object. External
 // entities are never loaded. Gives the error when the file is not well-formed or cannot be read.
-// `progress`, when given, is told after each piece read how many bytes of how many the file
-// has were read; what it raises ends the reading.
+// `path` is a listed path: a member of a zip archive ("a.zip!/b.xml") is read in place, and one
+// that is refused or damaged gives the archive's reason. `progress`, when given, is told after
+// each piece read how many bytes of how many the file has were read; what it raises ends the
+// reading.
 using ReadProgress = std::function<void(qint64 read, qint64 size)>;
 std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events,
                                     const ReadProgress& progress = {});

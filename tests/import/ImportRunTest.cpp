@@ -4,6 +4,7 @@
 #include "support/AllocationLimit.h"
 #include "support/ImportFixture.h"
 #include "support/QtPrinters.h"
+#include "support/ZipBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,6 +84,88 @@ TEST(ImportRun, EveryBrokenFileIsNamedWithReasonLineAndPosition) {
     EXPECT_EQ(run.outcome.files[0].position, 5);
     EXPECT_TRUE(run.outcome.files[1].reason.startsWith("cannot be read"));
     EXPECT_FALSE(run.outcome.complete());
+}
+
+namespace {
+// Every cell of every sheet as it shows, sheet by sheet and row by row, under the sheet's name.
+QStringList everyCell(Workbook& book) {
+    QStringList cells;
+    for (int sheet = 1; sheet <= book.sheetCount(); ++sheet) {
+        const CellStore& store = book.sheet(sheet).cells();
+        cells << "[" + book.sheet(sheet).name() + "]";
+        for (int row = 1; row <= store.storedRowCount(); ++row) {
+            QStringList line;
+            for (int column = 1; column <= store.storedColumnCount(row); ++column)
+                line << QString::fromStdString(store.display(row, column));
+            cells << line.join('|');
+        }
+    }
+    return cells;
+}
+} // namespace
+
+TEST(ImportRun, MembersOfAnArchiveImportAsTheirFilesDoAndTheRefusedOnesAreNamed) {
+    const QByteArray a =
+        "<r><item id='1'><n>7</n><t>x, y</t></item><item id='2'><n>8</n></item></r>";
+    const QByteArray b = "<r><item id='3'><n>9</n></item><note>b</note></r>";
+    const struct {
+        ImportRoute route;
+        SendMode send;
+        bool merge;
+    } runs[] = {
+        {ImportRoute::WithoutDatabase, SendMode::MultipleSheets, false},
+        {ImportRoute::WithoutDatabase, SendMode::OneSheet, false},
+        {ImportRoute::Database, SendMode::MultipleSheets, false},
+        {ImportRoute::Database, SendMode::OneSheet, true},
+    };
+    for (const auto& options : runs) {
+        RunFixture files;
+        RunFixture members;
+        for (RunFixture* run : {&files, &members}) {
+            run->surface.route = options.route;
+            run->surface.send = options.send;
+            run->surface.mergeTables = options.merge;
+            run->surface.gatherSummary = true;
+        }
+        files.surface.files = {files.file("in/a.xml", a), files.file("in/sub/b.xml", b)};
+        const QString archive = members.folder.filePath("month.zip");
+        ZipBuilder(archive)
+            .add("a.xml", a)
+            .add("broken.xml", "<r>\n<v>&</v></r>")
+            .add("secret.xml", a, {.password = "x"})
+            .add("sub/b.xml", b, {.method = 0});
+        const QString member = archive + "!/";
+        members.surface.files = {member + "a.xml", member + "broken.xml", member + "secret.xml",
+                                 member + "sub/b.xml"};
+        files.run();
+        members.run();
+
+        // The same workbook, but for the paths that merged tables give.
+        QStringList expected = everyCell(files.result());
+        expected.replaceInStrings(files.folder.filePath("in/"), member);
+        EXPECT_EQ(everyCell(members.result()), expected);
+        const std::vector<FileOutcome>& outcomes = members.outcome.files;
+        ASSERT_EQ(outcomes.size(), 4u);
+        EXPECT_TRUE(outcomes[0].imported);
+        EXPECT_EQ(outcomes[0].bytes, a.size());
+        EXPECT_EQ(outcomes[1].problem, FileProblem::NotWellFormed);
+        EXPECT_EQ(outcomes[1].line, 2);
+        EXPECT_EQ(outcomes[2].problem, FileProblem::Encrypted);
+        EXPECT_EQ(outcomes[2].path, member + "secret.xml");
+        EXPECT_TRUE(outcomes[3].imported);
+        EXPECT_EQ(outcomes[3].bytes, b.size());
+        if (options.route == ImportRoute::WithoutDatabase) {
+            const QStringList shown = members.dialogs.shownTexts();
+            ASSERT_EQ(shown.size(), 3);
+            EXPECT_TRUE(shown[0].startsWith("Error reading " + member + "broken.xml\r\nerror:"));
+            EXPECT_TRUE(
+                shown[1].startsWith("Error reading " + member + "secret.xml\r\nerror:encrypted"));
+        }
+        // Read in place: nothing came beside the archive but the test's work database.
+        QStringList beside = QDir(members.folder.path()).entryList(QDir::Files);
+        beside.removeAll("temp.mdb");
+        EXPECT_EQ(beside, QStringList{"month.zip"});
+    }
 }
 
 TEST(ImportRun, EachRunWritesItsCsvFilesIntoAFolderOfItsOwn) {
