@@ -1,3 +1,4 @@
+#include "archive/SourceFile.h"
 #include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
 #include "base/StopSignals.h"
@@ -22,12 +23,13 @@ int main(int argc, char* argv[]) {
     SpreadsheetEngine& spreadsheets = SpreadsheetEngine::shared();
     Form1 window({dialogs, desktop, settings, spreadsheets, programFolder()});
     // Every visible instance gets a window of its own that outlives the main window. Save As
-    // starts where the user last saved, or beside the first file imported.
+    // starts where the user last saved, or beside the first file imported (a member's archive).
     spreadsheets.setPresenter([&](std::shared_ptr<EngineInstance> instance) {
         auto* shown = new WorkbookWindow(std::move(instance));
         const QStringList listed = window.fileList().paths();
         shown->setSaveFolders(
-            &settings, listed.isEmpty() ? QString() : QFileInfo(listed.first()).absolutePath());
+            &settings,
+            listed.isEmpty() ? QString() : QFileInfo(fileOnDiskOf(listed.first())).absolutePath());
         shown->setAttribute(Qt::WA_DeleteOnClose);
         shown->show();
     });

@@ -2,7 +2,8 @@
 # Builds the engine tests and the batch program with the thread sanitizer (build-tsan) and runs
 # what starts threads: the tests of the zip writer, the CSV read-ahead and the conversion ahead
 # and of the routes that use them, then the batch program over a few hundred small files, both
-# send options and both routes. Any race report fails it.
+# send options and both routes, from their folder and from a zip archive of them, whose
+# directory both threads of a run read through. Any race report fails it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -38,6 +39,10 @@ for n in range(300):
     (folder / f"order{n:03d}.xml").write_text(
         f'<?xml version="1.0" encoding="UTF-8"?>\n<order id="{n}"><customer>Customer {n % 13}'
         f"</customer><lines>{lines}</lines></order>\n", encoding="utf-8")
+import zipfile
+with zipfile.ZipFile(root.parent / "orders.zip", "w", zipfile.ZIP_DEFLATED) as archive:
+    for path in sorted(root.rglob("*.xml")):
+        archive.write(path, path.relative_to(root).as_posix())
 PY
 batch=build-tsan/dist/brindlequay-batch
 for options in "--one-sheet" "--multiple-sheets" "--one-sheet --route database" \
@@ -45,5 +50,7 @@ for options in "--one-sheet" "--multiple-sheets" "--one-sheet --route database" 
     echo "-- $options"
     # shellcheck disable=SC2086 # the options are words on purpose
     "$batch" --quiet $options -o "$work/out.xlsx" "$work/xml"
+    # shellcheck disable=SC2086 # the options are words on purpose
+    "$batch" --quiet $options -o "$work/out.xlsx" "$work/orders.zip"
 done
 echo "tsan: no races"

@@ -1,5 +1,6 @@
 #include "batch/BatchImport.h"
 
+#include "archive/SourceFile.h"
 #include "base/ErrorReport.h"
 #include "base/HardStop.h"
 #include "base/Paths.h"
@@ -22,6 +23,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cstdio>
 #include <optional>
@@ -69,24 +71,33 @@ QStringList readPathLines(std::FILE* input) {
     return paths;
 }
 
-// The files to import, as the window's list would hold them: files as given, folders expanded.
+// The files to import, as the window's list would hold them: files as given, folders and zip
+// archives expanded.
 QStringList gatherFiles(const BatchOptions& options, std::FILE* input, WalkProblems& problems) {
     QStringList given;
     for (const QString& path : options.paths)
         given << (path == QLatin1String("-") ? readPathLines(input) : QStringList{path});
     FileList list;
+    const QString pattern = QStringLiteral("*.") + options.extension;
     addPaths(
-        list, given, QStringLiteral("*.") + options.extension, [] {}, problems);
+        list, given, pattern, pattern, [] {}, problems);
     return list.paths();
 }
 
-// The listed file that is the very file `output` names, however either is spelled; "" when
-// none is.
+// The listed file that is read from the very file `output` names (a member from its archive),
+// however either is spelled; "" when none is.
 QString inputAt(const QString& output, const QStringList& files) {
     std::error_code error;
-    for (const QString& file : files)
-        if (std::filesystem::equivalent(nativePath(output), nativePath(file), error))
+    // The thousands of members of one archive are read from one file, looked at once.
+    QSet<QString> looked;
+    for (const QString& file : files) {
+        const QString onDisk = fileOnDiskOf(file);
+        if (looked.contains(onDisk))
+            continue;
+        looked.insert(onDisk);
+        if (std::filesystem::equivalent(nativePath(output), nativePath(onDisk), error))
             return file;
+    }
     return {};
 }
 

@@ -1,5 +1,7 @@
 #include "filelist/AddFolder.h"
 
+#include "archive/ArchiveDirectory.h"
+#include "archive/MemberPath.h"
 #include "base/Dialogs.h"
 #include "base/ErrorReport.h"
 #include "base/FolderListing.h"
@@ -73,16 +75,56 @@ QStringList ListFiles(const QString& folder, const QString& pattern) {
 }
 
 void AddFilesFromFolder(FileList& list, const QString& folder, const QString& pattern,
-                        const Yield& yield, WalkProblems& problems) {
+                        const Yield& yield, WalkProblems& problems, const QString& memberPattern) {
     const Wildcard wildcard(pattern);
     QStringList found;
     // The walk's own paths, and what it says of them, take the separator the list shows.
     for (const ListedFolder& listed :
          CollectSubfolders(QDir::toNativeSeparators(folder), yield, problems))
-        for (const QString& name : listed.fileNames)
-            if (!name.startsWith(QLatin1Char('~')) && wildcard.matches(name))
+        for (const QString& name : listed.fileNames) {
+            if (name.startsWith(QLatin1Char('~')))
+                continue;
+            if (isArchiveName(name)) {
+                yield();
+                found << listArchiveMembers(joinPath(listed.path, name), memberPattern, problems);
+            } else if (wildcard.matches(name)) {
                 found << joinPath(listed.path, name);
+            }
+        }
     list.appendAll(found);
+}
+
+void AddFilesFromFolder(FileList& list, const QString& folder, const QString& pattern,
+                        const Yield& yield, WalkProblems& problems) {
+    AddFilesFromFolder(list, folder, pattern, yield, problems, pattern);
+}
+
+QStringList listArchiveMembers(const QString& archive, const QString& memberPattern,
+                               WalkProblems& problems) {
+    std::shared_ptr<const ArchiveDirectory> directory;
+    try {
+        directory = archiveDirectory(archive);
+    } catch (...) {
+        return {archive};
+    }
+    const Wildcard wildcard(memberPattern);
+    QStringList members;
+    for (const ArchiveEntry& entry : directory->entries()) {
+        // The folder where macOS's archiver keeps each file's attributes, "._name.xml" beside
+        // every "name.xml": system data, as a hidden folder is, which a walk does not enter.
+        if (entry.isFolder() || entry.name.startsWith(QLatin1String("__MACOSX/")))
+            continue;
+        const QString name = entry.ownName();
+        if (!isArchiveName(name) && !wildcard.matches(name))
+            continue;
+        const QString listed = MemberPath{archive, entry.name}.text();
+        if (directory->followsItsNamesake(entry))
+            problems << listed + QStringLiteral(": another member of the archive bears this name "
+                                                "before it");
+        else
+            members << listed;
+    }
+    return members;
 }
 
 QString describeWalkProblems(const WalkProblems& problems) {

@@ -36,9 +36,23 @@ std::vector<ListedFolder> CollectSubfolders(const QString& top, const Yield& yie
 QStringList ListFiles(const QString& folder, const QString& pattern);
 
 // Appends to `list` every file of the tree below `folder` whose name matches `pattern` and does
-// not begin with "~": the folder's own files first, then those of each deeper level.
+// not begin with "~": the folder's own files first, then those of each deeper level. A zip
+// archive found on the way stands for its members whose names match `memberPattern`
+// (listArchiveMembers), at the archive's place.
+void AddFilesFromFolder(FileList& list, const QString& folder, const QString& pattern,
+                        const Yield& yield, WalkProblems& problems, const QString& memberPattern);
+// The same, the archives' members matching `pattern` as the files do.
 void AddFilesFromFolder(FileList& list, const QString& folder, const QString& pattern,
                         const Yield& yield, WalkProblems& problems);
+
+// What a zip archive contributes to a list, in the archive's order: each member whose own name
+// (after its last "/") matches `memberPattern`, and each archive inside it, which an import then
+// names and refuses rather than opens. Folders are no members, nor is what macOS's archiver
+// keeps in "__MACOSX/"; a member whose name an earlier one bears already is noted in `problems`,
+// since a list's row could not tell the two apart. An archive whose members cannot be listed
+// stands for itself, so that the import names it.
+QStringList listArchiveMembers(const QString& archive, const QString& memberPattern,
+                               WalkProblems& problems);
 
 // The user's message for the problems of a walk; "" when there were none.
 QString describeWalkProblems(const WalkProblems& problems);

@@ -1,8 +1,10 @@
 #include "filelist/DroppedPaths.h"
 
+#include "archive/MemberPath.h"
 #include "base/FolderListing.h"
 #include "filelist/FileList.h"
 
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
@@ -18,17 +20,19 @@ QStringList droppedLocalPaths(const QMimeData* data) {
     return paths;
 }
 
-void addPaths(FileList& list, const QStringList& paths, const QString& pattern, const Yield& yield,
-              WalkProblems& problems) {
+void addPaths(FileList& list, const QStringList& paths, const QString& pattern,
+              const QString& memberPattern, const Yield& yield, WalkProblems& problems) {
     for (const QString& path : paths) {
         if (isVisibleFolder(path))
-            AddFilesFromFolder(list, path, pattern, yield, problems);
+            AddFilesFromFolder(list, path, pattern, yield, problems, memberPattern);
+        else if (isArchiveName(path) && QFileInfo(path).isFile())
+            list.appendAll(listArchiveMembers(path, memberPattern, problems));
         else
             list.append(path);
     }
 }
 
-void addDroppedPaths(FileList& list, const QStringList& paths, const Yield& yield,
-                     WalkProblems& problems) {
-    addPaths(list, paths, QStringLiteral("*.*"), yield, problems);
+void addDroppedPaths(FileList& list, const QStringList& paths, const QString& memberPattern,
+                     const Yield& yield, WalkProblems& problems) {
+    addPaths(list, paths, QStringLiteral("*.*"), memberPattern, yield, problems);
 }

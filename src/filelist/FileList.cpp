@@ -1,6 +1,6 @@
 #include "filelist/FileList.h"
 
-#include <QDir>
+#include "archive/MemberPath.h"
 
 FileList::FileList(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -17,7 +17,7 @@ void FileList::setText(int position, const QString& text) {
 }
 
 void FileList::append(const QString& path) {
-    insert(count() + 1, QDir::toNativeSeparators(path));
+    insert(count() + 1, nativeListedPath(path));
 }
 
 void FileList::appendAll(const QStringList& paths) {
@@ -25,7 +25,7 @@ void FileList::appendAll(const QStringList& paths) {
         return;
     beginInsertRows({}, count(), count() + static_cast<int>(paths.size()) - 1);
     for (const QString& path : paths)
-        m_rows.append(QDir::toNativeSeparators(path));
+        m_rows.append(nativeListedPath(path));
     endInsertRows();
 }
 

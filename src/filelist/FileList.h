@@ -17,6 +17,7 @@ public:
     void setText(int position, const QString& text);
     // Adds a row at the bottom. Paths are listed with the system's own separator: on Windows
     // the file dialogs, drops and command lines may give "/", and the program joins with "\\".
+    // A member of an archive keeps the "/" of its path inside the archive.
     void append(const QString& path);
     // Adds rows at the bottom in one go, as a folder walk does, as `append` would.
     void appendAll(const QStringList& paths);

@@ -3,12 +3,21 @@
 #include "base/Dialogs.h"
 #include "base/SettingsStore.h"
 #include "filelist/AddFolder.h"
+#include "filelist/DroppedPaths.h"
 #include "filelist/FileList.h"
 
-void chooseAndAppendFiles(Dialogs& dialogs, FileList& list) {
-    list.appendAll(
+void chooseAndAppendFiles(Dialogs& dialogs, FileList& list, const QString& memberPattern,
+                          QStringList& problems) {
+    addPaths(
+        list,
         dialogs.chooseFiles(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
-                            QStringLiteral("XML Files (*.xml)")));
+                            QStringLiteral("XML Files (*.xml);;Zip archives of XML files (*.zip)")),
+        QStringLiteral("*.*"), memberPattern, [] {}, problems);
+}
+
+QString archiveMemberPattern(const SettingsStore& settings) {
+    return QStringLiteral("*.") +
+           settings.GetSetting(QStringLiteral("Extension"), QStringLiteral("xml"));
 }
 
 std::optional<FolderToAdd> askForFolderToAdd(Dialogs& dialogs, SettingsStore& settings) {

@@ -410,7 +410,11 @@ void Form1::PushButton1_Click() {
     if (m_runUnderway)
         return;
     ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton1_Click"));
-    procedure.step(100, [&] { chooseAndAppendFiles(m_dialogs, m_fileList); });
+    procedure.step(100, [&] {
+        WalkProblems problems;
+        chooseAndAppendFiles(m_dialogs, m_fileList, archiveMemberPattern(m_settings), problems);
+        reportWalkProblems(problems, &procedure, 100);
+    });
 }
 
 void Form1::PushButton2_Click() {
@@ -668,7 +672,7 @@ void Form1::addStartingPaths(const QStringList& paths) {
     WalkProblems problems;
     EventPump events;
     addDroppedPaths(
-        m_fileList, present, [&] { events.pump(); }, problems);
+        m_fileList, present, archiveMemberPattern(m_settings), [&] { events.pump(); }, problems);
     reportWalkProblems(problems, nullptr, 0);
     if (!missing.isEmpty())
         m_dialogs.showMessage(
@@ -694,6 +698,6 @@ void Form1::ListView1_OLEDragDrop(QDropEvent& event) {
     WalkProblems problems;
     EventPump events;
     addDroppedPaths(
-        m_fileList, paths, [&] { events.pump(); }, problems);
+        m_fileList, paths, archiveMemberPattern(m_settings), [&] { events.pump(); }, problems);
     reportWalkProblems(problems, nullptr, 0);
 }

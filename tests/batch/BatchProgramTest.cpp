@@ -3,6 +3,7 @@
 #include "support/SpecialFiles.h"
 #include "support/SqliteFixture.h"
 #include "support/TreeBuilder.h"
+#include "support/ZipBuilder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -224,6 +225,71 @@ TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
             << outcome.errors.toStdString();
     }
     EXPECT_EQ(readFile(input), "<r><v>a</v></r>");
+}
+
+// An archive in the list stands for its members of the extension asked: the good ones are
+// imported, read in place, and each bad one is a line that names archive and member.
+TEST(BatchProgram, AnArchiveGivesItsGoodMembersAndNamesEachBadOneInALineOfItsOwn) {
+    BatchFixture batch;
+    const QString archive = batch.inputs.filePath("month.zip");
+    const QByteArray good = "<r><v>a</v></r>";
+    const std::uint64_t bombSize = std::uint64_t(1100) << 20;
+    ZipBuilder(archive)
+        .add("readme.txt", "not taken")
+        .add("a.xml", good)
+        .add("broken.xml", "<r><v>x & y</v></r>")
+        .add("secret.xml", good, {.password = "x"})
+        .add("inner.zip", "PK")
+        .addRaw("bomb.xml", Z_DEFLATED, deflatedZeros(bombSize), bombSize, 0xE7AF0FC0u)
+        .addRaw("badcrc.xml", 0, good, std::uint64_t(good.size()), zipCrc(good) ^ 1u)
+        .add("sub/b.xml", "<r><v>b</v></r>");
+    const QString damaged = batch.writeFile("broken.zip", "<not-an-archive/>");
+    const QString member = QDir::toNativeSeparators(archive) + "!/";
+    const QString report = batch.out("run.json");
+    // Named on standard input, as a script may hand them over.
+    const Outcome outcome =
+        batch.run({"--multiple-sheets", "--report", report, "-o", batch.out("month.xlsx"), "-"},
+                  (archive + "\n" + damaged + "\n").toUtf8());
+    EXPECT_EQ(outcome.exitStatus, 1);
+    const QStringList expected{
+        member + "broken.xml: not well-formed (invalid token), line 1, position 10",
+        member + "secret.xml: encrypted: a member protected by a password is not read",
+        member + "inner.zip: archive inside an archive: it is named, not opened",
+        member + "bomb.xml: too large when unpacked: 1,153,433,600 bytes from 7,265,068, more "
+                 "than 1 GB at more than 100 to 1",
+        member + "badcrc.xml: damaged (size or CRC does not match): its data does not match the "
+                 "CRC the archive records",
+        QDir::toNativeSeparators(damaged) +
+            ": damaged archive: no directory of its members could be found"};
+    QStringList lines = outcome.errors.split('\n', Qt::SkipEmptyParts);
+    lines = lines.filter(QRegularExpression("^brindlequay-batch: "));
+    lines.replaceInStrings(QRegularExpression("^brindlequay-batch: "), "");
+    EXPECT_EQ(lines, expected) << outcome.errors.toStdString();
+    const QString workbook = xlsxEntry(batch.out("month.xlsx"), "xl/workbook.xml");
+    EXPECT_LT(workbook.indexOf("name=\"b.csv\""), workbook.indexOf("name=\"a.csv\""));
+    EXPECT_TRUE(xlsxSheet(batch.out("month.xlsx"), 1).contains("<t>b</t>"));
+    const QJsonArray files = QJsonDocument::fromJson(readFile(report)).object()["files"].toArray();
+    QStringList outcomes;
+    for (const QJsonValue& file : files)
+        outcomes << file["outcome"].toString();
+    EXPECT_EQ(outcomes,
+              (QStringList{"imported", "not well-formed", "encrypted", "archive inside an archive",
+                           "too large when unpacked", "damaged (size or CRC does not match)",
+                           "imported", "damaged archive"}));
+    EXPECT_EQ(files[0]["path"].toString(), member + "a.xml");
+    EXPECT_EQ(files[0]["size"].toInt(), good.size());
+    // Nothing was unpacked beside the archive, and the run's own folder went with it.
+    EXPECT_EQ(QDir(batch.inputs.path()).entryList(QDir::Files),
+              (QStringList{"broken.zip", "month.zip"}));
+    EXPECT_TRUE(QDir(batch.temp.path()).isEmpty());
+
+    // The archive a member is read from is no place for the workbook.
+    const QByteArray before = readFile(archive);
+    const Outcome onItself = batch.run({"-o", archive, archive});
+    EXPECT_EQ(onItself.exitStatus, 2);
+    EXPECT_TRUE(onItself.errors.contains("is the input " + member + "a.xml"))
+        << onItself.errors.toStdString();
+    EXPECT_EQ(readFile(archive), before);
 }
 
 // A script reads the report: every listed file with its outcome, also when none was imported; it

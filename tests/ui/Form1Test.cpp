@@ -5,6 +5,7 @@
 #include "support/RecordingDesktop.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TreeBuilder.h"
+#include "support/ZipBuilder.h"
 #include "ui/FailedFilesWindow.h"
 #include "ui/Form1Surface.h"
 #include "ui/OptionFrame.h"
@@ -292,14 +293,17 @@ void Form1Test::addFilesFolderAndDropAppendInOrder() {
     QCOMPARE(fixture.window.mousePointer(), 0);
     QCOMPARE(fixture.stored("Extension"), QStringLiteral("XML"));
 
-    // A drop is taken only when it holds local files; folders in it are walked.
+    // A drop is taken only when it holds local files; folders in it are walked, every file
+    // taken, and an archive found gives its members of the extension asked last.
     QMimeData text;
     text.setText("some words");
     QVERIFY(!fixture.dragAndDrop(&text));
+    ZipBuilder(top + "/Two/pack.zip").add("in/p.xml", "<p/>").add("p.txt", "text");
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(top + "/Two"), QUrl::fromLocalFile(top + "/t.xml")});
     QVERIFY(fixture.dragAndDrop(&files));
-    QCOMPARE(relativeTo(top, fixture.rows()).mid(5), (QStringList{"Two/x.txt", "t.xml"}));
+    QCOMPARE(relativeTo(top, fixture.rows()).mid(5),
+             (QStringList{"Two/pack.zip!/in/p.xml", "Two/x.txt", "t.xml"}));
     QVERIFY(fixture.dialogs.shown.empty());
 
     // Paths the program starts with come in order as a drop's; a missing one is said once.
@@ -310,6 +314,11 @@ void Form1Test::addFilesFolderAndDropAppendInOrder() {
     QCOMPARE(fixture.dialogs.shown.size(), std::size_t(1));
     QVERIFY(fixture.dialogs.shown[0].text.contains(missing));
     QVERIFY(fixture.dialogs.shown[0].text.startsWith("These paths do not exist"));
+
+    // An archive chosen in the file dialog gives its members too.
+    fixture.dialogs.fileAnswers = {{top + "/Two/pack.zip"}};
+    fixture.click("PushButton1");
+    QCOMPARE(relativeTo(top, fixture.rows()).mid(3), QStringList{"Two/pack.zip!/in/p.xml"});
 }
 
 void Form1Test::moveButtonsAndDraggingReorderTheList() {
