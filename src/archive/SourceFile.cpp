@@ -2,35 +2,18 @@
 
 #include "archive/ArchiveMember.h"
 #include "archive/MemberPath.h"
-#include "base/RegularFile.h"
+#include "archive/ReadOnlyFile.h"
 #include "base/RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <limits>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 class DiskFile final : public SourceFile {
 public:
-    explicit DiskFile(const QString& path) {
-        QString problem;
-        bool regular = true;
-        const int descriptor = openRegularFile(path, problem, &regular);
-        if (descriptor < 0)
-            throw RuntimeError(problem, 0,
-                               regular ? FileProblem::NotReadable : FileProblem::NotRegularFile);
-        if (!m_file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(descriptor);
-            throw RuntimeError(QStringLiteral("cannot be read (%1)").arg(m_file.errorString()), 0,
-                               FileProblem::NotReadable);
-        }
-    }
+    explicit DiskFile(const QString& path) { openReadOnly(m_file, path); }
 
     qint64 read(char* into, qint64 size) override {
         const qint64 got = m_file.read(into, size);

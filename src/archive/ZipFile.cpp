@@ -1,16 +1,10 @@
 #include "archive/ZipFile.h"
 
-#include "base/RegularFile.h"
+#include "archive/ReadOnlyFile.h"
 #include "base/RuntimeError.h"
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 // Where minizip looks for the end records: the largest comment and the records themselves.
@@ -89,18 +83,8 @@ QString damagedArchiveReason(const QString& detail) {
 }
 
 ZipFile::ZipFile(const QString& path, const ArchiveTail& tail) {
-    QString problem;
-    bool regular = true;
-    const int descriptor = openRegularFile(path, problem, &regular);
-    if (descriptor < 0)
-        throw RuntimeError(problem, 0,
-                           regular ? FileProblem::NotReadable : FileProblem::NotRegularFile);
     QFile& file = m_stream.file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        throw RuntimeError(QStringLiteral("cannot be read (%1)").arg(file.errorString()), 0,
-                           FileProblem::NotReadable);
-    }
+    openReadOnly(file, path);
     const qint64 size = file.size();
     if (tail.fileSize == size) {
         m_stream.tail = tail;
