@@ -128,8 +128,10 @@ public:
             return failure().reason.isEmpty() ? 0 : -1;
         // One byte more than the member should still hold tells a member longer than the
         // archive says, and no more than that is ever unpacked.
-        const auto room = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            {static_cast<std::uint64_t>(size), m_expected - m_read + 1, UINT32_MAX}));
+        const std::uint64_t left = m_expected - m_read;
+        const auto room = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>({static_cast<std::uint64_t>(size),
+                                     left < UINT32_MAX ? left + 1 : UINT32_MAX, UINT32_MAX}));
         const qint64 got = m_inflate ? unpack(into, room) : copy(into, room);
         if (got < 0)
             return got;
