@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/ZipFile.h"
+#include "archive/ArchiveTail.h"
 #include "base/FileIdentity.h"
 
 #include <QHash>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/ArchiveTail.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -8,15 +10,6 @@
 
 #include <cstdint>
 #include <optional>
-
-// The last bytes of an archive, where its end records are: minizip looks for them through the
-// last 64 KB every time it opens the archive, which for each of thousands of members read one
-// by one would be a hundred reads of the disk.
-struct ArchiveTail {
-    // The archive's size when its tail was read; a tail of another size is not used.
-    qint64 fileSize = -1;
-    QByteArray bytes;
-};
 
 // A zip archive opened read-only for minizip to read. The file is opened as every listed file
 // is (a FIFO or a device is refused rather than waited on), and minizip reads it through Qt, so
