@@ -57,3 +57,40 @@ std::string_view RecordCursor::text(int position) const {
         return {};
     return {text, static_cast<size_t>(sqlite3_column_bytes(m_statement.get(), position))};
 }
+
+namespace {
+// The work tables' names stand between grave accents as they are, never escaped: a name that
+// holds one makes a statement the engine refuses.
+QString inGraveAccents(const QString& table) {
+    return QLatin1Char('`') + table + QLatin1Char('`');
+}
+} // namespace
+
+RecordCursor tableRecords(const QString& table, DatabaseConnection& connection) {
+    return RecordCursor(QStringLiteral("SELECT * FROM ") + inGraveAccents(table), connection);
+}
+
+QStringList distinctValues(const QString& table, const QString& column,
+                           DatabaseConnection& connection) {
+    RecordCursor values(QStringLiteral("SELECT DISTINCT %1 FROM %2")
+                            .arg(quotedIdentifier(column), quotedIdentifier(table)),
+                        connection);
+    QStringList found;
+    while (values.next()) {
+        const std::string_view value = values.text(0);
+        found << QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
+    }
+    return found;
+}
+
+void dropTables(const QStringList& tables, DatabaseConnection& connection) {
+    connection.execute(QStringLiteral("BEGIN"));
+    for (const QString& table : tables) {
+        try {
+            connection.execute(QStringLiteral("DROP TABLE ") + inGraveAccents(table));
+        } catch (...) {
+        }
+    }
+    connection.execute(QStringLiteral("COMMIT"));
+    connection.execute(QStringLiteral("VACUUM"));
+}

@@ -61,3 +61,16 @@ private:
     Statement m_statement;
     std::vector<std::string> m_names;
 };
+
+// Every record of a table, all of its fields in their order. The table's name is taken as it
+// is: one that holds a grave accent cannot be read.
+RecordCursor tableRecords(const QString& table, DatabaseConnection& connection);
+
+// The values that one column of a table holds, each once, in no particular order; "" for Null.
+QStringList distinctValues(const QString& table, const QString& column,
+                           DatabaseConnection& connection);
+
+// Drops the tables in one transaction and gives their room back to the file. A table the
+// engine refuses to drop, as one whose name holds a grave accent, stays, to be listed again by
+// the next run.
+void dropTables(const QStringList& tables, DatabaseConnection& connection);

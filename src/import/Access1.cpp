@@ -5,15 +5,6 @@
 #include "base/RuntimeError.h"
 
 namespace {
-// An error of the statement itself is ignored: a table that cannot be dropped stays, and the
-// next run lists it again.
-void dropTable(DatabaseConnection& connection, const QString& name) {
-    try {
-        connection.execute(QStringLiteral("DROP TABLE `") + name + QStringLiteral("`"));
-    } catch (...) {
-    }
-}
-
 bool isUserTable(qint32 attributes) {
     return attributes >= 0 && attributes != 1 && attributes != 2;
 }
@@ -45,12 +36,7 @@ void ClearWorkDatabase(const QString& path, const QString& password, Dialogs& di
     // One connection and one transaction for them all: a run that left thousands of tables
     // would otherwise pay for a connection and a commit each, minutes in all.
     DatabaseConnection connection(path, QString());
-    connection.execute(QStringLiteral("BEGIN"));
-    for (const QString& table : *tables)
-        dropTable(connection, table);
-    connection.execute(QStringLiteral("COMMIT"));
-    // The file gives back the room of what was dropped instead of growing run after run.
-    connection.execute(QStringLiteral("VACUUM"));
+    dropTables(*tables, connection);
 }
 
 QStringList WorkTableNames(const QString& path, const QString& password, Dialogs& dialogs) {
@@ -75,8 +61,7 @@ TableRows ReadTableRows(const QString& table, const QString& path, const QString
 
 void ReadTableRows(const QString& table, DatabaseConnection& connection,
                    const std::function<void(std::span<const std::string_view> fields)>& take) {
-    RecordCursor records(QStringLiteral("SELECT * FROM `") + table + QStringLiteral("`"),
-                         connection);
+    RecordCursor records = tableRecords(table, connection);
     std::vector<std::string_view> fields(static_cast<size_t>(records.fieldCount()));
     for (int i = 0; i < records.fieldCount(); ++i)
         fields[static_cast<size_t>(i)] = records.fieldName(i);

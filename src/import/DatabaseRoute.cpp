@@ -309,14 +309,7 @@ void nameTablesSheets(const std::vector<PlacedTable>& placed, const Workbook& wo
 
 // The files, as listed, whose values the merged table holds.
 QStringList filesOf(const QString& table, DatabaseConnection& connection) {
-    RecordCursor files(QStringLiteral("SELECT DISTINCT \"#file\" FROM ") + quotedIdentifier(table),
-                       connection);
-    QStringList paths;
-    while (files.next()) {
-        const std::string_view path = files.text(0);
-        paths << QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
-    }
-    return paths;
+    return distinctValues(table, QStringLiteral("#file"), connection);
 }
 
 // Takes the files whose values a table holds as not imported after all, for the failure that
