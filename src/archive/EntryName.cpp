@@ -36,8 +36,8 @@ QString cp437(std::string_view bytes) {
     QString text;
     text.reserve(qsizetype(bytes.size()));
     for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text += byte < 0x80 ? QChar(byte) : QChar(kCp437Upper[byte - 0x80]);
+        const auto octet = static_cast<unsigned char>(c);
+        text += octet < 0x80 ? QChar(octet) : QChar(kCp437Upper[octet - 0x80]);
     }
     return text;
 }

@@ -22,8 +22,8 @@ inline std::uint32_t zipCrc(const QByteArray& bytes) {
         return made;
     }();
     std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char byte : bytes)
-        crc = table[(crc ^ static_cast<unsigned char>(byte)) & 0xFFu] ^ (crc >> 8);
+    for (const char octet : bytes)
+        crc = table[(crc ^ static_cast<unsigned char>(octet)) & 0xFFu] ^ (crc >> 8);
     return ~crc;
 }
 
