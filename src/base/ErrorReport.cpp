@@ -5,10 +5,10 @@
 #include <exception>
 #include <new>
 
-QString errorReportText(const QString& description, const QString& procedure, int stepNumber) {
-    return description + QStringLiteral("\r\n") + QStringLiteral("in Tamsforge2/19/2015.Form1.") +
-           procedure + QStringLiteral(" ") + QStringLiteral("at line ") +
-           QString::number(stepNumber) + QStringLiteral("\r\r") +
+QString errorReportText(const QString& description, const ProcedureName& where, int stepNumber) {
+    return description + QStringLiteral("\r\n") + QStringLiteral("in ") + where.module +
+           QStringLiteral(".") + where.procedure + QStringLiteral(" ") +
+           QStringLiteral("at line ") + QString::number(stepNumber) + QStringLiteral("\r\r") +
            QStringLiteral("Please email screenshot of this message to ") + kSupportAddress;
 }
 
@@ -40,9 +40,9 @@ FileProblem problemOfCurrentException() {
     }
 }
 
-ReportingProcedure::ReportingProcedure(Dialogs& dialogs, QString procedureName,
+ReportingProcedure::ReportingProcedure(Dialogs& dialogs, ProcedureName name,
                                        std::vector<StepFailure>* failures)
-    : m_dialogs(dialogs), m_procedureName(std::move(procedureName)), m_failures(failures) {}
+    : m_dialogs(dialogs), m_name(std::move(name)), m_failures(failures) {}
 
 void ReportingProcedure::step(int stepNumber, const std::function<void()>& body) {
     try {
@@ -71,8 +71,8 @@ void ReportingProcedure::reportCurrentException(int stepNumber) {
 
 void ReportingProcedure::report(int stepNumber, const QString& description, FileProblem problem) {
     if (m_failures)
-        m_failures->push_back({m_procedureName, stepNumber, description, problem});
-    const QString text = errorReportText(description, m_procedureName, stepNumber);
+        m_failures->push_back({m_name.procedure, stepNumber, description, problem});
+    const QString text = errorReportText(description, m_name, stepNumber);
     m_dialogs.showMessage(Message{text, MessageButtons::Ok, MessageIcon::Warning,
                                   QStringLiteral("Application Error"), m_aboutFile});
 }

@@ -11,8 +11,15 @@
 // Where users send the screenshot of an error report.
 inline const QString kSupportAddress = QStringLiteral("support@brindlequay.example");
 
+// Where a procedure stands, as its error reports name it: the module that holds it
+// ("Program.Module") and its own name. Each caller names its own procedures.
+struct ProcedureName {
+    QString module;
+    QString procedure;
+};
+
 // The text of the uniform error report for an error in one step of a reporting procedure.
-QString errorReportText(const QString& description, const QString& procedure, int stepNumber);
+QString errorReportText(const QString& description, const ProcedureName& where, int stepNumber);
 
 // The description of the exception being handled; call only inside a catch block.
 QString describeCurrentException();
@@ -37,7 +44,7 @@ struct StepFailure {
 class ReportingProcedure {
 public:
     // Every failure is also added to `failures` when given.
-    ReportingProcedure(Dialogs& dialogs, QString procedureName,
+    ReportingProcedure(Dialogs& dialogs, ProcedureName name,
                        std::vector<StepFailure>* failures = nullptr);
 
     // Runs one step; an error in it is reported and swallowed.
@@ -57,7 +64,7 @@ public:
 
 private:
     Dialogs& m_dialogs;
-    QString m_procedureName;
+    ProcedureName m_name;
     std::vector<StepFailure>* m_failures;
     QString m_aboutFile;
 };

@@ -11,6 +11,7 @@
 #include "import/ImportSurface.h"
 #include "import/PathTally.h"
 #include "import/SpreadsheetOutput.h"
+#include "import/WindowProcedures.h"
 #include "xml/CsvConversion.h"
 
 #include <optional>
@@ -163,8 +164,7 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
                 });
                 break;
             case Flattened::Outcome::ConversionFailed: {
-                ReportingProcedure conversion(dialogs, QStringLiteral("ConvertToCSV"),
-                                              &result.failures);
+                ReportingProcedure conversion(dialogs, kCsvConversionProcedure, &result.failures);
                 conversion.setAboutFile(outcome.path);
                 conversion.report(100, flattened.failure, flattened.problem);
                 break;

@@ -13,6 +13,7 @@
 #include "import/FlatteningRoute.h"
 #include "import/ImportSurface.h"
 #include "import/SummarySheet.h"
+#include "import/WindowProcedures.h"
 #include "import/WorkDatabaseSource.h"
 #include "sheet/Workbook.h"
 #include "spreadsheet/SpreadsheetApplication.h"
@@ -44,8 +45,7 @@ ImportResult ImportRun::run() {
         ~ArchivesLetGo() { letGoOfArchives(); }
     } archivesLetGo;
     m_result = ImportResult();
-    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton4_Click"),
-                                 &m_result.failures);
+    ReportingProcedure procedure(m_dialogs, kStartButtonProcedure, &m_result.failures);
     procedure.step(100, [&] { m_surface.setMousePointer(MousePointer::Hourglass); });
     if (procedure.test(102, [&] { return CancelForOpenExcel(m_applications, m_dialogs); })) {
         m_result.ending = ImportResult::Ending::Cancelled;
@@ -134,8 +134,9 @@ void ImportRun::endSummary(double seconds) {
             summary.cells += cells;
         }
     if (m_surface.addsSummarySheet())
-        ReportingProcedure(m_dialogs, QStringLiteral("AddSummarySheet"), &m_result.failures)
-            .step(100, [&] { addSummarySheet(workbook, m_result); });
+        ReportingProcedure(m_dialogs, kSummarySheetProcedure, &m_result.failures).step(100, [&] {
+            addSummarySheet(workbook, m_result);
+        });
 }
 
 void ImportRun::stop(ImportResult::Ending ending, const QString& reason) {

@@ -8,6 +8,7 @@
 #include "import/CsvPaths.h"
 #include "import/Excel1.h"
 #include "import/ImportSurface.h"
+#include "import/WindowProcedures.h"
 #include "spreadsheet/CsvOpening.h"
 #include "spreadsheet/SpreadsheetApplication.h"
 
@@ -203,7 +204,7 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
                                                        SpreadsheetApplications& applications,
                                                        WorkTexts& texts, const QString& workspace,
                                                        ImportResult& result) {
-    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &result.failures);
+    ReportingProcedure procedure(dialogs, kSpreadsheetOutputProcedure, &result.failures);
     const QString combinedPath = CsvPaths::combinedFile(workspace);
     std::shared_ptr<SpreadsheetApplication> source;
     bool opened = false;
@@ -323,7 +324,7 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
 std::shared_ptr<SpreadsheetApplication>
 multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
                     SpreadsheetApplications& applications, ImportResult& result) {
-    ReportingProcedure procedure(dialogs, QStringLiteral("ImportToExcel"), &result.failures);
+    ReportingProcedure procedure(dialogs, kSpreadsheetOutputProcedure, &result.failures);
     std::int32_t nameCounter = 0;
     std::shared_ptr<SpreadsheetApplication> target;
     // The output writes to the sheet it added, whatever the user looks at meanwhile.

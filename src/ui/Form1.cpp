@@ -24,6 +24,7 @@
 #include "import/FailureGathering.h"
 #include "import/ImportRun.h"
 #include "import/ImportSurface.h"
+#include "import/WindowProcedures.h"
 #include "ui/Desktop.h"
 
 #include <QCheckBox>
@@ -265,7 +266,7 @@ QString Form1::besideProgram(const QString& name) const {
 }
 
 void Form1::Form_Load() {
-    ReportingProcedure procedure(m_dialogs, QStringLiteral("Form_Load"));
+    ReportingProcedure procedure(m_dialogs, windowProcedure(QStringLiteral("Form_Load")));
     procedure.step(100, [&] { ApplySkin(); });
     procedure.step(102, [&] { CenterForm(*this); });
     if (procedure.test(104,
@@ -378,7 +379,7 @@ void Form1::enableJoinTablesBox() {
 }
 
 void Form1::PushButton3_Click() {
-    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton3_Click"));
+    ReportingProcedure procedure(m_dialogs, windowProcedure(QStringLiteral("PushButton3_Click")));
     procedure.step(100, [&] {
         m_dialogs.showMessage(Message{helpMessageText(), MessageButtons::Ok, MessageIcon::None});
     });
@@ -409,7 +410,7 @@ void Form1::reportWalkProblems(const WalkProblems& problems, ReportingProcedure*
 void Form1::PushButton1_Click() {
     if (m_runUnderway)
         return;
-    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton1_Click"));
+    ReportingProcedure procedure(m_dialogs, windowProcedure(QStringLiteral("PushButton1_Click")));
     procedure.step(100, [&] {
         WalkProblems problems;
         chooseAndAppendFiles(m_dialogs, m_fileList, archiveMemberPattern(m_settings), problems);
@@ -420,7 +421,7 @@ void Form1::PushButton1_Click() {
 void Form1::PushButton2_Click() {
     if (m_runUnderway)
         return;
-    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton2_Click"));
+    ReportingProcedure procedure(m_dialogs, windowProcedure(QStringLiteral("PushButton2_Click")));
     std::optional<FolderToAdd> request;
     procedure.step(100, [&] { request = askForFolderToAdd(m_dialogs, m_settings); });
     if (!request)
@@ -542,14 +543,14 @@ void Form1::moveSelectedRow(int (*moveRow)(FileList&, int)) {
 void Form1::PushButton7_Click() {
     if (m_runUnderway)
         return;
-    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton7_Click"));
+    ReportingProcedure procedure(m_dialogs, windowProcedure(QStringLiteral("PushButton7_Click")));
     procedure.step(100, [&] { m_fileList.clear(); });
 }
 
 void Form1::PushButton8_Click() {
     if (m_runUnderway)
         return;
-    ReportingProcedure procedure(m_dialogs, QStringLiteral("PushButton8_Click"));
+    ReportingProcedure procedure(m_dialogs, windowProcedure(QStringLiteral("PushButton8_Click")));
     procedure.step(100, [&] { appendSampleFiles(m_fileList, m_programFolder); });
     MessageAnswer answer = MessageAnswer::No;
     procedure.step(102, [&] {

@@ -9,7 +9,8 @@
 TEST(ErrorReport, EveryFailingStepIsReportedWithItsLineAndTheProcedureGoesOn) {
     ScriptedDialogs dialogs;
     QStringList ran;
-    ReportingProcedure procedure(dialogs, QStringLiteral("PushButton4_Click"));
+    ReportingProcedure procedure(
+        dialogs, {QStringLiteral("Program.Module"), QStringLiteral("PushButton4_Click")});
     procedure.step(100, [] { throw RuntimeError(QStringLiteral("first")); });
     procedure.step(102, [&] {
         ran << "102";
@@ -35,7 +36,8 @@ TEST(ErrorReport, EveryFailingStepIsReportedWithItsLineAndTheProcedureGoesOn) {
 
 TEST(ErrorReport, AnAbandonedProcedureEndsSilentlyAndAnUnreportedHandlerShowsItsError) {
     ScriptedDialogs dialogs;
-    ReportingProcedure procedure(dialogs, QStringLiteral("PushButton4_Click"));
+    ReportingProcedure procedure(
+        dialogs, {QStringLiteral("Program.Module"), QStringLiteral("PushButton4_Click")});
     EXPECT_THROW(procedure.step(100, [] { throw ProcedureAbandoned{}; }), ProcedureAbandoned);
     EXPECT_THROW(procedure.test(102, []() -> bool { throw ProcedureAbandoned{}; }),
                  ProcedureAbandoned);
