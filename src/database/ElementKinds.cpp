@@ -8,10 +8,6 @@
 #include <vector>
 
 namespace {
-std::uint64_t stepKey(ElementKinds::Kind parent, std::uint32_t name) {
-    return (std::uint64_t(parent == ElementKinds::kNone ? 0 : parent + 1) << 32) | name;
-}
-
 struct TooManyKinds : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -96,7 +92,7 @@ public:
             const ElementKinds::KindEntry& last = m_kinds.m_kinds.back();
             if (last.mixed)
                 --m_kinds.m_mixedKinds;
-            m_kinds.m_kindByStep.erase(stepKey(last.parent, last.name));
+            m_kinds.m_kindByStep.erase(ElementKinds::stepKey(last.parent, last.name));
             if (last.parent != ElementKinds::kNone)
                 m_kinds.m_kinds[last.parent].children.pop_back();
             m_kinds.m_kinds.pop_back();
@@ -189,7 +185,7 @@ ElementKinds::Kind ElementKinds::kindOf(Kind parent, std::uint32_t name) {
     // Every document element is the first kind, whatever its name, and no step leads to it.
     if (parent == kNone && !m_kinds.empty())
         return 0;
-    const std::uint64_t key = stepKey(parent, name);
+    const std::uint64_t key = ElementKinds::stepKey(parent, name);
     const auto found = m_kindByStep.find(key);
     if (found != m_kindByStep.end())
         return found->second;
@@ -229,7 +225,7 @@ ElementKinds::Kind ElementKinds::find(Kind parent, std::string_view name) const 
             return kNone;
         number = folded->second;
     }
-    const auto found = m_kindByStep.find(stepKey(parent, number));
+    const auto found = m_kindByStep.find(ElementKinds::stepKey(parent, number));
     return found == m_kindByStep.end() ? kNone : found->second;
 }
 

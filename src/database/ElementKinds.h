@@ -37,6 +37,11 @@ public:
     // for the document element, whose kind is the same for every name; kNone when no surveyed
     // file has it.
     Kind find(Kind parent, std::string_view name) const;
+    // One number for a step from an element of kind `parent` (kNone above the document
+    // element) to a child named by the number `name`: the key of a kind by its place.
+    static std::uint64_t stepKey(Kind parent, std::uint32_t name) {
+        return (std::uint64_t(parent == kNone ? 0 : parent + 1) << 32) | name;
+    }
     // Whether elements of the kind occur more than once inside one element of some file.
     bool repeats(Kind kind) const { return m_kinds[kind].repeats; }
     // Whether an element of the kind has child elements in some file.

@@ -338,8 +338,7 @@ private:
     // file changed since.
     ElementKinds::Kind kindOf(ElementKinds::Kind parent, Element element) {
         const Name name = m_document.name(element);
-        const std::uint64_t key =
-            (std::uint64_t(parent == ElementKinds::kNone ? 0 : parent + 1) << 32) | name;
+        const std::uint64_t key = ElementKinds::stepKey(parent, name);
         const auto found = m_kindByStep.find(key);
         if (found != m_kindByStep.end())
             return found->second;
