@@ -5,6 +5,7 @@
 #include "base/RunWorkspace.h"
 #include "base/SettingsStore.h"
 #include "base/TempFolder.h"
+#include "base/WorkOnThread.h"
 #include "sheet/CellAddress.h"
 #include "sheet/CellSearch.h"
 #include "sheet/CellsAsText.h"
@@ -42,7 +43,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
-#include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 #include <QToolBar>
@@ -505,35 +505,19 @@ QStringList WorkbookWindow::saveWhilePainting(const Workbook& book, const QStrin
     progress.setMinimumDuration(0);
     progress.show();
     QStringList leftOut;
-    std::exception_ptr failure;
-    std::atomic<bool> done = false;
     std::atomic<int> percent = 0;
-    QThreadPool::globalInstance()->start([&] {
-        try {
+    // The windows paint and the dialog turns while the file is written; the program told to end
+    // meanwhile waits for the saving, which stops too, before what it writes from goes.
+    runWhileWaiting(
+        [&] {
             leftOut = saveAsXlsx(book, path,
                                  [&](double share) { percent = static_cast<int>(share * 100); });
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        done = true;
-    });
-    // The windows paint and the dialog turns while the file is written.
-    QEventLoop waiting;
-    QTimer look;
-    connect(&look, &QTimer::timeout, &waiting, [&] {
-        if (done)
-            waiting.quit();
-        else if (percent != progress.value())
-            progress.setValue(percent);
-    });
-    look.start(10);
-    waiting.exec();
-    // The program told to end leaves every loop at once; the saving, which then stops too, must
-    // be over before what it writes from goes.
-    while (!done)
-        QThread::msleep(1);
-    if (failure)
-        std::rethrow_exception(failure);
+        },
+        [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (percent != progress.value())
+                progress.setValue(percent);
+        });
     return leftOut;
 }
 
