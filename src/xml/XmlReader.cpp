@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <optional>
@@ -220,12 +221,46 @@ std::string declaredEncoding(std::string_view head) {
     return std::string(declaration.substr(at + 1, close - at - 1));
 }
 
-bool expatReadsItself(std::string encoding) {
-    for (char& c : encoding)
+// The encodings the parser reads itself, by the name it knows them by, under each spelling a
+// declaration may use: those the parser takes as they are written, and others that conversion
+// libraries accept too, which the parser is told by its own name.
+struct EncodingSpelling {
+    std::string_view spelling;
+    std::string_view encoding;
+    bool parserTakesIt;
+};
+constexpr EncodingSpelling kParserEncodings[] = {
+    {"UTF-8", "UTF-8", true},           {"UTF-16", "UTF-16", true},
+    {"UTF-16LE", "UTF-16LE", true},     {"UTF-16BE", "UTF-16BE", true},
+    {"ISO-8859-1", "ISO-8859-1", true}, {"US-ASCII", "US-ASCII", true},
+    {"LATIN1", "ISO-8859-1", true},     {"ASCII", "US-ASCII", true},
+    {"UCS-2", "UTF-16", false},
+};
+
+std::string upperCase(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return encoding.empty() || encoding == "UTF-8" || encoding == "UTF-16" ||
-           encoding == "ISO-8859-1" || encoding == "US-ASCII" || encoding == "UTF-16LE" ||
-           encoding == "UTF-16BE" || encoding == "LATIN1" || encoding == "ASCII";
+    return upper;
+}
+
+// The letters and digits of a spelling in capitals: "utf_16" and "UTF-16" both give "UTF16".
+std::string spellingKey(std::string_view spelling) {
+    std::string key;
+    for (const char c : spelling)
+        if (c != '-' && c != '_' && c != ' ')
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return key;
+}
+
+bool expatReadsItself(std::string_view encoding) {
+    if (encoding.empty())
+        return true;
+    const std::string upper = upperCase(encoding);
+    return std::any_of(std::begin(kParserEncodings), std::end(kParserEncodings),
+                       [&](const EncodingSpelling& known) {
+                           return known.parserTakesIt && known.spelling == upper;
+                       });
 }
 
 // Whether the bytes begin the way a document without a byte-order mark or declaration in an
@@ -249,22 +284,13 @@ std::string utf32Encoding(std::string_view head) {
     return {};
 }
 
-// The name the parser knows for an encoding that it reads itself, under the other spellings
-// that conversion libraries accept too ("utf16", "utf_16", "Latin_1", "us_ascii"); "" for any
-// other encoding.
+// The name the parser knows for an encoding that it reads itself, under any of its spellings
+// ("utf16", "utf_16", "Latin_1", "us_ascii"); "" for any other encoding.
 std::string parserEncodingName(std::string_view name) {
-    std::string key;
-    for (const char c : name)
-        if (c != '-' && c != '_' && c != ' ')
-            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    static const std::pair<std::string_view, std::string_view> kNames[] = {
-        {"UTF8", "UTF-8"},        {"UTF16", "UTF-16"},     {"UTF16LE", "UTF-16LE"},
-        {"UTF16BE", "UTF-16BE"},  {"UCS2", "UTF-16"},      {"ISO88591", "ISO-8859-1"},
-        {"LATIN1", "ISO-8859-1"}, {"USASCII", "US-ASCII"}, {"ASCII", "US-ASCII"},
-    };
-    for (const auto& [spelling, known] : kNames)
-        if (key == spelling)
-            return std::string(known);
+    const std::string key = spellingKey(name);
+    for (const EncodingSpelling& known : kParserEncodings)
+        if (spellingKey(known.spelling) == key)
+            return std::string(known.encoding);
     return {};
 }
 
