@@ -11,7 +11,10 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -68,11 +71,46 @@ struct OpenArchive {
     FileIdentity identity;
     std::unique_ptr<ZipFile> zip;
 };
-thread_local std::optional<OpenArchive> t_keptOpen;
+
+// Kept by thread in one list rather than in each thread's own storage, whose objects the C++
+// runtime of Windows does not reliably destroy when a thread ends; they are closed all at once
+// when a run ends.
+class KeptOpen {
+public:
+    std::optional<OpenArchive> take() {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_kept.find(std::this_thread::get_id());
+        if (found == m_kept.end())
+            return std::nullopt;
+        std::optional<OpenArchive> taken(std::move(found->second));
+        m_kept.erase(found);
+        return taken;
+    }
+    void keep(std::optional<OpenArchive> archive) {
+        if (!archive)
+            return;
+        const std::lock_guard lock(m_mutex);
+        m_kept.insert_or_assign(std::this_thread::get_id(), std::move(*archive));
+    }
+    void closeAll() {
+        std::unordered_map<std::thread::id, OpenArchive> closing;
+        const std::lock_guard lock(m_mutex);
+        closing.swap(m_kept);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::unordered_map<std::thread::id, OpenArchive> m_kept;
+};
+
+KeptOpen& keptOpen() {
+    static KeptOpen kept;
+    return kept;
+}
 
 // The archive opened for a member of it, the one kept open when it is still what it was.
 std::unique_ptr<ZipFile> openArchive(const QString& path, const KnownArchive& known) {
-    std::optional<OpenArchive> kept = std::exchange(t_keptOpen, std::nullopt);
+    std::optional<OpenArchive> kept = keptOpen().take();
     if (kept && kept->path == path && kept->identity == known.identity)
         return std::move(kept->zip);
     kept.reset();
@@ -118,7 +156,7 @@ public:
         if (m_open)
             unzCloseCurrentFile(m_zip);
         // Kept for the thread's next member; minizip finds any member again from anywhere.
-        t_keptOpen = std::move(m_archive);
+        keptOpen().keep(std::move(m_archive));
     }
     MemberFile(const MemberFile&) = delete;
     MemberFile& operator=(const MemberFile&) = delete;
@@ -259,6 +297,6 @@ std::unique_ptr<SourceFile> openMember(const QString& archive, const KnownArchiv
     return std::make_unique<MemberFile>(archive, known, entry);
 }
 
-void closeArchiveKeptOpen() {
-    t_keptOpen.reset();
+void closeArchivesKeptOpen() {
+    keptOpen().closeAll();
 }

@@ -18,5 +18,5 @@ std::optional<SourceFailure> refusalOf(const ArchiveEntry& entry);
 std::unique_ptr<SourceFile> openMember(const QString& archive, const KnownArchive& known,
                                        const ArchiveEntry& entry);
 
-// Closes the archive that the calling thread keeps open for its next member.
-void closeArchiveKeptOpen();
+// Closes the archives that the threads keep open for their next members.
+void closeArchivesKeptOpen();

@@ -108,7 +108,7 @@ qint64 sourceSize(const QString& listed) {
 }
 
 void letGoOfArchives() {
-    closeArchiveKeptOpen();
+    closeArchivesKeptOpen();
 }
 
 QString fileOnDiskOf(const QString& listed) {

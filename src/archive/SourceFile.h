@@ -57,8 +57,9 @@ std::optional<FileIdentity> sourceIdentity(const QString& listed, qint64 largest
 // be told.
 qint64 sourceSize(const QString& listed);
 
-// Closes the archive that the calling thread keeps open for the next member it reads: a run
-// calls it at its end, so that no archive stays open between runs.
+// Closes the archives that the threads reading members keep open for their next members: a run
+// calls it at its end, once the threads reading for it are over, so that no archive stays open
+// between runs.
 void letGoOfArchives();
 
 // The file on the disk that a listed path is read from: a member's archive, otherwise the path.

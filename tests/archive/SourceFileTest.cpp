@@ -78,7 +78,12 @@ TEST(SourceFile, MembersReadInPlaceGiveExactlyTheirBytes) {
     EXPECT_EQ(missing.failure->problem, FileProblem::NotReadable);
     EXPECT_TRUE(missing.failure->reason.contains("no member nowhere.xml"));
 
-    // Written anew under the same name, the archive is read anew.
+    // Written anew under the same name, the archive is read anew. Windows keeps the name of a
+    // removed file that is open until it is closed, as it is while kept for the next member: a
+    // run closes it at its end.
+#ifdef Q_OS_WIN
+    letGoOfArchives();
+#endif
     QFile::remove(archive);
     ZipBuilder(archive).add("a.xml", "<a>second</a>");
     EXPECT_EQ(readWhole(archive + "!/a.xml").bytes, "<a>second</a>");
