@@ -108,10 +108,13 @@ inline void recordZip64Directory(const QString& path) {
     };
     const std::uint64_t size = read(end + 12, 4);
     const std::uint64_t offset = read(end + 16, 4);
+    // Newer writers (minizip as built for Windows) record one already past 65,535 members: it
+    // is replaced, so that the records still follow the directory at once.
+    const qsizetype directoryEnd = qsizetype(offset + size);
     // The count the entries have, which the classic record may no longer hold.
     std::uint64_t count = 0;
-    for (qsizetype at = bytes.indexOf("PK\x01\x02", qsizetype(offset)); at >= 0 && at < end;
-         at = bytes.indexOf("PK\x01\x02", at + 46))
+    for (qsizetype at = bytes.indexOf("PK\x01\x02", qsizetype(offset));
+         at >= 0 && at < directoryEnd; at = bytes.indexOf("PK\x01\x02", at + 46))
         ++count;
     QByteArray tail("PK\x06\x06");
     put(tail, 44, 8);
@@ -125,7 +128,7 @@ inline void recordZip64Directory(const QString& path) {
     put(tail, offset, 8);
     tail += "PK\x06\x07";
     put(tail, 0, 4);
-    put(tail, std::uint64_t(end), 8);
+    put(tail, std::uint64_t(directoryEnd), 8);
     put(tail, 1, 4);
     tail += "PK\x05\x06";
     put(tail, 0, 4);
@@ -134,7 +137,7 @@ inline void recordZip64Directory(const QString& path) {
     put(tail, 0xFFFFFFFF, 4);
     put(tail, 0xFFFFFFFF, 4);
     put(tail, 0, 2);
-    bytes = bytes.left(end) + tail;
+    bytes = bytes.left(directoryEnd) + tail;
     file.resize(0);
     file.seek(0);
     file.write(bytes);
