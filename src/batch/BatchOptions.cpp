@@ -77,70 +77,97 @@ QString usageErrorText(const QString& problem) {
            QStringLiteral("\nTry 'brindlequay-batch --help'.\n");
 }
 
-ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
-    QCommandLineParser parser;
-    const QCommandLineOption oneSheet(QStringLiteral("one-sheet"));
-    const QCommandLineOption multipleSheets(QStringLiteral("multiple-sheets"));
-    const QCommandLineOption route(QStringLiteral("route"), QString(), QStringLiteral("ROUTE"));
-    const QCommandLineOption mergeTables(QStringLiteral("merge-tables"));
-    const QCommandLineOption noFold(QStringLiteral("no-fold"));
-    const QCommandLineOption extension(QStringLiteral("ext"), QString(), QStringLiteral("EXT"));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    QString(), QStringLiteral("FILE"));
-    const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")});
-    const QCommandLineOption keepWork(QStringLiteral("keep-work"));
-    const QCommandLineOption workDatabase(QStringLiteral("work-database"), QString(),
-                                          QStringLiteral("FILE"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    const QCommandLineOption summary(QStringLiteral("summary"));
-    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
-    parser.addOptions({oneSheet, multipleSheets, route, mergeTables, noFold, extension, output,
-                       quiet, keepWork, workDatabase, summary, report, help, version});
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText());
-    if (parser.isSet(help))
-        return {std::nullopt, kUsage, 0};
-    if (parser.isSet(version))
-        return {std::nullopt, QStringLiteral("brindlequay-batch " BRINDLEQUAY_VERSION "\n"), 0};
+namespace {
+// The options the command line takes, as the parser knows them.
+struct CommandLineOptions {
+    QCommandLineOption oneSheet{QStringLiteral("one-sheet")};
+    QCommandLineOption multipleSheets{QStringLiteral("multiple-sheets")};
+    QCommandLineOption route{QStringLiteral("route"), QString(), QStringLiteral("ROUTE")};
+    QCommandLineOption mergeTables{QStringLiteral("merge-tables")};
+    QCommandLineOption noFold{QStringLiteral("no-fold")};
+    QCommandLineOption extension{QStringLiteral("ext"), QString(), QStringLiteral("EXT")};
+    QCommandLineOption output{QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                              QStringLiteral("FILE")};
+    QCommandLineOption quiet{QStringList{QStringLiteral("q"), QStringLiteral("quiet")}};
+    QCommandLineOption keepWork{QStringLiteral("keep-work")};
+    QCommandLineOption workDatabase{QStringLiteral("work-database"), QString(),
+                                    QStringLiteral("FILE")};
+    QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption version{QStringList{QStringLiteral("v"), QStringLiteral("version")}};
+    QCommandLineOption summary{QStringLiteral("summary")};
+    QCommandLineOption report{QStringLiteral("report"), QString(), QStringLiteral("FILE")};
 
-    BatchOptions options;
-    if (parser.isSet(oneSheet) && parser.isSet(multipleSheets))
-        return usageError(QStringLiteral("--one-sheet and --multiple-sheets exclude each other"));
-    if (parser.isSet(multipleSheets))
+    QList<QCommandLineOption> all() const {
+        return {oneSheet, multipleSheets, route,        mergeTables, noFold, extension, output,
+                quiet,    keepWork,       workDatabase, summary,     report, help,      version};
+    }
+};
+
+// How the files are sent and which route takes them; a usage error's text when the options
+// contradict each other.
+QString readRunShape(const QCommandLineParser& parser, const CommandLineOptions& given,
+                     BatchOptions& options) {
+    if (parser.isSet(given.oneSheet) && parser.isSet(given.multipleSheets))
+        return QStringLiteral("--one-sheet and --multiple-sheets exclude each other");
+    if (parser.isSet(given.multipleSheets))
         options.sendMode = SendMode::MultipleSheets;
-    if (parser.isSet(route)) {
-        const QString chosen = parser.value(route);
+    if (parser.isSet(given.route)) {
+        const QString chosen = parser.value(given.route);
         if (chosen == QLatin1String("flatten"))
             options.route = ImportRoute::WithoutDatabase;
         else if (chosen == QLatin1String("database"))
             options.route = ImportRoute::Database;
         else
-            return usageError(
-                QStringLiteral("unknown route '%1': use flatten or database").arg(chosen));
+            return QStringLiteral("unknown route '%1': use flatten or database").arg(chosen);
     }
-    options.mergeTables = parser.isSet(mergeTables);
+    options.mergeTables = parser.isSet(given.mergeTables);
     if (options.mergeTables && options.route != ImportRoute::Database)
-        return usageError(QStringLiteral("--merge-tables needs --route database"));
-    options.foldTables = !parser.isSet(noFold);
+        return QStringLiteral("--merge-tables needs --route database");
+    options.foldTables = !parser.isSet(given.noFold);
     if (!options.foldTables && !options.mergeTables)
-        return usageError(QStringLiteral("--no-fold needs --merge-tables"));
-    if (parser.isSet(extension))
-        options.extension = parser.value(extension);
+        return QStringLiteral("--no-fold needs --merge-tables");
+    return {};
+}
+
+// What the files are read as and where the run writes; a usage error's text when an option
+// lacks its value.
+QString readFilesAndOutputs(const QCommandLineParser& parser, const CommandLineOptions& given,
+                            BatchOptions& options) {
+    if (parser.isSet(given.extension))
+        options.extension = parser.value(given.extension);
     if (options.extension.isEmpty())
-        return usageError(QStringLiteral("--ext needs an extension"));
-    options.output = parser.value(output);
+        return QStringLiteral("--ext needs an extension");
+    options.output = parser.value(given.output);
     if (options.output.isEmpty())
-        return usageError(QStringLiteral("no output workbook: give -o OUTPUT.xlsx"));
-    options.quiet = parser.isSet(quiet);
-    options.keepWork = parser.isSet(keepWork);
-    options.workDatabase = parser.value(workDatabase);
-    if (parser.isSet(workDatabase) && options.workDatabase.isEmpty())
-        return usageError(QStringLiteral("--work-database needs a file"));
-    options.summarySheet = parser.isSet(summary);
-    options.report = parser.value(report);
-    if (parser.isSet(report) && options.report.isEmpty())
-        return usageError(QStringLiteral("--report needs a file"));
+        return QStringLiteral("no output workbook: give -o OUTPUT.xlsx");
+    options.quiet = parser.isSet(given.quiet);
+    options.keepWork = parser.isSet(given.keepWork);
+    options.workDatabase = parser.value(given.workDatabase);
+    if (parser.isSet(given.workDatabase) && options.workDatabase.isEmpty())
+        return QStringLiteral("--work-database needs a file");
+    options.summarySheet = parser.isSet(given.summary);
+    options.report = parser.value(given.report);
+    if (parser.isSet(given.report) && options.report.isEmpty())
+        return QStringLiteral("--report needs a file");
     options.paths = parser.positionalArguments();
+    return {};
+}
+} // namespace
+
+ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const CommandLineOptions given;
+    parser.addOptions(given.all());
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(given.help))
+        return {std::nullopt, kUsage, 0};
+    if (parser.isSet(given.version))
+        return {std::nullopt, QStringLiteral("brindlequay-batch " BRINDLEQUAY_VERSION "\n"), 0};
+    BatchOptions options;
+    if (QString problem = readRunShape(parser, given, options); !problem.isEmpty())
+        return usageError(problem);
+    if (QString problem = readFilesAndOutputs(parser, given, options); !problem.isEmpty())
+        return usageError(problem);
     return {options, QString(), 0};
 }
