@@ -164,6 +164,80 @@ QString routeName(ImportRoute route) {
     return {};
 }
 
+// The "run" object: when and how the run was made, and what it came to.
+void writeRun(JsonObject& run, const ImportResult& result, const RunSummary& summary) {
+    if (summary.started.isValid())
+        run.text(
+            "started",
+            summary.started.toOffsetFromUtc(summary.started.offsetFromUtc()).toString(Qt::ISODate));
+    else
+        run.null("started");
+    run.seconds("seconds", summary.seconds)
+        .textOrNull("route", routeName(summary.route))
+        .textOrNull("send", sendOptionName(summary))
+        .boolean("mergeTables", summary.mergesTables)
+        .boolean("foldTables", summary.foldsTables);
+    const auto listed = static_cast<std::int64_t>(result.files.size());
+    const auto imported = static_cast<std::int64_t>(result.importedCount());
+    run.number("listed", listed)
+        .number("imported", imported)
+        .number("failed", listed - imported)
+        .number("sheets", summary.sheets)
+        .number("cells", summary.cells);
+}
+
+// One of the "files": its outcome, and what it gave (`given`: "rows" or "values").
+void writeFile(JsonObject& object, const FileOutcome& file, const char* given) {
+    object.text("path", file.path).text("outcome", outcomeName(file));
+    if (file.bytes >= 0)
+        object.number("size", file.bytes);
+    else
+        object.null("size");
+    // A file that failed gave nothing that reached the workbook.
+    if (file.imported)
+        object.number(given, file.given);
+    else
+        object.null(given);
+    if (!file.imported)
+        object.text("reason", file.reason)
+            .numberOrNull("line", file.line)
+            .numberOrNull("position", file.position);
+}
+
+// The "tables" and their "columns", of a run through the work database.
+void writeTables(std::string& out, const RunSummary& summary) {
+    writeArray(out, "tables", summary.tables,
+               [](JsonObject& object, const RunSummary::Table& table) {
+                   object.text("table", table.name)
+                       .texts("sheets", table.sheets)
+                       .number("rows", table.rows)
+                       .number("columns", table.columns)
+                       .number("files", table.files);
+               });
+    writeArray(out, "columns", summary.columns,
+               [](JsonObject& object, const RunSummary::Column& column) {
+                   object.text("table", column.table)
+                       .text("column", column.column)
+                       .text("type", valueTypeName(column.type))
+                       .number("files", column.files)
+                       .number("tableFiles", column.tableFiles)
+                       .number("values", column.values)
+                       .number("empty", column.empty)
+                       .textOrNull("firstFile", column.firstFile)
+                       .textOrNull("example", column.example);
+               });
+}
+
+// The element "paths" of a flattening run.
+void writePaths(std::string& out, const RunSummary& summary) {
+    writeArray(out, "paths", summary.paths, [](JsonObject& object, const RunSummary::Path& path) {
+        object.text("path", path.path)
+            .number("files", path.files)
+            .number("values", path.values)
+            .text("type", valueTypeName(path.type))
+            .textOrNull("firstFile", path.firstFile);
+    });
+}
 } // namespace
 
 std::string runReportJson(const ImportResult& result) {
@@ -173,78 +247,19 @@ std::string runReportJson(const ImportResult& result) {
     std::string out;
     // Some 150 bytes a file, the bulk of it.
     out.reserve(4096 + result.files.size() * 160);
-
     out += "{\n  \"run\": ";
     {
         JsonObject run(out);
-        if (summary.started.isValid())
-            run.text("started", summary.started.toOffsetFromUtc(summary.started.offsetFromUtc())
-                                    .toString(Qt::ISODate));
-        else
-            run.null("started");
-        run.seconds("seconds", summary.seconds)
-            .textOrNull("route", routeName(summary.route))
-            .textOrNull("send", sendOptionName(summary))
-            .boolean("mergeTables", summary.mergesTables)
-            .boolean("foldTables", summary.foldsTables);
-        const auto listed = static_cast<std::int64_t>(result.files.size());
-        const auto imported = static_cast<std::int64_t>(result.importedCount());
-        run.number("listed", listed)
-            .number("imported", imported)
-            .number("failed", listed - imported)
-            .number("sheets", summary.sheets)
-            .number("cells", summary.cells);
+        writeRun(run, result, summary);
     }
-
     const char* given = database ? "rows" : "values";
     writeArray(out, "files", result.files, [given](JsonObject& object, const FileOutcome& file) {
-        object.text("path", file.path).text("outcome", outcomeName(file));
-        if (file.bytes >= 0)
-            object.number("size", file.bytes);
-        else
-            object.null("size");
-        // A file that failed gave nothing that reached the workbook.
-        if (file.imported)
-            object.number(given, file.given);
-        else
-            object.null(given);
-        if (!file.imported)
-            object.text("reason", file.reason)
-                .numberOrNull("line", file.line)
-                .numberOrNull("position", file.position);
+        writeFile(object, file, given);
     });
-
-    if (database) {
-        writeArray(out, "tables", summary.tables,
-                   [](JsonObject& object, const RunSummary::Table& table) {
-                       object.text("table", table.name)
-                           .texts("sheets", table.sheets)
-                           .number("rows", table.rows)
-                           .number("columns", table.columns)
-                           .number("files", table.files);
-                   });
-        writeArray(out, "columns", summary.columns,
-                   [](JsonObject& object, const RunSummary::Column& column) {
-                       object.text("table", column.table)
-                           .text("column", column.column)
-                           .text("type", valueTypeName(column.type))
-                           .number("files", column.files)
-                           .number("tableFiles", column.tableFiles)
-                           .number("values", column.values)
-                           .number("empty", column.empty)
-                           .textOrNull("firstFile", column.firstFile)
-                           .textOrNull("example", column.example);
-                   });
-    } else {
-        writeArray(out, "paths", summary.paths,
-                   [](JsonObject& object, const RunSummary::Path& path) {
-                       object.text("path", path.path)
-                           .number("files", path.files)
-                           .number("values", path.values)
-                           .text("type", valueTypeName(path.type))
-                           .textOrNull("firstFile", path.firstFile);
-                   });
-    }
+    if (database)
+        writeTables(out, summary);
+    else
+        writePaths(out, summary);
     out += "\n}\n";
     return out;
 }
