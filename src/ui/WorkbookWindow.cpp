@@ -80,6 +80,34 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     setWindowIcon(QIcon(QStringLiteral(":/brindlequay.png")));
     resize(900, 600);
 
+    createToolBar();
+    m_grid->setObjectName(QStringLiteral("Grid"));
+    m_tabs->setObjectName(QStringLiteral("SheetTabs"));
+    m_status->setObjectName(QStringLiteral("SelectionStatus"));
+    m_summaryTurn->setSingleShot(true);
+    m_summaryTurn->setInterval(0);
+    connect(m_summaryTurn, &QTimer::timeout, this, &WorkbookWindow::summarizeSlice);
+    m_copyWatch->setInterval(10);
+    connect(m_copyWatch, &QTimer::timeout, this, &WorkbookWindow::takeCopiedText);
+    statusBar()->addWidget(m_status, 1);
+
+    layOut();
+    createKeys();
+    connectViews();
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, [this] {
+        if (workbook() && workbook()->revision() != m_shownRevision)
+            refresh();
+    });
+    watch->start(kRefreshIntervalMs);
+    refresh();
+    // Keys go to the cells from the start, as in a spreadsheet application.
+    m_grid->setFocus();
+}
+
+WorkbookWindow::~WorkbookWindow() = default;
+
+void WorkbookWindow::createToolBar() {
     QToolBar* tools = addToolBar(QStringLiteral("Workbook"));
     tools->setMovable(false);
     QAction* save = tools->addAction(QStringLiteral("Save"), this, [this] { this->save(); });
@@ -91,17 +119,9 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
                                       [this](bool frozen) { freezeTopRow(frozen); });
     m_freezeTopRow->setObjectName(QStringLiteral("FreezeTopRow"));
     m_freezeTopRow->setCheckable(true);
+}
 
-    m_grid->setObjectName(QStringLiteral("Grid"));
-    m_tabs->setObjectName(QStringLiteral("SheetTabs"));
-    m_status->setObjectName(QStringLiteral("SelectionStatus"));
-    m_summaryTurn->setSingleShot(true);
-    m_summaryTurn->setInterval(0);
-    connect(m_summaryTurn, &QTimer::timeout, this, &WorkbookWindow::summarizeSlice);
-    m_copyWatch->setInterval(10);
-    connect(m_copyWatch, &QTimer::timeout, this, &WorkbookWindow::takeCopiedText);
-    statusBar()->addWidget(m_status, 1);
-
+void WorkbookWindow::layOut() {
     m_findBar->hide();
     auto* sheetAndTabs = new QWidget;
     auto* sheetLayout = new QVBoxLayout(sheetAndTabs);
@@ -123,7 +143,9 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
     layout->addWidget(m_findBar);
     layout->addWidget(split, 1);
     setCentralWidget(centre);
+}
 
+void WorkbookWindow::createKeys() {
     // The grid's own Ctrl+C copies one cell; the window copies the whole selection.
     m_grid->installEventFilter(this);
     auto* find = new QAction(QStringLiteral("Find"), this);
@@ -143,6 +165,9 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
                 [this, step = keyAndStep.second] { showNeighbourSheet(step); });
         addAction(neighbour);
     }
+}
+
+void WorkbookWindow::connectViews() {
     connect(m_findBar, &FindBar::findNext, this, &WorkbookWindow::findNext);
     // The keys go back to the cells, the match found selected, rather than on to the next
     // field that takes them, the sheet filter.
@@ -178,18 +203,7 @@ WorkbookWindow::WorkbookWindow(std::shared_ptr<EngineInstance> instance, Dialogs
         m_sheetList->setActive(index + 1);
         showSheet(index + 1);
     });
-    auto* watch = new QTimer(this);
-    connect(watch, &QTimer::timeout, this, [this] {
-        if (workbook() && workbook()->revision() != m_shownRevision)
-            refresh();
-    });
-    watch->start(kRefreshIntervalMs);
-    refresh();
-    // Keys go to the cells from the start, as in a spreadsheet application.
-    m_grid->setFocus();
 }
-
-WorkbookWindow::~WorkbookWindow() = default;
 
 Workbook* WorkbookWindow::workbook() const {
     if (!m_instance || m_instance->workbookCount() == 0)

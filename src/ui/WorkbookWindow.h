@@ -77,6 +77,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The parts the constructor makes: the tool bar, the layout of the views, the window's keys,
+    // and what each view's signals do.
+    void createToolBar();
+    void layOut();
+    void createKeys();
+    void connectViews();
     Workbook* workbook() const;
     void showSheet(int index);
     void showCurrentCell();
