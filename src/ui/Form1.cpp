@@ -87,6 +87,18 @@ void Form1::createControls() {
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
 
+    createButtons();
+    createFileList();
+    createOptionFrames();
+    createSummarySheetBox();
+    // Before the stored options are applied, the upper button of each frame is selected.
+    Option1->setChecked(true);
+    Option3->setChecked(true);
+
+    createProgressBar();
+}
+
+void Form1::createButtons() {
     auto button = [this](QPushButton*& control, const char* name, const QString& caption,
                          QRect geometry) {
         control = new WrappingPushButton(caption, this);
@@ -108,7 +120,9 @@ void Form1::createControls() {
     button(PushButton8, "PushButton8", QStringLiteral("Load Sample/Example Files"),
            twips(4080, 3770, 3840, 405));
     button(PushButton4, "PushButton4", kStartCaption, twips(120, 6500, 7800, 405));
+}
 
+void Form1::createFileList() {
     ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setGeometry(twips(120, 630, 6840, 2535));
@@ -124,7 +138,9 @@ void Form1::createControls() {
     ListView1->setToolTip(kListToolTip);
     ListView1->header()->setStretchLastSection(false);
     ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
 
+void Form1::createOptionFrames() {
     Frame2 = new OptionFrame(QStringLiteral("Import Options"),
                              QStringLiteral("Import using MS Access (Access must be installed)"),
                              QStringLiteral("Import without using MS Access"), this);
@@ -157,6 +173,9 @@ void Form1::createControls() {
         // The captions were measured for another font; never cut one short.
         option->resize(std::max(option->width(), option->sizeHint().width()), option->height());
     }
+}
+
+void Form1::createSummarySheetBox() {
     // Made after the send options, so that it follows them in the tab order. It stays clear of
     // "one sheet" however wide that caption turned out in the font at hand.
     SummarySheetBox = new LockableCheckBox(QStringLiteral("Add a summary sheet"), Frame1);
@@ -168,11 +187,9 @@ void Form1::createControls() {
     // Never past the frame's edge, where a font far wider than the one measured would take it.
     summaryPlace.setRight(std::min(summaryPlace.right(), Frame1->contentsRect().right()));
     SummarySheetBox->setGeometry(summaryPlace);
+}
 
-    // Before the stored options are applied, the upper button of each frame is selected.
-    Option1->setChecked(true);
-    Option3->setChecked(true);
-
+void Form1::createProgressBar() {
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(twips(120, 7020, 7800, 405));

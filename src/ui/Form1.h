@@ -109,6 +109,12 @@ protected:
 
 private:
     void createControls();
+    // The parts of the window, made in the order that the tab key follows.
+    void createButtons();
+    void createFileList();
+    void createOptionFrames();
+    void createSummarySheetBox();
+    void createProgressBar();
     void connectHandlers();
     void ApplySkin();
     void CenterForm(QWidget& window);
