@@ -193,37 +193,23 @@ bool writeReport(const ImportResult& result, const QString& path, ConsoleReport&
     return true;
 }
 
-ExitStatus exitStatusOf(const ImportResult& result, const SavedWorkbook& saved,
-                        bool folderProblems) {
+ExitStatus exitStatusOf(bool complete, const SavedWorkbook& saved, bool folderProblems) {
     if (!saved.written)
         return NothingWritten;
-    return result.complete() && !folderProblems && saved.whole ? AllImported : SomeFailed;
+    return complete && !folderProblems && saved.whole ? AllImported : SomeFailed;
 }
-} // namespace
 
-int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* output,
-                   std::FILE* errors) {
-    // What a second signal says before the output is known.
-    setHardStopFarewell(ConsoleReport::problemText(QStringLiteral("interrupted")),
-                        ConsoleReport::problemText(QStringLiteral("interrupted")));
-    const ParsedCommandLine parsed = parseBatchCommandLine(arguments);
-    if (!parsed.options) {
-        std::fputs(parsed.message.toUtf8().constData(), parsed.exitStatus == 0 ? output : errors);
-        return parsed.exitStatus;
-    }
-    const BatchOptions& options = *parsed.options;
-    ConsoleReport report(errors, options.quiet);
-    const bool showProgress = !options.quiet && isTerminal(errors);
-    // What a stop says, whether the run ends itself at a safe point or a second signal ends it.
-    const QString notWritten =
-        QStringLiteral("interrupted; %1 was not written").arg(options.output);
-    const QString written = QStringLiteral("interrupted after %1 was written").arg(options.output);
-    const QByteArray clearing = showProgress ? QByteArray("\r\033[K") : QByteArray();
-    setHardStopFarewell(clearing + ConsoleReport::problemText(notWritten),
-                        clearing + ConsoleReport::problemText(written));
+// What a stop says, whether the run ends itself at a safe point or a second signal ends it.
+struct StopTexts {
+    QString notWritten;
+    QString written;
+    // What clears the progress line first, when there is one.
+    QByteArray clearing;
+};
 
-    // A device or a FIFO named as the output or the report is refused before anything is read,
-    // and so is a folder that is not there.
+// Whether the output and the report can take the run's files: a device or a FIFO named as
+// either is refused before anything is read, and so is a folder that is not there.
+bool targetsWritable(const BatchOptions& options, ConsoleReport& report) {
     QStringList toWrite = {options.output};
     if (!options.report.isEmpty())
         toWrite << options.report;
@@ -232,45 +218,54 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
             replaceableFile(file);
         } catch (const RuntimeError& error) {
             report.problem(error.description());
-            return NothingWritten;
+            return false;
         }
         const QFileInfo target(file);
         if (!target.absoluteDir().exists()) {
             report.problem(QStringLiteral("cannot write %1: the folder %2 does not exist")
                                .arg(file, target.absolutePath()));
-            return NothingWritten;
+            return false;
         }
     }
+    return true;
+}
 
-    const QDateTime started = QDateTime::currentDateTime();
-    QElapsedTimer elapsed;
-    elapsed.start();
-    WalkProblems walkProblems;
-    const QStringList files = gatherFiles(options, input, walkProblems);
-    // The output must not take the place of a file the run reads or keeps.
+// The usage error of an output or a report that would take the place of a file the run reads
+// or keeps, or of each other; "" when there is none.
+QString targetTakingAnInput(const BatchOptions& options, const QStringList& files) {
     QStringList readOrKept = files;
     if (!options.workDatabase.isEmpty())
         readOrKept << options.workDatabase;
-    const auto usageProblem = [errors](const QString& problem) {
-        std::fputs(usageErrorText(problem).toUtf8().constData(), errors);
-        return NothingWritten;
-    };
     for (const auto& [file, named] : {std::pair{options.output, QStringLiteral("output")},
                                       std::pair{options.report, QStringLiteral("report")}}) {
         if (file.isEmpty())
             continue;
         if (const QString same = inputAt(file, readOrKept); !same.isEmpty())
-            return usageProblem(QStringLiteral("the %1 %2 is the input %3; it is left as it is")
-                                    .arg(named, file, same));
+            return QStringLiteral("the %1 %2 is the input %3; it is left as it is")
+                .arg(named, file, same);
     }
     if (!options.report.isEmpty() && sameFile(options.report, options.output))
-        return usageProblem(
-            QStringLiteral("the report %1 is the output %2").arg(options.report, options.output));
-    if (!walkProblems.isEmpty())
-        report.problemLines(walkProblemLines(walkProblems));
+        return QStringLiteral("the report %1 is the output %2").arg(options.report, options.output);
+    return {};
+}
 
-    ConsoleSurface surface(options, files, errors, showProgress);
-    report.beforeLine = [&surface] { surface.clearProgress(); };
+// What the run came to: every file imported or not, the workbook saved or not, the report
+// written or not.
+struct BatchOutcome {
+    bool complete = false;
+    SavedWorkbook saved;
+    bool reportWritten = true;
+    // What escaped the run's steps; "" when nothing did.
+    QString escaped;
+};
+
+// The run itself, while a signal may stop it: imports the files, saves the workbook and writes
+// the report. What a signal stops is left as it was; the run's folder is held in `workspace`.
+BatchOutcome importSaveAndReport(const BatchOptions& options, ConsoleSurface& surface,
+                                 ConsoleReport& report, const StopTexts& stop,
+                                 RemovedOnHardStop& workspace, const QDateTime& started,
+                                 const QElapsedTimer& elapsed) {
+    BatchOutcome outcome;
     UnattendedDialogs dialogs;
     // The run's CSV texts are kept in memory up to a budget, unless they are to be kept: files
     // made only to be removed at the end would cost their time on the disk for nothing.
@@ -278,18 +273,8 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     // An engine of its own: nothing of another run's instances or clipboard reaches this one.
     SpreadsheetEngine engine;
     engine.setWorkTexts(&*texts);
+    // Made after the engine, whose instances it holds, and gone before it.
     ImportResult result;
-    // The run's folder, which a second signal removes however far the run got.
-    RemovedOnHardStop workspace;
-    const auto removeWorkspace = [&workspace] {
-        if (!workspace.path().isEmpty())
-            QDir(workspace.path()).removeRecursively();
-        workspace = RemovedOnHardStop();
-    };
-    SavedWorkbook saved;
-    bool reportWritten = true;
-    // What escaped the run's steps; "" when nothing did.
-    QString escaped;
     try {
         {
             ImportRun run(surface, dialogs, engine, temporaryFolder(), options.workDatabase);
@@ -308,36 +293,87 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
                 report.news(continued.description());
         }
         if (Workbook* workbook = workbookToSave(result, report))
-            saved = saveWorkbook(*workbook, options.output, report);
+            outcome.saved = saveWorkbook(*workbook, options.output, report);
         // Also when every file failed: the report says why each did.
         if (!options.report.isEmpty() && result.ending == ImportResult::Ending::Finished) {
-            if (!saved.written)
-                setHardStopFarewell(clearing + ConsoleReport::problemText(notWritten),
-                                    clearing + ConsoleReport::problemText(notWritten));
+            if (!outcome.saved.written)
+                setHardStopFarewell(stop.clearing + ConsoleReport::problemText(stop.notWritten),
+                                    stop.clearing + ConsoleReport::problemText(stop.notWritten));
             if (!result.summary)
                 result.summary =
                     askedFor(options, started, static_cast<double>(elapsed.elapsed()) / 1000);
-            reportWritten = writeReport(result, options.report, report);
+            outcome.reportWritten = writeReport(result, options.report, report);
         }
     } catch (const ProcedureAbandoned&) {
         // A signal asked to stop, and the older output stays as it was.
     } catch (...) {
         // What escaped the run's steps, as memory that ran out between them, leaves the older
         // output as it was and nothing of the run behind.
-        escaped = describeCurrentException();
+        outcome.escaped = describeCurrentException();
     }
+    outcome.complete = result.complete();
+    return outcome;
+}
+} // namespace
+
+int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* output,
+                   std::FILE* errors) {
+    // What a second signal says before the output is known.
+    setHardStopFarewell(ConsoleReport::problemText(QStringLiteral("interrupted")),
+                        ConsoleReport::problemText(QStringLiteral("interrupted")));
+    const ParsedCommandLine parsed = parseBatchCommandLine(arguments);
+    if (!parsed.options) {
+        std::fputs(parsed.message.toUtf8().constData(), parsed.exitStatus == 0 ? output : errors);
+        return parsed.exitStatus;
+    }
+    const BatchOptions& options = *parsed.options;
+    ConsoleReport report(errors, options.quiet);
+    const bool showProgress = !options.quiet && isTerminal(errors);
+    const StopTexts stop{QStringLiteral("interrupted; %1 was not written").arg(options.output),
+                         QStringLiteral("interrupted after %1 was written").arg(options.output),
+                         showProgress ? QByteArray("\r\033[K") : QByteArray()};
+    setHardStopFarewell(stop.clearing + ConsoleReport::problemText(stop.notWritten),
+                        stop.clearing + ConsoleReport::problemText(stop.written));
+    if (!targetsWritable(options, report))
+        return NothingWritten;
+
+    const QDateTime started = QDateTime::currentDateTime();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    WalkProblems walkProblems;
+    const QStringList files = gatherFiles(options, input, walkProblems);
+    if (const QString problem = targetTakingAnInput(options, files); !problem.isEmpty()) {
+        std::fputs(usageErrorText(problem).toUtf8().constData(), errors);
+        return NothingWritten;
+    }
+    if (!walkProblems.isEmpty())
+        report.problemLines(walkProblemLines(walkProblems));
+
+    ConsoleSurface surface(options, files, errors, showProgress);
+    report.beforeLine = [&surface] { surface.clearProgress(); };
+    // The run's folder, which a second signal removes however far the run got.
+    RemovedOnHardStop workspace;
+    const auto removeWorkspace = [&workspace] {
+        if (!workspace.path().isEmpty())
+            QDir(workspace.path()).removeRecursively();
+        workspace = RemovedOnHardStop();
+    };
+    const BatchOutcome outcome =
+        importSaveAndReport(options, surface, report, stop, workspace, started, elapsed);
     surface.clearProgress();
-    if (!options.keepWork || !escaped.isEmpty())
+    if (!options.keepWork || !outcome.escaped.isEmpty())
         removeWorkspace();
     // A stop asked for at any moment until here ends the run as a stop, the workbook written or
     // not: what the run made goes, whatever --keep-work says.
     if (stopSignal() != 0) {
         removeWorkspace();
-        sayStopFarewell([&] { report.problem(saved.written ? written : notWritten); });
+        sayStopFarewell(
+            [&] { report.problem(outcome.saved.written ? stop.written : stop.notWritten); });
         return exitStatusAfterStop();
     }
-    if (!escaped.isEmpty()) {
-        report.problem(QStringLiteral("%1; %2 was not written").arg(escaped, options.output));
+    if (!outcome.escaped.isEmpty()) {
+        report.problem(
+            QStringLiteral("%1; %2 was not written").arg(outcome.escaped, options.output));
         return NothingWritten;
     }
     if (!workspace.path().isEmpty()) {
@@ -345,5 +381,7 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
         workspace = RemovedOnHardStop();
         report.news(QStringLiteral("The run's files are in %1").arg(kept));
     }
-    return reportWritten ? exitStatusOf(result, saved, !walkProblems.isEmpty()) : NothingWritten;
+    return outcome.reportWritten
+               ? exitStatusOf(outcome.complete, outcome.saved, !walkProblems.isEmpty())
+               : NothingWritten;
 }
