@@ -171,20 +171,13 @@ void appendInlineText(std::string& cell, std::string_view text, std::string_view
     appendTextElement(cell, text);
     cell.append("</is></c>");
 }
-} // namespace
-
-void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& styles,
-                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
-                    const RowsWrittenTaker& rowsWritten) {
-    const CellStore& cells = sheet.cells();
-    const bool textsInCells = sheet.keepsTextsInCells();
-    if (!textsInCells)
-        strings.beginSheet(cells.texts());
+// The part up to the sheet's data: its size, its view and its columns.
+void appendSheetHead(const Worksheet& sheet, bool selected, PartText& part) {
     part.append("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet "
                 "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
                 "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
                 "relationships\"><dimension ref=\"");
-    part.append(dimensionOf(cells));
+    part.append(dimensionOf(sheet.cells()));
     part.append(selected ? "\"/><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\""
                          : "\"/><sheetViews><sheetView workbookViewId=\"0\"");
     part.append(sheet.isTopRowFrozen()
@@ -193,22 +186,88 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& sty
                     : "/>");
     part.append("</sheetViews><sheetFormatPr defaultRowHeight=\"15\"/>");
     part.append(colsOf(sheet));
-    part.append(cells.cellCount() == 0 ? "<sheetData/>" : "<sheetData>");
+}
 
-    // The links are in the order of their cells, and met as the cells are.
-    const std::vector<SheetLink>& links = sheet.links();
-    size_t nextLink = 0;
-    const auto isLinked = [&](int row, int column) {
-        while (nextLink < links.size() &&
-               std::pair(links[nextLink].row, links[nextLink].column) < std::pair(row, column))
-            ++nextLink;
-        return nextLink < links.size() && links[nextLink].row == row &&
-               links[nextLink].column == column;
-    };
+// The sheet's links, in the order of their cells, met as the cells are written.
+class LinkCursor {
+public:
+    explicit LinkCursor(const std::vector<SheetLink>& links) : m_links(links) {}
+
+    bool isLinked(int row, int column) {
+        if (m_links.empty())
+            return false;
+        while (m_next < m_links.size() &&
+               std::pair(m_links[m_next].row, m_links[m_next].column) < std::pair(row, column))
+            ++m_next;
+        return m_next < m_links.size() && m_links[m_next].row == row &&
+               m_links[m_next].column == column;
+    }
+
+private:
+    const std::vector<SheetLink>& m_links;
+    size_t m_next = 0;
+};
+
+// What each cell of a sheet is written with.
+struct CellWriting {
+    const CellStore& cells;
+    const CellStyles& styles;
+    SharedStrings& strings;
+    const CutCellTaker& noteCut;
+    bool textsInCells;
+    LinkCursor links;
+    std::string inlineText;
+};
+
+// One cell that holds something, made whole here and handed over at once.
+inline void appendCell(CellWriting& writing, const Cell& cell, int row, int column,
+                       std::string_view rowNumber, PartText& part) {
+    char text[128];
+    char* at = put(text, "<c r=\"");
+    char* const ref = at;
+    at = columnLetters(column, at);
+    at = std::copy(rowNumber.begin(), rowNumber.end(), at);
+    const std::string_view reference(ref, static_cast<size_t>(at - ref));
+    const NumberFormatStyles& formatStyles =
+        writing.links.isLinked(row, column) ? writing.styles.linked : writing.styles.plain;
+    const int format = cell.kind == Cell::Kind::Text ? kGeneralFormat : numberFormatOf(cell);
+    if (const int style = formatStyles[static_cast<size_t>(format)]; style > 0) {
+        at = put(at, "\" s=\"");
+        at = decimal(static_cast<std::uint64_t>(style), at);
+    }
+    if (cell.kind != Cell::Kind::Text) {
+        at = put(at, "\"><v>");
+        at = number(cell.number, at);
+    } else if (writing.textsInCells) {
+        writing.inlineText.assign(text, static_cast<size_t>(at - text));
+        appendInlineText(writing.inlineText, writing.cells.texts().text(cell.text), reference,
+                         writing.noteCut);
+        part.append(writing.inlineText);
+        return;
+    } else {
+        const std::uint32_t shared = writing.strings.numberOf(cell.text);
+        if (const qint64 cut = writing.strings.charactersCut(shared); cut > 0)
+            writing.noteCut(reference, cut);
+        at = put(at, "\" t=\"s\"><v>");
+        at = decimal(shared, at);
+    }
+    at = put(at, "</v></c>");
+    part.append({text, static_cast<size_t>(at - text)});
+}
+} // namespace
+
+void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& styles,
+                    SharedStrings& strings, PartText& part, const CutCellTaker& noteCut,
+                    const RowsWrittenTaker& rowsWritten) {
+    const CellStore& cells = sheet.cells();
+    CellWriting writing{
+        cells, styles, strings, noteCut, sheet.keepsTextsInCells(), LinkCursor(sheet.links()), {}};
+    if (!writing.textsInCells)
+        strings.beginSheet(cells.texts());
+    appendSheetHead(sheet, selected, part);
+    part.append(cells.cellCount() == 0 ? "<sheetData/>" : "<sheetData>");
     std::string spans;
     int spansBlock = -1;
-    char text[128];
-    std::string inlineText;
     for (int row = 1; row <= cells.storedRowCount(); ++row) {
         const std::span<const Cell> stored = cells.row(row);
         if (std::none_of(stored.begin(), stored.end(),
@@ -233,44 +292,8 @@ void writeSheetPart(const Worksheet& sheet, bool selected, const CellStyles& sty
         part.append("\">");
         for (int column = 1; column <= static_cast<int>(stored.size()); ++column) {
             const Cell& cell = stored[static_cast<size_t>(column - 1)];
-            if (cell.kind == Cell::Kind::Empty)
-                continue;
-            // The whole cell is made here and handed over at once.
-            char* at = put(text, "<c r=\"");
-            char* const ref = at;
-            at = columnLetters(column, at);
-            at = std::copy(rowNumber.begin(), rowNumber.end(), at);
-            const std::string_view reference(ref, static_cast<size_t>(at - ref));
-            const NumberFormatStyles& formatStyles =
-                !links.empty() && isLinked(row, column) ? styles.linked : styles.plain;
-            if (cell.kind == Cell::Kind::Text) {
-                if (const int style = formatStyles[static_cast<size_t>(kGeneralFormat)];
-                    style > 0) {
-                    at = put(at, "\" s=\"");
-                    at = decimal(static_cast<std::uint64_t>(style), at);
-                }
-                if (textsInCells) {
-                    inlineText.assign(text, static_cast<size_t>(at - text));
-                    appendInlineText(inlineText, cells.texts().text(cell.text), reference, noteCut);
-                    part.append(inlineText);
-                    continue;
-                }
-                const std::uint32_t shared = strings.numberOf(cell.text);
-                if (const qint64 cut = strings.charactersCut(shared); cut > 0)
-                    noteCut(reference, cut);
-                at = put(at, "\" t=\"s\"><v>");
-                at = decimal(shared, at);
-            } else {
-                if (const int style = formatStyles[static_cast<size_t>(numberFormatOf(cell))];
-                    style > 0) {
-                    at = put(at, "\" s=\"");
-                    at = decimal(static_cast<std::uint64_t>(style), at);
-                }
-                at = put(at, "\"><v>");
-                at = number(cell.number, at);
-            }
-            at = put(at, "</v></c>");
-            part.append({text, static_cast<size_t>(at - text)});
+            if (cell.kind != Cell::Kind::Empty)
+                appendCell(writing, cell, row, column, rowNumber, part);
         }
         part.append("</row>");
     }
