@@ -43,23 +43,8 @@ public:
         size_t at = 0;
         while (at < size) {
             const char c = text[at++];
-            if (m_quoted) {
-                if (m_quoteSeen) {
-                    m_quoteSeen = false;
-                    if (c == '"') {
-                        m_field.push_back(c);
-                        continue;
-                    }
-                    // The closing quote: the character after it is read as outside quotes.
-                    m_quoted = false;
-                } else {
-                    if (c == '"')
-                        m_quoteSeen = true;
-                    else
-                        m_field.push_back(c);
-                    continue;
-                }
-            }
+            if (m_quoted && takenInsideQuotes(c))
+                continue;
             if (c == '\n' && m_afterCarriageReturn) {
                 m_afterCarriageReturn = false;
                 continue;
@@ -105,6 +90,25 @@ public:
     qint64 line() const { return m_line; }
 
 private:
+    // A character read inside quotes: true when the field took it there, false when it follows
+    // the closing quote and is to be read outside quotes.
+    bool takenInsideQuotes(char c) {
+        if (!m_quoteSeen) {
+            if (c == '"')
+                m_quoteSeen = true;
+            else
+                m_field.push_back(c);
+            return true;
+        }
+        m_quoteSeen = false;
+        if (c == '"') {
+            m_field.push_back(c);
+            return true;
+        }
+        m_quoted = false;
+        return false;
+    }
+
     void takeField(std::string_view field) {
         m_taker.take(m_line, m_column, field);
         m_fieldWasQuoted = false;
@@ -205,21 +209,9 @@ struct CsvLineCounter::Splitting {
         size_t at = 0;
         while (at < text.size()) {
             if (quoted) {
-                if (quoteSeen) {
-                    quoteSeen = false;
-                    if (text[at] == '"') {
-                        ++at;
-                        continue;
-                    }
-                    // The closing quote: what follows is read outside quotes.
-                    quoted = false;
-                    continue;
-                }
-                const size_t quote = text.find('"', at);
-                if (quote == std::string_view::npos)
+                at = insideQuotes(text, at);
+                if (at == std::string_view::npos)
                     return;
-                quoteSeen = true;
-                at = quote + 1;
                 continue;
             }
             const size_t quote = text.find('"', at);
@@ -236,6 +228,24 @@ struct CsvLineCounter::Splitting {
             }
             at = quote + 1;
         }
+    }
+
+    // Reads on inside quotes from `at`: where reading goes on, past a doubled quote or the next
+    // quote, or at the closing quote's follower, which is read outside quotes; npos when the
+    // text ends inside quotes.
+    size_t insideQuotes(std::string_view text, size_t at) {
+        if (quoteSeen) {
+            quoteSeen = false;
+            if (text[at] == '"')
+                return at + 1;
+            quoted = false;
+            return at;
+        }
+        const size_t quote = text.find('"', at);
+        if (quote == std::string_view::npos)
+            return std::string_view::npos;
+        quoteSeen = true;
+        return quote + 1;
     }
 
     // A stretch read outside quotes that holds no double quote.
