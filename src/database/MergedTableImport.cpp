@@ -167,32 +167,36 @@ QStringList MergedTableImport::importFile(const QString& xmlPath) {
             for (size_t local = 0; local < tables.size(); ++local)
                 inserts[local] = prepareInsert(tables[local], merged, std::move(inserts[local]),
                                                *merged[local], file);
-            plan.forEachRow([&](const PlannedRow& row) {
-                FileInsert& into = inserts[row.place.table];
-                TableRowInsert& insert = *into.insert;
-                insert.bind(1, into.firstId + row.place.row);
-                for (const auto& [parentTable, place] : into.parentPlaces) {
-                    if (row.parent && merged[row.parent->table] == merged[parentTable])
-                        insert.bind(place, inserts[row.parent->table].firstId + row.parent->row);
-                    else
-                        insert.bindNull(place);
-                }
-                if (into.lastPath != row.path) {
-                    into.pathText = plan.pathText(row.path);
-                    into.lastPath = row.path;
-                }
-                insert.bind(into.pathPlace, std::string_view(into.pathText));
-                // Bound in place: the engine reads the texts only when the row is stored.
-                for (size_t v = 0; v < row.values.size(); ++v)
-                    insert.bind(into.firstValuePlace + v, row.values[v]);
-                insert.store();
-            });
+            plan.forEachRow([&](const PlannedRow& row) { storeRow(row, plan, merged, inserts); });
         });
     } catch (...) {
         undo(marks);
         throw;
     }
     return made;
+}
+
+void MergedTableImport::storeRow(const PlannedRow& row, const FileTablePlan& plan,
+                                 const std::vector<Table*>& merged,
+                                 std::vector<FileInsert>& inserts) {
+    FileInsert& into = inserts[row.place.table];
+    TableRowInsert& insert = *into.insert;
+    insert.bind(1, into.firstId + row.place.row);
+    for (const auto& [parentTable, place] : into.parentPlaces) {
+        if (row.parent && merged[row.parent->table] == merged[parentTable])
+            insert.bind(place, inserts[row.parent->table].firstId + row.parent->row);
+        else
+            insert.bindNull(place);
+    }
+    if (into.lastPath != row.path) {
+        into.pathText = plan.pathText(row.path);
+        into.lastPath = row.path;
+    }
+    insert.bind(into.pathPlace, std::string_view(into.pathText));
+    // Bound in place: the engine reads the texts only when the row is stored.
+    for (size_t v = 0; v < row.values.size(); ++v)
+        insert.bind(into.firstValuePlace + v, row.values[v]);
+    insert.store();
 }
 
 MergedTableImport::FileInsert MergedTableImport::prepareInsert(const PlannedTable& planned,

@@ -71,6 +71,10 @@ private:
     Table& tableFor(const PlannedTable& planned, Marks& marks, QStringList& made);
     FileInsert prepareInsert(const PlannedTable& planned, const std::vector<Table*>& merged,
                              FileInsert into, Table& table, const std::string& file);
+    // Stores one row of a file, numbered after the rows its table held before the file, with
+    // the number of its parent's row where the parent's table has a column for it.
+    static void storeRow(const PlannedRow& row, const FileTablePlan& plan,
+                         const std::vector<Table*>& merged, std::vector<FileInsert>& inserts);
     // Makes the table, or adds the columns it gained, in the database.
     void storeColumns(Table& table);
     void undo(const Marks& marks);
