@@ -340,6 +340,210 @@ void tableNotWritten(const QString& table, const QHash<QString, qsizetype>& owne
     if (claimed)
         result.failures.resize(failuresBefore);
 }
+// The second half of the route: the tables the import made, written into a new workbook of a
+// visible spreadsheet application, one sheet per table or one below the other on one sheet.
+class TablesIntoWorkbook {
+public:
+    TablesIntoWorkbook(ImportSurface& surface, SpreadsheetApplications& applications,
+                       const QString& databasePath, ReportingProcedure& procedure,
+                       ImportResult& result, const QHash<QString, qsizetype>& owners)
+        : m_surface(surface), m_applications(applications), m_databasePath(databasePath),
+          m_procedure(procedure), m_result(result), m_owners(owners),
+          m_summing(result.summary.has_value()),
+          m_sheetPerTable(surface.sendMode() == SendMode::MultipleSheets),
+          m_titled(!m_sheetPerTable && surface.mergesTables()) {
+        if (m_summing && surface.mergesTables())
+            m_fileIndexes = fileIndexesOf(result.files);
+    }
+
+    // Steps 118 to 122: the workbook shown, the tables that are there, one connection to them.
+    void openWorkbookAndTables(const QStringList& made, Dialogs& dialogs);
+    // Steps 124 to 132, for each table: its sheet, its name, its rows, or its taking out.
+    void writeEveryTable();
+    // Steps 134 to 138: the new workbook's spare sheets gone, and what went on or was cut told.
+    void tidyAndTell();
+
+private:
+    void writeTable(const QString& table, const TablePlace& begun,
+                    std::optional<TakingOut>& takingOut);
+
+    ImportSurface& m_surface;
+    SpreadsheetApplications& m_applications;
+    const QString& m_databasePath;
+    ReportingProcedure& m_procedure;
+    ImportResult& m_result;
+    const QHash<QString, qsizetype>& m_owners;
+    // What the tables hold is counted as they are written, when the run gathers a summary.
+    const bool m_summing;
+    const bool m_sheetPerTable;
+    // Merged tables stacked on one sheet are many and alike: each block is titled.
+    const bool m_titled;
+    FileIndexes m_fileIndexes;
+
+    Workbook* m_workbook = nullptr;
+    // The route writes to the sheets it made, whatever the user looks at meanwhile.
+    std::optional<BeingFilled> m_filling;
+    Worksheet* m_sheet = nullptr;
+    QStringList m_tables;
+    std::optional<DatabaseConnection> m_connection;
+    TablePlace m_place;
+    std::vector<PlacedTable> m_placed;
+    // Values that a cell took only in part, with the sheet that holds them.
+    std::vector<std::pair<SheetShortfall, const Worksheet*>> m_shortfalls;
+    // The sheets written to, to tell at the end which ones went on in further sheets.
+    std::vector<const Worksheet*> m_written;
+};
+
+void TablesIntoWorkbook::openWorkbookAndTables(const QStringList& made, Dialogs& dialogs) {
+    m_procedure.step(118, [&] {
+        std::shared_ptr<SpreadsheetApplication> spreadsheet = m_applications.create();
+        spreadsheet->setVisible(true);
+        spreadsheet->setDisplayAlerts(false);
+        m_workbook = &spreadsheet->addWorkbook();
+        m_result.spreadsheet = spreadsheet;
+        m_surface.showAgain();
+    });
+    if (m_workbook)
+        m_filling.emplace(*m_workbook);
+    m_sheet = m_workbook ? &m_workbook->activeSheet() : nullptr;
+    // The engine reads the whole schema at once, a while for thousands of tables.
+    m_procedure.step(120, [&] {
+        QStringList listed;
+        HeldMessages held;
+        runWhileEventsRun(m_surface,
+                          [&] { listed = WorkTableNames(m_databasePath, QString(), held); });
+        held.showTo(dialogs);
+        const QSet<QString> present(listed.begin(), listed.end());
+        // In the order the import made them: a table the import rebuilt at its end stands
+        // last in the engine's list.
+        for (const QString& table : made)
+            if (present.contains(table))
+                m_tables << table;
+    });
+    // One connection reads every table: opening the database costs a reading of its whole
+    // catalogue, which a run of many tables would otherwise pay once per table.
+    if (!m_tables.isEmpty())
+        m_procedure.step(122, [&] {
+            runWhileEventsRun(m_surface, [&] {
+                m_connection.emplace(openWorkDatabase(m_databasePath, QString()));
+            });
+        });
+}
+
+void TablesIntoWorkbook::writeEveryTable() {
+    const auto count = static_cast<double>(m_tables.size());
+    for (qsizetype k = 0; k < m_tables.size(); ++k) {
+        const QString& table = m_tables.at(k);
+        m_procedure.step(124, [&] {
+            m_surface.writingOutput(static_cast<double>(k) / count);
+            m_surface.setProgress(100.0 * static_cast<double>(k + 1) / count);
+        });
+        if (m_sheetPerTable)
+            m_procedure.step(126, [&] {
+                m_sheet = &mustBeSet(m_workbook).addSheet();
+                m_place = TablePlace();
+            });
+        // Two tables alike in the characters a sheet's name keeps still get a sheet each.
+        m_procedure.step(128, [&] {
+            Workbook& book = mustBeSet(m_workbook);
+            Worksheet& named = mustBeSet(m_sheet);
+            book.renameSheet(named, book.freeNameFor(named, CleanSheetName(table)));
+        });
+        // A table that cannot be written whole, for want of memory or otherwise, is taken out
+        // again and gives back what it took: the next table goes where it began, and the files
+        // whose values it holds are failures of their own.
+        const size_t failuresBefore = m_result.failures.size();
+        const TablePlace begun = m_place;
+        std::optional<TakingOut> takingOut;
+        m_procedure.step(130, [&] { writeTable(table, begun, takingOut); });
+        if (m_result.failures.size() <= failuresBefore)
+            continue;
+        if (takingOut)
+            m_procedure.step(132, [&] {
+                const std::vector<Worksheet*> continuations =
+                    m_workbook->continuationsOf(*takingOut->first);
+                for (size_t c = takingOut->continuations; c < continuations.size(); ++c)
+                    m_workbook->deleteSheet(continuations[c]->name());
+                takingOut->begun->cells().goBackTo(takingOut->cells);
+                m_place = begun;
+            });
+        tableNotWritten(table, m_owners, m_connection ? &*m_connection : nullptr, m_result,
+                        failuresBefore);
+    }
+    m_surface.writingOutput(1.0);
+}
+
+// Rows pass from the database to the cells one at a time, so that a table of any size takes
+// little memory. `takingOut` says, while the table is written, what to take it back to.
+void TablesIntoWorkbook::writeTable(const QString& table, const TablePlace& begun,
+                                    std::optional<TakingOut>& takingOut) {
+    SheetShortfall shortfall;
+    shortfall.source = QStringLiteral("The table ") + table;
+    Worksheet& first = mustBeSet(m_sheet);
+    shortfall.sheet = first.name();
+    if (m_written.empty() || m_written.back() != &first)
+        m_written.push_back(&first);
+    const auto sheetAt = [this, &first](int index) -> Worksheet& {
+        return index == 0 ? first : m_workbook->continuation(first, index);
+    };
+    takingOut.emplace(TakingOut{&first, &sheetAt(begun.sheet), sheetAt(begun.sheet).cells().mark(),
+                                m_workbook->continuationsOf(first).size()});
+    std::optional<TableTally> tally;
+    if (m_summing) {
+        const auto ownedBy = m_owners.constFind(table);
+        tally.emplace(m_fileIndexes, ownedBy == m_owners.cend()
+                                         ? std::nullopt
+                                         : std::optional(static_cast<size_t>(*ownedBy)));
+    }
+    TableWriter writer(m_place, sheetAt, m_surface, shortfall,
+                       m_titled ? table.toStdString() : std::string(), tally ? &*tally : nullptr);
+    const auto take = [&](std::span<const std::string_view> fields) { writer.write(fields); };
+    if (m_connection) {
+        ReadTableRows(table, *m_connection, take);
+    } else {
+        DatabaseConnection own = openWorkDatabase(m_databasePath, QString());
+        ReadTableRows(table, own, take);
+    }
+    writer.finish();
+    if (!shortfall.isEmpty())
+        m_shortfalls.push_back({std::move(shortfall), &first});
+    if (tally) {
+        tally->addTo(table, writer.columnTypes(), m_result.files, *m_result.summary);
+        m_placed.push_back(
+            {m_result.summary->tables.size() - 1, &first, begun.sheet, m_place.sheet, begun.row});
+    }
+    m_result.tables << table;
+    takingOut.reset();
+}
+
+void TablesIntoWorkbook::tidyAndTell() {
+    m_procedure.step(134, [&] { mustBeSet(m_workbook).deleteSheet(QStringLiteral("Sheet2")); });
+    m_procedure.step(136, [&] { mustBeSet(m_workbook).deleteSheet(QStringLiteral("Sheet3")); });
+    // Told at the end, when the one sheet has its last name.
+    m_procedure.step(138, [&] {
+        // The few sheets that went on are found in one pass: asking each of thousands of
+        // tables' sheets would walk every sheet for every table.
+        std::unordered_set<const Worksheet*> wentOn;
+        for (int i = 1; i <= mustBeSet(m_workbook).sheetCount(); ++i)
+            if (const Worksheet* full = m_workbook->sheet(i).continues())
+                wentOn.insert(full);
+        for (const Worksheet* full : m_written)
+            if (wentOn.contains(full) && m_workbook->holds(*full))
+                noteContinued(*m_workbook, *full, m_result);
+        std::vector<SheetShortfall> told;
+        for (auto& [shortfall, holder] : m_shortfalls) {
+            // A sheet that was deleted since has no name to give.
+            if (m_workbook->holds(*holder)) {
+                shortfall.sheet = holder->name();
+                shortfall.continuations = m_workbook->continuationNames(*holder);
+            }
+            told.push_back(std::move(shortfall));
+        }
+        raiseShortfalls(std::move(told), m_result);
+    });
+    if (m_summing && m_workbook)
+        nameTablesSheets(m_placed, *m_workbook, *m_result.summary);
+}
 } // namespace
 
 void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
@@ -349,164 +553,8 @@ void routeThroughDatabase(ImportSurface& surface, Dialogs& dialogs,
     QHash<QString, qsizetype> owners;
     const QStringList made =
         importIntoDatabase(surface, dialogs, databasePath, owner, procedure, result, owners);
-
-    std::shared_ptr<SpreadsheetApplication> spreadsheet;
-    Workbook* workbook = nullptr;
-    procedure.step(118, [&] {
-        spreadsheet = applications.create();
-        spreadsheet->setVisible(true);
-        spreadsheet->setDisplayAlerts(false);
-        workbook = &spreadsheet->addWorkbook();
-        result.spreadsheet = spreadsheet;
-        surface.showAgain();
-    });
-    // The route writes to the sheets it made, whatever the user looks at meanwhile.
-    std::optional<BeingFilled> filling;
-    if (workbook)
-        filling.emplace(*workbook);
-    Worksheet* sheet = workbook ? &workbook->activeSheet() : nullptr;
-    QStringList tables;
-    // The engine reads the whole schema at once, a while for thousands of tables.
-    procedure.step(120, [&] {
-        QStringList listed;
-        HeldMessages held;
-        runWhileEventsRun(surface, [&] { listed = WorkTableNames(databasePath, QString(), held); });
-        held.showTo(dialogs);
-        const QSet<QString> present(listed.begin(), listed.end());
-        // In the order the import made them: a table the import rebuilt at its end stands
-        // last in the engine's list.
-        for (const QString& table : made)
-            if (present.contains(table))
-                tables << table;
-    });
-    // One connection reads every table: opening the database costs a reading of its whole
-    // catalogue, which a run of many tables would otherwise pay once per table.
-    std::optional<DatabaseConnection> connection;
-    if (!tables.isEmpty())
-        procedure.step(122, [&] {
-            runWhileEventsRun(
-                surface, [&] { connection.emplace(openWorkDatabase(databasePath, QString())); });
-        });
-    // What the tables hold is counted as they are written, when the run gathers a summary.
-    const bool summing = result.summary.has_value();
-    const FileIndexes fileIndexes =
-        summing && surface.mergesTables() ? fileIndexesOf(result.files) : FileIndexes();
-    std::vector<PlacedTable> placed;
-    const bool sheetPerTable = surface.sendMode() == SendMode::MultipleSheets;
-    // Merged tables stacked on one sheet are many and alike: each block is titled.
-    const bool titled = !sheetPerTable && surface.mergesTables();
-    // Values that a cell took only in part, with the sheet that holds them.
-    std::vector<std::pair<SheetShortfall, const Worksheet*>> shortfalls;
-    // The sheets written to, to tell at the end which ones went on in further sheets.
-    std::vector<const Worksheet*> written;
-    TablePlace place;
-    for (qsizetype k = 0; k < tables.size(); ++k) {
-        const QString& table = tables.at(k);
-        procedure.step(124, [&] {
-            surface.writingOutput(static_cast<double>(k) / static_cast<double>(tables.size()));
-            surface.setProgress(100.0 * static_cast<double>(k + 1) /
-                                static_cast<double>(tables.size()));
-        });
-        if (sheetPerTable)
-            procedure.step(126, [&] {
-                sheet = &mustBeSet(workbook).addSheet();
-                place = TablePlace();
-            });
-        // Two tables alike in the characters a sheet's name keeps still get a sheet each.
-        procedure.step(128, [&] {
-            Workbook& book = mustBeSet(workbook);
-            Worksheet& named = mustBeSet(sheet);
-            book.renameSheet(named, book.freeNameFor(named, CleanSheetName(table)));
-        });
-        // Rows pass from the database to the cells one at a time, so that a table of any size
-        // takes little memory. A table that cannot be written whole, for want of memory or
-        // otherwise, is taken out again and gives back what it took: the next table goes where it
-        // began, and the files whose values it holds are failures of their own.
-        const size_t failuresBefore = result.failures.size();
-        const TablePlace begun = place;
-        std::optional<TakingOut> takingOut;
-        procedure.step(130, [&] {
-            SheetShortfall shortfall;
-            shortfall.source = QStringLiteral("The table ") + table;
-            Worksheet& first = mustBeSet(sheet);
-            shortfall.sheet = first.name();
-            if (written.empty() || written.back() != &first)
-                written.push_back(&first);
-            const auto sheetAt = [&](int index) -> Worksheet& {
-                return index == 0 ? first : workbook->continuation(first, index);
-            };
-            takingOut.emplace(TakingOut{&first, &sheetAt(begun.sheet),
-                                        sheetAt(begun.sheet).cells().mark(),
-                                        workbook->continuationsOf(first).size()});
-            std::optional<TableTally> tally;
-            if (summing) {
-                const auto ownedBy = owners.constFind(table);
-                tally.emplace(fileIndexes, ownedBy == owners.cend()
-                                               ? std::nullopt
-                                               : std::optional(static_cast<size_t>(*ownedBy)));
-            }
-            TableWriter writer(place, sheetAt, surface, shortfall,
-                               titled ? table.toStdString() : std::string(),
-                               tally ? &*tally : nullptr);
-            const auto take = [&](std::span<const std::string_view> fields) {
-                writer.write(fields);
-            };
-            if (connection) {
-                ReadTableRows(table, *connection, take);
-            } else {
-                DatabaseConnection own = openWorkDatabase(databasePath, QString());
-                ReadTableRows(table, own, take);
-            }
-            writer.finish();
-            if (!shortfall.isEmpty())
-                shortfalls.push_back({std::move(shortfall), &first});
-            if (tally) {
-                tally->addTo(table, writer.columnTypes(), result.files, *result.summary);
-                placed.push_back({result.summary->tables.size() - 1, &first, begun.sheet,
-                                  place.sheet, begun.row});
-            }
-            result.tables << table;
-            takingOut.reset();
-        });
-        if (result.failures.size() > failuresBefore) {
-            if (takingOut)
-                procedure.step(132, [&] {
-                    const std::vector<Worksheet*> continuations =
-                        workbook->continuationsOf(*takingOut->first);
-                    for (size_t c = takingOut->continuations; c < continuations.size(); ++c)
-                        workbook->deleteSheet(continuations[c]->name());
-                    takingOut->begun->cells().goBackTo(takingOut->cells);
-                    place = begun;
-                });
-            tableNotWritten(table, owners, connection ? &*connection : nullptr, result,
-                            failuresBefore);
-        }
-    }
-    surface.writingOutput(1.0);
-    procedure.step(134, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet2")); });
-    procedure.step(136, [&] { mustBeSet(workbook).deleteSheet(QStringLiteral("Sheet3")); });
-    // Told at the end, when the one sheet has its last name.
-    procedure.step(138, [&] {
-        // The few sheets that went on are found in one pass: asking each of thousands of
-        // tables' sheets would walk every sheet for every table.
-        std::unordered_set<const Worksheet*> wentOn;
-        for (int i = 1; i <= mustBeSet(workbook).sheetCount(); ++i)
-            if (const Worksheet* full = workbook->sheet(i).continues())
-                wentOn.insert(full);
-        for (const Worksheet* full : written)
-            if (wentOn.contains(full) && workbook->holds(*full))
-                noteContinued(*workbook, *full, result);
-        std::vector<SheetShortfall> told;
-        for (auto& [shortfall, holder] : shortfalls) {
-            // A sheet that was deleted since has no name to give.
-            if (workbook->holds(*holder)) {
-                shortfall.sheet = holder->name();
-                shortfall.continuations = workbook->continuationNames(*holder);
-            }
-            told.push_back(std::move(shortfall));
-        }
-        raiseShortfalls(std::move(told), result);
-    });
-    if (summing && workbook)
-        nameTablesSheets(placed, *workbook, *result.summary);
+    TablesIntoWorkbook output(surface, applications, databasePath, procedure, result, owners);
+    output.openWorkbookAndTables(made, dialogs);
+    output.writeEveryTable();
+    output.tidyAndTell();
 }
