@@ -314,6 +314,38 @@ BatchOutcome importSaveAndReport(const BatchOptions& options, ConsoleSurface& su
     outcome.complete = result.complete();
     return outcome;
 }
+// Clears away what the run made, unless it is to be kept, and says how the run ended: gives
+// its exit status.
+int endBatchRun(const BatchOptions& options, const BatchOutcome& outcome, const StopTexts& stop,
+                RemovedOnHardStop& workspace, ConsoleReport& report, bool folderProblems) {
+    const auto removeWorkspace = [&workspace] {
+        if (!workspace.path().isEmpty())
+            QDir(workspace.path()).removeRecursively();
+        workspace = RemovedOnHardStop();
+    };
+    if (!options.keepWork || !outcome.escaped.isEmpty())
+        removeWorkspace();
+    // A stop asked for at any moment until here ends the run as a stop, the workbook written or
+    // not: what the run made goes, whatever --keep-work says.
+    if (stopSignal() != 0) {
+        removeWorkspace();
+        sayStopFarewell(
+            [&] { report.problem(outcome.saved.written ? stop.written : stop.notWritten); });
+        return exitStatusAfterStop();
+    }
+    if (!outcome.escaped.isEmpty()) {
+        report.problem(
+            QStringLiteral("%1; %2 was not written").arg(outcome.escaped, options.output));
+        return NothingWritten;
+    }
+    if (!workspace.path().isEmpty()) {
+        const QString kept = workspace.path();
+        workspace = RemovedOnHardStop();
+        report.news(QStringLiteral("The run's files are in %1").arg(kept));
+    }
+    return outcome.reportWritten ? exitStatusOf(outcome.complete, outcome.saved, folderProblems)
+                                 : NothingWritten;
+}
 } // namespace
 
 int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* output,
@@ -353,35 +385,8 @@ int runBatchImport(const QStringList& arguments, std::FILE* input, std::FILE* ou
     report.beforeLine = [&surface] { surface.clearProgress(); };
     // The run's folder, which a second signal removes however far the run got.
     RemovedOnHardStop workspace;
-    const auto removeWorkspace = [&workspace] {
-        if (!workspace.path().isEmpty())
-            QDir(workspace.path()).removeRecursively();
-        workspace = RemovedOnHardStop();
-    };
     const BatchOutcome outcome =
         importSaveAndReport(options, surface, report, stop, workspace, started, elapsed);
     surface.clearProgress();
-    if (!options.keepWork || !outcome.escaped.isEmpty())
-        removeWorkspace();
-    // A stop asked for at any moment until here ends the run as a stop, the workbook written or
-    // not: what the run made goes, whatever --keep-work says.
-    if (stopSignal() != 0) {
-        removeWorkspace();
-        sayStopFarewell(
-            [&] { report.problem(outcome.saved.written ? stop.written : stop.notWritten); });
-        return exitStatusAfterStop();
-    }
-    if (!outcome.escaped.isEmpty()) {
-        report.problem(
-            QStringLiteral("%1; %2 was not written").arg(outcome.escaped, options.output));
-        return NothingWritten;
-    }
-    if (!workspace.path().isEmpty()) {
-        const QString kept = workspace.path();
-        workspace = RemovedOnHardStop();
-        report.news(QStringLiteral("The run's files are in %1").arg(kept));
-    }
-    return outcome.reportWritten
-               ? exitStatusOf(outcome.complete, outcome.saved, !walkProblems.isEmpty())
-               : NothingWritten;
+    return endBatchRun(options, outcome, stop, workspace, report, !walkProblems.isEmpty());
 }
