@@ -30,6 +30,8 @@
 namespace {
 // Imports every listed file; gives the tables made. Where a table holds the values of one file
 // only, as tables by file do, `owners` has that file's place in the result's files.
+// NOLINTBEGIN(readability-function-size): numbered steps, which an error report names by
+// number, kept in one piece in the order they run.
 QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
                                const QString& databasePath, WorkDatabaseOwner owner,
                                ReportingProcedure& procedure, ImportResult& result,
@@ -117,6 +119,7 @@ QStringList importIntoDatabase(ImportSurface& surface, Dialogs& dialogs,
     }
     return made;
 }
+// NOLINTEND(readability-function-size)
 
 // What a table being written is taken back to should it fail: the sheet its rows begin on (the
 // first of the run of sheets, or one that carries it on), how far that sheet had come, and how

@@ -102,6 +102,8 @@ QString errorReadingMessage(const QString& path, const XmlError& error) {
 }
 } // namespace
 
+// NOLINTBEGIN(readability-function-size): numbered steps, which an error report names by
+// number, kept in one piece in the order they run.
 void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
                           SpreadsheetApplications& applications, WorkTexts& texts,
                           ReportingProcedure& procedure, ImportResult& result) {
@@ -185,3 +187,4 @@ void routeWithoutDatabase(ImportSurface& surface, Dialogs& dialogs,
     if (countPaths)
         result.summary->paths = elementPaths.paths(result.files);
 }
+// NOLINTEND(readability-function-size)

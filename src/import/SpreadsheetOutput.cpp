@@ -103,6 +103,8 @@ constexpr double kOpenedPart = 0.6;
 // Joins the texts of `csvPaths` into the text of `joinedPath`, each followed by a line break.
 // A text that cannot be read into it, for want of memory or otherwise, stops the joining, as
 // does a joined text that cannot be written; it is then left unwritten.
+// NOLINTBEGIN(readability-function-size): numbered steps, which an error report names by
+// number, kept in one piece in the order they run.
 JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
                       ImportSurface& surface, WorkTexts& texts, ReportingProcedure& procedure,
                       ImportResult& result) {
@@ -175,6 +177,7 @@ JoinedTexts joinTexts(const QStringList& csvPaths, const QString& joinedPath,
     });
     return joined;
 }
+// NOLINTEND(readability-function-size)
 
 // Takes the files flattened into `csvPaths` as not imported after all, for the failure that
 // the last step reported (since `failuresBefore`) or for `reason` when given: the failure is
@@ -199,6 +202,8 @@ void notImported(const QStringList& csvPaths, ImportResult& result, size_t failu
                               result.failures.end());
 }
 
+// NOLINTBEGIN(readability-function-size): numbered steps, which an error report names by
+// number, kept in one piece in the order they run.
 std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPaths,
                                                        ImportSurface& surface, Dialogs& dialogs,
                                                        SpreadsheetApplications& applications,
@@ -319,8 +324,11 @@ std::shared_ptr<SpreadsheetApplication> oneSheetOutput(const QStringList& csvPat
     procedure.step(130, [&] { texts.remove(combinedPath); });
     return target;
 }
+// NOLINTEND(readability-function-size)
 
 // Its steps go on from the one-sheet branch's numbers: one procedure, numbered in text order.
+// NOLINTBEGIN(readability-function-size): numbered steps, which an error report names by
+// number, kept in one piece in the order they run.
 std::shared_ptr<SpreadsheetApplication>
 multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs& dialogs,
                     SpreadsheetApplications& applications, ImportResult& result) {
@@ -414,6 +422,7 @@ multipleSheetOutput(const QStringList& csvPaths, ImportSurface& surface, Dialogs
         procedure.step(150, [&] { target->setVisible(true); });
     return target;
 }
+// NOLINTEND(readability-function-size)
 } // namespace
 
 std::shared_ptr<SpreadsheetApplication> ImportToExcel(const QStringList& csvPaths,
