@@ -1,5 +1,6 @@
 #include "database/ElementKinds.h"
 
+#include "database/PathFromTheEnd.h"
 #include "database/UniqueNames.h"
 
 #include <algorithm>
@@ -245,28 +246,13 @@ bool ElementKinds::holdsValues(Kind kind) const {
 
 std::string ElementKinds::pathBetween(Kind ancestor, Kind kind, bool folded, size_t maxBytes,
                                       bool* cut) const {
-    // Gathered from the end, so that a path of any depth costs only what it keeps.
-    std::vector<const std::string*> names;
-    size_t bytes = 0;
-    bool shortened = false;
+    PathFromTheEnd path(maxBytes);
     for (Kind at = kind; at != ancestor && at != kNone; at = m_kinds[at].parent) {
         const Name& name = m_names[m_kinds[at].name];
-        const std::string& text = folded ? name.folded : name.written;
-        if (bytes + text.size() + 1 > maxBytes - std::min<size_t>(maxBytes, 4) && !names.empty()) {
-            shortened = true;
+        if (!path.takeAbove(folded ? name.folded : name.written))
             break;
-        }
-        names.push_back(&text);
-        bytes += text.size() + 1;
     }
     if (cut)
-        *cut = shortened;
-    std::string path = shortened ? "..." : "";
-    path.reserve(path.size() + bytes);
-    for (auto name = names.rbegin(); name != names.rend(); ++name) {
-        if (!path.empty())
-            path += '/';
-        path += **name;
-    }
-    return path;
+        *cut = path.shortened();
+    return path.text();
 }

@@ -1,6 +1,7 @@
 #include "database/XmlTablePlan.h"
 
 #include "database/ElementKinds.h"
+#include "database/PathFromTheEnd.h"
 #include "database/UniqueNames.h"
 
 #include <QString>
@@ -554,27 +555,11 @@ std::string FileTablePlan::Planner::pathText(std::uint32_t path) const {
     // A plan that records no paths numbers every row's path 0, which names none.
     if (path >= m_paths.size())
         return {};
-    // Gathered from the end, so that a path of any depth costs only what it keeps.
-    std::vector<const std::string*> names;
-    size_t bytes = 0;
-    bool shortened = false;
-    for (std::optional<std::uint32_t> at = path; at; at = m_paths[*at].parent) {
-        const std::string& name = m_document.nameText(m_paths[*at].name);
-        if (bytes + name.size() + 1 > kMaxPathBytes - 4 && !names.empty()) {
-            shortened = true;
+    PathFromTheEnd text(kMaxPathBytes);
+    for (std::optional<std::uint32_t> at = path; at; at = m_paths[*at].parent)
+        if (!text.takeAbove(m_document.nameText(m_paths[*at].name)))
             break;
-        }
-        names.push_back(&name);
-        bytes += name.size() + 1;
-    }
-    std::string text = shortened ? "..." : "";
-    text.reserve(text.size() + bytes);
-    for (auto name = names.rbegin(); name != names.rend(); ++name) {
-        if (!text.empty())
-            text += '/';
-        text += **name;
-    }
-    return text;
+    return text.text();
 }
 
 FileTablePlan::FileTablePlan(const QString& path, XmlDocumentTree document, bool recordPaths,
