@@ -1,13 +1,30 @@
 #include "base/Wildcard.h"
 
+#include "support/CaseNames.h"
+
 #include <gtest/gtest.h>
 
-TEST(Wildcard, MatchesWholeNamesWithoutRegardToCase) {
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"*.xml", "orders.2015.xml", true}, {"*.xml", "xml", false},     {"*.x?l", "a.XmL", true},
-        {"a*b*c", "aXbYbZ", false},         {"*.ÄÖ", "straße.äö", true},
-    };
-    for (auto [pattern, name, expected] : cases)
-        EXPECT_EQ(Wildcard(QString::fromUtf8(pattern)).matches(QString::fromUtf8(name)), expected)
-            << pattern << " ~ " << name;
+namespace {
+struct WildcardCase {
+    const char* pattern;
+    const char* name;
+    bool matches;
+};
+class WildcardMatch : public testing::TestWithParam<WildcardCase> {};
+} // namespace
+
+TEST_P(WildcardMatch, TakesWholeNamesWithoutRegardToCase) {
+    const WildcardCase& given = GetParam();
+    EXPECT_EQ(Wildcard(QString::fromUtf8(given.pattern)).matches(QString::fromUtf8(given.name)),
+              given.matches);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , WildcardMatch,
+    testing::Values(WildcardCase{"*.xml", "orders.2015.xml", true},
+                    WildcardCase{"*.xml", "xml", false}, WildcardCase{"*.x?l", "a.XmL", true},
+                    WildcardCase{"a*b*c", "aXbYbZ", false},
+                    WildcardCase{"*.ÄÖ", "straße.äö", true}),
+    [](const testing::TestParamInfo<WildcardCase>& test) {
+        return caseName(std::string(test.param.pattern) + " " + test.param.name, test.index);
+    });

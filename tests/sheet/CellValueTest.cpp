@@ -1,5 +1,7 @@
 #include "sheet/CellValue.h"
 
+#include "support/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -25,15 +27,6 @@ struct DateCase {
     DateForm form;
     int decimals;
 };
-
-// A case's name is its text, each character a name cannot hold as "_".
-std::string caseName(const char* text) {
-    std::string name(text);
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return name;
-}
 
 class IsoDate : public testing::TestWithParam<DateCase> {};
 } // namespace
@@ -64,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
                     DateCase{"12:00:00", 0.5, DateForm::Time, 0},
                     DateCase{"06:00:00.25", 0.25 + 0.25 / 86400, DateForm::Time, 2},
                     DateCase{"23:59:59.999", 86399.999 / 86400, DateForm::Time, 3}),
-    [](const testing::TestParamInfo<DateCase>& date) { return caseName(date.param.text); });
+    [](const testing::TestParamInfo<DateCase>& date) {
+        return caseName(date.param.text, date.index);
+    });
 
 TEST(CellValue, AnyOtherSpellingOfADateStaysText) {
     for (const char* text :

@@ -2,27 +2,38 @@
 
 #include "base/RuntimeError.h"
 #include "sheet/Workbook.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-TEST(ColumnWidths, ATextShowsAsWideAsItsFirstLineWithWideCharactersTwiceAndMarksNot) {
-    const std::pair<const char*, int> cases[] = {
-        {"", 0},
-        {"Invoice", 7},
-        {"first line\nsecond, much longer line", 10},
-        {"carriage\rreturn", 8},
-        // "é" as e with a combining accent, and one character of two bytes.
-        {"e\xCC\x81t\xC3\xA9", 3},
-        {"\xE6\x97\xA5\xE6\x9C\xAC", 4},
-        {"\xEA\xB0\x80!", 3},
-        {"\xF0\x9F\x98\x80", 2},
-    };
-    for (const auto& [text, width] : cases)
-        EXPECT_EQ(shownWidth(text, 1000), width) << text;
-    // A long text is counted only as far as it matters.
+namespace {
+struct WidthCase {
+    const char* text;
+    int width;
+};
+class ShownWidth : public testing::TestWithParam<WidthCase> {};
+} // namespace
+
+TEST_P(ShownWidth, IsTheFirstLinesWithWideCharactersTwiceAndMarksNot) {
+    EXPECT_EQ(shownWidth(GetParam().text, 1000), GetParam().width);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ShownWidth,
+    testing::Values(WidthCase{"", 0}, WidthCase{"Invoice", 7},
+                    WidthCase{"first line\nsecond, much longer line", 10},
+                    WidthCase{"carriage\rreturn", 8},
+                    // "é" as e with a combining accent, and one character of two bytes.
+                    WidthCase{"e\xCC\x81t\xC3\xA9", 3}, WidthCase{"\xE6\x97\xA5\xE6\x9C\xAC", 4},
+                    WidthCase{"\xEA\xB0\x80!", 3}, WidthCase{"\xF0\x9F\x98\x80", 2}),
+    [](const testing::TestParamInfo<WidthCase>& test) {
+        return caseName(test.param.text, test.index);
+    });
+
+TEST(ColumnWidths, ALongTextIsCountedOnlyAsFarAsItMatters) {
     EXPECT_EQ(shownWidth(std::string(100000, 'x'), 50), 51);
 }
 
