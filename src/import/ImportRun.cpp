@@ -38,6 +38,12 @@ ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
 
 ImportRun::~ImportRun() = default;
 
+const ImportResult& ImportRun::resultSoFar() {
+    std::erase_if(m_result.files,
+                  [](const FileOutcome& file) { return !file.imported && file.reason.isEmpty(); });
+    return m_result;
+}
+
 ImportResult ImportRun::run() {
     // The archive whose members this thread read last stays open no longer than the run, however
     // the run ends.

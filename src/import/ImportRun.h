@@ -37,9 +37,10 @@ public:
 
     // Runs once and tells what happened.
     ImportResult run();
-    // What the run had done when it was abandoned (ProcedureAbandoned): the files it came to,
-    // and the instance of a workbook it had begun.
-    const ImportResult& resultSoFar() const { return m_result; }
+    // What the run had done when it was abandoned (ProcedureAbandoned): the files it finished,
+    // imported or failed, and the instance of a workbook it had begun. A file it was still
+    // working on is left out: it was neither.
+    const ImportResult& resultSoFar();
     // The run's private folder, "" before it is made; known also when the run was abandoned.
     const QString& workspace() const { return m_workspace; }
 

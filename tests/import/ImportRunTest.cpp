@@ -168,6 +168,30 @@ TEST(ImportRun, MembersOfAnArchiveImportAsTheirFilesDoAndTheRefusedOnesAreNamed)
     }
 }
 
+// A stop while a file is imported leaves that file out of what the run did: it was neither
+// imported nor failed, and is not to be listed as a failure.
+TEST(ImportRun, AStoppedRunTellsOnlyTheFilesItFinished) {
+    RunFixture run;
+    run.surface.route = ImportRoute::Database;
+    // The second file takes the engine long enough for the events to run while it is imported.
+    QByteArray large = "<r>";
+    for (int i = 0; i < 50000; ++i)
+        large += "<v>" + QByteArray::number(i) + "</v>";
+    large += "</r>";
+    run.surface.files = {run.file("a.xml", "<r><v>1</v></r>"), run.file("b.xml", large),
+                         run.file("c.xml", "<r><v>3</v></r>")};
+    ImportRun stopped(run.surface, run.dialogs, run.engine, run.temp.path(),
+                      run.folder.filePath("temp.mdb"));
+    run.surface.onProcessEvents = [&] {
+        if (run.surface.fileNumber == 2)
+            throw ProcedureAbandoned{};
+    };
+    EXPECT_THROW(stopped.run(), ProcedureAbandoned);
+    const ImportResult& soFar = stopped.resultSoFar();
+    ASSERT_EQ(soFar.files.size(), 1u);
+    EXPECT_TRUE(soFar.files.front().imported);
+}
+
 TEST(ImportRun, EachRunWritesItsCsvFilesIntoAFolderOfItsOwn) {
     RunFixture run;
     run.surface.files = {run.file("a.b.xml", "<r><v>1</v></r>"),

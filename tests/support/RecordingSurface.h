@@ -22,6 +22,7 @@ public:
     void setProgress(double percent) override { progress.push_back(percent); }
     void setMousePointer(int pointer) override { pointers.push_back(pointer); }
     void showAgain() override { ++timesShownAgain; }
+    void readingFile(int k, int, double) override { fileNumber = k; }
     void processEvents() override {
         if (onProcessEvents)
             onProcessEvents();
@@ -37,6 +38,8 @@ public:
     std::vector<double> progress;
     std::vector<int> pointers;
     int timesShownAgain = 0;
+    // The file the run said it reads, from 1; 0 before the first.
+    int fileNumber = 0;
     // What the user does while the run lets events through.
     std::function<void()> onProcessEvents;
 };

@@ -589,6 +589,8 @@ void Form1Test::startButtonStopsARunHalfWayAndLeavesNoPartialFile() {
         ++csvFiles;
     }
     QCOMPARE(csvFiles, doneCount);
+    // Every file was good: the one the stop came to was not done, and did not fail.
+    QVERIFY(!fixture.window.findChild<FailedFilesWindow*>());
     QCOMPARE(start->text(), QStringLiteral("Start Importing Multiple XML Files"));
     QCOMPARE(fixture.control<QProgressBar>("ProgressBar1")->value(), 0);
     QCOMPARE(fixture.window.mousePointer(), 0);
