@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 #include "sheet/LinkFollowing.h"
+#include "support/CaseNames.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -99,31 +100,44 @@ TEST(Workbook, NamesAreFoundAfterEveryRenamingAddingAndDeleting) {
               (QStringList{"Sheet1", "Rows (3)", "Rows (4)", "Sheet2", "Sheet3"}));
 }
 
-TEST(Workbook, ASheetAskingForANameGetsTheNearestOneTheRulesAndTheOtherSheetsLeave) {
+namespace {
+struct NameAskedFor {
+    QString wanted;
+    QString given;
+};
+class SheetAskingForAName : public testing::TestWithParam<NameAskedFor> {};
+} // namespace
+
+// Beside sheets named "Data.csv" and 31 n's, and "Sheet3" as a new workbook has it.
+TEST_P(SheetAskingForAName, GetsTheNearestOneTheRulesAndTheOtherSheetsLeave) {
     auto book = Workbook::createNew("Book1");
     book->renameSheet(book->sheet(1), "Data.csv");
     book->renameSheet(book->sheet(2), QString(31, 'n'));
     Worksheet& asking = book->addSheet();
-    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
-    const std::vector<std::pair<QString, QString>> cases = {
-        // Nothing of the name is left, so the sheet keeps its own.
-        {"''", "Sheet4"},
-        {"sheet4", "sheet4"},
-        {"a.csv1", "a.csv1"},
-        {"it's " + smile, "it's " + smile},
-        {"data.csv", "data.csv1"},
-        {"sheet3", "sheet31"},
-        {"a:b.csv", "a_b.csv"},
-        {"x\\y/z?*[w]", "x_y_z___w_"},
-        {"'quoted'", "quoted"},
-        {QString(40, 'm'), QString(31, 'm')},
-        {QString(40, 'N'), QString(30, 'N') + "1"},
-    };
-    for (const auto& [wanted, given] : cases) {
-        EXPECT_EQ(book->freeNameFor(asking, wanted), given) << wanted.toStdString();
-        EXPECT_NO_THROW(book->renameSheet(asking, book->freeNameFor(asking, wanted)));
-    }
+    EXPECT_EQ(book->freeNameFor(asking, GetParam().wanted), GetParam().given);
+    EXPECT_NO_THROW(book->renameSheet(asking, book->freeNameFor(asking, GetParam().wanted)));
+}
 
+INSTANTIATE_TEST_SUITE_P(, SheetAskingForAName,
+                         testing::Values(
+                             // Nothing of the name is left, so the sheet keeps its own.
+                             NameAskedFor{"''", "Sheet4"}, NameAskedFor{"sheet4", "sheet4"},
+                             NameAskedFor{"a.csv1", "a.csv1"},
+                             NameAskedFor{"it's " + QString::fromUtf8("\xF0\x9F\x98\x80"),
+                                          "it's " + QString::fromUtf8("\xF0\x9F\x98\x80")},
+                             NameAskedFor{"data.csv", "data.csv1"},
+                             NameAskedFor{"sheet3", "sheet31"}, NameAskedFor{"a:b.csv", "a_b.csv"},
+                             NameAskedFor{"x\\y/z?*[w]", "x_y_z___w_"},
+                             NameAskedFor{"'quoted'", "quoted"},
+                             NameAskedFor{QString(40, 'm'), QString(31, 'm')},
+                             NameAskedFor{QString(40, 'N'), QString(30, 'N') + "1"}),
+                         [](const testing::TestParamInfo<NameAskedFor>& test) {
+                             return caseName(test.param.wanted.left(20).toStdString(), test.index);
+                         });
+
+TEST(Workbook, SheetsAskingForOneNameGetTheNumbersInTurn) {
+    auto book = Workbook::createNew("Book1");
+    book->renameSheet(book->sheet(1), "Data.csv");
     // Many sheets asking for one name get the numbers in turn; a number whose sheet is gone or
     // renamed is the smallest free one again.
     QStringList given;
