@@ -226,55 +226,63 @@ QByteArray unicodePathField(const QByteArray& raw, const QByteArray& utf8) {
 }
 } // namespace
 
-TEST(EntryName, NamesAreReadAsTheArchiveMarksThemOrAsTheirBytesAllow) {
-    const QByteArray cp437Name("Gr\x81\xe1"
-                               "e.xml");
-    const struct {
-        QByteArray raw;
-        std::uint32_t flags;
-        QByteArray extra;
-        QString text;
-        bool readable;
-    } cases[] = {
-        {"plain.xml", 0, {}, "plain.xml", true},
-        {cp437Name, 0, {}, QString::fromUtf8("Grüße.xml"), true},
-        {"Gr\xc3\xbc\xc3\x9f"
-         "e.xml",
-         0,
-         {},
-         QString::fromUtf8("Grüße.xml"),
-         true},
-        {"Gr\xc3\xbc\xc3\x9f"
-         "e.xml",
-         1u << 11,
-         {},
-         QString::fromUtf8("Grüße.xml"),
-         true},
-        {cp437Name,
-         1u << 11,
-         {},
-         QString::fromUtf8("Gr\xef\xbf\xbd\xef\xbf\xbd"
-                           "e.xml"),
-         false},
-        {cp437Name, 0,
-         unicodePathField(cp437Name, "Stra\xc3\x9f"
-                                     "e.xml"),
-         QString::fromUtf8("Straße.xml"), true},
-        // A field written for another name than the one beside it is passed over.
-        {cp437Name, 0,
-         unicodePathField("other", "Stra\xc3\x9f"
-                                   "e.xml"),
-         QString::fromUtf8("Grüße.xml"), true},
-        {QByteArray("a\0b.xml", 7), 0, {}, QString::fromUtf8(QByteArray("a\0b.xml", 7)), false},
-    };
-    for (const auto& name : cases) {
-        const EntryName decoded = decodeEntryName(
-            std::string_view(name.raw.constData(), size_t(name.raw.size())), name.flags,
-            std::string_view(name.extra.constData(), size_t(name.extra.size())));
-        EXPECT_EQ(decoded.text, name.text);
-        EXPECT_EQ(decoded.readable, name.readable) << qPrintable(name.text);
-    }
+namespace {
+struct NameCase {
+    const char* name;
+    QByteArray raw;
+    std::uint32_t flags;
+    QByteArray extra;
+    QString text;
+    bool readable;
+};
+class DecodeEntryName : public testing::TestWithParam<NameCase> {};
+
+const QByteArray cp437Name("Gr\x81\xe1"
+                           "e.xml");
+const QByteArray utf8Name("Gr\xc3\xbc\xc3\x9f"
+                          "e.xml");
+constexpr std::uint32_t kMarkedUtf8 = 1u << 11;
+} // namespace
+
+TEST_P(DecodeEntryName, ReadsANameAsTheArchiveMarksItOrAsItsBytesAllow) {
+    const NameCase& name = GetParam();
+    const EntryName decoded =
+        decodeEntryName(std::string_view(name.raw.constData(), size_t(name.raw.size())), name.flags,
+                        std::string_view(name.extra.constData(), size_t(name.extra.size())));
+    EXPECT_EQ(decoded.text, name.text);
+    EXPECT_EQ(decoded.readable, name.readable);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , DecodeEntryName,
+    testing::Values(
+        NameCase{"plain", "plain.xml", 0, {}, "plain.xml", true},
+        NameCase{"cp437", cp437Name, 0, {}, QString::fromUtf8("Grüße.xml"), true},
+        NameCase{"utf8_unmarked", utf8Name, 0, {}, QString::fromUtf8("Grüße.xml"), true},
+        NameCase{"utf8_marked", utf8Name, kMarkedUtf8, {}, QString::fromUtf8("Grüße.xml"), true},
+        NameCase{"cp437_marked_as_utf8",
+                 cp437Name,
+                 kMarkedUtf8,
+                 {},
+                 QString::fromUtf8("Gr\xef\xbf\xbd\xef\xbf\xbd"
+                                   "e.xml"),
+                 false},
+        NameCase{"unicode_path_field", cp437Name, 0,
+                 unicodePathField(cp437Name, "Stra\xc3\x9f"
+                                             "e.xml"),
+                 QString::fromUtf8("Straße.xml"), true},
+        // A field written for another name than the one beside it is passed over.
+        NameCase{"unicode_path_field_of_another_name", cp437Name, 0,
+                 unicodePathField("other", "Stra\xc3\x9f"
+                                           "e.xml"),
+                 QString::fromUtf8("Grüße.xml"), true},
+        NameCase{"nul_inside",
+                 QByteArray("a\0b.xml", 7),
+                 0,
+                 {},
+                 QString::fromUtf8(QByteArray("a\0b.xml", 7)),
+                 false}),
+    [](const testing::TestParamInfo<NameCase>& test) { return std::string(test.param.name); });
 
 // Tools put fields of their own beside a member (times, owners, its name in UTF-8), which the
 // directory steps over and reads.
@@ -282,8 +290,6 @@ TEST(ArchiveDirectory, MembersWithExtraFieldsAreListedAndRead) {
     QTemporaryDir folder;
     const QString archive = folder.filePath("extra.zip");
     const QByteArray times("UT\x05\x00\x03\x00\x00\x00\x00", 9);
-    const QByteArray cp437Name("Gr\x81\xe1"
-                               "e.xml");
     ZipBuilder(archive)
         .add("first.xml", "<a/>", {.extra = times})
         .add(cp437Name, "<b/>",

@@ -6,10 +6,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/CaseNames.h"
 #include "support/QtPrinters.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 TEST(SettingsStore, TextsReadBackWholeAndTheLastWriteOfTwoCopiesWins) {
     QTemporaryDir folder;
@@ -39,11 +42,27 @@ TEST(SettingsStore, UserFileFollowsTheConfigurationFolderPosixOnly) {
 }
 #endif
 
-TEST(BooleanText, BooleanWordsAndNumbersAreReadAndAnyOtherTextIsRefused) {
-    const std::pair<const char*, bool> cases[] = {
-        {"true", true}, {"FALSE", false}, {"-1", true}, {"2.5", true}, {" 0.0 ", false}};
-    for (auto [text, expected] : cases)
-        EXPECT_EQ(booleanFromText(QString::fromLatin1(text)), expected) << text;
-    for (const char* text : {"yes", "", "1,0"})
-        EXPECT_THROW(booleanFromText(QString::fromLatin1(text)), RuntimeError) << text;
+namespace {
+struct BooleanCase {
+    const char* text;
+    std::optional<bool> value; // none: the text is refused
+};
+class BooleanFromText : public testing::TestWithParam<BooleanCase> {};
+} // namespace
+
+TEST_P(BooleanFromText, ReadsBooleanWordsAndNumbersAndRefusesAnyOtherText) {
+    const QString text = QString::fromLatin1(GetParam().text);
+    if (GetParam().value)
+        EXPECT_EQ(booleanFromText(text), *GetParam().value);
+    else
+        EXPECT_THROW(booleanFromText(text), RuntimeError);
 }
+
+INSTANTIATE_TEST_SUITE_P(, BooleanFromText,
+                         testing::Values(BooleanCase{"true", true}, BooleanCase{"FALSE", false},
+                                         BooleanCase{"-1", true}, BooleanCase{"2.5", true},
+                                         BooleanCase{" 0.0 ", false}, BooleanCase{"yes", {}},
+                                         BooleanCase{"", {}}, BooleanCase{"1,0", {}}),
+                         [](const testing::TestParamInfo<BooleanCase>& test) {
+                             return caseName(test.param.text, test.index);
+                         });

@@ -6,6 +6,7 @@
 #ifndef _WIN32
 #include "support/PermissionsEnforced.h"
 #endif
+#include "support/CaseNames.h"
 #include "support/QtPrinters.h"
 #include "support/SqliteFixture.h"
 
@@ -77,65 +78,83 @@ TEST(WorkDatabaseChoice, TheProgramsOwnLosesEveryTableOfTheLastRun) {
 }
 
 #ifndef _WIN32
-TEST(WorkDatabaseChoice, OneThatIsBrokenGivesWayToTheUsersOwnAndTheUserIsToldOnceAWindow) {
-    const std::pair<const char*, std::function<void(Choice&)>> cases[] = {
-        {"it is not a database",
-         [](Choice& db) {
-             QFile::remove(db.beside);
-             writeFile(db.beside, QByteArray(4096, 'z'));
-         }},
-        {"it is not a file",
-         [](Choice& db) {
-             QFile::remove(db.beside);
-             QDir().mkpath(db.beside);
-         }},
-        {"it does not exist", [](Choice& db) { QFile::remove(db.beside); }},
-    };
-    for (const auto& [why, spoil] : cases) {
-        Choice db;
-        spoil(db);
-        for (int run = 0; run < 2; ++run)
-            EXPECT_EQ(db.choice.hold(db.dialogs).path, db.usersOwn) << why;
-        ASSERT_EQ(db.dialogs.shown.size(), 1u) << why;
-        EXPECT_TRUE(db.dialogs.shown[0].text.contains(QString::fromUtf8(why)))
-            << db.dialogs.shown[0].text.toStdString();
-        EXPECT_TRUE(db.dialogs.shown[0].text.contains(db.usersOwn));
-    }
+namespace {
+struct SpoiledDatabase {
+    const char* why;
+    std::function<void(Choice&)> spoil;
+};
+class BrokenWorkDatabase : public testing::TestWithParam<SpoiledDatabase> {};
+
+std::string spoiledName(const testing::TestParamInfo<SpoiledDatabase>& test) {
+    return caseName(test.param.why, test.index);
 }
+} // namespace
+
+TEST_P(BrokenWorkDatabase, GivesWayToTheUsersOwnAndTheUserIsToldWhyOnceAWindow) {
+    Choice db;
+    GetParam().spoil(db);
+    for (int run = 0; run < 2; ++run)
+        EXPECT_EQ(db.choice.hold(db.dialogs).path, db.usersOwn);
+    ASSERT_EQ(db.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(db.dialogs.shown[0].text.contains(QString::fromUtf8(GetParam().why)))
+        << db.dialogs.shown[0].text.toStdString();
+    EXPECT_TRUE(db.dialogs.shown[0].text.contains(db.usersOwn));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , BrokenWorkDatabase,
+    testing::Values(SpoiledDatabase{"it is not a database",
+                                    [](Choice& db) {
+                                        QFile::remove(db.beside);
+                                        writeFile(db.beside, QByteArray(4096, 'z'));
+                                    }},
+                    SpoiledDatabase{"it is not a file",
+                                    [](Choice& db) {
+                                        QFile::remove(db.beside);
+                                        QDir().mkpath(db.beside);
+                                    }},
+                    SpoiledDatabase{"it does not exist",
+                                    [](Choice& db) { QFile::remove(db.beside); }}),
+    spoiledName);
 
 // An installed program's folder cannot be written: the user's own work database is the normal
 // place, said once for good, and nothing is written beside the program.
-TEST(WorkDatabaseChoice, AReadOnlyInstallUsesTheUsersOwnAndSaysWhereOncePosixOnly) {
-    const std::pair<const char*, std::function<void(Choice&)>> cases[] = {
-        {"file", [](Choice& db) { QFile::setPermissions(db.beside, QFileDevice::ReadOwner); }},
-        {"folder",
-         [](Choice& db) {
-             QFile::setPermissions(QFileInfo(db.beside).path(),
-                                   QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-         }},
-    };
-    for (const auto& [what, makeReadOnly] : cases) {
-        Choice db;
-        const QByteArray before = readFile(db.beside);
-        SettingsStore settings(db.folder.filePath("Kestrelix.ini"));
-        makeReadOnly(db);
-        const PermissionsEnforced asAUser;
-        for (int start = 0; start < 2; ++start) {
-            WorkDatabaseChoice window(db.beside, db.usersOwn, &settings);
-            for (int run = 0; run < 2; ++run)
-                EXPECT_EQ(window.hold(db.dialogs).path, db.usersOwn) << what;
-        }
-        ASSERT_EQ(db.dialogs.shown.size(), 1u) << what;
-        const Message& told = db.dialogs.shown[0];
-        EXPECT_EQ(told.icon, MessageIcon::Information);
-        EXPECT_TRUE(told.text.contains(db.usersOwn));
-        EXPECT_FALSE(told.text.contains("cannot be used")) << told.text.toStdString();
-        QFile::setPermissions(QFileInfo(db.beside).path(), QFileDevice::ReadOwner |
-                                                               QFileDevice::WriteOwner |
-                                                               QFileDevice::ExeOwner);
-        EXPECT_EQ(readFile(db.beside), before) << what;
-        EXPECT_EQ(QDir(QFileInfo(db.beside).path()).entryList(QDir::Files), QStringList{"temp.mdb"})
-            << what;
+class ReadOnlyInstall : public testing::TestWithParam<SpoiledDatabase> {};
+
+TEST_P(ReadOnlyInstall, UsesTheUsersOwnAndSaysWhereOncePosixOnly) {
+    Choice db;
+    const QByteArray before = readFile(db.beside);
+    SettingsStore settings(db.folder.filePath("Kestrelix.ini"));
+    GetParam().spoil(db);
+    const PermissionsEnforced asAUser;
+    for (int start = 0; start < 2; ++start) {
+        WorkDatabaseChoice window(db.beside, db.usersOwn, &settings);
+        for (int run = 0; run < 2; ++run)
+            EXPECT_EQ(window.hold(db.dialogs).path, db.usersOwn);
     }
+    ASSERT_EQ(db.dialogs.shown.size(), 1u);
+    const Message& told = db.dialogs.shown[0];
+    EXPECT_EQ(told.icon, MessageIcon::Information);
+    EXPECT_TRUE(told.text.contains(db.usersOwn));
+    EXPECT_FALSE(told.text.contains("cannot be used")) << told.text.toStdString();
+    QFile::setPermissions(QFileInfo(db.beside).path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(readFile(db.beside), before);
+    EXPECT_EQ(QDir(QFileInfo(db.beside).path()).entryList(QDir::Files), QStringList{"temp.mdb"});
 }
+
+INSTANTIATE_TEST_SUITE_P(, ReadOnlyInstall,
+                         testing::Values(SpoiledDatabase{"the file",
+                                                         [](Choice& db) {
+                                                             QFile::setPermissions(
+                                                                 db.beside, QFileDevice::ReadOwner);
+                                                         }},
+                                         SpoiledDatabase{"the folder",
+                                                         [](Choice& db) {
+                                                             QFile::setPermissions(
+                                                                 QFileInfo(db.beside).path(),
+                                                                 QFileDevice::ReadOwner |
+                                                                     QFileDevice::ExeOwner);
+                                                         }}),
+                         spoiledName);
 #endif

@@ -91,65 +91,83 @@ TEST(ConvertToCSV, BrokenDocumentsGiveReasonLineAndPosition) {
     EXPECT_TRUE(failure(bomb + "]><b>&e9;</b>"));
 }
 
-TEST(ConvertToCSV, FilesInOtherEncodingsAreConvertedFirst) {
-    QTemporaryDir folder;
-    const std::pair<std::string_view, const char*> files[] = {
-        {"<?xml version='1.0' encoding='ISO-8859-1'?><a>Cr\xe8me</a>", "a,Cr\xc3\xa8me\r\n"},
-        {"<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a>\x80 \x93q\x94</a>",
-         "a,\xe2\x82\xac \xe2\x80\x9cq\xe2\x80\x9d\r\n"},
-        {"<?xml version='1.0' encoding='Shift_JIS'?><a>\x93\x8c\x8b\x9e</a>",
-         "a,\xe6\x9d\xb1\xe4\xba\xac\r\n"},
-        {std::string_view("\xff\xfe<\0a\0>\0\xe9\0<\0/\0a\0>\0", 18), "a,\xc3\xa9\r\n"},
-        {"\xef\xbb\xbf<a>\xc3\xa9</a>", "a,\xc3\xa9\r\n"},
-        // UTF-32 with a byte-order mark and without, a character beyond the plane in each.
-        {std::string_view("\377\376\000\000<\000\000\000a\000\000\000>\000\000\000\000\366\001\000<"
-                          "\000\000\000/\000\000\000a\000\000\000>\000\000\000",
-                          36),
-         "a,\xf0\x9f\x98\x80\r\n"},
-        {std::string_view("\000\000\000<\000\000\000a\000\000\000>\000\001\366\000\000\000\000<"
-                          "\000\000\000/\000\000\000a\000\000\000>",
-                          32),
-         "a,\xf0\x9f\x98\x80\r\n"},
-    };
-    for (const auto& [bytes, expected] : files) {
-        const QString path =
-            writeFile(folder.filePath("in.xml"), QByteArray(bytes.data(), qsizetype(bytes.size())));
-        std::string csv;
-        EXPECT_FALSE(ConvertToCSV(path, ",", [&](std::string_view piece) { csv.append(piece); }));
-        EXPECT_EQ(csv, expected);
+namespace {
+QByteArray utf16(const QString& text, bool little, bool mark) {
+    QByteArray bytes = mark ? QByteArray(little ? "\xFF\xFE" : "\xFE\xFF") : QByteArray();
+    for (const QChar c : text) {
+        const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+        bytes += little ? QByteArray{&low, 1} + QByteArray{&high, 1}
+                        : QByteArray{&high, 1} + QByteArray{&low, 1};
     }
+    return bytes;
 }
 
-// Encodings the parser reads itself, named as conversion libraries spell them too.
-TEST(ConvertToCSV, OtherSpellingsOfTheParsersOwnEncodingsAreRead) {
+struct EncodedFile {
+    const char* name;
+    QByteArray bytes;
+    const char* csv;
+};
+class ConvertEncodedFile : public testing::TestWithParam<EncodedFile> {};
+
+const QString creme = QStringLiteral("<a>Cr\u00e8me</a>");
+const char* const cremeCsv = "a,Cr\xc3\xa8me\r\n";
+} // namespace
+
+// Other encodings are converted first; the parser's own are read under the other spellings
+// conversion libraries give them too.
+TEST_P(ConvertEncodedFile, GivesTheSameTextInUtf8) {
     QTemporaryDir folder;
-    const auto utf16 = [](const QString& text, bool little, bool mark) {
-        QByteArray bytes = mark ? QByteArray(little ? "\xFF\xFE" : "\xFE\xFF") : QByteArray();
-        for (const QChar c : text) {
-            const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
-            bytes += little ? QByteArray{&low, 1} + QByteArray{&high, 1}
-                            : QByteArray{&high, 1} + QByteArray{&low, 1};
-        }
-        return bytes;
-    };
-    const QString creme = QStringLiteral("<a>Cr\u00e8me</a>");
-    const std::pair<QByteArray, const char*> files[] = {
-        {utf16("<?xml version='1.0' encoding='utf16'?>" + creme, true, true), "utf16, LE"},
-        {utf16("<?xml version='1.0' encoding='utf_16'?>" + creme, false, false), "utf_16, BE"},
-        {utf16("<?xml version='1.0' encoding='UCS-2'?>" + creme, true, false), "UCS-2"},
-        {"<?xml version='1.0' encoding='latin_1'?><a>Cr\xe8me</a>", "latin_1"},
-        {"<?xml version='1.0' encoding='utf_8'?><a>Cr\xc3\xa8me</a>", "utf_8"},
-        {"\xEF\xBB\xBF<?xml version='1.0' encoding='utf8'?><a>Cr\xc3\xa8me</a>", "utf8, marked"},
-    };
-    for (const auto& [bytes, spelling] : files) {
-        const QString path = writeFile(folder.filePath("in.xml"), bytes);
-        std::string csv;
-        const std::optional<XmlError> error =
-            ConvertToCSV(path, ",", [&](std::string_view piece) { csv.append(piece); });
-        EXPECT_FALSE(error) << spelling << ": " << error->reason.toStdString();
-        EXPECT_EQ(csv, "a,Cr\xc3\xa8me\r\n") << spelling;
-    }
-    // A spelling of UTF-16 in a document that is not is still the lie it was.
+    const QString path = writeFile(folder.filePath("in.xml"), GetParam().bytes);
+    std::string csv;
+    const std::optional<XmlError> error =
+        ConvertToCSV(path, ",", [&](std::string_view piece) { csv.append(piece); });
+    EXPECT_FALSE(error) << (error ? error->reason.toStdString() : "");
+    EXPECT_EQ(csv, GetParam().csv);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ConvertEncodedFile,
+    testing::Values(
+        EncodedFile{"ISO_8859_1", "<?xml version='1.0' encoding='ISO-8859-1'?><a>Cr\xe8me</a>",
+                    cremeCsv},
+        EncodedFile{"windows_1252",
+                    "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a>\x80 \x93q\x94</a>",
+                    "a,\xe2\x82\xac \xe2\x80\x9cq\xe2\x80\x9d\r\n"},
+        EncodedFile{"Shift_JIS",
+                    "<?xml version='1.0' encoding='Shift_JIS'?><a>\x93\x8c\x8b\x9e</a>",
+                    "a,\xe6\x9d\xb1\xe4\xba\xac\r\n"},
+        EncodedFile{"UTF16LE_marked", QByteArray("\xff\xfe<\0a\0>\0\xe9\0<\0/\0a\0>\0", 18),
+                    "a,\xc3\xa9\r\n"},
+        EncodedFile{"UTF8_marked", "\xef\xbb\xbf<a>\xc3\xa9</a>", "a,\xc3\xa9\r\n"},
+        // UTF-32 with a byte-order mark and without, a character beyond the plane in each.
+        EncodedFile{"UTF32LE_marked",
+                    QByteArray("\377\376\000\000<\000\000\000a\000\000\000>\000\000\000\000\366\001"
+                               "\000<\000\000\000/\000\000\000a\000\000\000>\000\000\000",
+                               36),
+                    "a,\xf0\x9f\x98\x80\r\n"},
+        EncodedFile{"UTF32BE_unmarked",
+                    QByteArray("\000\000\000<\000\000\000a\000\000\000>\000\001\366\000\000\000"
+                               "\000<\000\000\000/\000\000\000a\000\000\000>",
+                               32),
+                    "a,\xf0\x9f\x98\x80\r\n"},
+        EncodedFile{"utf16_spelled_marked_LE",
+                    utf16("<?xml version='1.0' encoding='utf16'?>" + creme, true, true), cremeCsv},
+        EncodedFile{"utf_16_spelled_unmarked_BE",
+                    utf16("<?xml version='1.0' encoding='utf_16'?>" + creme, false, false),
+                    cremeCsv},
+        EncodedFile{"UCS_2_spelled_unmarked_LE",
+                    utf16("<?xml version='1.0' encoding='UCS-2'?>" + creme, true, false), cremeCsv},
+        EncodedFile{"latin_1_spelled", "<?xml version='1.0' encoding='latin_1'?><a>Cr\xe8me</a>",
+                    cremeCsv},
+        EncodedFile{"utf_8_spelled", "<?xml version='1.0' encoding='utf_8'?><a>Cr\xc3\xa8me</a>",
+                    cremeCsv},
+        EncodedFile{"utf8_spelled_marked",
+                    "\xEF\xBB\xBF<?xml version='1.0' encoding='utf8'?><a>Cr\xc3\xa8me</a>",
+                    cremeCsv}),
+    [](const testing::TestParamInfo<EncodedFile>& test) { return std::string(test.param.name); });
+
+TEST(ConvertToCSV, ASpellingOfUtf16InADocumentThatIsNotIsStillTheLieItWas) {
+    QTemporaryDir folder;
     EXPECT_TRUE(ConvertToCSV(
         writeFile(folder.filePath("in.xml"), "<?xml version='1.0' encoding='utf_16'?><a>x</a>"),
         ",", [](std::string_view) {}));
