@@ -38,12 +38,6 @@ ImportRun::ImportRun(ImportSurface& surface, Dialogs& dialogs,
 
 ImportRun::~ImportRun() = default;
 
-const ImportResult& ImportRun::resultSoFar() {
-    std::erase_if(m_result.files,
-                  [](const FileOutcome& file) { return !file.imported && file.reason.isEmpty(); });
-    return m_result;
-}
-
 ImportResult ImportRun::run() {
     // The archive whose members this thread read last stays open no longer than the run, however
     // the run ends.
@@ -51,6 +45,18 @@ ImportResult ImportRun::run() {
         ~ArchivesLetGo() { letGoOfArchives(); }
     } archivesLetGo;
     m_result = ImportResult();
+    try {
+        return runSteps();
+    } catch (const ProcedureAbandoned&) {
+        // The file being worked on at the stop was neither imported nor failed.
+        std::erase_if(m_result.files, [](const FileOutcome& file) {
+            return !file.imported && file.reason.isEmpty();
+        });
+        throw;
+    }
+}
+
+ImportResult ImportRun::runSteps() {
     ReportingProcedure procedure(m_dialogs, kStartButtonProcedure, &m_result.failures);
     procedure.step(100, [&] { m_surface.setMousePointer(MousePointer::Hourglass); });
     if (procedure.test(102, [&] { return CancelForOpenExcel(m_applications, m_dialogs); })) {

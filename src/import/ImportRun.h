@@ -40,11 +40,12 @@ public:
     // What the run had done when it was abandoned (ProcedureAbandoned): the files it finished,
     // imported or failed, and the instance of a workbook it had begun. A file it was still
     // working on is left out: it was neither.
-    const ImportResult& resultSoFar();
+    const ImportResult& resultSoFar() const { return m_result; }
     // The run's private folder, "" before it is made; known also when the run was abandoned.
     const QString& workspace() const { return m_workspace; }
 
 private:
+    ImportResult runSteps();
     void importEveryFile(ReportingProcedure& procedure);
     // Notes how the run is made, for the summary it gathers.
     void beginSummary(ImportRoute route);
