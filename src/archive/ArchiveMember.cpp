@@ -161,6 +161,11 @@ public:
     MemberFile(const MemberFile&) = delete;
     MemberFile& operator=(const MemberFile&) = delete;
 
+    qint64 size() const override {
+        return static_cast<qint64>(
+            std::min(m_expected, static_cast<std::uint64_t>(std::numeric_limits<qint64>::max())));
+    }
+
     qint64 read(char* into, qint64 size) override {
         if (!m_open)
             return failure().reason.isEmpty() ? 0 : -1;

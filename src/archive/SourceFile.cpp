@@ -22,6 +22,7 @@ public:
                            FileProblem::NotReadable});
         return got;
     }
+    qint64 size() const override { return m_file.size(); }
 
 private:
     QFile m_file;

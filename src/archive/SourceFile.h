@@ -24,6 +24,8 @@ public:
     // failed, as `failure` then says. A member is only known whole at its end, where its size
     // and CRC are checked: what it gave before may be of no use.
     virtual qint64 read(char* into, qint64 size) = 0;
+    // How many bytes it holds (a member unpacked, as its archive's directory says).
+    virtual qint64 size() const = 0;
     const SourceFailure& failure() const { return m_failure; }
 
 protected:

@@ -68,6 +68,7 @@ TEST(SourceFile, MembersReadInPlaceGiveExactlyTheirBytes) {
     EXPECT_TRUE(empty.bytes.isEmpty());
 
     EXPECT_EQ(sourceSize(member), large.size());
+    EXPECT_EQ(openSource(member).file->size(), large.size());
     EXPECT_EQ(fileOnDiskOf(member), archive);
     EXPECT_EQ(sourceIdentity(member, 1 << 30), smallRegularFileIdentity(archive, 1LL << 40));
     // Too large to take ahead, as a file of its size would be.
