@@ -116,25 +116,6 @@ TEST(BatchProgram, MultipleSheetsFromAFolderAndStandardInputWithTheRunsFilesKept
     EXPECT_LT(workbook.indexOf("name=\"b.csv\""), workbook.indexOf("name=\"Sheet1\""));
 }
 
-// Without a window, the saved workbook is shown in a spreadsheet application as the window
-// would have shown it: columns as wide as their first rows' values.
-TEST(BatchProgram, TheWorkbookKeepsColumnWidthsFittedToWhatItsFirstRowsShow) {
-    BatchFixture batch;
-    const QString file = batch.writeFile(
-        "invoice.xml",
-        "<invoice><customer>Kestrel Trading Company</customer><total>1234.50</total></invoice>");
-    const Outcome outcome = batch.run({"-o", batch.out("widths.xlsx"), file});
-    EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-    const QString sheet = xlsxSheet(batch.out("widths.xlsx"), 1);
-    // "invoice", "customer" and the company's name, each and a digit of room.
-    EXPECT_TRUE(sheet.contains("<cols><col min=\"1\" max=\"1\" width=\"8.7109375\" "
-                               "customWidth=\"1\"/><col min=\"2\" max=\"2\" width=\"9.7109375\" "
-                               "customWidth=\"1\"/><col min=\"3\" max=\"3\" "
-                               "width=\"24.7109375\" customWidth=\"1\"/></cols>"))
-        << sheet.toStdString();
-    EXPECT_FALSE(sheet.contains("<pane"));
-}
-
 TEST(BatchProgram, ARunThatWritesNothingEndsWithStatusTwoAndLeavesTheOlderOutput) {
     BatchFixture batch;
     const QString tree = batch.inputs.filePath("tree");
@@ -726,35 +707,9 @@ TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents)
     ASSERT_EQ(sheetNamesOf(batch.out("merged.xlsx")), (QStringList{"Line", "Invoice", "Sheet1"}));
 
     const auto lines = cellsOf(batch.out("merged.xlsx"), 1);
-    const auto invoices = cellsOf(batch.out("merged.xlsx"), 2);
     EXPECT_EQ(lines["C1"], "Invoice#id");
     EXPECT_EQ(lines["F1"], "Discount");
     EXPECT_EQ(lines["F4"], "10%");
-    // Every line finds its invoice by looking its Invoice#id up in the #id column.
-    const std::map<QString, QString> invoiceOf{
-        {"Apples", "INV-1"}, {"Pears", "INV-1"}, {"Plums", "INV-2"}};
-    for (int row = 2; row <= 4; ++row) {
-        const QString item = lines[QString("E%1").arg(row)];
-        int invoiceRow = 2;
-        while (invoiceRow < 10 &&
-               invoices[QString("B%1").arg(invoiceRow)] != lines[QString("C%1").arg(row)])
-            ++invoiceRow;
-        EXPECT_EQ(invoices[QString("D%1").arg(invoiceRow)], invoiceOf.at(item))
-            << item.toStdString();
-    }
-
-    // One sheet holds both tables, one below the other, each under its name.
-    EXPECT_EQ(batch
-                  .run({"--route", "database", "--merge-tables", "-o", batch.out("one.xlsx"),
-                        batch.inputs.filePath("month")})
-                  .exitStatus,
-              0);
-    const auto stacked = cellsOf(batch.out("one.xlsx"), 1);
-    EXPECT_EQ(stacked["A1"], "Invoice");
-    EXPECT_EQ(stacked["A2"], "#file");
-    EXPECT_EQ(stacked["A5"], "Line");
-    EXPECT_EQ(stacked["C6"], "Invoice#id");
-    EXPECT_EQ(stacked["E9"], "Plums");
 
     // A customer occurs once in its invoice: folded into it, or a table of its own without
     // folding.
@@ -777,43 +732,6 @@ TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents)
     EXPECT_EQ(batch.run({"--route", "database", "--no-fold", "-o", batch.out("x.xlsx"), "a.xml"})
                   .exitStatus,
               2);
-}
-
-// What repeats in an invoice is a table in a credit note too, so every subtotal is in one
-// table and sums whole; a journal article's title with an italic letter reads whole in one cell.
-TEST(BatchProgram, MergedTablesTakeEveryDocumentElementAlikeAndKeepMixedTextWhole) {
-    BatchFixture batch;
-    batch.writeFile("tax/invoice.xml", "<Invoice><ID>I-1</ID><TaxTotal>"
-                                       "<TaxSubtotal><Amount>1</Amount></TaxSubtotal>"
-                                       "<TaxSubtotal><Amount>2</Amount></TaxSubtotal>"
-                                       "</TaxTotal></Invoice>");
-    batch.writeFile("tax/note.xml", "<CreditNote><ID>C-1</ID><TaxTotal>"
-                                    "<TaxSubtotal><Amount>5</Amount></TaxSubtotal>"
-                                    "</TaxTotal></CreditNote>");
-    batch.writeFile("article.xml",
-                    "<article><front><title><italic>N</italic>-Heterocyclic "
-                    "Carbene</title></front><body><p>a</p><p>b</p></body></article>");
-    const QStringList merged{"--route", "database", "--merge-tables", "--multiple-sheets", "-o"};
-    const Outcome tax =
-        batch.run(merged + QStringList{batch.out("tax.xlsx"), batch.inputs.filePath("tax")});
-    ASSERT_EQ(tax.exitStatus, 0) << tax.errors.toStdString();
-    const QStringList sheets = sheetNamesOf(batch.out("tax.xlsx"));
-    ASSERT_TRUE(sheets.contains("TaxSubtotal")) << sheets.join(",").toStdString();
-    const auto subtotals = cellsOf(batch.out("tax.xlsx"), int(sheets.indexOf("TaxSubtotal")) + 1);
-    ASSERT_EQ(subtotals["F1"], "Amount");
-    double sum = 0;
-    for (int row = 2; row <= 4; ++row)
-        sum += subtotals[QString("F%1").arg(row)].toDouble();
-    EXPECT_EQ(sum, 8);
-    EXPECT_EQ(subtotals["F5"], "");
-
-    const Outcome article = batch.run(
-        merged + QStringList{batch.out("article.xlsx"), batch.inputs.filePath("article.xml")});
-    ASSERT_EQ(article.exitStatus, 0) << article.errors.toStdString();
-    EXPECT_EQ(sheetNamesOf(batch.out("article.xlsx")), (QStringList{"p", "article", "Sheet1"}));
-    const auto articles = cellsOf(batch.out("article.xlsx"), 2);
-    EXPECT_EQ(articles["D1"], "front/title");
-    EXPECT_EQ(articles["D2"], "N-Heterocyclic Carbene");
 }
 
 TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {

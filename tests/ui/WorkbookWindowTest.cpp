@@ -177,7 +177,6 @@ private slots:
     void escapeClosesTheFindBarAndTheKeysGoBackToTheGrid();
     void statusNumbersShowAsASpreadsheetShowsThem_data();
     void statusNumbersShowAsASpreadsheetShowsThem();
-    void theStatusLineSumsWithoutBinaryNoise();
     void eachWorkbookHasATitleOfItsOwnAndSavingKeepsItsFile();
     void controlPageDownAndUpChangeTheSheet();
     void goToShowsTheCellTyped();
@@ -863,41 +862,6 @@ void WorkbookWindowTest::statusNumbersShowAsASpreadsheetShowsThem() {
     QFETCH(QLocale, locale);
     QFETCH(QString, shown);
     QCOMPARE(statusNumber(value, locale), shown);
-}
-
-void WorkbookWindowTest::theStatusLineSumsWithoutBinaryNoise() {
-    WindowFixture fixture;
-    CellStore& cells = fixture.instance->activeWorkbook().sheet("orders.csv").cells();
-    // A thousand amounts with cents, whose sum added up one by one drifts in its last digits.
-    std::uint32_t seed = 12345;
-    for (int row = 1; row <= 1000; ++row) {
-        seed = static_cast<std::uint32_t>((std::uint64_t(seed) * 1103515245 + 12345) % 2147483648);
-        char amount[32];
-        std::snprintf(amount, sizeof amount, "%u.%02u", seed % 1000000, (seed / 1000000) % 100);
-        cells.setText(row, 3, amount);
-    }
-    cells.setText(1, 4, "0.0000001");
-    cells.setText(1, 5, "987654321098765");
-    cells.setText(2, 5, "987654321098765");
-    fixture.window->show();
-    fixture.window->refresh();
-    QTableView* grid = fixture.grid();
-    auto* status = fixture.window->findChild<QLabel*>("SelectionStatus");
-    const auto select = [&](int column, int lastRow) {
-        grid->selectionModel()->select(
-            QItemSelection(grid->model()->index(0, column - 1),
-                           grid->model()->index(lastRow - 1, column - 1)),
-            QItemSelectionModel::ClearAndSelect);
-    };
-    select(3, 1000);
-    QCOMPARE(status->text(),
-             QStringLiteral("Average: 514,710.14693    Count: 1000    Sum: 514,710,146.93"));
-    select(4, 1);
-    QCOMPARE(status->text(), QStringLiteral("Average: 0.0000001    Count: 1    Sum: 0.0000001"));
-    // From 1e15 on, a number may take the exponent form; below, never.
-    select(5, 2);
-    QCOMPARE(status->text(), QStringLiteral("Average: 987,654,321,098,765    Count: 2    "
-                                            "Sum: 1.97530864219753e+15"));
 }
 
 void WorkbookWindowTest::eachWorkbookHasATitleOfItsOwnAndSavingKeepsItsFile() {
