@@ -36,19 +36,12 @@ Read readWhole(const QString& listed) {
         read.bytes.append(piece.constData(), got);
     }
 }
-
-QByteArray document(int values) {
-    QByteArray text = "<r>";
-    for (int i = 0; i < values; ++i)
-        text += "<v>" + QByteArray::number(i) + "</v>";
-    return text + "</r>";
-}
 } // namespace
 
 TEST(SourceFile, MembersReadInPlaceGiveExactlyTheirBytes) {
     QTemporaryDir folder;
     const QString archive = folder.filePath("march.zip");
-    const QByteArray large = document(200'000);
+    const QByteArray large = numberedValues(0, 199'999);
     {
         ZipBuilder zip(archive);
         zip.add("a.xml", "<a>stored</a>", {.method = 0})

@@ -156,12 +156,7 @@ TEST(BatchProgram, AFileBeyondTheMemoryIsNamedAndAloneLeavesTheOlderOutputPosixO
 #endif
     BatchFixture batch;
     // 10,000 levels with a value at each: 50 million cells, some 600 MB on a sheet.
-    QByteArray xml;
-    for (int level = 0; level < 10000; ++level)
-        xml += "<e>v";
-    for (int level = 0; level < 10000; ++level)
-        xml += "</e>";
-    const QString deep = batch.writeFile("deep.xml", xml);
+    const QString deep = batch.writeFile("deep.xml", valueAtEveryLevel(10000));
     const QString small = batch.inputs.filePath("tree/a.xml");
     const auto limited = [] {
         const rlimit limit{rlim_t(320) << 20, rlim_t(320) << 20};
@@ -493,10 +488,7 @@ QStringList entriesOf(const QString& folder) {
 // whatever moment of the import or of the saving it comes.
 TEST(BatchProgram, ARunStoppedBySignalsLeavesNothingButTheOlderOutput) {
     BatchFixture batch;
-    QByteArray big = "<r>";
-    for (int row = 0; row < 1000000; ++row)
-        big += "<v>" + QByteArray::number(row) + "</v>";
-    const QString bigFile = batch.writeFile("big.xml", big + "</r>");
+    const QString bigFile = batch.writeFile("big.xml", numberedValues(0, 999999));
     const QString older = batch.out("older.xlsx");
     const QByteArray olderBytes = "yesterday's workbook";
 
@@ -762,11 +754,9 @@ TEST(BatchProgram, RunsAtOnceEachKeepTheirOwnValues) {
 
 TEST(BatchProgram, ASheetFilledExactlyOrGoingOnIsNoFault) {
     BatchFixture batch;
-    QByteArray values = "<r>";
-    for (int i = 1; i <= 1048576; ++i)
-        values += "<v>" + QByteArray::number(i) + "</v>";
-    const QString exact = batch.writeFile("exact.xml", values + "</r>");
-    const QString over = batch.writeFile("over.xml", values + "<v>more</v></r>");
+    const QByteArray values = numberedValues(1, 1048576);
+    const QString exact = batch.writeFile("exact.xml", values);
+    const QString over = batch.writeFile("over.xml", values.chopped(4) + "<v>more</v></r>");
 
     Outcome outcome = batch.run({"-o", batch.out("exact.xlsx"), exact});
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();

@@ -4,6 +4,7 @@
 #include "support/AllocationLimit.h"
 #include "support/ImportFixture.h"
 #include "support/QtPrinters.h"
+#include "support/TreeBuilder.h"
 #include "support/ZipBuilder.h"
 
 #include <QDir>
@@ -174,10 +175,7 @@ TEST(ImportRun, AStoppedRunTellsOnlyTheFilesItFinished) {
     RunFixture run;
     run.surface.route = ImportRoute::Database;
     // The second file takes the engine long enough for the events to run while it is imported.
-    QByteArray large = "<r>";
-    for (int i = 0; i < 50000; ++i)
-        large += "<v>" + QByteArray::number(i) + "</v>";
-    large += "</r>";
+    const QByteArray large = numberedValues(0, 49999);
     run.surface.files = {run.file("a.xml", "<r><v>1</v></r>"), run.file("b.xml", large),
                          run.file("c.xml", "<r><v>3</v></r>")};
     ImportRun stopped(run.surface, run.dialogs, run.engine, run.temp.path(),
@@ -272,10 +270,7 @@ TEST(ImportRun, ACsvFileThatCannotBeWrittenIsReportedAndTheRunGoesOnPosixOnly) {
     RunFixture run;
     // The first file is converted as the run writes it, the second ahead of its turn; each
     // gives more text than the file-size limit lets the run write.
-    QByteArray large = "<r>";
-    for (int i = 0; i < 20000; ++i)
-        large += "<v>" + QByteArray::number(i) + "</v>";
-    large += "</r>";
+    const QByteArray large = numberedValues(0, 19999);
     run.surface.files = {run.file("first.xml", large), run.file("second.xml", large),
                          run.file("small.xml", "<r><v>1</v></r>")};
     rlimit before{};
@@ -310,10 +305,7 @@ TEST(ImportRun, ACsvFileThatCannotBeWrittenIsReportedAndTheRunGoesOnPosixOnly) {
 TEST(ImportRun, LinesBeyondTheLastRowGoOnInSheetsAfterItInOrder) {
     // Two sheets full and two lines over.
     const int values = 2 * kMaxRows + 2;
-    QByteArray xml = "<r>";
-    for (int i = 1; i <= values; ++i)
-        xml += "<v>" + QByteArray::number(i) + "</v>";
-    xml += "</r>";
+    const QByteArray xml = numberedValues(1, values);
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
         RunFixture run;
         run.surface.send = send;
@@ -359,10 +351,7 @@ TEST(ImportRun, LinesBeyondTheLastRowGoOnInSheetsAfterItInOrder) {
 
     // A file that fills its sheet exactly goes on nowhere: the empty line after it makes no sheet.
     RunFixture exact;
-    QByteArray filling = "<r>";
-    for (int i = 1; i <= kMaxRows; ++i)
-        filling += "<v>" + QByteArray::number(i) + "</v>";
-    exact.surface.files = {exact.file("exact.xml", filling + "</r>")};
+    exact.surface.files = {exact.file("exact.xml", numberedValues(1, kMaxRows))};
     exact.run();
     EXPECT_TRUE(exact.outcome.complete());
     EXPECT_TRUE(exact.outcome.continued.empty());
@@ -407,19 +396,6 @@ TEST(ImportRun, TextsKeptInMemoryMakeNoFilesAndTextsBeyondTheBudgetGoToTheirFile
         }
     }
 }
-
-namespace {
-// A document nested `depth` deep with a value at every level: its flattened lines hold about
-// depth² / 2 cells, so a file of a few kilobytes takes megabytes on a sheet.
-QByteArray valueAtEveryLevel(int depth) {
-    QByteArray xml;
-    for (int level = 0; level < depth; ++level)
-        xml += "<e>v";
-    for (int level = 0; level < depth; ++level)
-        xml += "</e>";
-    return xml;
-}
-} // namespace
 
 // A file whose lines the sheet has no memory for, wherever it stands in the list, is that file's
 // failure: it is named, what it took is given back, and the others are imported as if it had

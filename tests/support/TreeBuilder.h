@@ -53,6 +53,25 @@ inline QString xlsxSheet(const QString& xlsx, int index) {
     return result + sheet.mid(from);
 }
 
+// "<r><v>first</v>…<v>last</v></r>", each value led by `lead`: a document as long as a test needs.
+inline QByteArray numberedValues(int first, int last, const QByteArray& lead = {}) {
+    QByteArray xml = "<r>";
+    for (int i = first; i <= last; ++i)
+        xml += "<v>" + lead + QByteArray::number(i) + "</v>";
+    return xml + "</r>";
+}
+
+// A document nested `depth` deep with a value at every level: its flattened lines hold about
+// depth² / 2 cells, so a file of a few kilobytes takes megabytes on a sheet.
+inline QByteArray valueAtEveryLevel(int depth) {
+    QByteArray xml;
+    for (int level = 0; level < depth; ++level)
+        xml += "<e>v";
+    for (int level = 0; level < depth; ++level)
+        xml += "</e>";
+    return xml;
+}
+
 // Makes small XML files below a root folder from relative paths ("a/b/c.xml"). A name that
 // begins with "." is hidden, as each system knows it: on Windows it is flagged hidden, a file
 // hidden and system, as a listing that leaves out only files flagged hidden and archive lists

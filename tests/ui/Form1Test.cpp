@@ -650,10 +650,7 @@ void Form1Test::failuresBeyondTheThirdAreGatheredIntoOneListOnYes() {
 void Form1Test::barMovesWithinALargeFileAndIsFullOnlyAsTheWorkbookShows() {
     Fixture fixture;
     // About 6 MB: read a megabyte at a time, and opened as text of about the same size.
-    QByteArray document = "<r>";
-    for (int i = 0; i < 200000; ++i)
-        document += "<v>value number " + QByteArray::number(i) + "</v>";
-    document += "</r>";
+    const QByteArray document = numberedValues(0, 199999, "value number ");
     fixture.loadAndShow({writeFile(fixture.folder.filePath("in/large.xml"), document)});
     fixture.click("Option4");
     fixture.click("Option1");
