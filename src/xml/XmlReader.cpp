@@ -389,7 +389,7 @@ std::optional<XmlError> readXmlFile(const QString& path, XmlEvents& events,
         return XmlError{source.failure.reason, 0, 0, source.failure.problem};
     QByteArray piece(kChunk, Qt::Uninitialized);
     std::optional<SourceFailure> readError;
-    const qint64 size = source.file->size();
+    const qint64 size = progress ? source.file->size() : 0;
     qint64 read = 0;
     auto next = [&]() -> std::string_view {
         const qint64 got = source.file->read(piece.data(), kChunk);
