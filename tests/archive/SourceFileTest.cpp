@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 // What reading a listed path to its end gave: its bytes, or why it failed.
 struct Read {
@@ -84,98 +86,143 @@ TEST(SourceFile, MembersReadInPlaceGiveExactlyTheirBytes) {
     EXPECT_EQ(sourceSize(member), -1);
 }
 
-TEST(SourceFile, RefusedAndDamagedMembersSayWhyAndTheOthersStillRead) {
-    QTemporaryDir folder;
-    const QString archive = folder.filePath("mixed.zip");
-    const QByteArray good = "<ok>1</ok>";
-    const std::uint64_t bombSize = std::uint64_t(1100) << 20;
-    {
-        ZipBuilder zip(archive);
-        zip.add("first.xml", good)
-            .add("secret.xml", good, {.password = "x"})
-            .add("packed.xml", good, {.method = 0})
-            .addRaw("bomb.xml", Z_DEFLATED, deflatedZeros(bombSize), bombSize, 0xE7AF0FC0u)
-            .add("nested/inner.zip", "PK")
-            .add("\xff\xfe.xml", good, {.utf8 = true})
-            .addRaw("badcrc.xml", 0, good, std::uint64_t(good.size()), zipCrc(good) ^ 1u)
-            .addRaw("short.xml", 0, good, std::uint64_t(good.size()) + 5, zipCrc(good))
-            .addRaw("long.xml", 0, good, std::uint64_t(good.size()) - 2, zipCrc(good))
-            .addRaw("garbled.xml", Z_DEFLATED, QByteArray(64, '\xff'), 100, 7)
-            .addRaw("cut.xml", Z_DEFLATED, deflatedZeros(100'000).left(20), 100'000, 0)
-            .addRaw("more.xml", Z_DEFLATED, deflatedZeros(2'000), 1'000, 0)
-            .add("last.xml", good);
+namespace {
+struct RefusedMember {
+    const char* name;
+    QString member;
+    FileProblem problem;
+    QString reasonBegins;
+};
+
+// One archive whose members between its first and last are each refused or damaged in a way of
+// their own; made once, for its bomb takes a while to pack.
+class MixedArchive : public testing::TestWithParam<RefusedMember> {
+protected:
+    static void SetUpTestSuite() {
+        folder = new QTemporaryDir;
+        archive = folder->filePath("mixed.zip");
+        const std::uint64_t bombSize = std::uint64_t(1100) << 20;
+        {
+            ZipBuilder zip(archive);
+            zip.add("first.xml", good)
+                .add("secret.xml", good, {.password = "x"})
+                .add("packed.xml", good, {.method = 0})
+                .addRaw("bomb.xml", Z_DEFLATED, deflatedZeros(bombSize), bombSize, 0xE7AF0FC0u)
+                .add("nested/inner.zip", "PK")
+                .add("\xff\xfe.xml", good, {.utf8 = true})
+                .addRaw("badcrc.xml", 0, good, std::uint64_t(good.size()), zipCrc(good) ^ 1u)
+                .addRaw("short.xml", 0, good, std::uint64_t(good.size()) + 5, zipCrc(good))
+                .addRaw("long.xml", 0, good, std::uint64_t(good.size()) - 2, zipCrc(good))
+                .addRaw("garbled.xml", Z_DEFLATED, QByteArray(64, '\xff'), 100, 7)
+                .addRaw("cut.xml", Z_DEFLATED, deflatedZeros(100'000).left(20), 100'000, 0)
+                .addRaw("more.xml", Z_DEFLATED, deflatedZeros(2'000), 1'000, 0)
+                .add("last.xml", good);
+        }
+        recordMethod(archive, "packed.xml", 12);
     }
-    recordMethod(archive, "packed.xml", 12);
-    const struct {
-        QString member;
-        FileProblem problem;
-        QString reasonBegins;
-    } cases[] = {
-        {"secret.xml", FileProblem::Encrypted, "encrypted"},
-        {"packed.xml", FileProblem::UnsupportedCompression, "unsupported compression: bzip2"},
-        {"bomb.xml", FileProblem::TooLargeUnpacked,
-         "too large when unpacked: 1,153,433,600 bytes from"},
-        {"nested/inner.zip", FileProblem::ArchiveInArchive, "archive inside an archive"},
-        {QString::fromUtf8("\xff\xfe.xml"), FileProblem::NameNotReadable, "name not readable"},
-        {"badcrc.xml", FileProblem::DamagedMember,
-         "damaged (size or CRC does not match): its "
-         "data does not match the CRC"},
-        {"short.xml", FileProblem::DamagedMember,
-         "damaged (size or CRC does not match): "
-         "unpacked, it holds 10 bytes where"},
-        // Whether the reader stops at the size recorded or passes it, the member is damaged.
-        {"long.xml", FileProblem::DamagedMember, "damaged (size or CRC does not match): "},
-        {"garbled.xml", FileProblem::DamagedMember,
-         "damaged (size or CRC does not match): its "
-         "data cannot be unpacked"},
-        {"cut.xml", FileProblem::DamagedMember,
-         "damaged (size or CRC does not match): its data breaks off before its end"},
-        {"more.xml", FileProblem::DamagedMember,
-         "damaged (size or CRC does not match): unpacked, it holds more than the 1,000 bytes"},
-    };
-    for (const auto& bad : cases) {
-        const Read read = readWhole(MemberPath{archive, bad.member}.text());
-        ASSERT_TRUE(read.failure) << qPrintable(bad.member);
-        EXPECT_EQ(read.failure->problem, bad.problem) << qPrintable(bad.member);
-        EXPECT_TRUE(read.failure->reason.startsWith(bad.reasonBegins))
-            << qPrintable(read.failure->reason);
+    static void TearDownTestSuite() {
+        delete folder;
+        folder = nullptr;
     }
+
+    static inline QTemporaryDir* folder = nullptr;
+    static inline QString archive;
+    static inline const QByteArray good = "<ok>1</ok>";
+};
+} // namespace
+
+TEST_P(MixedArchive, AMemberRefusedOrDamagedSaysWhyAndTheOthersStillRead) {
+    const Read read = readWhole(MemberPath{archive, GetParam().member}.text());
+    ASSERT_TRUE(read.failure);
+    EXPECT_EQ(read.failure->problem, GetParam().problem);
+    EXPECT_TRUE(read.failure->reason.startsWith(GetParam().reasonBegins))
+        << qPrintable(read.failure->reason);
     EXPECT_EQ(readWhole(archive + "!/first.xml").bytes, good);
     EXPECT_EQ(readWhole(archive + "!/last.xml").bytes, good);
     // Nothing was unpacked beside the archive.
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+    EXPECT_EQ(QDir(folder->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList{"mixed.zip"});
 }
 
-TEST(SourceFile, ADamagedArchiveIsOneFailureNamingItself) {
+INSTANTIATE_TEST_SUITE_P(
+    , MixedArchive,
+    testing::Values(
+        RefusedMember{"encrypted", "secret.xml", FileProblem::Encrypted, "encrypted"},
+        RefusedMember{"compressed_otherwise", "packed.xml", FileProblem::UnsupportedCompression,
+                      "unsupported compression: bzip2"},
+        RefusedMember{"bomb", "bomb.xml", FileProblem::TooLargeUnpacked,
+                      "too large when unpacked: 1,153,433,600 bytes from"},
+        RefusedMember{"archive_inside", "nested/inner.zip", FileProblem::ArchiveInArchive,
+                      "archive inside an archive"},
+        RefusedMember{"name_not_utf8", QString::fromUtf8("\xff\xfe.xml"),
+                      FileProblem::NameNotReadable, "name not readable"},
+        RefusedMember{"wrong_crc", "badcrc.xml", FileProblem::DamagedMember,
+                      "damaged (size or CRC does not match): its data does not match the CRC"},
+        RefusedMember{"shorter_than_recorded", "short.xml", FileProblem::DamagedMember,
+                      "damaged (size or CRC does not match): unpacked, it holds 10 bytes where"},
+        // Whether the reader stops at the size recorded or passes it, the member is damaged.
+        RefusedMember{"longer_than_recorded", "long.xml", FileProblem::DamagedMember,
+                      "damaged (size or CRC does not match): "},
+        RefusedMember{"garbled", "garbled.xml", FileProblem::DamagedMember,
+                      "damaged (size or CRC does not match): its data cannot be unpacked"},
+        RefusedMember{"cut_short", "cut.xml", FileProblem::DamagedMember,
+                      "damaged (size or CRC does not match): its data breaks off before its end"},
+        RefusedMember{"unpacks_to_more", "more.xml", FileProblem::DamagedMember,
+                      "damaged (size or CRC does not match): unpacked, it holds more than the "
+                      "1,000 bytes"}),
+    [](const testing::TestParamInfo<RefusedMember>& test) { return std::string(test.param.name); });
+
+namespace {
+struct DamagedArchive {
+    const char* name;
+    // The bytes of the damaged archive, made from those of a whole one.
+    std::function<QByteArray(QByteArray)> damage;
+};
+class ADamagedArchive : public testing::TestWithParam<DamagedArchive> {};
+
+QByteArray wholeArchive(const QString& path) {
+    ZipBuilder(path).add("a.xml", "<a/>").add("b.xml", "<b/>");
+    return readFile(path);
+}
+} // namespace
+
+TEST_P(ADamagedArchive, IsOneFailureNamingItself) {
+    QTemporaryDir folder;
+    const QString path = writeFile(folder.filePath("damaged.zip"),
+                                   GetParam().damage(wholeArchive(folder.filePath("whole.zip"))));
+    EXPECT_THROW(archiveDirectory(path), RuntimeError);
+    const Read read = readWhole(path);
+    ASSERT_TRUE(read.failure);
+    EXPECT_EQ(read.failure->problem, FileProblem::DamagedArchive);
+    EXPECT_TRUE(read.failure->reason.startsWith("damaged archive: "));
+    EXPECT_EQ(readWhole(path + "!/a.xml").failure->problem, FileProblem::DamagedArchive);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ADamagedArchive,
+    testing::Values(
+        DamagedArchive{"text", [](QByteArray) { return QByteArray("<r>not an archive</r>"); }},
+        DamagedArchive{"empty", [](QByteArray) { return QByteArray(); }},
+        DamagedArchive{"cut", [](QByteArray bytes) { return bytes.left(bytes.size() - 30); }},
+        // A count short of the members, as some writers leave it past 65,535, would hide some.
+        DamagedArchive{"count_short",
+                       [](QByteArray bytes) {
+                           bytes[bytes.lastIndexOf("PK\x05\x06") + 8] = 1;
+                           bytes[bytes.lastIndexOf("PK\x05\x06") + 10] = 1;
+                           return bytes;
+                       }},
+        DamagedArchive{"directory_unmarked",
+                       [](QByteArray bytes) {
+                           return bytes.replace(bytes.lastIndexOf("PK\x01\x02"), 4, "XXXX");
+                       }}),
+    [](const testing::TestParamInfo<DamagedArchive>& test) {
+        return std::string(test.param.name);
+    });
+
+TEST(SourceFile, AnArchiveListedItselfSaysHowToListItsMembers) {
     QTemporaryDir folder;
     const QString whole = folder.filePath("whole.zip");
-    ZipBuilder(whole).add("a.xml", "<a/>").add("b.xml", "<b/>");
-    QByteArray bytes = readFile(whole);
-    // A count short of the members, as some writers leave it past 65,535, would hide some.
-    QByteArray shortCount = bytes;
-    shortCount[shortCount.lastIndexOf("PK\x05\x06") + 8] = 1;
-    shortCount[shortCount.lastIndexOf("PK\x05\x06") + 10] = 1;
-    const struct {
-        QString name;
-        QByteArray bytes;
-    } cases[] = {
-        {"text.zip", "<r>not an archive</r>"},
-        {"empty.zip", ""},
-        {"cut.zip", bytes.left(bytes.size() - 30)},
-        {"count.zip", shortCount},
-        {"directory.zip", bytes.replace(bytes.lastIndexOf("PK\x01\x02"), 4, "XXXX")},
-    };
-    for (const auto& damaged : cases) {
-        const QString path = writeFile(folder.filePath(damaged.name), damaged.bytes);
-        EXPECT_THROW(archiveDirectory(path), RuntimeError) << qPrintable(damaged.name);
-        const Read read = readWhole(path);
-        ASSERT_TRUE(read.failure) << qPrintable(damaged.name);
-        EXPECT_EQ(read.failure->problem, FileProblem::DamagedArchive) << qPrintable(damaged.name);
-        EXPECT_TRUE(read.failure->reason.startsWith("damaged archive: "));
-        EXPECT_EQ(readWhole(path + "!/a.xml").failure->problem, FileProblem::DamagedArchive);
-    }
-    // One that reads, listed itself, says how to list its members.
+    wholeArchive(whole);
     const Read listedWhole = readWhole(whole);
     ASSERT_TRUE(listedWhole.failure);
     EXPECT_TRUE(listedWhole.failure->reason.contains("add it to the list again"));

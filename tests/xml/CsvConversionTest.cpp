@@ -9,7 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <iterator>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #ifndef _WIN32
@@ -76,9 +77,6 @@ TEST(ConvertToCSV, BrokenDocumentsGiveReasonLineAndPosition) {
     EXPECT_EQ(unclosed->line, 1);
     EXPECT_EQ(unclosed->position, 9);
 
-    for (const char* broken : {"", "<a/><b/>", "<a>&undefined;</a>",
-                               "<?xml version='1.0' encoding='no-such-encoding'?><a/>"})
-        EXPECT_TRUE(failure(broken)) << broken;
     // Entities that grow a billion-fold are refused instead of filling the memory.
     std::string bomb = "<!DOCTYPE b [<!ENTITY e0 'xxxxxxxxxx'>";
     for (int i = 1; i < 10; ++i) {
@@ -90,6 +88,28 @@ TEST(ConvertToCSV, BrokenDocumentsGiveReasonLineAndPosition) {
     }
     EXPECT_TRUE(failure(bomb + "]><b>&e9;</b>"));
 }
+
+namespace {
+struct BrokenDocument {
+    const char* name;
+    const char* xml;
+};
+class ConvertBrokenDocument : public testing::TestWithParam<BrokenDocument> {};
+} // namespace
+
+TEST_P(ConvertBrokenDocument, IsRefused) {
+    EXPECT_TRUE(failure(GetParam().xml));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ConvertBrokenDocument,
+    testing::Values(BrokenDocument{"empty", ""}, BrokenDocument{"two_roots", "<a/><b/>"},
+                    BrokenDocument{"undefined_entity", "<a>&undefined;</a>"},
+                    BrokenDocument{"unknown_encoding",
+                                   "<?xml version='1.0' encoding='no-such-encoding'?><a/>"}),
+    [](const testing::TestParamInfo<BrokenDocument>& test) {
+        return std::string(test.param.name);
+    });
 
 namespace {
 QByteArray utf16(const QString& text, bool little, bool mark) {
@@ -173,36 +193,70 @@ TEST(ConvertToCSV, ASpellingOfUtf16InADocumentThatIsNotIsStillTheLieItWas) {
         ",", [](std::string_view) {}));
 }
 
-TEST(ConvertToCSV, OnlyAnExistingRegularFileIsRead) {
-    QTemporaryDir folder;
-    // A pipe with no writer would block an open or a read for ever.
-    const PipeWithoutWriter pipe(folder.path());
-    const std::pair<QString, QString> cases[] = {
-        {"/no/such/file.xml", "cannot be read (" + missingPathWord() + ")"},
-        {pipe.path(), "not a regular file"},
-        {folder.path(), "not a regular file"},
-        {deviceFile(), "not a regular file"},
+namespace {
+// Something at a path where a file to read is expected. `make` sets it up in a folder and gives
+// its path; what `keep` holds keeps it there until the test ends.
+struct NotAFile {
+    const char* name;
+    std::function<QString(const QString& folder, std::shared_ptr<void>& keep)> make;
+    std::function<QString()> reason;
+};
+class ConvertNotAFile : public testing::TestWithParam<NotAFile> {};
+
+std::vector<NotAFile> thingsThatAreNotFiles() {
+    const auto notRegular = [] { return QStringLiteral("not a regular file"); };
+    std::vector<NotAFile> things{
+        {"missing", [](const QString&, std::shared_ptr<void>&) { return "/no/such/file.xml"; },
+         [] { return "cannot be read (" + missingPathWord() + ")"; }},
+        // A pipe with no writer would block an open or a read for ever.
+        {"pipe",
+         [](const QString& folder, std::shared_ptr<void>& keep) {
+             const auto pipe = std::make_shared<PipeWithoutWriter>(folder);
+             keep = pipe;
+             return pipe->path();
+         },
+         notRegular},
+        {"folder", [](const QString& folder, std::shared_ptr<void>&) { return folder; },
+         notRegular},
+        {"device", [](const QString&, std::shared_ptr<void>&) { return deviceFile(); }, notRegular},
     };
-    std::vector<std::pair<QString, QString>> all(std::begin(cases), std::end(cases));
 #ifndef _WIN32
     // A socket cannot even be opened; it is no more a file to read than the pipe is.
-    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray socketPath = QFile::encodeName(folder.filePath("socket.xml"));
-    ASSERT_LT(socketPath.size(), qsizetype(sizeof(address.sun_path)));
-    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
-    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    all.emplace_back(folder.filePath("socket.xml"), "not a regular file");
+    things.push_back(
+        {"socket",
+         [](const QString& folder, std::shared_ptr<void>& keep) {
+             const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             keep = std::shared_ptr<void>(nullptr, [listening](void*) { ::close(listening); });
+             const QString path = QDir(folder).filePath("socket.xml");
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             const QByteArray name = QFile::encodeName(path);
+             if (name.size() < qsizetype(sizeof(address.sun_path))) {
+                 std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+                 if (::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0)
+                     return path;
+             }
+             ADD_FAILURE() << "cannot make a socket at " << name.toStdString();
+             return path;
+         },
+         notRegular});
 #endif
-    for (const auto& [path, reason] : all) {
-        const std::optional<XmlError> error = ConvertToCSV(
-            path, ",", [&](std::string_view) { ADD_FAILURE() << "read " << path.toStdString(); });
-        ASSERT_TRUE(error) << path.toStdString();
-        EXPECT_EQ(error->reason, reason);
-        EXPECT_EQ(error->line, 0);
-    }
-#ifndef _WIN32
-    ::close(listening);
-#endif
+    return things;
 }
+} // namespace
+
+TEST_P(ConvertNotAFile, ReadsNothingAndSaysWhy) {
+    QTemporaryDir folder;
+    std::shared_ptr<void> kept;
+    const QString path = GetParam().make(folder.path(), kept);
+    const std::optional<XmlError> error = ConvertToCSV(
+        path, ",", [&](std::string_view) { ADD_FAILURE() << "read " << path.toStdString(); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->reason, GetParam().reason());
+    EXPECT_EQ(error->line, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(, ConvertNotAFile, testing::ValuesIn(thingsThatAreNotFiles()),
+                         [](const testing::TestParamInfo<NotAFile>& test) {
+                             return std::string(test.param.name);
+                         });
