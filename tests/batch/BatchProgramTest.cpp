@@ -133,6 +133,7 @@ TEST(BatchProgram, ARunThatWritesNothingEndsWithStatusTwoAndLeavesTheOlderOutput
     const QString older = batch.writeFile("older.xlsx", "a good workbook of yesterday");
     const QString broken = batch.writeFile("broken.xml", "<r>");
     for (const char* route : {"flatten", "database"}) {
+        SCOPED_TRACE(route);
         const Outcome outcome = batch.run({"--route", route, "-o", older, broken, fifo});
         EXPECT_EQ(outcome.exitStatus, 2) << route;
         EXPECT_TRUE(outcome.errors.contains(fifo + ": not a regular file\n"))
@@ -163,6 +164,7 @@ TEST(BatchProgram, AFileBeyondTheMemoryIsNamedAndAloneLeavesTheOlderOutputPosixO
         setrlimit(RLIMIT_AS, &limit);
     };
     for (const char* send : {"--one-sheet", "--multiple-sheets"}) {
+        SCOPED_TRACE(send);
         const QString older = batch.writeFile("older.xlsx", "a good workbook of yesterday");
         const Outcome alone = batch.run({send, "-o", older, deep}, {}, limited);
         EXPECT_EQ(alone.exitStatus, 2) << send << alone.errors.toStdString();
@@ -195,6 +197,7 @@ TEST(BatchProgram, UsageErrorsAndAnOutputThatIsAnInputEndWithStatusTwo) {
     for (const auto& [output, path] :
          {std::pair{input, input},
           std::pair{batch.inputs.filePath("tree/sub/../a.xml"), batch.inputs.filePath("tree")}}) {
+        SCOPED_TRACE(output.toStdString());
         const Outcome outcome = batch.run({"-o", output, path});
         EXPECT_EQ(outcome.exitStatus, 2);
         EXPECT_TRUE(outcome.errors.contains("is the input " + QDir::toNativeSeparators(input)))
@@ -367,10 +370,11 @@ TEST(BatchProgram, AnOutputThatIsNoRegularFileIsRefusedUntouchedAndALinkStaysALi
     for (const auto& [link, file] :
          {std::pair{QString("relative.xlsx"), older},
           std::pair{QString("dangling.xlsx"), batch.out("real/new.xlsx")}}) {
+        SCOPED_TRACE(link.toStdString());
         const Outcome outcome = batch.run({"-o", batch.out(link), input});
         EXPECT_EQ(outcome.exitStatus, 0) << outcome.errors.toStdString();
-        EXPECT_TRUE(QFileInfo(batch.out(link)).isSymLink()) << link.toStdString();
-        EXPECT_TRUE(xlsxSheet(file, 1).contains("<t>a</t>")) << file.toStdString();
+        EXPECT_TRUE(QFileInfo(batch.out(link)).isSymLink());
+        EXPECT_TRUE(xlsxSheet(file, 1).contains("<t>a</t>"));
     }
     EXPECT_EQ(QDir(batch.out("real")).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"new.xlsx", "older.xlsx"}));
@@ -388,6 +392,7 @@ TEST(BatchProgram, InputsWithNamesOfTheLongestLengthAreFlattened) {
     const QString accented =
         batch.writeFile(QString(125, QChar(0xE9)) + ".xml", "<r><v>accented</v></r>");
     for (const char* send : {"--one-sheet", "--multiple-sheets"}) {
+        SCOPED_TRACE(send);
         const QString output = batch.out(QString(send).mid(2) + ".xlsx");
         const Outcome outcome = batch.run({send, "-o", output, first, second, accented});
         EXPECT_EQ(outcome.exitStatus, 0) << send << outcome.errors.toStdString();
@@ -577,6 +582,7 @@ TEST(BatchProgram, AValueThatBeginsWithAByteOrderMarkKeepsItOnEveryRoute) {
     for (const QStringList& route :
          {QStringList{"--route", "flatten"}, QStringList{"--route", "database"},
           QStringList{"--route", "database", "--merge-tables"}}) {
+        SCOPED_TRACE(route.join(' ').toStdString());
         const QString output = batch.out("bom.xlsx");
         EXPECT_EQ(batch.run(route + QStringList{"-o", output, file}).exitStatus, 0);
         EXPECT_TRUE(xlsxEntry(output, "xl/sharedStrings.xml")
@@ -708,6 +714,7 @@ TEST(BatchProgram, MergedTablesGatherEveryFilesRecordsAndJoinThemToTheirParents)
     batch.writeFile("month/c.xml", "<Invoice><Number>INV-3</Number><Customer><Name>Ann</Name>"
                                    "</Customer></Invoice>");
     for (const bool fold : {true, false}) {
+        SCOPED_TRACE(fold ? "folded" : "not folded");
         QStringList arguments{"--route", "database", "--merge-tables", "--multiple-sheets"};
         if (!fold)
             arguments << "--no-fold";

@@ -18,9 +18,9 @@ struct List {
 TEST(Reordering, MovesStopAtTheEndsAndCarryDuplicatesByRow) {
     List list({"A", "B", "A"});
     for (const int past : {0, 1})
-        EXPECT_EQ(moveUp(list.model, past), 0);
+        EXPECT_EQ(moveUp(list.model, past), 0) << past;
     for (const int past : {0, 3, 7})
-        EXPECT_EQ(moveDown(list.model, past), 0);
+        EXPECT_EQ(moveDown(list.model, past), 0) << past;
     EXPECT_EQ(moveUp(list.model, 2), 1);
     EXPECT_EQ(list.model.paths(), (QStringList{"B", "A", "A"}));
 }

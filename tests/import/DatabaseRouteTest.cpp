@@ -100,6 +100,7 @@ TEST(DatabaseRoute, AColumnHoldsNumbersOrDatesOnlyWhenEveryValueOfItIsOne) {
     using K = Cell::Kind;
     for (const bool merged : {false, true})
         for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+            SCOPED_TRACE(testing::Message() << (merged ? "merged, " : "by file, ") << send);
             DatabaseRun run;
             run.surface.mergeTables = merged;
             run.surface.send = send;
@@ -109,7 +110,6 @@ TEST(DatabaseRoute, AColumnHoldsNumbersOrDatesOnlyWhenEveryValueOfItIsOne) {
             run.xml("b.xml", "<r><i><id>00070</id><n/><d>10:30:00</d><m>17</m></i></r>");
             run.run();
             const std::vector<K> text{K::Text}, number{K::Number}, date{K::Date};
-            SCOPED_TRACE(merged ? "merged" : "by file");
             EXPECT_EQ(run.kindsShowing("12070"), merged ? text : number);
             EXPECT_EQ(run.kindsShowing("31"), merged ? text : number);
             EXPECT_EQ(run.kindsShowing("00070"), text);
@@ -160,6 +160,7 @@ TEST(DatabaseRoute, OnlyTablesOfThisRunAreWrittenAndABrokenFileIsNamed) {
 #ifndef _WIN32
 TEST(DatabaseRoute, AWorkDatabaseThatCannotServeIsRefusedAndGivesNoneOfItsOldRowsPosixOnly) {
     for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "not a database");
         DatabaseRun run;
         run.xml("a.xml", records("alpha", 1));
         if (readOnly) {
@@ -239,6 +240,7 @@ TEST(DatabaseRoute, ASessionThatCannotBeCommittedImportedNothing) {
 
 TEST(DatabaseRoute, ASheetChosenDuringTheRunDoesNotSteerTheWrites) {
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        SCOPED_TRACE(testing::Message() << send);
         DatabaseRun run;
         run.surface.send = send;
         run.xml("a.xml", records("alpha", 2));
@@ -270,6 +272,7 @@ TEST(DatabaseRoute, ATableBeyondTheLastRowGoesOnInASheetThatRepeatsItsNames) {
     QByteArray tall = records("alpha", kMaxRows + 3);
     tall.replace("<n>" + QByteArray::number(kMaxRows + 3) + "</n>", "<n>last</n>");
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        SCOPED_TRACE(testing::Message() << send);
         DatabaseRun run;
         run.surface.send = send;
         run.xml("tall.xml", tall);
@@ -333,7 +336,7 @@ TEST(DatabaseRoute, ATableThatRunsOutOfMemoryIsTakenOutAndItsFilesAreNamed) {
         GTEST_SKIP() << "no allocation limit on this platform";
     for (const bool merge : {false, true}) {
         for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
-            SCOPED_TRACE(testing::Message() << "merged " << merge << ", send " << int(send));
+            SCOPED_TRACE(testing::Message() << (merge ? "merged, " : "by file, ") << send);
             DatabaseRun run;
             run.surface.mergeTables = merge;
             run.surface.send = send;

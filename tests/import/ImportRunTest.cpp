@@ -232,6 +232,7 @@ TEST(ImportRun, TheRunsFolderIsPrivateAndNoNameInTheSharedFolderIsFollowedPosixO
 
 TEST(ImportRun, FilesOfTheSameNameNeverOverwriteEachOthersCsv) {
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        SCOPED_TRACE(testing::Message() << send);
         RunFixture run;
         run.surface.send = send;
         // "combined" is also the one-sheet output's own file name. A name in other letters may
@@ -307,6 +308,7 @@ TEST(ImportRun, LinesBeyondTheLastRowGoOnInSheetsAfterItInOrder) {
     const int values = 2 * kMaxRows + 2;
     const QByteArray xml = numberedValues(1, values);
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        SCOPED_TRACE(testing::Message() << send);
         RunFixture run;
         run.surface.send = send;
         run.surface.files = {run.file("big.xml", xml), run.file("small.xml", "<r><v>s</v></r>")};
@@ -362,6 +364,7 @@ TEST(ImportRun, LinesBeyondTheLastRowGoOnInSheetsAfterItInOrder) {
 TEST(ImportRun, TextsKeptInMemoryMakeNoFilesAndTextsBeyondTheBudgetGoToTheirFiles) {
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
         for (const qint64 budget : {qint64(1) << 20, qint64(20)}) {
+            SCOPED_TRACE(testing::Message() << send << ", texts budget " << budget);
             RunFixture run;
             WorkTexts texts(budget);
             run.engine.setWorkTexts(&texts);
@@ -407,8 +410,8 @@ TEST(ImportRun, AFileThatRunsOutOfMemoryIsItsOwnFailureAndTheOthersAreImported) 
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
         for (const int deepAt : {0, 1}) {
             for (const qint64 budget : {qint64(0), qint64(256) << 20}) {
-                SCOPED_TRACE(testing::Message() << "send " << int(send) << ", deep file at "
-                                                << deepAt << ", texts budget " << budget);
+                SCOPED_TRACE(testing::Message()
+                             << send << ", deep file at " << deepAt << ", texts budget " << budget);
                 RunFixture run;
                 WorkTexts texts(budget);
                 run.engine.setWorkTexts(&texts);

@@ -79,6 +79,7 @@ void expectFileOutcomes(DriftRun& run, const std::vector<std::int64_t>& given) {
 
 TEST(RunSummary, FlatteningCountsEveryPathsFilesValuesAndTypeOnEitherSendOption) {
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        SCOPED_TRACE(testing::Message() << send);
         DriftRun run(ImportRoute::WithoutDatabase, send);
         expectFileOutcomes(run, {6, 3, 4});
         const auto& paths = run.summary().paths;
@@ -103,8 +104,8 @@ TEST(RunSummary, FlatteningCountsEveryPathsFilesValuesAndTypeOnEitherSendOption)
 TEST(RunSummary, DatabaseRouteCountsTablesAndColumnsMergedOrNotOnEitherSendOption) {
     for (const bool merge : {false, true})
         for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+            SCOPED_TRACE(testing::Message() << (merge ? "merged, " : "by file, ") << send);
             DriftRun run(ImportRoute::Database, send, merge);
-            SCOPED_TRACE(merge ? "merged" : "by file");
             expectFileOutcomes(run, {2, 1, 1});
             const auto& tables = run.summary().tables;
             if (!merge) {

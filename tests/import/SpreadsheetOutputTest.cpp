@@ -99,6 +99,7 @@ TEST(ImportToExcel, AFileThatCannotBeOpenedNeverGetsAnotherFilesCells) {
 
 TEST(ImportToExcel, AFileTooLargeForItsSheetKeepsWhatFitsAndTheCutIsKnown) {
     for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
+        SCOPED_TRACE(testing::Message() << send);
         Output output;
         output.surface.send = send;
         std::string wide;

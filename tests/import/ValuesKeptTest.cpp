@@ -91,6 +91,6 @@ TEST(ValuesKept, DatesTimesAndNumbersLandAsValuesThatShowAsWritten) {
                 .run();
             for (const auto& [text, kind] : values)
                 EXPECT_EQ(run.kindsShowing(text), std::vector<K>{kind})
-                    << text << " on route " << int(route) << ", send " << int(send);
+                    << text << ", " << route << ", " << send;
         }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/ImportSurface.h"
+#include "support/OptionNames.h"
 
 #include <QStringList>
 

@@ -129,17 +129,23 @@ class Form1Test : public QObject {
     Q_OBJECT
 private slots:
     void optionsStartAsDefaultsAndAClickSavesItsPair();
+    void storedOptionsAreRestoredAndAnUnreadableOneIsReported_data();
     void storedOptionsAreRestoredAndAnUnreadableOneIsReported();
     void startUpTakesWhatIsDeliveredAndGoesOnPastWhatFails();
+    void startUpWithoutASpreadsheetApplicationSaysSoAndGoesOn_data();
+    void startUpWithoutASpreadsheetApplicationSaysSoAndGoesOn();
     void pointerFollowsTheControlsButKeepsTheHourglass();
     void rowsAreRemovedByDeleteDoubleClickAndClearList();
     void addFilesFolderAndDropAppendInOrder();
     void moveButtonsAndDraggingReorderTheList();
+    void samplesAreAppendedThenTheFolderOffered_data();
     void samplesAreAppendedThenTheFolderOffered();
     void startImportsTheListIntoAVisibleWorkbook();
     void joiningTablesIsOfferedOnTheDatabaseRouteAndRemembered();
     void summarySheetBoxSitsBesideOneSheetOffAndUnderEveryRoute();
-    void summarySheetIsRememberedRestoredAndReadByTheRun();
+    void summarySheetIsRememberedAndReadByTheRun();
+    void summarySheetIsRestoredAsStored_data();
+    void summarySheetIsRestoredAsStored();
     void nothingChangesTheListOrOptionsWhileARunIsUnderWay();
     void closingTheWindowEndsARunAtOnce();
     void startButtonStopsARunHalfWayAndLeavesNoPartialFile();
@@ -163,33 +169,40 @@ void Form1Test::optionsStartAsDefaultsAndAClickSavesItsPair() {
     QCOMPARE(fixture.stored("Option3") + fixture.stored("Option4"), QStringLiteral("FalseTrue"));
 }
 
+void Form1Test::storedOptionsAreRestoredAndAnUnreadableOneIsReported_data() {
+    QTest::addColumn<QString>("upper");
+    QTest::addColumn<QString>("lower");
+    QTest::addColumn<bool>("lowerSelected");
+    QTest::addColumn<QString>("upperAfter");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("both false") << "False"
+                                << "False" << false << "False" << false;
+    QTest::newRow("a number and capitals") << "1"
+                                           << "TRUE" << true << "False" << false;
+    QTest::newRow("unreadable") << "yes"
+                                << "False" << false << "yes" << true;
+}
+
 void Form1Test::storedOptionsAreRestoredAndAnUnreadableOneIsReported() {
-    struct Stored {
-        const char* upper;
-        const char* lower;
-        bool lowerSelected;
-        const char* upperAfter;
-        bool reported;
-    };
-    for (const Stored& stored :
-         {Stored{"False", "False", false, "False", false},
-          Stored{"1", "TRUE", true, "False", false}, Stored{"yes", "False", false, "yes", true}}) {
-        Fixture fixture;
-        for (const char* key : {"Option1", "Option3"})
-            fixture.settings.SaveSetting(key, stored.upper);
-        for (const char* key : {"Option2", "Option4"})
-            fixture.settings.SaveSetting(key, stored.lower);
-        fixture.window.Form_Load();
-        QCOMPARE(fixture.selected("Option2"), stored.lowerSelected);
-        QCOMPARE(fixture.selected("Option4"), stored.lowerSelected);
-        QCOMPARE(fixture.stored("Option1"), QString(stored.upperAfter));
-        QCOMPARE(fixture.stored("Option3"), QString(stored.upperAfter));
-        // One report per frame, each naming its step, and start-up goes on past both.
-        const QString reports = fixture.dialogs.shownTexts().join('|');
-        QCOMPARE(fixture.dialogs.shown.size(), std::size_t(stored.reported ? 2 : 0));
-        QCOMPARE(reports.contains("Form_Load at line 128") && reports.contains("line 132"),
-                 stored.reported);
-    }
+    QFETCH(QString, upper);
+    QFETCH(QString, lower);
+    QFETCH(bool, lowerSelected);
+    QFETCH(QString, upperAfter);
+    QFETCH(bool, reported);
+    Fixture fixture;
+    for (const char* key : {"Option1", "Option3"})
+        fixture.settings.SaveSetting(key, upper);
+    for (const char* key : {"Option2", "Option4"})
+        fixture.settings.SaveSetting(key, lower);
+    fixture.window.Form_Load();
+    QCOMPARE(fixture.selected("Option2"), lowerSelected);
+    QCOMPARE(fixture.selected("Option4"), lowerSelected);
+    QCOMPARE(fixture.stored("Option1"), upperAfter);
+    QCOMPARE(fixture.stored("Option3"), upperAfter);
+    // One report per frame, each naming its step, and start-up goes on past both.
+    const QString reports = fixture.dialogs.shownTexts().join('|');
+    QCOMPARE(fixture.dialogs.shown.size(), std::size_t(reported ? 2 : 0));
+    QCOMPARE(reports.contains("Form_Load at line 128") && reports.contains("line 132"), reported);
 }
 
 void Form1Test::startUpTakesWhatIsDeliveredAndGoesOnPastWhatFails() {
@@ -212,15 +225,22 @@ void Form1Test::startUpTakesWhatIsDeliveredAndGoesOnPastWhatFails() {
     dressed.window.setMousePointer(99);
     QCOMPARE(dressed.window.cursor().shape(), Qt::BitmapCursor);
     QVERIFY(dressed.dialogs.shown.empty());
+}
 
-    for (const bool fails : {true, false}) {
-        Unavailable unavailable(fails);
-        Fixture without(&unavailable);
-        without.window.Form_Load();
-        QCOMPARE(without.dialogs.shownTexts().size(), 1);
-        QVERIFY(without.dialogs.shownTexts()[0].startsWith(QStringLiteral("Excel is not")));
-        QVERIFY(without.selected("Option1"));
-    }
+void Form1Test::startUpWithoutASpreadsheetApplicationSaysSoAndGoesOn_data() {
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("making one fails") << true;
+    QTest::newRow("none is made") << false;
+}
+
+void Form1Test::startUpWithoutASpreadsheetApplicationSaysSoAndGoesOn() {
+    QFETCH(bool, fails);
+    Unavailable unavailable(fails);
+    Fixture without(&unavailable);
+    without.window.Form_Load();
+    QCOMPARE(without.dialogs.shownTexts().size(), 1);
+    QVERIFY(without.dialogs.shownTexts()[0].startsWith(QStringLiteral("Excel is not")));
+    QVERIFY(without.selected("Option1"));
 }
 
 void Form1Test::pointerFollowsTheControlsButKeepsTheHourglass() {
@@ -344,19 +364,24 @@ void Form1Test::moveButtonsAndDraggingReorderTheList() {
     QCOMPARE(fixture.viewport()->cursor().shape(), Qt::ArrowCursor);
 }
 
+void Form1Test::samplesAreAppendedThenTheFolderOffered_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("folder opened") << true;
+    QTest::newRow("folder declined") << false;
+}
+
 void Form1Test::samplesAreAppendedThenTheFolderOffered() {
-    for (const bool yes : {true, false}) {
-        Fixture fixture;
-        fixture.loadAndShow();
-        makeTree(fixture.folder.filePath("dist"),
-                 {"Samples/b.xml", "Samples/a.xml", "Samples/more/c.xml"});
-        fixture.dialogs.questionAnswers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
-        fixture.click("PushButton8");
-        const QString samples = fixture.folder.filePath("dist") + "/Samples/";
-        QCOMPARE(withSlashes(fixture.rows()), (QStringList{samples + "a.xml", samples + "b.xml"}));
-        QCOMPARE(withSlashes(fixture.desktop.openedFolders),
-                 yes ? QStringList{samples} : QStringList{});
-    }
+    QFETCH(bool, yes);
+    Fixture fixture;
+    fixture.loadAndShow();
+    makeTree(fixture.folder.filePath("dist"),
+             {"Samples/b.xml", "Samples/a.xml", "Samples/more/c.xml"});
+    fixture.dialogs.questionAnswers = {yes ? MessageAnswer::Yes : MessageAnswer::No};
+    fixture.click("PushButton8");
+    const QString samples = fixture.folder.filePath("dist") + "/Samples/";
+    QCOMPARE(withSlashes(fixture.rows()), (QStringList{samples + "a.xml", samples + "b.xml"}));
+    QCOMPARE(withSlashes(fixture.desktop.openedFolders),
+             yes ? QStringList{samples} : QStringList{});
 }
 
 void Form1Test::startImportsTheListIntoAVisibleWorkbook() {
@@ -447,44 +472,49 @@ void Form1Test::summarySheetBoxSitsBesideOneSheetOffAndUnderEveryRoute() {
     // Offered whichever route and send option are chosen.
     for (const char* option : {"Option4", "Option2", "Option3", "Option1"}) {
         fixture.click(option);
-        QVERIFY(box->isEnabled());
+        QVERIFY2(box->isEnabled(), option);
     }
 }
 
-void Form1Test::summarySheetIsRememberedRestoredAndReadByTheRun() {
-    {
-        Fixture fixture;
-        fixture.loadAndShow();
-        fixture.click("SummarySheetBox");
-        QCOMPARE(fixture.stored("SummarySheet"), QStringLiteral("True"));
-        Form1Surface surface(
-            fixture.window, fixture.control<OptionButton>("Option1"),
-            fixture.control<OptionButton>("Option2"), fixture.control<OptionButton>("Option3"),
-            fixture.control<OptionButton>("Option4"), fixture.control<QCheckBox>("JoinTablesBox"),
-            fixture.control<QCheckBox>("SummarySheetBox"));
-        QVERIFY(surface.addsSummarySheet() && surface.gathersSummary());
-        fixture.click("SummarySheetBox");
-        QCOMPARE(fixture.stored("SummarySheet"), QStringLiteral("False"));
-        QVERIFY(!surface.addsSummarySheet() && !surface.gathersSummary());
-    }
-    // Stored as the options are: any letter case or a number, and unreadable text is reported
-    // and leaves the box off while start-up goes on.
-    struct Stored {
-        const char* text;
-        bool checked;
-        bool reported;
-    };
-    for (const Stored& stored : {Stored{"True", true, false}, Stored{"1", true, false},
-                                 Stored{"false", false, false}, Stored{"yes", false, true}}) {
-        Fixture restored;
-        restored.settings.SaveSetting("SummarySheet", stored.text);
-        restored.settings.SaveSetting("Option4", "True");
-        restored.settings.SaveSetting("Option3", "False");
-        restored.loadAndShow();
-        QCOMPARE(restored.control<QCheckBox>("SummarySheetBox")->isChecked(), stored.checked);
-        QCOMPARE(restored.dialogs.shownTexts().join('|').contains("Form_Load at line 137"),
-                 stored.reported);
-    }
+void Form1Test::summarySheetIsRememberedAndReadByTheRun() {
+    Fixture fixture;
+    fixture.loadAndShow();
+    fixture.click("SummarySheetBox");
+    QCOMPARE(fixture.stored("SummarySheet"), QStringLiteral("True"));
+    Form1Surface surface(
+        fixture.window, fixture.control<OptionButton>("Option1"),
+        fixture.control<OptionButton>("Option2"), fixture.control<OptionButton>("Option3"),
+        fixture.control<OptionButton>("Option4"), fixture.control<QCheckBox>("JoinTablesBox"),
+        fixture.control<QCheckBox>("SummarySheetBox"));
+    QVERIFY(surface.addsSummarySheet() && surface.gathersSummary());
+    fixture.click("SummarySheetBox");
+    QCOMPARE(fixture.stored("SummarySheet"), QStringLiteral("False"));
+    QVERIFY(!surface.addsSummarySheet() && !surface.gathersSummary());
+}
+
+// Stored as the options are: any letter case or a number, and unreadable text is reported and
+// leaves the box off while start-up goes on.
+void Form1Test::summarySheetIsRestoredAsStored_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("True") << "True" << true << false;
+    QTest::newRow("1") << "1" << true << false;
+    QTest::newRow("false") << "false" << false << false;
+    QTest::newRow("unreadable") << "yes" << false << true;
+}
+
+void Form1Test::summarySheetIsRestoredAsStored() {
+    QFETCH(QString, text);
+    QFETCH(bool, checked);
+    QFETCH(bool, reported);
+    Fixture restored;
+    restored.settings.SaveSetting("SummarySheet", text);
+    restored.settings.SaveSetting("Option4", "True");
+    restored.settings.SaveSetting("Option3", "False");
+    restored.loadAndShow();
+    QCOMPARE(restored.control<QCheckBox>("SummarySheetBox")->isChecked(), checked);
+    QCOMPARE(restored.dialogs.shownTexts().join('|').contains("Form_Load at line 137"), reported);
 }
 
 void Form1Test::nothingChangesTheListOrOptionsWhileARunIsUnderWay() {

@@ -164,6 +164,8 @@ private slots:
     void copyingPutsTheSelectionOnTheClipboardAsTabSeparatedText();
     void findingSelectsTheNextMatchInTheSheetOrInAllSheets();
     void aLaterImportKeepsTheViewersPlaceAndItsSheet();
+    void tabsShowInAWindowLaidOutBeforeItsWorkbook();
+    void tabsShowOnEveryRouteAndSendOption_data();
     void tabsShowOnEveryRouteAndSendOption();
     void theKeysMoveAsInASpreadsheetAndTheSelectionFollows();
     void theStatusLineCountsSumsAndAveragesWithoutHoldingTheWindowUp();
@@ -430,44 +432,55 @@ void WorkbookWindowTest::findingSelectsTheNextMatchInTheSheetOrInAllSheets() {
     QCOMPARE(imported.current(), QStringLiteral("order!C3"));
 }
 
+// A window laid out before its instance has a workbook, as a run's first show can be.
+void WorkbookWindowTest::tabsShowInAWindowLaidOutBeforeItsWorkbook() {
+    SpreadsheetEngine engine;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    const auto instance = std::static_pointer_cast<EngineInstance>(engine.create());
+    WorkbookWindow window(instance, &dialogs, &desktop);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    instance->addWorkbook().addSheet();
+    window.refresh();
+    auto* tabs = window.findChild<SheetTabs*>("SheetTabs");
+    QTRY_VERIFY(tabs->isVisible() && tabs->height() >= tabs->sizeHint().height() &&
+                tabs->width() >= tabs->sizeHint().width());
+    // Thousands of tabs are laid out a batch at a time; the active one still comes into
+    // view once they are.
+    Workbook& book = instance->activeWorkbook();
+    while (book.sheetCount() < 3000)
+        book.addSheet();
+    book.activate(book.sheetCount());
+    window.refresh();
+    QCOMPARE(tabs->count(), 3000);
+    const QModelIndex active = tabs->model()->index(tabs->currentIndex(), 0);
+    QTRY_VERIFY(tabs->viewport()->rect().intersects(tabs->visualRect(active)));
+    QCOMPARE(tabs->tabText(tabs->currentIndex()), book.activeSheet().name());
+}
+
+void WorkbookWindowTest::tabsShowOnEveryRouteAndSendOption_data() {
+    QTest::addColumn<ImportRoute>("route");
+    QTest::addColumn<SendMode>("send");
+    QTest::newRow("flattening, one sheet") << ImportRoute::WithoutDatabase << SendMode::OneSheet;
+    QTest::newRow("flattening, a sheet per file")
+        << ImportRoute::WithoutDatabase << SendMode::MultipleSheets;
+    QTest::newRow("database, one sheet") << ImportRoute::Database << SendMode::OneSheet;
+    QTest::newRow("database, a sheet per table")
+        << ImportRoute::Database << SendMode::MultipleSheets;
+}
+
 void WorkbookWindowTest::tabsShowOnEveryRouteAndSendOption() {
-    // A window laid out before its instance has a workbook, as a run's first show can be.
-    {
-        SpreadsheetEngine engine;
-        ScriptedDialogs dialogs;
-        RecordingDesktop desktop;
-        const auto instance = std::static_pointer_cast<EngineInstance>(engine.create());
-        WorkbookWindow window(instance, &dialogs, &desktop);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        instance->addWorkbook().addSheet();
-        window.refresh();
-        auto* tabs = window.findChild<SheetTabs*>("SheetTabs");
-        QTRY_VERIFY(tabs->isVisible() && tabs->height() >= tabs->sizeHint().height() &&
-                    tabs->width() >= tabs->sizeHint().width());
-        // Thousands of tabs are laid out a batch at a time; the active one still comes into
-        // view once they are.
-        Workbook& book = instance->activeWorkbook();
-        while (book.sheetCount() < 3000)
-            book.addSheet();
-        book.activate(book.sheetCount());
-        window.refresh();
-        QCOMPARE(tabs->count(), 3000);
-        const QModelIndex active = tabs->model()->index(tabs->currentIndex(), 0);
-        QTRY_VERIFY(tabs->viewport()->rect().intersects(tabs->visualRect(active)));
-        QCOMPARE(tabs->tabText(tabs->currentIndex()), book.activeSheet().name());
-    }
-    for (const ImportRoute route : {ImportRoute::WithoutDatabase, ImportRoute::Database})
-        for (const SendMode send : {SendMode::OneSheet, SendMode::MultipleSheets}) {
-            PresentedRun run(route, send);
-            run.surface.files << run.file("a.xml", "<r><v>1</v></r>")
-                              << run.file("b.xml", "<s><w>2</w></s>");
-            run.run();
-            auto* tabs = run.find<SheetTabs>("SheetTabs");
-            QTRY_COMPARE(tabs->count(), run.result().sheetCount());
-            QTRY_VERIFY(tabs->isVisible() && tabs->height() >= tabs->sizeHint().height() &&
-                        tabs->width() > 0);
-        }
+    QFETCH(ImportRoute, route);
+    QFETCH(SendMode, send);
+    PresentedRun run(route, send);
+    run.surface.files << run.file("a.xml", "<r><v>1</v></r>")
+                      << run.file("b.xml", "<s><w>2</w></s>");
+    run.run();
+    auto* tabs = run.find<SheetTabs>("SheetTabs");
+    QTRY_COMPARE(tabs->count(), run.result().sheetCount());
+    QTRY_VERIFY(tabs->isVisible() && tabs->height() >= tabs->sizeHint().height() &&
+                tabs->width() > 0);
 }
 
 void WorkbookWindowTest::theKeysMoveAsInASpreadsheetAndTheSelectionFollows() {
