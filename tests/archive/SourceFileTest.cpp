@@ -4,6 +4,7 @@
 #include "archive/EntryName.h"
 #include "archive/MemberPath.h"
 #include "base/RuntimeError.h"
+#include "support/CaseNames.h"
 #include "support/QtPrinters.h"
 #include "support/TreeBuilder.h"
 #include "support/ZipBuilder.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 // What reading a listed path to its end gave: its bytes, or why it failed.
@@ -99,7 +101,7 @@ struct RefusedMember {
 class MixedArchive : public testing::TestWithParam<RefusedMember> {
 protected:
     static void SetUpTestSuite() {
-        folder = new QTemporaryDir;
+        folder = std::make_unique<QTemporaryDir>();
         archive = folder->filePath("mixed.zip");
         const std::uint64_t bombSize = std::uint64_t(1100) << 20;
         {
@@ -120,12 +122,9 @@ protected:
         }
         recordMethod(archive, "packed.xml", 12);
     }
-    static void TearDownTestSuite() {
-        delete folder;
-        folder = nullptr;
-    }
+    static void TearDownTestSuite() { folder.reset(); }
 
-    static inline QTemporaryDir* folder = nullptr;
+    static inline std::unique_ptr<QTemporaryDir> folder;
     static inline QString archive;
     static inline const QByteArray good = "<ok>1</ok>";
 };
@@ -170,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedMember{"unpacks_to_more", "more.xml", FileProblem::DamagedMember,
                       "damaged (size or CRC does not match): unpacked, it holds more than the "
                       "1,000 bytes"}),
-    [](const testing::TestParamInfo<RefusedMember>& test) { return std::string(test.param.name); });
+    CaseNamedByItself());
 
 namespace {
 struct DamagedArchive {
@@ -215,9 +214,7 @@ INSTANTIATE_TEST_SUITE_P(
                        [](QByteArray bytes) {
                            return bytes.replace(bytes.lastIndexOf("PK\x01\x02"), 4, "XXXX");
                        }}),
-    [](const testing::TestParamInfo<DamagedArchive>& test) {
-        return std::string(test.param.name);
-    });
+    CaseNamedByItself());
 
 TEST(SourceFile, AnArchiveListedItselfSaysHowToListItsMembers) {
     QTemporaryDir folder;
@@ -323,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  QString::fromUtf8(QByteArray("a\0b.xml", 7)),
                  false}),
-    [](const testing::TestParamInfo<NameCase>& test) { return std::string(test.param.name); });
+    CaseNamedByItself());
 
 // Tools put fields of their own beside a member (times, owners, its name in UTF-8), which the
 // directory steps over and reads.

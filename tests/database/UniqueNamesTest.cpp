@@ -1,5 +1,7 @@
 #include "database/UniqueNames.h"
 
+#include "support/CaseNames.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -44,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                {"order2", "order4"}},
         Claims{
             "ANumberedClaimIsItselfTaken", {}, {"a", "a", "a1", "A1"}, {"a", "a1", "a11", "A12"}}),
-    [](const testing::TestParamInfo<Claims>& claims) { return std::string(claims.param.name); });
+    CaseNamedByItself());
 
 // A name given back may be claimed again, and the numbers below it are tried again too.
 TEST(UniqueNames, AReleasedNameIsFreeAgain) {

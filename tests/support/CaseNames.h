@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <string>
 #include <string_view>
@@ -12,3 +14,10 @@ inline std::string caseName(std::string_view text, std::size_t index) {
         name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     return name;
 }
+
+// Names a table-driven case by its own `name` field, for a table whose cases each carry one.
+struct CaseNamedByItself {
+    template <class Case> std::string operator()(const testing::TestParamInfo<Case>& test) const {
+        return std::string(test.param.name);
+    }
+};

@@ -1,5 +1,6 @@
 #include "xml/CsvConversion.h"
 
+#include "support/CaseNames.h"
 #include "support/QtPrinters.h"
 #include "support/SpecialFiles.h"
 #include "support/TreeBuilder.h"
@@ -107,9 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BrokenDocument{"undefined_entity", "<a>&undefined;</a>"},
                     BrokenDocument{"unknown_encoding",
                                    "<?xml version='1.0' encoding='no-such-encoding'?><a/>"}),
-    [](const testing::TestParamInfo<BrokenDocument>& test) {
-        return std::string(test.param.name);
-    });
+    CaseNamedByItself());
 
 namespace {
 QByteArray utf16(const QString& text, bool little, bool mark) {
@@ -184,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
         EncodedFile{"utf8_spelled_marked",
                     "\xEF\xBB\xBF<?xml version='1.0' encoding='utf8'?><a>Cr\xc3\xa8me</a>",
                     cremeCsv}),
-    [](const testing::TestParamInfo<EncodedFile>& test) { return std::string(test.param.name); });
+    CaseNamedByItself());
 
 TEST(ConvertToCSV, ASpellingOfUtf16InADocumentThatIsNotIsStillTheLieItWas) {
     QTemporaryDir folder;
@@ -199,15 +198,15 @@ namespace {
 struct NotAFile {
     const char* name;
     std::function<QString(const QString& folder, std::shared_ptr<void>& keep)> make;
-    std::function<QString()> reason;
+    QString reason;
 };
 class ConvertNotAFile : public testing::TestWithParam<NotAFile> {};
 
 std::vector<NotAFile> thingsThatAreNotFiles() {
-    const auto notRegular = [] { return QStringLiteral("not a regular file"); };
+    const QString notRegular = QStringLiteral("not a regular file");
     std::vector<NotAFile> things{
         {"missing", [](const QString&, std::shared_ptr<void>&) { return "/no/such/file.xml"; },
-         [] { return "cannot be read (" + missingPathWord() + ")"; }},
+         "cannot be read (" + missingPathWord() + ")"},
         // A pipe with no writer would block an open or a read for ever.
         {"pipe",
          [](const QString& folder, std::shared_ptr<void>& keep) {
@@ -252,11 +251,9 @@ TEST_P(ConvertNotAFile, ReadsNothingAndSaysWhy) {
     const std::optional<XmlError> error = ConvertToCSV(
         path, ",", [&](std::string_view) { ADD_FAILURE() << "read " << path.toStdString(); });
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->reason, GetParam().reason());
+    EXPECT_EQ(error->reason, GetParam().reason);
     EXPECT_EQ(error->line, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(, ConvertNotAFile, testing::ValuesIn(thingsThatAreNotFiles()),
-                         [](const testing::TestParamInfo<NotAFile>& test) {
-                             return std::string(test.param.name);
-                         });
+                         CaseNamedByItself());
